@@ -1,0 +1,44 @@
+#include "link/DataStore.h"
+
+#include "link/RegisterMap.h"
+
+DataStore::DataStore()
+    : sprdMon(regmap::mon::kColumns, 0)
+    , sprdP_Common(1, regmap::kCommonRows)
+    , sprdP_CH(regmap::kMaxChannels, regmap::kChannelRows)
+    , sprdStatus(4, 0)
+    , sprdCommState(3, 0)
+{
+    const QStringList mon = regmap::MonHeaders();
+    for (int c = 1; c <= mon.size(); ++c)
+        sprdMon.setText(c, 0, mon[c - 1]);
+    const QStringList common = regmap::CommonKeys();
+    for (int r = 1; r <= common.size(); ++r)
+        sprdP_Common.setText(0, r, common[r - 1]);
+    const QStringList ch = regmap::ChannelKeys();
+    for (int r = 1; r <= ch.size(); ++r)
+        sprdP_CH.setText(0, r, ch[r - 1]);
+    for (int c = 1; c <= regmap::kMaxChannels; ++c)
+        sprdP_CH.setText(c, 0, QStringLiteral("CH%1").arg(c, 2, 10, QLatin1Char('0')));
+    const QStringList st{"Device No", "Online", "SYSDATA", "OPTDATA"};
+    for (int c = 1; c <= st.size(); ++c)
+        sprdStatus.setText(c, 0, st[c - 1]);
+    const QStringList cs{"OK", "Time Over", "CRC Error"};
+    for (int c = 1; c <= cs.size(); ++c)
+        sprdCommState.setText(c, 0, cs[c - 1]);
+}
+
+void DataStore::clearDeviceRows()
+{
+    sprdStatus.setRowCount(0);
+    sprdMon.setRowCount(0);
+    sprdCommState.setRowCount(0);
+}
+
+void DataStore::appendDeviceRow(int deviceNumber)
+{
+    const QString no = QString::number(deviceNumber);
+    sprdStatus.setText(status::DeviceNo, sprdStatus.appendRow(), no);
+    sprdMon.setText(0, sprdMon.appendRow(), no);
+    sprdCommState.setText(0, sprdCommState.appendRow(), no);
+}

@@ -1,0 +1,22 @@
+#include "link/LinkState.h"
+
+int LinkState::firstOnlineIndex() const
+{
+    for (int i = 0; i <= gMC_Last && i < gMC_Online.size(); ++i)
+        if (gMC_Online[i])
+            return i;
+    return -1;
+}
+
+int LinkState::nextOnlineIndex(int index) const
+{
+    for (int i = index + 1; i <= gMC_Last && i < gMC_Online.size(); ++i)
+        if (gMC_Online[i])
+            return i;
+    return firstOnlineIndex();
+}
+
+QString LinkState::settingsText() const
+{
+    return QStringList{gCommBaud, gCommParity, gCommDataBits, gCommStopBits}.join(u',');
+}

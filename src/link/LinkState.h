@@ -1,0 +1,49 @@
+#pragma once
+// The state of the device link shared by the main window, the engine and the
+// windows that post requests. One instance, owned by the main window.
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+struct LinkState {
+    // Port and line settings (Comm.CFG).
+    QString gCommPort;
+    QString gCommBaud = QStringLiteral("9600");
+    QString gCommParity = QStringLiteral("N");
+    QString gCommDataBits = QStringLiteral("8");
+    QString gCommStopBits = QStringLiteral("1");
+    QString gCommProtocol = QStringLiteral("Modbus RTU");
+
+    // Request codes: the running transaction and the one posted for the next tick.
+    int gReqCode = 0;
+    int gReqCodeNext = 0;
+
+    // Enabled devices: numbers, online flags, last valid index (-1 = none).
+    QList<int> gMC_No;
+    QList<bool> gMC_Online;
+    int gMC_Last = -1;
+    int gMC_Index = 0;
+    int gMC_IndexNext = -1;
+
+    // The selected device: target of parameter reads, transfers and clock frames.
+    int gSelMC_No = 0;
+    int gSelMC_Index = 0;
+
+    // Frames prepared by the clock window, sent in order by request 601.
+    QList<QByteArray> gTxFrame;
+    bool gCommonReadDone = false;
+
+    // Channel count of the selected device.
+    int gChCount = 6;
+
+    int deviceCount() const { return gMC_Last + 1; }
+    bool isOnline(int index) const { return index >= 0 && index < gMC_Online.size() && gMC_Online[index]; }
+    // First online index, or -1 when none is online.
+    int firstOnlineIndex() const;
+    // First online index after `index`, wrapping to the first from 0; -1 when none.
+    int nextOnlineIndex(int index) const;
+    // Index of a device number among the enabled devices, or -1.
+    int indexOfDevice(int number) const { return gMC_No.indexOf(number); }
+    // Serial settings text such as 9600,N,8,1.
+    QString settingsText() const;
+};

@@ -1,0 +1,50 @@
+#pragma once
+// A table of text cells addressed by (column, row), both from 1; row 0 holds
+// the column headers and column 0 the row headers. Each cell may carry a
+// background colour. This is the shape of every grid of the program: the
+// hidden data store and the visible tables alike.
+#include <QColor>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class TextTable : public QObject {
+    Q_OBJECT
+public:
+    explicit TextTable(int cols = 0, int rows = 0, QObject* parent = nullptr);
+
+    int colCount() const { return m_cols; }
+    int rowCount() const { return m_rows; }
+    void setColCount(int cols);
+    void setRowCount(int rows);
+    // Adds one row at the end and returns its number.
+    int appendRow();
+
+    bool hasCell(int col, int row) const { return col >= 0 && row >= 0 && col <= m_cols && row <= m_rows; }
+    // Text of a cell; a cell outside the table reads as the empty text.
+    QString text(int col, int row) const;
+    // Writes a cell; false when the cell is outside the table. Writing the
+    // text a cell already holds changes nothing and signals nothing.
+    bool setText(int col, int row, const QString& text);
+
+    // Background colour; invalid when the cell has none of its own.
+    QColor background(int col, int row) const;
+    bool setBackground(int col, int row, const QColor& colour);
+
+    // Empties the texts of a block of cells (headers are not touched unless named).
+    void clearTexts(int col1, int row1, int col2, int row2);
+
+signals:
+    void cellChanged(int col, int row);
+    // Rows or columns were added or removed.
+    void shapeChanged();
+
+private:
+    int index(int col, int row) const { return row * (m_cols + 1) + col; }
+    void resize(int cols, int rows);
+
+    int m_cols = 0;
+    int m_rows = 0;
+    QList<QString> m_text;
+    QList<QColor> m_colour;
+};

@@ -1,0 +1,88 @@
+#include "link/Framing.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+QByteArray bytes(std::initializer_list<int> list)
+{
+    QByteArray b;
+    for (int v : list)
+        b.append(static_cast<char>(v));
+    return b;
+}
+}
+
+TEST(Crc, KnownVectorAndSwappedBytes)
+{
+    QByteArray f = bytes({0x01, 0x03, 0x00, 0x00, 0x00, 0x01, 0xAA, 0xBB});
+    AppendCrc(f);
+    EXPECT_EQ(f, bytes({0x01, 0x03, 0x00, 0x00, 0x00, 0x01, 0x84, 0x0A}));
+    EXPECT_TRUE(CheckCrc(f));
+    std::swap(f[6], f[7]);
+    EXPECT_FALSE(CheckCrc(f));
+    EXPECT_FALSE(CheckCrc(bytes({0x01, 0x03})));
+}
+
+TEST(Crc, TableMatchesBitwiseRule)
+{
+    for (int len : {1, 7, 190}) {
+        QByteArray data;
+        for (int i = 0; i < len; ++i)
+            data.append(static_cast<char>((i * 37 + len) & 0xFF));
+        quint16 crc = 0xFFFF;
+        for (char c : data) {
+            crc ^= static_cast<quint8>(c);
+            for (int b = 0; b < 8; ++b)
+                crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
+        }
+        EXPECT_EQ(Crc16(data.constData(), data.size()), crc) << len;
+    }
+}
+
+TEST(Requests, ReadLayoutsCarryTheReferenceNumber)
+{
+    struct Case { quint16 reg; quint16 count; int hi; int lo; };
+    for (const Case& c : {Case{30001, 47, 0x75, 0x31}, Case{40001, 74, 0x9C, 0x41}, Case{40101, 93, 0x9C, 0xA5}}) {
+        const QByteArray f = BuildReadRequest(7, c.reg, c.count);
+        ASSERT_EQ(f.size(), 8);
+        EXPECT_EQ(f.left(6), bytes({7, 3, c.hi, c.lo, 0, c.count}));
+        EXPECT_TRUE(CheckCrc(f));
+    }
+    EXPECT_EQ(ReadAnswerLength(47), 99);
+    EXPECT_EQ(ReadAnswerLength(74), 153);
+    EXPECT_EQ(ReadAnswerLength(93), 191);
+}
+
+TEST(Requests, WriteByteCountFieldHoldsRegisterCount)
+{
+    QByteArray data;
+    for (int i = 0; i < 83; ++i)
+        AppendU16BE(data, static_cast<quint16>(0x0100 + i));
+    const QByteArray f = BuildWriteRequest(2, 40111, data);
+    ASSERT_EQ(f.size(), 175);
+    EXPECT_EQ(f.left(7), bytes({2, 16, 0x9C, 0xAF, 0, 83, 83}));
+    EXPECT_EQ(static_cast<quint8>(f[7]), 0x01);
+    EXPECT_EQ(static_cast<quint8>(f[8]), 0x00);
+    EXPECT_EQ(static_cast<quint8>(f[172]), 0x52);
+    EXPECT_TRUE(CheckCrc(f));
+}
+
+TEST(Conversions, BigEndianFieldsAndLittleEndianImages)
+{
+    const QByteArray f = bytes({0, 0, 0, 0x41, 0x20, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00});
+    EXPECT_FLOAT_EQ(GetF32BE(f, 3), 10.0f);
+    EXPECT_EQ(GetU32BE(f, 7), 65536u);
+    EXPECT_EQ(SingleToBytes(-12.5f), bytes({0x00, 0x00, 0x48, 0xC1}));
+    EXPECT_FLOAT_EQ(BytesToSingle(bytes({0x00, 0x00, 0x48, 0xC1})), -12.5f);
+    EXPECT_EQ(LongToBytes(65536), bytes({0, 0, 1, 0}));
+    EXPECT_EQ(BytesToLong(bytes({0xFF, 0xFF, 0xFF, 0xFF})), -1);
+    EXPECT_EQ(IntegerToBytes(0x1234), bytes({0x34, 0x12}));
+    EXPECT_EQ(BytesToInteger(bytes({0xFE, 0xFF})), -2);
+}
+
+TEST(Conversions, HexByte)
+{
+    const std::pair<int, const char*> cases[] = {{0, "00"}, {15, "0F"}, {255, "FF"}, {0xA, "0A"}, {0x100, "0100"}};
+    for (auto [v, text] : cases)
+        EXPECT_EQ(HexByte(v), QString::fromLatin1(text)) << v;
+}
