@@ -1,0 +1,45 @@
+#pragma once
+// What the engine needs of a serial port. The real one wraps QSerialPort;
+// tests use the in-process simulated line.
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+struct PortSettings {
+    QString port;     // "COM3", "ttyUSB0", "/dev/pts/4", ...
+    QString baud = QStringLiteral("9600");
+    QString parity = QStringLiteral("N"); // N, E, O
+    QString dataBits = QStringLiteral("8");
+    QString stopBits = QStringLiteral("1");
+};
+
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+    // Opens the port; on failure returns false and says why in *error.
+    virtual bool open(const PortSettings& settings, QString* error) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // Drops every byte received and not yet read.
+    virtual void discardInput() = 0;
+    // Switches RTS; false when the port has no RTS line (the port stays usable).
+    virtual bool setRts(bool on) = 0;
+    virtual void write(const QByteArray& bytes) = 0;
+    virtual QByteArray readAll() = 0;
+    virtual qsizetype bytesAvailable() const = 0;
+
+    // Called when bytes have arrived (never from inside write()).
+    std::function<void()> onReadyRead;
+    // Called when the port became unusable while open (adapter unplugged).
+    std::function<void(const QString& why)> onFatalError;
+};
+
+// A one-shot timer: start() arms it (restarting if armed), it fires once.
+class OneShotTimer {
+public:
+    virtual ~OneShotTimer() = default;
+    virtual void start() = 0;
+    virtual void stop() = 0;
+    virtual bool isActive() const = 0;
+    std::function<void()> onTimeout;
+};
