@@ -1,0 +1,5 @@
+#pragma once
+#include <QIcon>
+
+// The program's icon, drawn in code so it needs no file.
+QIcon AppIcon();

@@ -1,0 +1,418 @@
+#include "app/frmVQ_Main.h"
+
+#include "app/AppIcon.h"
+#include "app/RunDocument.h"
+#include "app/frmVQ_About.h"
+#include "link/DeviceList.h"
+#include "link/PortFile.h"
+#include "ui/Grid.h"
+#include "ui/LedIndicator.h"
+#include "ui/TextTableModel.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSerialPortInfo>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+const QColor kLightGreen(192, 255, 192);
+
+QLabel* valueLabel(const QString& name, QWidget* parent)
+{
+    auto* l = new QLabel(parent);
+    l->setObjectName(name);
+    l->setFrameShape(QFrame::Panel);
+    l->setFrameShadow(QFrame::Sunken);
+    l->setMinimumWidth(70);
+    l->setAlignment(Qt::AlignCenter);
+    l->setAutoFillBackground(true);
+    QPalette p = l->palette();
+    p.setColor(QPalette::Window, Qt::white);
+    l->setPalette(p);
+    return l;
+}
+
+QStringList systemPortNames()
+{
+    QStringList names;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        names << info.portName();
+    return names;
+}
+
+} // namespace
+
+frmVQ_Main::frmVQ_Main(const QString& programDir, QWidget* parent)
+    : QMainWindow(parent)
+    , m_programDir(QDir(programDir).absolutePath())
+{
+    setObjectName(QStringLiteral("frmVQ_Main"));
+    setWindowTitle(QStringLiteral("VQ800"));
+    setWindowIcon(AppIcon());
+
+    buildMenus();
+    auto* central = new QWidget(this);
+    auto* root = new QVBoxLayout(central);
+    root->setContentsMargins(6, 6, 6, 4);
+    root->addWidget(buildButtonBar());
+    auto* split = new QSplitter(Qt::Horizontal, central);
+    split->setObjectName(QStringLiteral("splitMain"));
+    split->addWidget(buildDevicePanel());
+    split->addWidget(m_commPanel = buildCommPanel());
+    split->setStretchFactor(0, 0);
+    split->setStretchFactor(1, 1);
+    split->setChildrenCollapsible(false);
+    root->addWidget(split, 1);
+    setCentralWidget(central);
+    buildStatusBar();
+    connectActions();
+
+    tmrDSave = new QTimer(this);
+    tmrDSave->setObjectName(QStringLiteral("tmrDSave"));
+    tmrDSave->setInterval(50);
+
+    startUp();
+    resize(1180, 760);
+}
+
+frmVQ_Main::~frmVQ_Main() = default;
+
+void frmVQ_Main::buildMenus()
+{
+    auto action = [this](QMenu* menu, const char* name, const QString& caption) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    mSet = menuBar()->addMenu(QStringLiteral("&Configuration"));
+    mSet->setObjectName(QStringLiteral("mSet"));
+    mSetMC = action(mSet, "mSetMC", QStringLiteral("&Device Setup"));
+    mSetDSave = action(mSet, "mSetDSave", QStringLiteral("Data &Save Setup"));
+    mSetPort = action(mSet, "mSetPort", QStringLiteral("&Port Setup"));
+    mSet->addSeparator();
+    mExit = action(mSet, "mExit", QStringLiteral("&Quit"));
+
+    mOnline = menuBar()->addMenu(QStringLiteral("&Online"));
+    mOnline->setObjectName(QStringLiteral("mOnline"));
+    mOnlinePortOpen = action(mOnline, "mOnlinePortOpen", QStringLiteral("&Port Open"));
+    mOnline->addSeparator();
+    mOnlineSingleLine = action(mOnline, "mOnlineSingleLine", QStringLiteral("Single Monitoring - &LINE"));
+    mOnlineSingleBar = action(mOnline, "mOnlineSingleBar", QStringLiteral("Single Monitoring - &BAR"));
+    mOnlineSingleText = action(mOnline, "mOnlineSingleText", QStringLiteral("Single Monitoring - &TEXT"));
+    mOnline->addSeparator();
+    mOnlineMulti = action(mOnline, "mOnlineMulti", QStringLiteral("&Multi Monitoring"));
+    mOnlineMultiPV = action(mOnline, "mOnlineMultiPV", QStringLiteral("&Multi Monitoring (P&V)"));
+
+    mPMeter = menuBar()->addMenu(QStringLiteral("&Parameter"));
+    mPMeter->setObjectName(QStringLiteral("mPMeter"));
+    mPMeterList = action(mPMeter, "mPMeterList", QStringLiteral("&Parameter Setup"));
+    mPMeter->addSeparator();
+    mPMeterSysDate = action(mPMeter, "mPMeterSysDate", QStringLiteral("&DateTime/Reserve Setup"));
+
+    mHelp = menuBar()->addMenu(QStringLiteral("&Helper"));
+    mHelp->setObjectName(QStringLiteral("mHelp"));
+    mHelpAbout = action(mHelp, "mHelpAbout", QStringLiteral("&About"));
+    mHelp->addSeparator();
+    mHelpHelp = action(mHelp, "mHelpHelp", QStringLiteral("&Help"));
+    mHelpManual = action(mHelp, "mHelpManual", QStringLiteral("VQ800 &Manual"));
+    mHelp->addSeparator();
+    mHelpViewComm = action(mHelp, "mHelpViewComm", QStringLiteral("Communication Data &View"));
+    mHelpViewComm->setCheckable(true);
+    mHelpViewComm->setChecked(true);
+    mHelp->addSeparator();
+    mHelpGView = action(mHelp, "mHelpGView", QStringLiteral("&Graph Viewer"));
+}
+
+QWidget* frmVQ_Main::buildButtonBar()
+{
+    const char* texts[16] = {"Device Setup", "Data Save Setup", "Port Setup", "Port Open",
+                             "Single Monitoring(LINE)", "Multi Monitoring", "Parameter Setup", "About",
+                             "Help", "VQ800 Manual", "Graph Viewer", "", "Single Monitoring(BAR)",
+                             "Single Monitoring(TEXT)", "Multi Monitoring(PV)", "DateTime Reserve Setup"};
+    auto* bar = new QWidget(this);
+    bar->setObjectName(QStringLiteral("buttonBar"));
+    for (int i = 0; i < 16; ++i) {
+        auto* b = new QPushButton(QString::fromLatin1(texts[i]), bar);
+        b->setObjectName(QStringLiteral("btnMenu%1").arg(i));
+        b->setMinimumHeight(30);
+        b->setMinimumWidth(b->sizeHint().width() + 16);
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        b->setFocusPolicy(Qt::TabFocus);
+        btnMenu[i] = b;
+    }
+    // Button 11 has neither text nor action; it keeps its place in the array only.
+    btnMenu[11]->hide();
+
+    struct Group { const char* caption; std::vector<int> buttons; int columns; };
+    const Group groups[] = {{"Configuration", {0, 2, 1}, 1},
+                            {"Online", {3, 4, 12, 13, 5, 14}, 2},
+                            {"Parameter", {6, 15}, 1},
+                            {"Helper", {7, 8, 9, 10}, 2}};
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(0, 0, 0, 0);
+    for (const Group& g : groups) {
+        auto* box = new QGroupBox(QString::fromLatin1(g.caption), bar);
+        box->setObjectName(QStringLiteral("fra%1").arg(QString::fromLatin1(g.caption)));
+        auto* grid = new QGridLayout(box);
+        grid->setContentsMargins(6, 4, 6, 6);
+        grid->setSpacing(4);
+        // Fill column by column so that related buttons stand one above the other.
+        const int rows = 3;
+        for (int k = 0; k < static_cast<int>(g.buttons.size()); ++k)
+            grid->addWidget(btnMenu[g.buttons[k]], k % rows, k / rows);
+        row->addWidget(box, g.columns);
+    }
+    return bar;
+}
+
+QWidget* frmVQ_Main::buildDevicePanel()
+{
+    auto* panel = new QWidget(this);
+    auto* col = new QVBoxLayout(panel);
+    col->setContentsMargins(0, 0, 4, 0);
+
+    auto* devices = new QGroupBox(QStringLiteral("Devices"), panel);
+    auto* dl = new QVBoxLayout(devices);
+    TextTableModel* model = nullptr;
+    sprdStatus = MakeGridView(&m_store.sprdStatus, QStringLiteral("sprdStatus"), devices, &model);
+    sprdStatus->verticalHeader()->hide();
+    sprdStatus->setColumnHidden(2, true);
+    sprdStatus->setColumnHidden(3, true);
+    sprdStatus->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    sprdStatus->setToolTip(QStringLiteral("Click a device to select it"));
+    connect(sprdStatus, &QTableView::clicked, this,
+            [this](const QModelIndex& i) { selectDeviceRow(TextTableModel::tableRow(i)); });
+    dl->addWidget(sprdStatus);
+    col->addWidget(devices, 1);
+
+    auto* edit = new QGroupBox(QStringLiteral("Edit Device"), panel);
+    auto* el = new QHBoxLayout(edit);
+    el->addWidget(new QLabel(QStringLiteral("Device No."), edit));
+    lblMC_No = valueLabel(QStringLiteral("lblMC_No"), edit);
+    QFont big = lblMC_No->font();
+    big.setBold(true);
+    big.setPointSizeF(big.pointSizeF() * 1.3);
+    lblMC_No->setFont(big);
+    el->addWidget(lblMC_No, 1);
+    col->addWidget(edit);
+
+    auto* save = new QGroupBox(QStringLiteral("Data Save"), panel);
+    auto* sl = new QGridLayout(save);
+    lblDSave_Enable = valueLabel(QStringLiteral("lblDSave_Enable"), save);
+    lblDSave_Intv = valueLabel(QStringLiteral("lblDSave_Intv"), save);
+    lblDSave_Unit = new QLabel(QStringLiteral("min"), save);
+    lblDSave_Unit->setObjectName(QStringLiteral("lblDSave_Unit"));
+    lblDaySave = valueLabel(QStringLiteral("lblDaySave"), save);
+    sl->addWidget(new QLabel(QStringLiteral("Save"), save), 0, 0);
+    sl->addWidget(lblDSave_Enable, 0, 1);
+    sl->addWidget(new QLabel(QStringLiteral("Interval"), save), 1, 0);
+    sl->addWidget(lblDSave_Intv, 1, 1);
+    sl->addWidget(lblDSave_Unit, 1, 2);
+    sl->addWidget(new QLabel(QStringLiteral("Save by Date"), save), 2, 0);
+    sl->addWidget(lblDaySave, 2, 1);
+    sl->setColumnStretch(1, 1);
+    col->addWidget(save);
+
+    auto* lamps = new QGroupBox(QStringLiteral("Line"), panel);
+    auto* ll = new QHBoxLayout(lamps);
+    shpSend = new LedIndicator(lamps);
+    shpSend->setObjectName(QStringLiteral("shpSend"));
+    shpRecv = new LedIndicator(lamps);
+    shpRecv->setObjectName(QStringLiteral("shpRecv"));
+    ll->addStretch();
+    ll->addWidget(shpSend);
+    ll->addWidget(new QLabel(QStringLiteral("SEND"), lamps));
+    ll->addSpacing(24);
+    ll->addWidget(shpRecv);
+    ll->addWidget(new QLabel(QStringLiteral("RECV"), lamps));
+    ll->addStretch();
+    col->addWidget(lamps);
+
+    panel->setMinimumWidth(260);
+    panel->setMaximumWidth(380);
+    return panel;
+}
+
+QWidget* frmVQ_Main::buildCommPanel()
+{
+    auto* box = new QGroupBox(QStringLiteral("Communication Data"), this);
+    box->setObjectName(QStringLiteral("fraComm"));
+    auto* col = new QVBoxLayout(box);
+    sprdComm = new QTableView(box);
+    sprdComm->setObjectName(QStringLiteral("sprdComm"));
+    sprdComm->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    col->addWidget(sprdComm, 3);
+
+    auto* bottom = new QHBoxLayout;
+    sprdCommState = MakeGridView(&m_store.sprdCommState, QStringLiteral("sprdCommState"), box);
+    if (auto* m = qobject_cast<TextTableModel*>(sprdCommState->model()))
+        m->setRowColours(Qt::white, kLightGreen);
+    sprdCommState->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    sprdCommState->setSelectionMode(QAbstractItemView::NoSelection);
+    bottom->addWidget(sprdCommState, 1);
+    btnCountClear = new QPushButton(QStringLiteral("Count Clear"), box);
+    btnCountClear->setObjectName(QStringLiteral("btnCountClear"));
+    bottom->addWidget(btnCountClear, 0, Qt::AlignTop);
+    col->addLayout(bottom, 2);
+    return box;
+}
+
+void frmVQ_Main::buildStatusBar()
+{
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    setStatusBar(StatusBar1);
+    const int widths[5] = {110, 130, 60, 320, 110};
+    for (int i = 0; i < 5; ++i) {
+        auto* l = new QLabel(StatusBar1);
+        l->setObjectName(QStringLiteral("StatusPanel%1").arg(i + 1));
+        l->setFrameShape(QFrame::Panel);
+        l->setFrameShadow(QFrame::Sunken);
+        l->setMinimumWidth(widths[i]);
+        l->setContentsMargins(4, 0, 4, 0);
+        m_panels[i] = l;
+        StatusBar1->addPermanentWidget(l, i == 3 ? 1 : 0);
+    }
+}
+
+void frmVQ_Main::connectActions()
+{
+    connect(mExit, &QAction::triggered, this, &QWidget::close);
+    connect(mHelpAbout, &QAction::triggered, this, [this] {
+        frmVQ_About about(this);
+        about.exec();
+    });
+    connect(mHelpHelp, &QAction::triggered, this, [this] { openDocument(QStringLiteral("Help/VQ800_ENG.chm")); });
+    connect(mHelpManual, &QAction::triggered, this, [this] { openDocument(QStringLiteral("VQ800.pdf")); });
+    connect(mHelpGView, &QAction::triggered, this, [this] { openDocument(QStringLiteral("VQ800_GView.EXE")); });
+    connect(mHelpViewComm, &QAction::triggered, this, &frmVQ_Main::toggleCommView);
+    connect(btnCountClear, &QPushButton::clicked, this, &frmVQ_Main::countClear);
+
+    // Each button runs the handler of its menu item.
+    QAction* forButton[16] = {mSetMC, mSetDSave, mSetPort, mOnlinePortOpen, mOnlineSingleLine, mOnlineMulti,
+                              mPMeterList, mHelpAbout, mHelpHelp, mHelpManual, mHelpGView, nullptr,
+                              mOnlineSingleBar, mOnlineSingleText, mOnlineMultiPV, mPMeterSysDate};
+    for (int i = 0; i < 16; ++i)
+        if (forButton[i])
+            connect(btnMenu[i], &QPushButton::clicked, forButton[i], &QAction::trigger);
+}
+
+void frmVQ_Main::startUp()
+{
+    m_link.gChCount = 6;
+    m_dsave = ReadSaveSettings(m_programDir);
+    showSaveSettings(m_dsave);
+    ReadDeviceList(m_programDir, m_link, m_store);
+    ReadPortFile(m_programDir, m_link, DefaultPortName(systemPortNames()));
+    setPanelText(1, m_link.gCommPort);
+    setPanelText(2, m_link.settingsText());
+    setPanelText(5, m_link.gCommProtocol);
+    SetPortState(true);
+    tmrDSave->start();
+}
+
+void frmVQ_Main::showSaveSettings(const DSaveSettings& s)
+{
+    lblDSave_Enable->setText(s.gDSaveEnable);
+    lblDSave_Intv->setText(QString::number(s.gDSaveInterval));
+    lblDSave_Unit->setText(s.gDSaveUnit);
+    lblDaySave->setText(s.gDaySave ? QStringLiteral("Yes") : QStringLiteral("No"));
+}
+
+void frmVQ_Main::reloadDeviceList()
+{
+    ReadDeviceList(m_programDir, m_link, m_store);
+}
+
+void frmVQ_Main::selectDeviceRow(int row)
+{
+    if (row < 1 || row > m_link.deviceCount())
+        return;
+    m_link.gSelMC_Index = row - 1;
+    m_link.gSelMC_No = m_link.gMC_No.value(row - 1);
+    lblMC_No->setText(QString::number(m_link.gSelMC_No));
+    m_link.gReqCodeNext = 100;
+    m_link.gMC_IndexNext = row - 1;
+}
+
+void frmVQ_Main::SetPortState(bool closedState)
+{
+    for (QAction* a : {mSetMC, mSetPort})
+        a->setEnabled(closedState);
+    for (int i : {0, 2})
+        btnMenu[i]->setEnabled(closedState);
+    for (QAction* a : {mOnlineSingleLine, mOnlineSingleBar, mOnlineSingleText, mOnlineMulti, mOnlineMultiPV,
+                       mPMeterSysDate})
+        a->setEnabled(!closedState);
+    for (int i : {4, 5, 11, 12, 13, 14, 15})
+        btnMenu[i]->setEnabled(!closedState);
+    // The port button shows the state at a glance.
+    btnMenu[3]->setStyleSheet(closedState ? QStringLiteral("QPushButton { color: #0a6a0a; font-weight: bold; }")
+                                          : QStringLiteral("QPushButton { color: #b01010; font-weight: bold; }"));
+}
+
+QString frmVQ_Main::panelText(int panel) const
+{
+    return (panel >= 1 && panel <= 5) ? m_panels[panel - 1]->text() : QString();
+}
+
+void frmVQ_Main::setPanelText(int panel, const QString& text)
+{
+    if (panel >= 1 && panel <= 5)
+        m_panels[panel - 1]->setText(text);
+}
+
+void frmVQ_Main::openDocument(const QString& relativePath)
+{
+    const QString file = QDir(m_programDir).filePath(relativePath);
+    if (!QFileInfo::exists(file)) {
+        StatusBar1->showMessage(QStringLiteral("Not found: %1").arg(QDir::toNativeSeparators(file)), 6000);
+        return;
+    }
+    if (!RunDocument(QStringLiteral("OPEN"), file, QString(), m_programDir, 10))
+        StatusBar1->showMessage(QStringLiteral("No program opens %1").arg(QDir::toNativeSeparators(file)), 6000);
+}
+
+void frmVQ_Main::toggleCommView()
+{
+    const bool show = m_commPanel->isHidden();
+    sprdComm->setVisible(show);
+    sprdCommState->setVisible(show);
+    btnCountClear->setVisible(show);
+    m_commPanel->setVisible(show);
+    mHelpViewComm->setChecked(show);
+}
+
+void frmVQ_Main::countClear()
+{
+    TextTable& t = m_store.sprdCommState;
+    t.clearTexts(1, 1, t.colCount(), t.rowCount());
+}
+
+void frmVQ_Main::closeEvent(QCloseEvent* event)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), QStringLiteral("Quit?"),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName(QStringLiteral("msgQuit"));
+    box.setDefaultButton(QMessageBox::No);
+    if (box.exec() != QMessageBox::Yes) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}

@@ -1,0 +1,104 @@
+#pragma once
+// The main window: owns the link state, the data store and (later) the port
+// and its timers; every other window is a modal dialog opened from here.
+#include "link/DataStore.h"
+#include "link/LinkState.h"
+#include "logging/SaveSettings.h"
+
+#include <QMainWindow>
+#include <array>
+
+class LedIndicator;
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+class QTableView;
+class QTimer;
+class QWidget;
+
+class frmVQ_Main : public QMainWindow {
+    Q_OBJECT
+public:
+    // programDir holds Comm.CFG, CFG/ and the documents and pictures.
+    explicit frmVQ_Main(const QString& programDir, QWidget* parent = nullptr);
+    ~frmVQ_Main() override;
+
+    LinkState& link() { return m_link; }
+    DataStore& store() { return m_store; }
+    const DSaveSettings& saveSettings() const { return m_dsave; }
+    const QString& programDir() const { return m_programDir; }
+
+    // Menus and buttons for the two port states.
+    void SetPortState(bool closedState);
+    // Text of status bar panel 1..5.
+    QString panelText(int panel) const;
+    void setPanelText(int panel, const QString& text);
+    // Shows the data save settings in the "Data Save" frame.
+    void showSaveSettings(const DSaveSettings& s);
+    // Reads the device list again and rebuilds the device rows.
+    void reloadDeviceList();
+    // Selects the device of a row of the device table (1-based).
+    void selectDeviceRow(int row);
+
+    // Menu items, by their names.
+    QMenu* mSet = nullptr;
+    QAction* mSetMC = nullptr;
+    QAction* mSetDSave = nullptr;
+    QAction* mSetPort = nullptr;
+    QAction* mExit = nullptr;
+    QMenu* mOnline = nullptr;
+    QAction* mOnlinePortOpen = nullptr;
+    QAction* mOnlineSingleLine = nullptr;
+    QAction* mOnlineSingleBar = nullptr;
+    QAction* mOnlineSingleText = nullptr;
+    QAction* mOnlineMulti = nullptr;
+    QAction* mOnlineMultiPV = nullptr;
+    QMenu* mPMeter = nullptr;
+    QAction* mPMeterList = nullptr;
+    QAction* mPMeterSysDate = nullptr;
+    QMenu* mHelp = nullptr;
+    QAction* mHelpAbout = nullptr;
+    QAction* mHelpHelp = nullptr;
+    QAction* mHelpManual = nullptr;
+    QAction* mHelpViewComm = nullptr;
+    QAction* mHelpGView = nullptr;
+
+    std::array<QPushButton*, 16> btnMenu{};
+    QTableView* sprdStatus = nullptr;
+    QLabel* lblMC_No = nullptr;
+    QLabel* lblDSave_Enable = nullptr;
+    QLabel* lblDSave_Intv = nullptr;
+    QLabel* lblDSave_Unit = nullptr;
+    QLabel* lblDaySave = nullptr;
+    LedIndicator* shpSend = nullptr;
+    LedIndicator* shpRecv = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QTableView* sprdComm = nullptr;
+    QTableView* sprdCommState = nullptr;
+    QPushButton* btnCountClear = nullptr;
+    QTimer* tmrDSave = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    QWidget* buildButtonBar();
+    QWidget* buildDevicePanel();
+    QWidget* buildCommPanel();
+    void buildStatusBar();
+    void startUp();
+    void connectActions();
+    void openDocument(const QString& relativePath);
+    void toggleCommView();
+    void countClear();
+
+    QString m_programDir;
+    LinkState m_link;
+    DataStore m_store;
+    DSaveSettings m_dsave;
+    std::array<QLabel*, 5> m_panels{};
+    QWidget* m_commPanel = nullptr;
+};

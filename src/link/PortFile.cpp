@@ -1,0 +1,55 @@
+#include "link/PortFile.h"
+
+#include "link/ConfigText.h"
+#include "link/LinkState.h"
+
+#include <QDir>
+
+QString PortFilePath(const QString& programDir)
+{
+    return QDir(programDir).filePath(QStringLiteral("Comm.CFG"));
+}
+
+QString DefaultPortName(const QStringList& systemPorts)
+{
+    if (!systemPorts.isEmpty())
+        return systemPorts.first();
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM1");
+#else
+    return QStringLiteral("ttyS0");
+#endif
+}
+
+void ReadPortFile(const QString& programDir, LinkState& link, const QString& defaultPort)
+{
+    const QStringList lines = ReadConfigLines(PortFilePath(programDir));
+    QString* fields[] = {&link.gCommPort, &link.gCommBaud, &link.gCommParity,
+                         &link.gCommDataBits, &link.gCommStopBits, &link.gCommProtocol};
+    for (int i = 0; i < 6; ++i) {
+        const QString v = lines.value(i).trimmed();
+        if (!v.isEmpty())
+            *fields[i] = v;
+    }
+    if (link.gCommPort.isEmpty())
+        link.gCommPort = defaultPort;
+}
+
+bool WritePortFile(const QString& programDir, const LinkState& link, QString* error)
+{
+    return WriteConfigLines(PortFilePath(programDir),
+                            {link.gCommPort, link.gCommBaud, link.gCommParity, link.gCommDataBits,
+                             link.gCommStopBits, link.gCommProtocol},
+                            error);
+}
+
+PortSettings PortSettingsOf(const LinkState& link)
+{
+    PortSettings s;
+    s.port = link.gCommPort;
+    s.baud = link.gCommBaud;
+    s.parity = link.gCommParity;
+    s.dataBits = link.gCommDataBits;
+    s.stopBits = link.gCommStopBits;
+    return s;
+}

@@ -1,0 +1,77 @@
+#include "ui/TextTableModel.h"
+
+#include "link/TextTable.h"
+
+#include <QBrush>
+
+TextTableModel::TextTableModel(TextTable* table, QObject* parent)
+    : QAbstractTableModel(parent)
+    , m_table(table)
+{
+    connect(table, &TextTable::shapeChanged, this, [this] {
+        beginResetModel();
+        endResetModel();
+    });
+    connect(table, &TextTable::cellChanged, this, [this](int col, int row) {
+        if (row == 0) {
+            emit headerDataChanged(Qt::Horizontal, col - 1, col - 1);
+        } else if (col == 0) {
+            emit headerDataChanged(Qt::Vertical, row - 1, row - 1);
+        } else {
+            const QModelIndex i = index(row - 1, col - 1);
+            emit dataChanged(i, i, {Qt::DisplayRole, Qt::BackgroundRole});
+        }
+    });
+}
+
+int TextTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() || !m_table ? 0 : m_table->rowCount();
+}
+
+int TextTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() || !m_table ? 0 : m_table->colCount();
+}
+
+void TextTableModel::setRowColours(const QColor& odd, const QColor& even)
+{
+    m_odd = odd;
+    m_even = even;
+}
+
+QVariant TextTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!m_table || !index.isValid())
+        return {};
+    const int col = tableCol(index);
+    const int row = tableRow(index);
+    switch (role) {
+    case Qt::DisplayRole:
+        return m_table->text(col, row);
+    case Qt::BackgroundRole: {
+        const QColor c = m_table->background(col, row);
+        if (c.isValid())
+            return QBrush(c);
+        const QColor alt = (row % 2) ? m_odd : m_even;
+        return alt.isValid() ? QVariant(QBrush(alt)) : QVariant();
+    }
+    case Qt::ForegroundRole: {
+        const QColor c = m_table->background(col, row);
+        if (c.isValid() && c.lightness() < 90)
+            return QBrush(Qt::white);
+        return m_odd.isValid() ? QVariant(QBrush(Qt::black)) : QVariant();
+    }
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(m_align);
+    default:
+        return {};
+    }
+}
+
+QVariant TextTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (!m_table || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    return orientation == Qt::Horizontal ? m_table->text(section + 1, 0) : m_table->text(0, section + 1);
+}

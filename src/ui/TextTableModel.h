@@ -1,0 +1,35 @@
+#pragma once
+// Shows a TextTable in a Qt view: row 0 and column 0 become the headers,
+// cells 1.. the data. Changes of the table reach the view cell by cell.
+#include <QAbstractTableModel>
+#include <QPointer>
+
+#include "link/TextTable.h"
+
+
+
+class TextTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit TextTableModel(TextTable* table, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    TextTable* table() const { return m_table; }
+    // Alignment of the data cells (default: centred).
+    void setAlignment(Qt::Alignment a) { m_align = a; }
+    // Background of rows without a colour of their own: alternate two colours.
+    void setRowColours(const QColor& odd, const QColor& even);
+
+    // Table cell (column, row from 1) of a model index.
+    static int tableCol(const QModelIndex& i) { return i.column() + 1; }
+    static int tableRow(const QModelIndex& i) { return i.row() + 1; }
+
+private:
+    QPointer<TextTable> m_table;
+    Qt::Alignment m_align = Qt::AlignCenter;
+    QColor m_odd, m_even;
+};
