@@ -4,6 +4,10 @@
 #include "app/RunDocument.h"
 #include "app/frmVQ_About.h"
 #include "link/DeviceList.h"
+#include "link/PollingEngine.h"
+#include "link/QtTimer.h"
+#include "ui/CommLogModel.h"
+#include "ui/QtSerialPort.h"
 #include "link/PortFile.h"
 #include "ui/Grid.h"
 #include "ui/LedIndicator.h"
@@ -57,10 +61,19 @@ QStringList systemPortNames()
 
 } // namespace
 
-frmVQ_Main::frmVQ_Main(const QString& programDir, QWidget* parent)
+frmVQ_Main::frmVQ_Main(const QString& programDir, SerialPort* port, QWidget* parent)
     : QMainWindow(parent)
     , m_programDir(QDir(programDir).absolutePath())
 {
+    if (!port) {
+        m_ownPort = std::make_unique<QtSerialPort>();
+        port = m_ownPort.get();
+    }
+    m_port = port;
+    m_tmrTX = std::make_unique<QtOneShotTimer>(PollingEngine::kTxIntervalMs);
+    m_tmrRX = std::make_unique<QtOneShotTimer>(PollingEngine::kTimeoutMs);
+    m_engine = new PollingEngine(m_link, m_store, m_log, *m_port, *m_tmrTX, *m_tmrRX, this);
+
     setObjectName(QStringLiteral("frmVQ_Main"));
     setWindowTitle(QStringLiteral("VQ800"));
     setWindowIcon(AppIcon());
@@ -90,7 +103,12 @@ frmVQ_Main::frmVQ_Main(const QString& programDir, QWidget* parent)
     resize(1180, 760);
 }
 
-frmVQ_Main::~frmVQ_Main() = default;
+frmVQ_Main::~frmVQ_Main()
+{
+    m_engine->closePort();
+    delete m_engine;
+    m_engine = nullptr;
+}
 
 void frmVQ_Main::buildMenus()
 {
@@ -255,7 +273,17 @@ QWidget* frmVQ_Main::buildCommPanel()
     auto* col = new QVBoxLayout(box);
     sprdComm = new QTableView(box);
     sprdComm->setObjectName(QStringLiteral("sprdComm"));
+    sprdComm->setModel(new CommLogModel(&m_log, sprdComm));
     sprdComm->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    sprdComm->setSelectionMode(QAbstractItemView::NoSelection);
+    sprdComm->horizontalHeader()->setDefaultSectionSize(sprdComm->fontMetrics().horizontalAdvance("0000") + 4);
+    sprdComm->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    sprdComm->verticalHeader()->setDefaultSectionSize(sprdComm->fontMetrics().height() + 4);
+    sprdComm->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    QFont mono(QStringLiteral("Monospace"));
+    mono.setStyleHint(QFont::TypeWriter);
+    sprdComm->setFont(mono);
+    connect(sprdComm->model(), &QAbstractItemModel::rowsInserted, sprdComm, [this] { sprdComm->scrollToBottom(); });
     col->addWidget(sprdComm, 3);
 
     auto* bottom = new QHBoxLayout;
@@ -302,6 +330,30 @@ void frmVQ_Main::connectActions()
     connect(mHelpGView, &QAction::triggered, this, [this] { openDocument(QStringLiteral("VQ800_GView.EXE")); });
     connect(mHelpViewComm, &QAction::triggered, this, &frmVQ_Main::toggleCommView);
     connect(btnCountClear, &QPushButton::clicked, this, &frmVQ_Main::countClear);
+    connect(mOnlinePortOpen, &QAction::triggered, this, &frmVQ_Main::togglePort);
+
+    tmrBall_Send = new QTimer(this);
+    tmrBall_Recv = new QTimer(this);
+    for (QTimer* t : {tmrBall_Send, tmrBall_Recv}) {
+        t->setSingleShot(true);
+        t->setInterval(100);
+    }
+    connect(tmrBall_Send, &QTimer::timeout, this, [this] { shpSend->setColour(Qt::black); });
+    connect(tmrBall_Recv, &QTimer::timeout, this, [this] { shpRecv->setColour(Qt::black); });
+    connect(m_engine, &PollingEngine::sending, this, [this] { lightLamp(shpSend, tmrBall_Send, QColor(255, 0, 0)); });
+    connect(m_engine, &PollingEngine::receiving, this, [this] { lightLamp(shpRecv, tmrBall_Recv, QColor(0, 255, 0)); });
+    connect(m_engine, &PollingEngine::statusMessage, this, [this](const QString& t) { setPanelText(4, t); });
+    connect(m_engine, &PollingEngine::portStateRequested, this, &frmVQ_Main::SetPortState);
+    connect(m_engine, &PollingEngine::selectedDeviceChanged, this,
+            [this](int number) { lblMC_No->setText(QString::number(number)); });
+    connect(m_engine, &PollingEngine::portOpened, this, [this] {
+        mOnlinePortOpen->setText(QStringLiteral("&Port Close"));
+        btnMenu[3]->setText(QStringLiteral("Port Close"));
+    });
+    connect(m_engine, &PollingEngine::portClosed, this, [this] {
+        mOnlinePortOpen->setText(QStringLiteral("&Port Open"));
+        btnMenu[3]->setText(QStringLiteral("Port Open"));
+    });
 
     // Each button runs the handler of its menu item.
     QAction* forButton[16] = {mSetMC, mSetDSave, mSetPort, mOnlinePortOpen, mOnlineSingleLine, mOnlineMulti,
@@ -324,6 +376,20 @@ void frmVQ_Main::startUp()
     setPanelText(5, m_link.gCommProtocol);
     SetPortState(true);
     tmrDSave->start();
+}
+
+void frmVQ_Main::togglePort()
+{
+    if (m_engine->isOpen())
+        m_engine->closePort();
+    else
+        m_engine->openPort();
+}
+
+void frmVQ_Main::lightLamp(LedIndicator* lamp, QTimer* off, const QColor& colour)
+{
+    lamp->setColour(colour);
+    off->start();
 }
 
 void frmVQ_Main::showSaveSettings(const DSaveSettings& s)
@@ -414,5 +480,6 @@ void frmVQ_Main::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    m_engine->closePort();
     event->accept();
 }

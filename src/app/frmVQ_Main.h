@@ -1,14 +1,19 @@
 #pragma once
 // The main window: owns the link state, the data store and (later) the port
 // and its timers; every other window is a modal dialog opened from here.
+#include "link/CommLog.h"
 #include "link/DataStore.h"
 #include "link/LinkState.h"
 #include "logging/SaveSettings.h"
 
 #include <QMainWindow>
 #include <array>
+#include <memory>
 
 class LedIndicator;
+class OneShotTimer;
+class PollingEngine;
+class SerialPort;
 class QAction;
 class QLabel;
 class QMenu;
@@ -22,13 +27,19 @@ class frmVQ_Main : public QMainWindow {
     Q_OBJECT
 public:
     // programDir holds Comm.CFG, CFG/ and the documents and pictures.
-    explicit frmVQ_Main(const QString& programDir, QWidget* parent = nullptr);
+    // port: the serial line to use; null for the real port named in Comm.CFG.
+    explicit frmVQ_Main(const QString& programDir, SerialPort* port = nullptr, QWidget* parent = nullptr);
     ~frmVQ_Main() override;
 
     LinkState& link() { return m_link; }
     DataStore& store() { return m_store; }
     const DSaveSettings& saveSettings() const { return m_dsave; }
     const QString& programDir() const { return m_programDir; }
+    PollingEngine& engine() { return *m_engine; }
+    CommLog& commLog() { return m_log; }
+
+    // The "Port Open" / "Port Close" command.
+    void togglePort();
 
     // Menus and buttons for the two port states.
     void SetPortState(bool closedState);
@@ -95,7 +106,17 @@ private:
     void toggleCommView();
     void countClear();
 
+    void lightLamp(LedIndicator* lamp, QTimer* off, const QColor& colour);
+
     QString m_programDir;
+    CommLog m_log;
+    std::unique_ptr<SerialPort> m_ownPort;
+    SerialPort* m_port = nullptr;
+    std::unique_ptr<OneShotTimer> m_tmrTX;
+    std::unique_ptr<OneShotTimer> m_tmrRX;
+    PollingEngine* m_engine = nullptr;
+    QTimer* tmrBall_Send = nullptr;
+    QTimer* tmrBall_Recv = nullptr;
     LinkState m_link;
     DataStore m_store;
     DSaveSettings m_dsave;

@@ -22,6 +22,9 @@ int main(int argc, char** argv)
                                        QStringLiteral("Program folder holding Comm.CFG and CFG/ (default: the folder of the program)."),
                                        QStringLiteral("DIR"));
     cli.addOption(dirOption);
+    const QCommandLineOption openOption(QStringLiteral("open"),
+                                        QStringLiteral("Open the port right after start-up and start polling."));
+    cli.addOption(openOption);
     cli.process(app);
 
     QString dir = QCoreApplication::applicationDirPath();
@@ -35,5 +38,7 @@ int main(int argc, char** argv)
 
     frmVQ_Main w(dir);
     w.show();
+    if (cli.isSet(openOption))
+        QMetaObject::invokeMethod(&w, &frmVQ_Main::togglePort, Qt::QueuedConnection);
     return app.exec();
 }

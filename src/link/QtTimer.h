@@ -1,0 +1,25 @@
+#pragma once
+// OneShotTimer over a precise QTimer.
+#include "link/SerialPort.h"
+
+#include <QTimer>
+
+class QtOneShotTimer : public OneShotTimer {
+public:
+    explicit QtOneShotTimer(int intervalMs)
+    {
+        m_timer.setSingleShot(true);
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(intervalMs);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (onTimeout)
+                onTimeout();
+        });
+    }
+    void start() override { m_timer.start(); }
+    void stop() override { m_timer.stop(); }
+    bool isActive() const override { return m_timer.isActive(); }
+
+private:
+    QTimer m_timer;
+};

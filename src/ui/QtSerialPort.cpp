@@ -1,0 +1,96 @@
+#include "ui/QtSerialPort.h"
+
+QtSerialPort::QtSerialPort()
+{
+    QObject::connect(&m_port, &QSerialPort::readyRead, [this] {
+        if (onReadyRead)
+            onReadyRead();
+    });
+    QObject::connect(&m_port, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError e) {
+        // An unplugged adapter reports a resource error; the port is unusable then.
+        if (e == QSerialPort::ResourceError && m_port.isOpen() && onFatalError)
+            onFatalError(m_port.errorString());
+    });
+}
+
+QString QtSerialPort::describeOpenError(QSerialPort::SerialPortError error, const QString& port, const QString& detail)
+{
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return QStringLiteral("no such device %1").arg(port);
+    case QSerialPort::PermissionError:
+#ifdef Q_OS_WIN
+        return QStringLiteral("%1 is in use by another program").arg(port);
+#else
+        return QStringLiteral("permission denied or in use (%1); the user may need to be in the dialout group")
+            .arg(detail);
+#endif
+    case QSerialPort::OpenError:
+        return QStringLiteral("already open");
+    default:
+        return detail;
+    }
+}
+
+bool QtSerialPort::open(const PortSettings& s, QString* error)
+{
+    m_port.setPortName(s.port);
+    bool ok = false;
+    const int baud = s.baud.toInt(&ok);
+    QString bad;
+    if (!ok || baud <= 0)
+        bad = QStringLiteral("baud rate \"%1\" is not a number").arg(s.baud);
+    const QString parity = s.parity.trimmed().toUpper();
+    if (parity != "N" && parity != "E" && parity != "O")
+        bad = QStringLiteral("parity \"%1\" is not N, E or O").arg(s.parity);
+    if (s.dataBits != "7" && s.dataBits != "8")
+        bad = QStringLiteral("data bits \"%1\" are not 7 or 8").arg(s.dataBits);
+    if (s.stopBits != "1" && s.stopBits != "2")
+        bad = QStringLiteral("stop bits \"%1\" are not 1 or 2").arg(s.stopBits);
+    if (!bad.isEmpty()) {
+        if (error)
+            *error = bad;
+        return false;
+    }
+    m_port.setBaudRate(baud);
+    m_port.setParity(parity == "E" ? QSerialPort::EvenParity : parity == "O" ? QSerialPort::OddParity : QSerialPort::NoParity);
+    m_port.setDataBits(s.dataBits == "7" ? QSerialPort::Data7 : QSerialPort::Data8);
+    m_port.setStopBits(s.stopBits == "2" ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        if (error)
+            *error = describeOpenError(m_port.error(), s.port, m_port.errorString());
+        return false;
+    }
+    return true;
+}
+
+void QtSerialPort::close()
+{
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+void QtSerialPort::discardInput()
+{
+    if (!m_port.isOpen())
+        return;
+    m_port.clear(QSerialPort::Input);
+    m_port.readAll();
+}
+
+bool QtSerialPort::setRts(bool on)
+{
+    if (!m_port.isOpen())
+        return false;
+    const bool ok = m_port.setRequestToSend(on);
+    if (!ok)
+        m_port.clearError(); // no RTS line: not an error for the transaction
+    return ok;
+}
+
+void QtSerialPort::write(const QByteArray& bytes)
+{
+    if (m_port.isOpen())
+        m_port.write(bytes);
+}

@@ -1,0 +1,24 @@
+#pragma once
+// SerialPort over QSerialPort: the real line.
+#include "link/SerialPort.h"
+
+#include <QSerialPort>
+
+class QtSerialPort : public SerialPort {
+public:
+    QtSerialPort();
+    bool open(const PortSettings& settings, QString* error) override;
+    void close() override;
+    bool isOpen() const override { return m_port.isOpen(); }
+    void discardInput() override;
+    bool setRts(bool on) override;
+    void write(const QByteArray& bytes) override;
+    QByteArray readAll() override { return m_port.readAll(); }
+    qsizetype bytesAvailable() const override { return m_port.bytesAvailable(); }
+
+    // Why a port cannot be opened, in words an operator can act on.
+    static QString describeOpenError(QSerialPort::SerialPortError error, const QString& port, const QString& detail);
+
+private:
+    QSerialPort m_port;
+};
