@@ -331,6 +331,16 @@ void frmVQ_Main::connectActions()
     connect(mHelpViewComm, &QAction::triggered, this, &frmVQ_Main::toggleCommView);
     connect(btnCountClear, &QPushButton::clicked, this, &frmVQ_Main::countClear);
     connect(mOnlinePortOpen, &QAction::triggered, this, &frmVQ_Main::togglePort);
+    connect(mSetMC, &QAction::triggered, this, &frmVQ_Main::openDeviceSetup);
+    connect(mSetDSave, &QAction::triggered, this, &frmVQ_Main::openDataSaveSetup);
+    connect(mSetPort, &QAction::triggered, this, &frmVQ_Main::openPortSetup);
+    connect(mOnlineSingleLine, &QAction::triggered, this, &frmVQ_Main::openSingleLine);
+    connect(mOnlineSingleBar, &QAction::triggered, this, &frmVQ_Main::openSingleBar);
+    connect(mOnlineSingleText, &QAction::triggered, this, &frmVQ_Main::openSingleText);
+    connect(mOnlineMulti, &QAction::triggered, this, &frmVQ_Main::openMulti);
+    connect(mOnlineMultiPV, &QAction::triggered, this, &frmVQ_Main::openMultiPV);
+    connect(mPMeterList, &QAction::triggered, this, &frmVQ_Main::openParameterSetup);
+    connect(mPMeterSysDate, &QAction::triggered, this, &frmVQ_Main::openDateReserve);
 
     tmrBall_Send = new QTimer(this);
     tmrBall_Recv = new QTimer(this);
@@ -482,4 +492,55 @@ void frmVQ_Main::closeEvent(QCloseEvent* event)
     }
     m_engine->closePort();
     event->accept();
+}
+
+// Windows opened from the menus and the button bar. Each is modal; the
+// engine's timers keep running while it is open.
+
+void frmVQ_Main::openDeviceSetup()
+{
+}
+
+void frmVQ_Main::openPortSetup()
+{
+}
+
+void frmVQ_Main::openDataSaveSetup()
+{
+}
+
+// ---- single-device monitors
+
+void frmVQ_Main::openSingleLine()
+{
+}
+
+void frmVQ_Main::openSingleBar()
+{
+}
+
+void frmVQ_Main::openSingleText()
+{
+}
+
+// ---- multi-device monitors
+
+void frmVQ_Main::openMulti()
+{
+}
+
+void frmVQ_Main::openMultiPV()
+{
+}
+
+// ---- parameters
+
+void frmVQ_Main::openParameterSetup()
+{
+}
+
+// ---- clock and reserved start
+
+void frmVQ_Main::openDateReserve()
+{
 }

@@ -41,6 +41,18 @@ public:
     // The "Port Open" / "Port Close" command.
     void togglePort();
 
+    // Menu handlers that open the modal windows.
+    void openDeviceSetup();
+    void openPortSetup();
+    void openDataSaveSetup();
+    void openSingleLine();
+    void openSingleBar();
+    void openSingleText();
+    void openMulti();
+    void openMultiPV();
+    void openParameterSetup();
+    void openDateReserve();
+
     // Menus and buttons for the two port states.
     void SetPortState(bool closedState);
     // Text of status bar panel 1..5.

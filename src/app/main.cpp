@@ -1,4 +1,5 @@
 // vq800: monitoring, data logging and parameter setup for VQ800 recorders.
+#include "app/Headless.h"
 #include "app/frmVQ_Main.h"
 
 #include <QApplication>
@@ -25,6 +26,20 @@ int main(int argc, char** argv)
     const QCommandLineOption openOption(QStringLiteral("open"),
                                         QStringLiteral("Open the port right after start-up and start polling."));
     cli.addOption(openOption);
+    const QCommandLineOption headlessOption(QStringLiteral("headless"),
+                                            QStringLiteral("Run without windows: poll and log until stopped, or transfer parameters."));
+    cli.addOption(headlessOption);
+    const QCommandLineOption deviceOption(QStringLiteral("device"), QStringLiteral("Device number for --upload or --download."),
+                                          QStringLiteral("N"));
+    cli.addOption(deviceOption);
+    const QCommandLineOption uploadOption(QStringLiteral("upload"),
+                                          QStringLiteral("With --headless: read the device's parameters into FILE."),
+                                          QStringLiteral("FILE"));
+    cli.addOption(uploadOption);
+    const QCommandLineOption downloadOption(QStringLiteral("download"),
+                                            QStringLiteral("With --headless: send the parameters of FILE to the device."),
+                                            QStringLiteral("FILE"));
+    cli.addOption(downloadOption);
     cli.process(app);
 
     QString dir = QCoreApplication::applicationDirPath();
@@ -34,6 +49,17 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "vq800: cannot use the folder %s\n", qPrintable(dir));
             return 2;
         }
+    }
+
+    if (cli.isSet(headlessOption)) {
+        HeadlessOptions o;
+        o.programDir = dir;
+        o.device = cli.value(deviceOption).toInt();
+        o.uploadFile = cli.value(uploadOption);
+        o.downloadFile = cli.value(downloadOption);
+        if (!o.uploadFile.isEmpty() || !o.downloadFile.isEmpty())
+            return RunHeadlessTransfer(o);
+        return RunHeadlessLogging(o);
     }
 
     frmVQ_Main w(dir);

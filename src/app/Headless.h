@@ -1,0 +1,16 @@
+#pragma once
+// Running without windows: logging as a service, scripted parameter backup
+// and restore. Both use the same engine, store and files as the windows.
+#include <QString>
+
+struct HeadlessOptions {
+    QString programDir;
+    int device = 0;        // --device N (0 = the selected/first device)
+    QString uploadFile;    // --upload FILE.CFG
+    QString downloadFile;  // --download FILE.CFG
+};
+
+// vq800 --headless: opens the port, scans, polls and logs until SIGINT/SIGTERM.
+int RunHeadlessLogging(const HeadlessOptions& options);
+// vq800 --headless --device N --upload/--download FILE: one transfer, then exit.
+int RunHeadlessTransfer(const HeadlessOptions& options);
