@@ -7,13 +7,21 @@
 #include <QDir>
 #include <QFileInfo>
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setStyle(QStringLiteral("Fusion"));
-    QApplication::setApplicationName(QStringLiteral("vq800"));
-    QApplication::setApplicationVersion(QStringLiteral("2.0.0"));
+    // Without windows there may be no display at all (a service, an SSH session).
+    bool headless = false;
+    for (int i = 1; i < argc; ++i)
+        headless = headless || QByteArray(argv[i]) == "--headless";
+    std::unique_ptr<QCoreApplication> application(headless ? new QCoreApplication(argc, argv)
+                                                           : new QApplication(argc, argv));
+    QCoreApplication& app = *application;
+    if (!headless)
+        QApplication::setStyle(QStringLiteral("Fusion"));
+    QCoreApplication::setApplicationName(QStringLiteral("vq800"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.0.0"));
 
     QCommandLineParser cli;
     cli.setApplicationDescription(QStringLiteral("Monitoring, data logging and parameter setup for VQ800 recorders."));
