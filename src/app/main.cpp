@@ -13,8 +13,11 @@ int main(int argc, char** argv)
 {
     // Without windows there may be no display at all (a service, an SSH session).
     bool headless = false;
-    for (int i = 1; i < argc; ++i)
-        headless = headless || QByteArray(argv[i]) == "--headless";
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        headless = headless || a == "--headless" || a == "--help" || a == "-h" || a == "--help-all"
+            || a == "--version" || a == "-v";
+    }
     std::unique_ptr<QCoreApplication> application(headless ? new QCoreApplication(argc, argv)
                                                            : new QApplication(argc, argv));
     QCoreApplication& app = *application;
