@@ -51,29 +51,16 @@ QLabel* valueLabel(const QString& name, QWidget* parent)
     return l;
 }
 
-QStringList systemPortNames()
-{
-    QStringList names;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        names << info.portName();
-    return names;
-}
-
 } // namespace
 
 frmVQ_Main::frmVQ_Main(const QString& programDir, SerialPort* port, QWidget* parent)
     : QMainWindow(parent)
     , m_programDir(QDir(programDir).absolutePath())
+    , m_session(programDir, port)
+    , m_link(m_session.link)
+    , m_store(m_session.store)
+    , m_engine(&m_session.engine)
 {
-    if (!port) {
-        m_ownPort = std::make_unique<QtSerialPort>();
-        port = m_ownPort.get();
-    }
-    m_port = port;
-    m_tmrTX = std::make_unique<QtOneShotTimer>(PollingEngine::kTxIntervalMs);
-    m_tmrRX = std::make_unique<QtOneShotTimer>(PollingEngine::kTimeoutMs);
-    m_engine = new PollingEngine(m_link, m_store, m_log, *m_port, *m_tmrTX, *m_tmrRX, this);
-
     setObjectName(QStringLiteral("frmVQ_Main"));
     setWindowTitle(QStringLiteral("VQ800"));
     setWindowIcon(AppIcon());
@@ -106,8 +93,6 @@ frmVQ_Main::frmVQ_Main(const QString& programDir, SerialPort* port, QWidget* par
 frmVQ_Main::~frmVQ_Main()
 {
     m_engine->closePort();
-    delete m_engine;
-    m_engine = nullptr;
 }
 
 void frmVQ_Main::buildMenus()
@@ -273,7 +258,7 @@ QWidget* frmVQ_Main::buildCommPanel()
     auto* col = new QVBoxLayout(box);
     sprdComm = new QTableView(box);
     sprdComm->setObjectName(QStringLiteral("sprdComm"));
-    sprdComm->setModel(new CommLogModel(&m_log, sprdComm));
+    sprdComm->setModel(new CommLogModel(&m_session.log, sprdComm));
     sprdComm->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sprdComm->setSelectionMode(QAbstractItemView::NoSelection);
     sprdComm->horizontalHeader()->setDefaultSectionSize(sprdComm->fontMetrics().horizontalAdvance("0000") + 4);
@@ -379,8 +364,7 @@ void frmVQ_Main::startUp()
     m_link.gChCount = 6;
     m_dsave = ReadSaveSettings(m_programDir);
     showSaveSettings(m_dsave);
-    ReadDeviceList(m_programDir, m_link, m_store);
-    ReadPortFile(m_programDir, m_link, DefaultPortName(systemPortNames()));
+    m_session.loadConfiguration();
     setPanelText(1, m_link.gCommPort);
     setPanelText(2, m_link.settingsText());
     setPanelText(5, m_link.gCommProtocol);

@@ -1,9 +1,7 @@
 #pragma once
 // The main window: owns the link state, the data store and (later) the port
 // and its timers; every other window is a modal dialog opened from here.
-#include "link/CommLog.h"
-#include "link/DataStore.h"
-#include "link/LinkState.h"
+#include "app/LinkSession.h"
 #include "logging/SaveSettings.h"
 
 #include <QMainWindow>
@@ -31,12 +29,12 @@ public:
     explicit frmVQ_Main(const QString& programDir, SerialPort* port = nullptr, QWidget* parent = nullptr);
     ~frmVQ_Main() override;
 
-    LinkState& link() { return m_link; }
-    DataStore& store() { return m_store; }
+    LinkState& link() { return m_session.link; }
+    DataStore& store() { return m_session.store; }
     const DSaveSettings& saveSettings() const { return m_dsave; }
     const QString& programDir() const { return m_programDir; }
-    PollingEngine& engine() { return *m_engine; }
-    CommLog& commLog() { return m_log; }
+    PollingEngine& engine() { return m_session.engine; }
+    CommLog& commLog() { return m_session.log; }
 
     // The "Port Open" / "Port Close" command.
     void togglePort();
@@ -121,16 +119,12 @@ private:
     void lightLamp(LedIndicator* lamp, QTimer* off, const QColor& colour);
 
     QString m_programDir;
-    CommLog m_log;
-    std::unique_ptr<SerialPort> m_ownPort;
-    SerialPort* m_port = nullptr;
-    std::unique_ptr<OneShotTimer> m_tmrTX;
-    std::unique_ptr<OneShotTimer> m_tmrRX;
-    PollingEngine* m_engine = nullptr;
+    LinkSession m_session;
+    LinkState& m_link;
+    DataStore& m_store;
+    PollingEngine* m_engine;
     QTimer* tmrBall_Send = nullptr;
     QTimer* tmrBall_Recv = nullptr;
-    LinkState m_link;
-    DataStore m_store;
     DSaveSettings m_dsave;
     std::array<QLabel*, 5> m_panels{};
     QWidget* m_commPanel = nullptr;

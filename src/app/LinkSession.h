@@ -1,0 +1,40 @@
+#pragma once
+// Everything the device link needs at run time, with or without windows:
+// the link state, the store, the frame log, the port, the two timers and
+// the engine. The main window owns one; the headless modes build their own.
+#include "link/CommLog.h"
+#include "link/DataStore.h"
+#include "link/LinkState.h"
+#include "link/PollingEngine.h"
+
+#include <QString>
+#include <memory>
+
+class SerialPort;
+class OneShotTimer;
+
+class LinkSession {
+public:
+    // port: the line to use; null for the real serial port named in Comm.CFG.
+    explicit LinkSession(const QString& programDir, SerialPort* port = nullptr);
+    ~LinkSession();
+    LinkSession(const LinkSession&) = delete;
+    LinkSession& operator=(const LinkSession&) = delete;
+
+    // Reads the device list and the port file as at start-up.
+    void loadConfiguration();
+
+    const QString programDir;
+    LinkState link;
+    DataStore store;
+    CommLog log;
+
+private:
+    std::unique_ptr<SerialPort> m_ownPort;
+    std::unique_ptr<OneShotTimer> m_tx;
+    std::unique_ptr<OneShotTimer> m_rx;
+
+public:
+    SerialPort& port;
+    PollingEngine engine;
+};
