@@ -225,10 +225,12 @@ TEST_F(Line, RequestsSplitAcrossReadsAndBackToBack)
     const QByteArray w = writeWords(3, 41210, {18}) + '\0';
     const QByteArray r = BuildReadRequest(1, 30001, 47) + '\0';
     const QByteArray all = w + r + w;
-    int answers = 0;
-    for (int at = 0; at < all.size(); at += 3)
-        answers += static_cast<int>(server.feed(all.mid(at, 3), 0).answers.size());
-    EXPECT_EQ(answers, 3);
+    for (int chunk : {1, 5, 7, 1000}) {
+        int answers = 0;
+        for (int at = 0; at < all.size(); at += chunk)
+            answers += static_cast<int>(server.feed(all.mid(at, chunk), 0).answers.size());
+        EXPECT_EQ(answers, 3) << chunk;
+    }
 }
 
 TEST_F(Line, SilenceDropsAPartialRequest)
