@@ -74,8 +74,9 @@ TEST_F(Line, ReadsEveryBlockAsTheProgramRequestsIt)
         EXPECT_EQ(a[0], char(c.device));
         EXPECT_EQ(a[1], char(3));
         EXPECT_EQ(static_cast<quint8>(a[2]), 2 * c.count);
-        if (c.firstValue >= 0)
+        if (c.firstValue >= 0) {
             EXPECT_EQ(GetU16BE(a, 3), c.firstValue) << c.first;
+        }
     }
 }
 

@@ -67,8 +67,9 @@ TEST(Recorder, ValuesStayInTheDisplayRangeAndMoveSmoothly)
             const float min = a.channelFloat(c, kDispMin), max = a.channelFloat(c, kDispMax);
             ASSERT_GE(v, min) << c;
             ASSERT_LE(v, max) << c;
-            if (ms > 0)
+            if (ms > 0) {
                 EXPECT_LT(std::fabs(v - last[c - 1]), 0.1f * (max - min)) << "jump on channel " << c;
+            }
             last[c - 1] = v;
             lo[c - 1] = std::min(lo[c - 1], v);
             hi[c - 1] = std::max(hi[c - 1], v);
