@@ -1,6 +1,5 @@
 #include "sim/RecorderModel.h"
 
-#include "link/Framing.h"
 #include "link/RegisterMap.h"
 
 #include <cmath>
