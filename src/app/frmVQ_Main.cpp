@@ -3,6 +3,7 @@
 #include "app/AppIcon.h"
 #include "app/RunDocument.h"
 #include "app/frmVQ_About.h"
+#include "clock/frmVQ_DateReserve.h"
 #include "link/DeviceList.h"
 #include "link/PollingEngine.h"
 #include "link/QtTimer.h"
@@ -527,4 +528,6 @@ void frmVQ_Main::openParameterSetup()
 
 void frmVQ_Main::openDateReserve()
 {
+    frmVQ_DateReserve w(m_link, m_store, m_session.log, this);
+    w.exec();
 }

@@ -1,0 +1,167 @@
+#include "clock/ClockRules.h"
+#include "clock/frmVQ_DateReserve.h"
+#include "common/ManualTimer.h"
+#include "link/CommLog.h"
+#include "link/DataStore.h"
+#include "link/Framing.h"
+#include "link/LinkState.h"
+#include "link/PollingEngine.h"
+#include "sim/LineServer.h"
+#include "sim/RecorderModel.h"
+#include "sim/SimPort.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace clockrules;
+
+TEST(ClockRules, DaysOfMonthAndClamping)
+{
+    const std::tuple<int, int, int> days[] = {{2024, 2, 29}, {2100, 2, 28}, {2000, 2, 29}, {2026, 2, 28},
+                                              {2026, 4, 30}, {2026, 12, 31}};
+    for (auto [y, m, d] : days)
+        EXPECT_EQ(DaysInMonth(y, m), d) << y << "-" << m;
+
+    struct Case { Field f; const char* typed; int y, m; int value; const char* text; bool changed; };
+    const Case cases[] = {
+        {Field::Year, "0", 0, 1, 1, "0001", true},       {Field::Year, "2031", 0, 1, 2031, "2031", false},
+        {Field::Month, "13", 2026, 1, 12, "12", true},   {Field::Month, "0", 2026, 1, 1, "01", true},
+        {Field::Day, "31", 2024, 2, 29, "29", true},     {Field::Day, "31", 2100, 2, 28, "28", true},
+        {Field::Day, "0", 2024, 2, 1, "01", true},       {Field::Hour, "24", 0, 1, 23, "23", true},
+        {Field::Hour, "-1", 0, 1, 0, "00", true},        {Field::Minute, "60", 0, 1, 59, "59", true},
+        {Field::Second, "7", 0, 1, 7, "7", false},       {Field::Second, "", 0, 1, 0, "", false},
+    };
+    for (const Case& c : cases) {
+        const Clamped r = Clamp(c.f, QString::fromLatin1(c.typed), c.y, c.m);
+        EXPECT_EQ(r.value, c.value) << c.typed;
+        EXPECT_EQ(r.text, QString::fromLatin1(c.text)) << c.typed;
+        EXPECT_EQ(r.changed, c.changed) << c.typed;
+    }
+}
+
+namespace {
+
+struct ClockRig {
+    LineServer server;
+    SimPort port{server};
+    LinkState link;
+    DataStore store;
+    CommLog log;
+    ManualTimer tx, rx;
+    PollingEngine engine{link, store, log, port, tx, rx};
+
+    ClockRig()
+    {
+        server.setWireFormat({0, 10, 0});
+        server.addDevice(4, 10);
+        link.gMC_No << 4;
+        link.gMC_Online << false;
+        link.gMC_Last = 0;
+        store.appendDeviceRow(4);
+        engine.openPort();
+        steps(1 + 7 + 1);
+    }
+    void steps(int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            if (!tx.fire())
+                return;
+            port.deliver();
+            if (engine.awaitingAnswer())
+                rx.fire();
+        }
+    }
+};
+
+void type(QLineEdit* box, const QString& text)
+{
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, text);
+    QTest::keyClick(box, Qt::Key_Return);
+}
+
+} // namespace
+
+TEST(DateReserve, DayIsHeldToTheMonthOfTheYearBoxes)
+{
+    ClockRig rig;
+    frmVQ_DateReserve w(rig.link, rig.store, rig.log);
+    w.show();
+    for (auto [year, day] : {std::pair{"2024", "29"}, {"2100", "28"}, {"2000", "29"}}) {
+        w.txtSYS[0]->setText(year);
+        w.txtSYS[1]->setText("2");
+        type(w.txtSYS[2], "31");
+        EXPECT_EQ(w.txtSYS[2]->text(), day) << year;
+    }
+    EXPECT_TRUE(rig.link.gTxFrame.isEmpty()) << "clock boxes send nothing before SET";
+}
+
+TEST(DateReserve, ReserveHourIsClampedAndSentAtOnce)
+{
+    ClockRig rig;
+    frmVQ_DateReserve w(rig.link, rig.store, rig.log);
+    w.show();
+    const int rows = rig.log.rowCount();
+    type(w.txtRSV[3], "24");
+    EXPECT_EQ(w.txtRSV[3]->text(), "23");
+    ASSERT_EQ(rig.link.gTxFrame.size(), 1);
+    QByteArray expect = QByteArray::fromHex("04109C560001010017");
+    expect.append(2, '\0');
+    AppendCrc(expect);
+    EXPECT_EQ(rig.link.gTxFrame.first(), expect);
+    EXPECT_EQ(rig.link.gReqCodeNext, 601);
+    ASSERT_EQ(rig.log.rowCount(), rows + 1);
+    EXPECT_EQ(rig.log.row(rows).bytes, expect) << "the window logs the frame it sends";
+}
+
+TEST(DateReserve, SetFollowingThePcClockSendsOneClockFrame)
+{
+    ClockRig rig;
+    frmVQ_DateReserve w(rig.link, rig.store, rig.log);
+    w.now = [] { return QDateTime(QDate(2026, 12, 4), QTime(10, 20, 30)); };
+    w.show();
+    w.chbSameDT->setChecked(true);
+    w.showPcClock();
+    EXPECT_EQ(w.lblDateTime->text(), "2026-12-04 10:20:30");
+    QTest::mouseClick(w.btnSYS_DTSet, Qt::LeftButton);
+    ASSERT_EQ(rig.link.gTxFrame.size(), 1);
+    const QByteArray f = rig.link.gTxFrame.first();
+    ASSERT_EQ(f.size(), 21);
+    EXPECT_EQ(f.left(7), QByteArray::fromHex("04109C59000606"));
+    const int values[6] = {2026, 12, 4, 10, 20, 30};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(GetU16BE(f, 7 + 2 * i), values[i]) << i;
+
+    rig.steps(1 + 7 + 1);
+    EXPECT_EQ(rig.server.device(4)->clock().toString("yyyy-MM-dd HH:mm:ss").left(16), "2026-12-04 10:20");
+}
+
+TEST(DateReserve, QuickEditsAllReachTheRecorderAndAreReadBack)
+{
+    ClockRig rig;
+    frmVQ_DateReserve w(rig.link, rig.store, rig.log);
+    w.show();
+    type(w.txtRSV[3], "6");
+    type(w.txtRSV[4], "45");
+    QTest::mouseClick(w.btnRSV[1], Qt::LeftButton);
+    ASSERT_EQ(rig.link.gTxFrame.size(), 3);
+    rig.steps(3 + 7 + 1);
+    RecorderModel* rec = rig.server.device(4);
+    EXPECT_EQ(rec->reg(40022), 6);
+    EXPECT_EQ(rec->reg(40023), 45);
+    EXPECT_EQ(rec->reg(40018), 1);
+    EXPECT_TRUE(rig.link.gCommonReadDone);
+    QTRY_VERIFY(!rig.link.gCommonReadDone); // the window took the read-back
+    EXPECT_EQ(w.txtRSV[3]->text(), "06");
+    EXPECT_EQ(w.txtRSV[4]->text(), "45");
+    EXPECT_EQ(w.btnRSV[1]->styleSheet().contains("0,255,0"), true);
+    EXPECT_EQ(rig.link.gReqCode, 11);
+
+    w.close();
+    EXPECT_EQ(rig.link.gReqCodeNext, 11) << "closing hands the link back to monitoring";
+}
