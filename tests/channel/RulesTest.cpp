@@ -1,0 +1,157 @@
+#include "channel/AlarmRules.h"
+#include "channel/ChannelRules.h"
+#include "link/RegisterMap.h"
+#include "link/TextTable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace chanrules;
+namespace ch = regmap::ch;
+
+TEST(ChannelRules, TypeSteppingStaysInsideTheGroup)
+{
+    struct Case { int code, dir, next; };
+    const Case cases[] = {
+        {8, 1, 10}, {10, -1, 8}, {13, 1, 1}, {1, -1, 13}, {3, 1, 4}, {9, 1, 10},
+        {14, 1, 16}, {16, 1, 14}, {14, -1, 16}, {15, 1, 15},
+        {17, 1, 18}, {19, 1, 17}, {17, -1, 19},
+        {0, 1, 0}, {20, -1, 20}, {-3, 1, -3},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(StepInputType(c.code, c.dir), c.next) << c.code << " dir " << c.dir;
+    // Walking a group never lands on a code without a type.
+    for (int code : {1, 14, 17})
+        for (int dir : {1, -1})
+            for (int i = 0, c = code; i < 20; ++i) {
+                c = StepInputType(c, dir);
+                ASSERT_NE(FindInputType(c), nullptr) << code << " " << dir << " " << c;
+                EXPECT_EQ(GroupOfCode(c), GroupOfCode(code));
+            }
+}
+
+TEST(ChannelRules, ApplyingATypeWritesItsDefaults)
+{
+    struct Case { int code; const char* unit; const char* point; const char* lo; const char* hi; };
+    const Case cases[] = {
+        {18, "1", "3", "-10.000", "10.000"},
+        {17, "0", "2", "-100.00", "100.00"},
+        {16, "3", "1", "-200.0", "660.0"},
+        {13, "3", "1", "-0.0", "2315.0"},
+    };
+    for (const Case& c : cases) {
+        TextTable t(14, 61);
+        t.setText(5, ch::ScaleRangeMax, QStringLiteral("50"));
+        t.setText(5, ch::OffsetError, QStringLiteral("0.3"));
+        ChannelSettings s(t, 3);
+        s.applyInputType(c.code);
+        EXPECT_EQ(t.text(5, ch::RangeCode), QString::number(c.code));
+        EXPECT_EQ(t.text(5, ch::UnitMode), QLatin1String(c.unit));
+        EXPECT_EQ(t.text(5, ch::FpLocate), QLatin1String(c.point));
+        for (int row : {ch::UserRangeMin, ch::DispRangeMin})
+            EXPECT_EQ(t.text(5, row), QLatin1String(c.lo)) << c.code;
+        for (int row : {ch::UserRangeMax, ch::DispRangeMax})
+            EXPECT_EQ(t.text(5, row), QLatin1String(c.hi)) << c.code;
+        // Scale range and input adjustment keep their values; other channels are untouched.
+        EXPECT_EQ(t.text(5, ch::ScaleRangeMax), QLatin1String("50"));
+        EXPECT_EQ(t.text(5, ch::OffsetError), QLatin1String("0.3"));
+        EXPECT_TRUE(t.text(4, ch::RangeCode).isEmpty());
+    }
+}
+
+TEST(ChannelRules, RangeCodeRepair)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"", true}, {"0", true}, {"20", true}, {"abc", true}, {"4.5", true}, {"-1", true},
+        {"1", false}, {"9", false}, {"19", false}, {" 7", false},
+    };
+    for (auto [text, repaired] : cases) {
+        TextTable t(14, 61);
+        t.setText(3, ch::RangeCode, QString::fromLatin1(text));
+        EXPECT_EQ(ChannelSettings(t, 1).repairRangeCode(), repaired) << text;
+        EXPECT_EQ(t.text(3, ch::RangeCode), repaired ? QStringLiteral("1") : QString::fromLatin1(text));
+    }
+}
+
+TEST(ChannelRules, FormatsLimitsAndNames)
+{
+    const std::tuple<int, const char*, const char*> limits[] = {
+        {0, "-99999", "99999"}, {1, "-9999.9", "9999.9"}, {4, "-9.9999", "9.9999"}, {7, "-99999", "99999"}};
+    for (auto [d, lo, hi] : limits) {
+        EXPECT_EQ(DisplayLimits(d).first, QLatin1String(lo));
+        EXPECT_EQ(DisplayLimits(d).second, QLatin1String(hi));
+    }
+    EXPECT_EQ(FormatDecimals(-0.01, 1), QLatin1String("0.0"));
+    EXPECT_EQ(FormatDecimals(-12.345, 2), QLatin1String("-12.35"));
+    EXPECT_EQ(FormatDecimals(3.7, -1), QLatin1String("4"));
+
+    EXPECT_EQ(MathFunctionName(1), QStringLiteral("α+β"));
+    EXPECT_EQ(MathFunctionName(7), QString::fromUtf8("\u2502α\u2502"));
+    EXPECT_EQ(MathFunctionName(12), QString::fromUtf8("β·LOG\u2469()"));
+    EXPECT_EQ(MathFunctionName(14), QStringLiteral("α [°C→°F]"));
+    EXPECT_TRUE(MathFunctionName(0).isEmpty());
+    EXPECT_TRUE(MathFunctionName(15).isEmpty());
+    EXPECT_TRUE(InputTypeName(9).isEmpty());
+    EXPECT_EQ(InputTypeName(18), QStringLiteral("±10.000V"));
+}
+
+using namespace armrules;
+
+TEST(AlarmRules, BoxesClampToTheirRanges)
+{
+    struct Case { Box box; const char* typed; int count; const char* shown; };
+    const Case cases[] = {
+        {Box::SetValue, "1000", 6, "999.99"},   {Box::SetValue, "-1000", 6, "-999.99"},
+        {Box::SetValue, "12.5", 6, "12.5"},     {Box::Hysteresis, "2500", 6, "1999.99"},
+        {Box::Hysteresis, "-1", 6, "0.00"},     {Box::Rate, "1999.99", 6, "1999.99"},
+        {Box::WithChannel, "9", 6, "6"},        {Box::WithChannel, "9", 12, "9"},
+        {Box::WithChannel, "0", 12, "1"},       {Box::WithChannel, "13", 12, "12"},
+        {Box::Relay, "7", 6, "6"},              {Box::Relay, "0", 6, "--"},
+        {Box::Relay, "-2", 6, "--"},            {Box::Relay, "--", 6, "--"},
+        {Box::Relay, "3", 6, "3"},              {Box::OnTime, "1234567", 6, "999999"},
+        {Box::OnTime, "-5", 6, "0"},            {Box::OnTime, "60", 6, "60"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ClampBox(c.box, QString::fromLatin1(c.typed), c.count), QLatin1String(c.shown)) << c.typed;
+    EXPECT_EQ(RelayText(QStringLiteral("0")), QLatin1String("--"));
+    EXPECT_EQ(RelayText(QStringLiteral("4")), QLatin1String("4"));
+}
+
+TEST(AlarmRules, StoredTextsToButtons)
+{
+    const std::pair<const char*, int> units[] = {
+        {"HOUR", 0}, {"MIN.", 1}, {"SEC.", 2}, {"0", 0}, {"2", 2}, {"3", -1}, {"", -1}, {"x", -1}};
+    for (auto [text, index] : units)
+        EXPECT_EQ(TimeUnitIndex(QString::fromLatin1(text)), index) << text;
+    const std::pair<const char*, int> records[] = {{"START", 0}, {"STOP", 1}, {"BYPASS", 2}, {"", 2}, {"1", 2}};
+    for (auto [text, index] : records)
+        EXPECT_EQ(RecordIndex(QString::fromLatin1(text)), index) << text;
+    const std::pair<const char*, int> levels[] = {{"LOW", 0}, {"HIGH", 1}, {"1", 1}, {"0", 0}, {"", 0}};
+    for (auto [text, index] : levels)
+        EXPECT_EQ(LevelIndex(QString::fromLatin1(text)), index) << text;
+}
+
+TEST(AlarmRules, TypesPanelsAndPictures)
+{
+    for (int code = 0; code < kAlarmTypes; ++code) {
+        EXPECT_FALSE(AlarmTypeName(code).isEmpty());
+        EXPECT_EQ(AlarmPanel(code) == 2, code >= 7 && code <= 10) << code;
+    }
+    EXPECT_EQ(AlarmPanel(16), -1);
+    EXPECT_EQ(RateLabel(7), QLatin1String("UP RATE"));
+    EXPECT_EQ(RateLabel(9), QLatin1String("UP RATE"));
+    EXPECT_EQ(RateLabel(8), QLatin1String("DOWN RATE"));
+    EXPECT_EQ(RateLabel(10), QLatin1String("DOWN RATE"));
+
+    QTemporaryDir a, b;
+    QFile f(QDir(b.path()).filePath(QStringLiteral("ARM07.BMP")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    const QStringList folders{a.path() + QStringLiteral("/none"), a.path(), b.path()};
+    EXPECT_EQ(AlarmPicturePath(7, folders), f.fileName());
+    EXPECT_TRUE(AlarmPicturePath(8, folders).isEmpty());
+    EXPECT_TRUE(AlarmPicturePath(16, folders).isEmpty());
+    EXPECT_TRUE(AlarmPicturePath(-1, folders).isEmpty());
+}
