@@ -1,0 +1,39 @@
+#pragma once
+// Widgets shared by the channel and alarm pages: option buttons that light
+// green, value labels, stepping arrows and the typed boxes with their
+// input restrictions.
+#include <QColor>
+#include <QString>
+#include <span>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace pagewidgets {
+
+// Style sheet of a page: lit option buttons are green RGB(0,255,0).
+QString PageStyle();
+const QColor kLitColour(0, 255, 0);
+const QColor kDisabledLabelColour(192, 192, 192);
+
+QPushButton* OptionButton(const QString& caption, const QString& name, QWidget* parent);
+// Lights button i and puts out the others (i outside the list: none lit).
+void Light(std::span<QPushButton* const> buttons, int i);
+// Index of the lit button, -1 for none.
+int LitIndex(std::span<QPushButton* const> buttons);
+QPushButton* ArrowButton(const QString& name, bool up, QWidget* parent);
+QPushButton* CloseButton(QWidget* parent);
+
+// A sunken label showing a value.
+QLabel* ValueLabel(const QString& name, QWidget* parent, int minWidth = 70);
+void PaintLabel(QLabel* label, const QColor& colour);
+
+// Typed boxes: numbers with sign and point, digits only, Latin-1 text of
+// at most maxBytes.
+QLineEdit* NumberBox(const QString& name, QWidget* parent);
+QLineEdit* DigitsBox(const QString& name, int maxDigits, QWidget* parent);
+QLineEdit* TextBox(const QString& name, int maxBytes, QWidget* parent);
+
+} // namespace pagewidgets
