@@ -113,4 +113,12 @@ QLineEdit* TextBox(const QString& name, int maxBytes, QWidget* parent)
     return box(name, QStringLiteral("[\\x{20}-\\x{7E}\\x{A0}-\\x{FF}]{0,%1}").arg(maxBytes), maxBytes, parent);
 }
 
+QLineEdit* RelayBox(const QString& name, QWidget* parent)
+{
+    QLineEdit* e = box(name, QStringLiteral("--|-?\\d{0,2}"), 3, parent);
+    e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    e->setMaximumWidth(110);
+    return e;
+}
+
 } // namespace pagewidgets

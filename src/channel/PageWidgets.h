@@ -35,5 +35,7 @@ void PaintLabel(QLabel* label, const QColor& colour);
 QLineEdit* NumberBox(const QString& name, QWidget* parent);
 QLineEdit* DigitsBox(const QString& name, int maxDigits, QWidget* parent);
 QLineEdit* TextBox(const QString& name, int maxBytes, QWidget* parent);
+// A relay number; "--" (or 0 and less) for none.
+QLineEdit* RelayBox(const QString& name, QWidget* parent);
 
 } // namespace pagewidgets

@@ -144,6 +144,9 @@ QWidget* frmVQ_P_Channel::buildPage1()
     auto* unit = new QGroupBox(QStringLiteral("UNIT"), page);
     auto* ul = new QHBoxLayout(unit);
     btnUnit = optionRow<6>(UnitCaptions(), QStringLiteral("btnUnit"), ul, unit);
+    // Without a font that has the square-mV character the button reads "mV".
+    if (!btnUnit[1]->fontMetrics().inFontUcs4(0x33B7))
+        btnUnit[1]->setText(QStringLiteral("mV"));
     txtUnitName = TextBox(QStringLiteral("txtUnitName"), 6, unit);
     txtUnitName->setMaximumWidth(90);
     ul->addWidget(txtUnitName);

@@ -1,0 +1,445 @@
+#include "channel/frmVQ_P_ARM_DI.h"
+
+#include "channel/AlarmRules.h"
+#include "channel/ChannelRules.h"
+#include "channel/PageWidgets.h"
+#include "link/Numbers.h"
+#include "link/TextTable.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QTimer>
+#include <QVBoxLayout>
+
+using namespace armrules;
+using namespace pagewidgets;
+
+namespace {
+constexpr QSize kPictureSize(240, 150);
+
+template <size_t N>
+std::array<QPushButton*, N> optionRow(const QStringList& captions, const QString& name, QHBoxLayout* row,
+                                      QWidget* parent)
+{
+    std::array<QPushButton*, N> buttons{};
+    for (size_t i = 0; i < N; ++i) {
+        buttons[i] = OptionButton(captions.value(static_cast<int>(i)), name + QString::number(i), parent);
+        row->addWidget(buttons[i]);
+    }
+    row->addStretch();
+    return buttons;
+}
+
+QLabel* caption(const char* text, QWidget* parent)
+{
+    return new QLabel(QString::fromLatin1(text), parent);
+}
+
+QFrame* panel(const QString& name, const QString& text, QWidget* parent, QLabel** heading = nullptr)
+{
+    auto* f = new QFrame(parent);
+    f->setObjectName(name);
+    f->setFrameShape(QFrame::StyledPanel);
+    auto* l = new QVBoxLayout(f);
+    l->setContentsMargins(8, 4, 8, 4);
+    if (heading) {
+        *heading = new QLabel(f);
+        QFont bold = (*heading)->font();
+        bold.setBold(true);
+        (*heading)->setFont(bold);
+        l->addWidget(*heading);
+    }
+    auto* t = new QLabel(text, f);
+    t->setWordWrap(true);
+    l->addWidget(t);
+    f->setVisible(false);
+    return f;
+}
+} // namespace
+
+frmVQ_P_ARM_DI::frmVQ_P_ARM_DI(TextTable& sprdP, TextTable& sprdP_CH, int chCount, int channel, int alarm,
+                               int input, const QString& programDir, QWidget* parent)
+    : QDialog(parent)
+    , m_sprdP(sprdP)
+    , m_sprdP_CH(sprdP_CH)
+    , m_chCount(chCount < 1 ? 6 : chCount)
+    , m_channel(qBound(1, channel, m_chCount))
+    , m_alarm(qBound(1, alarm, kAlarms))
+    , m_input(qBound(1, input, kInputs))
+{
+    setObjectName(QStringLiteral("frmVQ_P_ARM_DI"));
+    setWindowTitle(QStringLiteral("ALARM/DI SETUP"));
+    setStyleSheet(PageStyle());
+    if (!programDir.isEmpty())
+        pictureFolders << QDir(programDir).filePath(QStringLiteral("Image"));
+    pictureFolders << QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Image"));
+
+    btnClose = CloseButton(this);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch();
+    bottom->addWidget(btnClose);
+    auto* root = new QVBoxLayout(this);
+    root->addWidget(buildAlarm());
+    root->addWidget(buildInput());
+    root->addLayout(bottom);
+
+    tmrRefresh = new QTimer(this);
+    tmrRefresh->setObjectName(QStringLiteral("tmrRefresh"));
+    tmrRefresh->setSingleShot(true);
+    tmrRefresh->setInterval(50);
+    connect(tmrRefresh, &QTimer::timeout, this, &frmVQ_P_ARM_DI::refresh);
+    // Changes made elsewhere (an upload finishing) are shown shortly after.
+    connect(&m_sprdP, &TextTable::cellChanged, this, &frmVQ_P_ARM_DI::tableChanged);
+    connect(&m_sprdP_CH, &TextTable::cellChanged, this, &frmVQ_P_ARM_DI::tableChanged);
+    refresh();
+}
+
+QWidget* frmVQ_P_ARM_DI::buildAlarm()
+{
+    auto* box = new QGroupBox(QStringLiteral("ALARM"), this);
+    auto* grid = new QGridLayout(box);
+
+    // Channel, alarm number and type on the left, with the picture.
+    auto* left = new QVBoxLayout;
+    auto* chRow = new QHBoxLayout;
+    txtCH_No = DigitsBox(QStringLiteral("txtCH_No"), 2, box);
+    txtCH_No->setAlignment(Qt::AlignCenter);
+    txtCH_No->setMaximumWidth(48);
+    btnUP_CH = ArrowButton(QStringLiteral("btnUP_CH"), true, box);
+    btnDN_CH = ArrowButton(QStringLiteral("btnDN_CH"), false, box);
+    chRow->addWidget(caption("CH.NO.", box));
+    chRow->addWidget(txtCH_No);
+    chRow->addWidget(btnUP_CH);
+    chRow->addWidget(btnDN_CH);
+    chRow->addStretch();
+    left->addLayout(chRow);
+    connect(btnUP_CH, &QPushButton::clicked, this, [this] { setChannel(chanrules::StepWrap(m_channel, 1, 1, m_chCount)); });
+    connect(btnDN_CH, &QPushButton::clicked, this, [this] { setChannel(chanrules::StepWrap(m_channel, -1, 1, m_chCount)); });
+    connect(txtCH_No, &QLineEdit::editingFinished, this, [this] {
+        if (txtCH_No->isModified())
+            setChannel(ClampNumber(txtCH_No->text(), m_chCount));
+    });
+
+    auto* almRow = new QHBoxLayout;
+    almRow->addWidget(caption("ALARM", box));
+    obtALM_No = optionRow<4>({QStringLiteral("01"), QStringLiteral("02"), QStringLiteral("03"), QStringLiteral("04")},
+                             QStringLiteral("obtALM_No"), almRow, box);
+    lblALM_No = ValueLabel(QStringLiteral("lblALM_No"), box, 40);
+    almRow->insertWidget(almRow->count() - 1, lblALM_No);
+    left->addLayout(almRow);
+    for (int i = 0; i < kAlarms; ++i)
+        connect(obtALM_No[i], &QPushButton::clicked, this, [this, i] { setAlarm(i + 1); });
+
+    auto* typeRow = new QHBoxLayout;
+    lblALM_Type = ValueLabel(QStringLiteral("lblALM_Type"), box, 40);
+    lblALM_TypeName = ValueLabel(QStringLiteral("lblALM_TypeName"), box, 130);
+    btnUP_ALT = ArrowButton(QStringLiteral("btnUP_ALT"), true, box);
+    btnDN_ALT = ArrowButton(QStringLiteral("btnDN_ALT"), false, box);
+    typeRow->addWidget(caption("TYPE", box));
+    typeRow->addWidget(lblALM_Type);
+    typeRow->addWidget(btnUP_ALT);
+    typeRow->addWidget(btnDN_ALT);
+    typeRow->addWidget(lblALM_TypeName, 1);
+    left->addLayout(typeRow);
+    connect(btnUP_ALT, &QPushButton::clicked, this, [this] { stepType(1); });
+    connect(btnDN_ALT, &QPushButton::clicked, this, [this] { stepType(-1); });
+
+    picALM_Type = new QLabel(box);
+    picALM_Type->setObjectName(QStringLiteral("picALM_Type"));
+    picALM_Type->setFixedSize(kPictureSize + QSize(4, 4));
+    picALM_Type->setFrameShape(QFrame::Panel);
+    picALM_Type->setFrameShadow(QFrame::Sunken);
+    picALM_Type->setAlignment(Qt::AlignCenter);
+    left->addWidget(picALM_Type, 0, Qt::AlignLeft);
+    left->addStretch();
+    grid->addLayout(left, 0, 0, 2, 1);
+
+    // Fields of the alarm: every one editable whatever the type.
+    auto* fields = new QGridLayout;
+    txtALM_SV = NumberBox(QStringLiteral("txtALM_SV"), box);
+    txtALM_HYS = NumberBox(QStringLiteral("txtALM_HYS"), box);
+    txtALM_RATE = NumberBox(QStringLiteral("txtALM_RATE"), box);
+    txtALM_CCH = DigitsBox(QStringLiteral("txtALM_CCH"), 2, box);
+    const std::tuple<const char*, QLineEdit*, const char*> rows[] = {
+        {"SET VALUE", txtALM_SV, "-999.99 .. 999.99"},
+        {"HYST.", txtALM_HYS, "0.00 .. 1999.99"},
+        {"RATE", txtALM_RATE, "0.00 .. 1999.99"},
+        {"WITH CH.", txtALM_CCH, ""},
+    };
+    int r = 0;
+    for (auto [text, edit, range] : rows) {
+        fields->addWidget(caption(text, box), r, 0);
+        fields->addWidget(edit, r, 1);
+        edit->setToolTip(QString::fromLatin1(range));
+        ++r;
+    }
+    txtALM_CCH->setToolTip(QStringLiteral("1 .. %1").arg(m_chCount));
+    auto* unitRow = new QHBoxLayout;
+    obtTUNIT = optionRow<3>(TimeUnitTexts(), QStringLiteral("obtTUNIT"), unitRow, box);
+    fields->addWidget(caption("TIME UNIT", box), r, 0);
+    fields->addLayout(unitRow, r++, 1, 1, 2);
+    fields->setColumnStretch(2, 1);
+    for (int i = 0; i < 3; ++i)
+        connect(obtTUNIT[i], &QPushButton::clicked, this, [this, i] {
+            writeAlarm(TUnit, TimeUnitTexts().value(i));
+            Light(obtTUNIT, i);
+        });
+
+    const std::pair<QLineEdit*, Box> boxes[] = {
+        {txtALM_SV, Box::SetValue}, {txtALM_HYS, Box::Hysteresis}, {txtALM_RATE, Box::Rate}, {txtALM_CCH, Box::WithChannel}};
+    const AlarmField keys[] = {Sv, Hys, Rate, Cch};
+    for (int i = 0; i < 4; ++i) {
+        auto [edit, kind] = boxes[i];
+        connect(edit, &QLineEdit::editingFinished, this, [this, edit = edit, kind = kind, k = keys[i]] {
+            if (!edit->isModified())
+                return;
+            edit->setModified(false);
+            edit->setText(ClampBox(kind, edit->text(), m_chCount));
+            writeAlarm(k, edit->text());
+        });
+    }
+
+    // What the type means, under the fields.
+    auto* panels = new QVBoxLayout;
+    picALT[0] = panel(QStringLiteral("picALT0"),
+                      QStringLiteral("Alarm when the value passes SET VALUE; it clears HYST. back inside."), box);
+    picALT[1] = panel(QStringLiteral("picALT1"),
+                      QStringLiteral("Alarm on the difference between this channel and channel WITH CH., "
+                                     "compared with SET VALUE."), box);
+    picALT[2] = panel(QStringLiteral("picALT2"),
+                      QStringLiteral("Alarm when the value changes by RATE or more within one TIME UNIT."), box,
+                      &Label21);
+    Label21->setObjectName(QStringLiteral("Label21"));
+    picALT[3] = panel(QStringLiteral("picALT3"), QStringLiteral("No alarm."), box);
+    for (QFrame* f : picALT)
+        panels->addWidget(f);
+    fields->addLayout(panels, r++, 0, 1, 3);
+    fields->setRowStretch(r, 1);
+    grid->addLayout(fields, 0, 1);
+
+    // What the alarm does.
+    auto* action = new QGroupBox(QStringLiteral("ALARM ACTION"), box);
+    auto* al = new QGridLayout(action);
+    auto* rcdRow = new QHBoxLayout;
+    btnALM_RCD = optionRow<3>(RecordTexts(), QStringLiteral("btnALM_RCD"), rcdRow, action);
+    txtALM_RYO = RelayBox(QStringLiteral("txtALM_RYO"), action);
+    txtALM_RYT = DigitsBox(QStringLiteral("txtALM_RYT"), 7, action);
+    al->addWidget(caption("RECORD", action), 0, 0);
+    al->addLayout(rcdRow, 0, 1, 1, 3);
+    al->addWidget(caption("OUTPUT  RELAY NO.", action), 1, 0);
+    al->addWidget(txtALM_RYO, 1, 1);
+    al->addWidget(caption("ON-TIME", action), 1, 2, Qt::AlignRight);
+    auto* rytRow = new QHBoxLayout;
+    rytRow->addWidget(txtALM_RYT);
+    rytRow->addWidget(caption("sec", action));
+    al->addLayout(rytRow, 1, 3);
+    for (int i = 0; i < 3; ++i)
+        connect(btnALM_RCD[i], &QPushButton::clicked, this, [this, i] {
+            writeAlarm(Rcd, RecordTexts().value(i));
+            Light(btnALM_RCD, i);
+        });
+    connect(txtALM_RYO, &QLineEdit::editingFinished, this, [this] {
+        if (!txtALM_RYO->isModified())
+            return;
+        txtALM_RYO->setModified(false);
+        txtALM_RYO->setText(ClampBox(Box::Relay, txtALM_RYO->text(), m_chCount));
+        writeAlarm(Ryo, txtALM_RYO->text());
+    });
+    connect(txtALM_RYT, &QLineEdit::editingFinished, this, [this] {
+        if (!txtALM_RYT->isModified())
+            return;
+        txtALM_RYT->setModified(false);
+        txtALM_RYT->setText(ClampBox(Box::OnTime, txtALM_RYT->text(), m_chCount));
+        writeAlarm(Ryt, txtALM_RYT->text());
+    });
+    grid->addWidget(action, 1, 1);
+    grid->setColumnStretch(1, 1);
+    return box;
+}
+
+QWidget* frmVQ_P_ARM_DI::buildInput()
+{
+    auto* box = new QGroupBox(QStringLiteral("DIGITAL INPUT"), this);
+    auto* g = new QGridLayout(box);
+    auto* noRow = new QHBoxLayout;
+    txtDI_No = DigitsBox(QStringLiteral("txtDI_No"), 1, box);
+    txtDI_No->setAlignment(Qt::AlignCenter);
+    txtDI_No->setMaximumWidth(48);
+    btnUP_DI = ArrowButton(QStringLiteral("btnUP_DI"), true, box);
+    btnDN_DI = ArrowButton(QStringLiteral("btnDN_DI"), false, box);
+    noRow->addWidget(txtDI_No);
+    noRow->addWidget(btnUP_DI);
+    noRow->addWidget(btnDN_DI);
+    noRow->addStretch();
+    connect(btnUP_DI, &QPushButton::clicked, this, [this] { setInput(chanrules::StepWrap(m_input, 1, 1, kInputs)); });
+    connect(btnDN_DI, &QPushButton::clicked, this, [this] { setInput(chanrules::StepWrap(m_input, -1, 1, kInputs)); });
+    connect(txtDI_No, &QLineEdit::editingFinished, this, [this] {
+        if (txtDI_No->isModified())
+            setInput(ClampNumber(txtDI_No->text(), kInputs));
+    });
+
+    auto* levelRow = new QHBoxLayout;
+    btnDI_Level = optionRow<2>(LevelTexts(), QStringLiteral("btnDI_Level"), levelRow, box);
+    auto* rcdRow = new QHBoxLayout;
+    btnDI_RCD = optionRow<3>(RecordTexts(), QStringLiteral("btnDI_RCD"), rcdRow, box);
+    txtDI_RYO = RelayBox(QStringLiteral("txtDI_RYO"), box);
+    txtDI_RYT = DigitsBox(QStringLiteral("txtDI_RYT"), 7, box);
+    g->addWidget(caption("D/I NO", box), 0, 0);
+    g->addLayout(noRow, 0, 1);
+    g->addWidget(caption("D/I LEVEL", box), 0, 2, Qt::AlignRight);
+    g->addLayout(levelRow, 0, 3);
+    g->addWidget(caption("RECORD", box), 1, 0);
+    g->addLayout(rcdRow, 1, 1, 1, 3);
+    g->addWidget(caption("OUTPUT  RELAY NO.", box), 2, 0);
+    g->addWidget(txtDI_RYO, 2, 1);
+    g->addWidget(caption("ON-TIME", box), 2, 2, Qt::AlignRight);
+    auto* rytRow = new QHBoxLayout;
+    rytRow->addWidget(txtDI_RYT);
+    rytRow->addWidget(caption("sec", box));
+    rytRow->addStretch();
+    g->addLayout(rytRow, 2, 3);
+    g->setColumnStretch(3, 1);
+
+    for (int i = 0; i < 2; ++i)
+        connect(btnDI_Level[i], &QPushButton::clicked, this, [this, i] {
+            writeInput(DiLevel, LevelTexts().value(i));
+            Light(btnDI_Level, i);
+        });
+    for (int i = 0; i < 3; ++i)
+        connect(btnDI_RCD[i], &QPushButton::clicked, this, [this, i] {
+            writeInput(DiRcd, RecordTexts().value(i));
+            Light(btnDI_RCD, i);
+        });
+    connect(txtDI_RYO, &QLineEdit::editingFinished, this, [this] {
+        if (!txtDI_RYO->isModified())
+            return;
+        txtDI_RYO->setModified(false);
+        txtDI_RYO->setText(ClampBox(Box::Relay, txtDI_RYO->text(), m_chCount));
+        writeInput(DiRyo, txtDI_RYO->text());
+    });
+    connect(txtDI_RYT, &QLineEdit::editingFinished, this, [this] {
+        if (!txtDI_RYT->isModified())
+            return;
+        txtDI_RYT->setModified(false);
+        txtDI_RYT->setText(ClampBox(Box::OnTime, txtDI_RYT->text(), m_chCount));
+        writeInput(DiRyt, txtDI_RYT->text());
+    });
+    return box;
+}
+
+int frmVQ_P_ARM_DI::alarmRow(int k) const
+{
+    return AlarmRow(m_alarm, k);
+}
+
+int frmVQ_P_ARM_DI::inputRow(int k) const
+{
+    return DiRow(m_input, k);
+}
+
+void frmVQ_P_ARM_DI::writeAlarm(int k, const QString& text)
+{
+    QScopedValueRollback busy(m_busy, true);
+    m_sprdP_CH.setText(m_channel + 2, alarmRow(k), text);
+}
+
+void frmVQ_P_ARM_DI::writeInput(int k, const QString& text)
+{
+    QScopedValueRollback busy(m_busy, true);
+    m_sprdP.setText(kDiValueCol, inputRow(k), text);
+}
+
+void frmVQ_P_ARM_DI::tableChanged()
+{
+    if (!m_busy)
+        tmrRefresh->start();
+}
+
+void frmVQ_P_ARM_DI::setChannel(int n)
+{
+    m_channel = qBound(1, n, m_chCount);
+    refreshAlarm();
+}
+
+void frmVQ_P_ARM_DI::setAlarm(int a)
+{
+    m_alarm = qBound(1, a, kAlarms);
+    refreshAlarm();
+}
+
+void frmVQ_P_ARM_DI::setInput(int n)
+{
+    m_input = qBound(1, n, kInputs);
+    refreshInput();
+}
+
+void frmVQ_P_ARM_DI::refresh()
+{
+    tmrRefresh->stop();
+    refreshAlarm();
+    refreshInput();
+}
+
+void frmVQ_P_ARM_DI::refreshAlarm()
+{
+    const int col = m_channel + 2;
+    auto cell = [&](int k) { return m_sprdP_CH.text(col, alarmRow(k)); };
+    txtCH_No->setText(QString::number(m_channel));
+    Light(obtALM_No, m_alarm - 1);
+    lblALM_No->setText(QStringLiteral("%1").arg(m_alarm, 2, 10, QLatin1Char('0')));
+    txtALM_SV->setText(cell(Sv));
+    txtALM_HYS->setText(cell(Hys));
+    txtALM_RATE->setText(cell(Rate));
+    showType(LeadingInt32(cell(Type)).value_or(0));
+    txtALM_CCH->setText(cell(Cch));
+    Light(obtTUNIT, TimeUnitIndex(cell(TUnit)));
+    Light(btnALM_RCD, RecordIndex(cell(Rcd)));
+    txtALM_RYO->setText(RelayText(cell(Ryo)));
+    txtALM_RYT->setText(cell(Ryt));
+}
+
+void frmVQ_P_ARM_DI::refreshInput()
+{
+    auto cell = [&](int k) { return m_sprdP.text(kDiValueCol, inputRow(k)); };
+    txtDI_No->setText(QString::number(m_input));
+    Light(btnDI_Level, LevelIndex(cell(DiLevel)));
+    Light(btnDI_RCD, RecordIndex(cell(DiRcd)));
+    txtDI_RYO->setText(RelayText(cell(DiRyo)));
+    txtDI_RYT->setText(cell(DiRyt));
+}
+
+void frmVQ_P_ARM_DI::showType(int code)
+{
+    lblALM_Type->setText(QString::number(code));
+    lblALM_TypeName->setText(AlarmTypeName(code));
+    const QString path = AlarmPicturePath(code, pictureFolders);
+    QPixmap picture;
+    if (!path.isEmpty() && picture.load(path)) {
+        if (picture.size() != kPictureSize)
+            picture = picture.scaled(kPictureSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        picALM_Type->setPixmap(picture);
+    } else {
+        picALM_Type->clear();
+    }
+    const int shown = AlarmPanel(code);
+    for (int i = 0; i < 4; ++i)
+        picALT[i]->setVisible(i == shown);
+    Label21->setText(RateLabel(code));
+}
+
+void frmVQ_P_ARM_DI::stepType(int dir)
+{
+    const int code = LeadingInt32(m_sprdP_CH.text(m_channel + 2, alarmRow(Type))).value_or(0);
+    const int next = chanrules::StepWrap(code, dir, 0, kAlarmTypes - 1);
+    writeAlarm(Type, QString::number(next));
+    showType(next);
+}
