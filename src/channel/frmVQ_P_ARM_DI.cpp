@@ -134,7 +134,7 @@ QWidget* frmVQ_P_ARM_DI::buildAlarm()
     obtALM_No = optionRow<4>({QStringLiteral("01"), QStringLiteral("02"), QStringLiteral("03"), QStringLiteral("04")},
                              QStringLiteral("obtALM_No"), almRow, box);
     lblALM_No = ValueLabel(QStringLiteral("lblALM_No"), box, 40);
-    almRow->insertWidget(almRow->count() - 1, lblALM_No);
+    almRow->insertWidget(1, lblALM_No);
     left->addLayout(almRow);
     for (int i = 0; i < kAlarms; ++i)
         connect(obtALM_No[i], &QPushButton::clicked, this, [this, i] { setAlarm(i + 1); });

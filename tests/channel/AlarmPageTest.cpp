@@ -179,3 +179,15 @@ TEST(AlarmPage, DigitalInputs)
     Type(&page, "txtDI_RYO", QStringLiteral("--"));
     EXPECT_EQ(rig.sprdP.text(3, 51), QLatin1String("--"));
 }
+
+TEST(AlarmPage, ShipsAPictureForEveryType)
+{
+    Rig rig;
+    frmVQ_P_ARM_DI page(rig.sprdP, rig.sprdP_CH, rig.count, 1, 1, 1, QString());
+    auto* picture = Find<QLabel>(&page, "picALM_Type");
+    for (int code = 0; code < 16; ++code) {
+        rig.sprdP_CH.setText(3, Rig::row(1, 3), QString::number(code));
+        page.refresh();
+        EXPECT_EQ(picture->pixmap().size(), QSize(240, 150)) << code;
+    }
+}
