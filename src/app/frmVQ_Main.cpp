@@ -95,7 +95,8 @@ frmVQ_Main::frmVQ_Main(const QString& programDir, SerialPort* port, QWidget* par
     // A failing save stays in panel 3 (written by nothing else) until a save succeeds.
     connect(m_logger, &DataLogger::saved, this, [this](const QDateTime&, const QStringList&, const QString& failure) {
         QLabel* p = m_panels[2];
-        p->setText(failure);
+        // Room stays for the communication messages of panel 4; the tooltip has it all.
+        p->setText(p->fontMetrics().elidedText(failure, Qt::ElideMiddle, 420));
         p->setToolTip(failure);
         p->setStyleSheet(failure.isEmpty() ? QString() : QStringLiteral("QLabel { color: #b01010; }"));
     });
