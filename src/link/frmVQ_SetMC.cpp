@@ -2,8 +2,8 @@
 
 #include "link/ConfigText.h"
 #include "link/DeviceList.h"
+#include "ui/OkCancel.h"
 
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -53,15 +53,11 @@ frmVQ_SetMC::frmVQ_SetMC(const QString& programDir, LinkState& link, DataStore& 
     auto* hint = new QLabel(QStringLiteral("O = polled, X = not used. Device No. = row = Modbus address."), this);
     hint->setObjectName(QStringLiteral("lblHint"));
 
-    btnOK = new QPushButton(QStringLiteral("&OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
+    auto* buttons = MakeOkCancel(this, &btnOK, &btnCancel);
+    // Return and Space belong to the table while it edits a description.
+    btnOK->setDefault(false);
     btnOK->setAutoDefault(false);
-    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnCancel->setAutoDefault(false);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(btnOK, QDialogButtonBox::AcceptRole);
-    buttons->addButton(btnCancel, QDialogButtonBox::RejectRole);
 
     auto* col = new QVBoxLayout(this);
     col->addWidget(sprdList, 1);
@@ -73,7 +69,6 @@ frmVQ_SetMC::frmVQ_SetMC(const QString& programDir, LinkState& link, DataStore& 
             toggleUse(row + 1);
     });
     connect(btnOK, &QPushButton::clicked, this, &frmVQ_SetMC::save);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     resize(460, 560);
 }
 

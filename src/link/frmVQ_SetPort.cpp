@@ -2,10 +2,10 @@
 
 #include "link/LinkState.h"
 #include "link/PortFile.h"
+#include "ui/OkCancel.h"
 #include "ui/QtSerialPort.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QGridLayout>
 #include <QLabel>
@@ -108,14 +108,7 @@ frmVQ_SetPort::frmVQ_SetPort(const QString& programDir, LinkState& link, QWidget
     lblMsg->setMinimumHeight(lblMsg->fontMetrics().height() * 3);
     lblMsg->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    btnOK = new QPushButton(QStringLiteral("&OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(btnOK, QDialogButtonBox::AcceptRole);
-    buttons->addButton(btnCancel, QDialogButtonBox::RejectRole);
+    auto* buttons = MakeOkCancel(this, &btnOK, &btnCancel);
 
     auto* col = new QVBoxLayout(this);
     col->addLayout(grid);
@@ -135,7 +128,6 @@ frmVQ_SetPort::frmVQ_SetPort(const QString& programDir, LinkState& link, QWidget
             lblMsg->setText(QStringLiteral("%1 is available.").arg(cmbPort->currentText().trimmed()));
     });
     connect(btnOK, &QPushButton::clicked, this, &frmVQ_SetPort::save);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     if (link.gCommPort.trimmed().size() > 3)
         testPort(link.gCommPort.trimmed());

@@ -2,10 +2,10 @@
 
 #include "link/Numbers.h"
 #include "logging/DataFile.h"
+#include "ui/OkCancel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -139,14 +139,7 @@ frmVQ_Set_DSave::frmVQ_Set_DSave(const QString& programDir, QWidget* parent)
     dl->addWidget(lblMsg);
     dl->addWidget(lblMSG2);
 
-    btnOK = new QPushButton(QStringLiteral("&OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(btnOK, QDialogButtonBox::AcceptRole);
-    buttons->addButton(btnCancel, QDialogButtonBox::RejectRole);
+    auto* buttons = MakeOkCancel(this, &btnOK, &btnCancel);
 
     auto* col = new QVBoxLayout(this);
     col->addWidget(saving);
@@ -160,7 +153,6 @@ frmVQ_Set_DSave::frmVQ_Set_DSave(const QString& programDir, QWidget* parent)
     for (QLineEdit* e : {txtDayHH, txtDayMM})
         connect(e, &QLineEdit::editingFinished, this, &frmVQ_Set_DSave::updateHints);
     connect(btnOK, &QPushButton::clicked, this, &frmVQ_Set_DSave::save);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     updateHints();
     setMinimumWidth(520);
 }

@@ -42,6 +42,17 @@ void fillRow(TextTable& mon, int row)
     mon.setText(m::Alarm58, row, "65535");
 }
 
+// A recorder in row 1 of the store, with its live values filled in.
+struct OneRecorder : ::testing::Test {
+    QTemporaryDir dir;
+    DataStore store;
+    void SetUp() override
+    {
+        store.appendDeviceRow(1);
+        fillRow(store.sprdMon, 1);
+    }
+};
+
 } // namespace
 
 TEST(DataFile, TimeStampPacking)
@@ -84,12 +95,8 @@ TEST(DataFile, FileDateChangesAfterTheDayChangeTime)
               "/log/PLANT_03_20261204.VQD");
 }
 
-TEST(DataFile, NewFileHoldsHeaderAndRecordByteForByte)
+TEST_F(OneRecorder, NewFileHoldsHeaderAndRecordByteForByte)
 {
-    QTemporaryDir dir;
-    DataStore store;
-    store.appendDeviceRow(3);
-    fillRow(store.sprdMon, 1);
     const QString path = dir.filePath("PLANT_03.VQD");
     ASSERT_TRUE(SaveDeviceRecord(path, store.sprdMon, 1, at("2013-05-17 08:09:10.000")));
     const QByteArray b = readAll(path);
@@ -127,12 +134,8 @@ TEST(DataFile, OversizedStatusValuesKeepTheirLowBits)
                                     "ff");        // 0xFFF -> 0xFF
 }
 
-TEST(DataFile, FailedWriteIsTakenBack)
+TEST_F(OneRecorder, FailedWriteIsTakenBack)
 {
-    QTemporaryDir dir;
-    DataStore store;
-    store.appendDeviceRow(1);
-    fillRow(store.sprdMon, 1);
     // A disk that fills up half-way through the write.
     const WriteBytes halfThenFull = [](QFileDevice& f, const QByteArray& bytes) -> qint64 {
         f.write(bytes.left(bytes.size() / 2));
@@ -160,12 +163,8 @@ TEST(DataFile, FailedWriteIsTakenBack)
     EXPECT_FALSE(SaveDeviceRecord(dir.filePath("missing/C_01.VQD"), store.sprdMon, 1, t, &why));
 }
 
-TEST(DataFile, ReadsBackWhatWasWritten)
+TEST_F(OneRecorder, ReadsBackWhatWasWritten)
 {
-    QTemporaryDir dir;
-    DataStore store;
-    store.appendDeviceRow(1);
-    fillRow(store.sprdMon, 1);
     const QString path = dir.filePath("R_01.VQD");
     ASSERT_TRUE(SaveDeviceRecord(path, store.sprdMon, 1, at("2031-07-08 09:10:11.000")));
     DataFileContents c;
