@@ -134,11 +134,9 @@ int RunHeadlessLogging(const HeadlessOptions& options)
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
 
-    QString why;
-    if (!s.engine.openPort(&why)) {
-        err(why);
+    // Why it did not open has already come as a status message.
+    if (!s.engine.openPort())
         return 1;
-    }
     out(QStringLiteral("port %1 open (%2), scanning %3 device(s)")
             .arg(s.link.gCommPort, s.link.settingsText())
             .arg(s.link.deviceCount()));
