@@ -1,5 +1,6 @@
 // vq800 --headless against simulated recorders: one data file per online
 // recorder, read back by vq800-vqd, and a clean stop on SIGTERM.
+#include "common/SimProcess.h"
 #include "link/ConfigText.h"
 
 #include <QCoreApplication>
@@ -35,17 +36,13 @@ bool readUntil(QProcess& p, QByteArray& out, const std::function<bool(const QByt
 
 TEST(HeadlessLogging, LogsOneFilePerOnlineRecorderAndStopsCleanly)
 {
-    if (!QFileInfo::exists(program("vq800-sim")) || !QFileInfo::exists(program("vq800"))
-        || !QFileInfo::exists(program("vq800-vqd")))
-        GTEST_SKIP() << "vq800, vq800-sim or vq800-vqd is not built";
+    if (!QFileInfo::exists(program("vq800")) || !QFileInfo::exists(program("vq800-vqd")))
+        GTEST_SKIP() << "vq800 or vq800-vqd is not built";
     QTemporaryDir dir;
     const QString line = dir.filePath("line");
-
-    QProcess sim;
-    sim.start(program("vq800-sim"), {"--baud", "0", "--devices", "1,3", "--link", line});
-    QByteArray simOut;
-    ASSERT_TRUE(readUntil(sim, simOut, [](const QByteArray& o) { return o.contains('\n'); }))
-        << sim.readAllStandardError().toStdString();
+    SimProcess sim;
+    if (!sim.start(line, {"--baud", "0", "--devices", "1,3"}))
+        GTEST_SKIP() << "vq800-sim could not be started";
 
     const QString logDir = dir.filePath("log");
     ASSERT_TRUE(QDir().mkpath(logDir));
@@ -61,8 +58,7 @@ TEST(HeadlessLogging, LogsOneFilePerOnlineRecorderAndStopsCleanly)
     ASSERT_TRUE(vq.waitForFinished(10'000));
     out += vq.readAllStandardOutput();
     const QString err = QString::fromLocal8Bit(vq.readAllStandardError());
-    sim.terminate();
-    sim.waitForFinished(5'000);
+    sim.stop();
     ASSERT_TRUE(logged) << out.toStdString() << err.toStdString();
 
     EXPECT_EQ(vq.exitStatus(), QProcess::NormalExit);
