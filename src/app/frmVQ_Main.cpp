@@ -5,6 +5,10 @@
 #include "app/frmVQ_About.h"
 #include "clock/frmVQ_DateReserve.h"
 #include "link/DeviceList.h"
+#include "link/frmVQ_SetMC.h"
+#include "link/frmVQ_SetPort.h"
+#include "logging/DataLogger.h"
+#include "logging/frmVQ_Set_DSave.h"
 #include "link/PollingEngine.h"
 #include "link/QtTimer.h"
 #include "ui/CommLogModel.h"
@@ -86,6 +90,17 @@ frmVQ_Main::frmVQ_Main(const QString& programDir, SerialPort* port, QWidget* par
     tmrDSave = new QTimer(this);
     tmrDSave->setObjectName(QStringLiteral("tmrDSave"));
     tmrDSave->setInterval(50);
+    m_logger = new DataLogger(m_link, m_store, this);
+    m_logger->attach(*m_engine);
+    m_logger->drive(*tmrDSave);
+    // A failing save stays in panel 3 (written by nothing else) until a save succeeds.
+    connect(m_logger, &DataLogger::saved, this, [this](const QDateTime&, const QStringList&, const QString& failure) {
+        QLabel* p = m_panels[2];
+        // Room stays for the communication messages of panel 4; the tooltip has it all.
+        p->setText(p->fontMetrics().elidedText(failure, Qt::ElideMiddle, 420));
+        p->setToolTip(failure);
+        p->setStyleSheet(failure.isEmpty() ? QString() : QStringLiteral("QLabel { color: #b01010; }"));
+    });
 
     startUp();
     resize(1180, 760);
@@ -363,8 +378,7 @@ void frmVQ_Main::connectActions()
 void frmVQ_Main::startUp()
 {
     m_link.gChCount = 6;
-    m_dsave = ReadSaveSettings(m_programDir);
-    showSaveSettings(m_dsave);
+    setSaveSettings(ReadSaveSettings(m_programDir));
     m_session.loadConfiguration();
     setPanelText(1, m_link.gCommPort);
     setPanelText(2, m_link.settingsText());
@@ -393,6 +407,13 @@ void frmVQ_Main::showSaveSettings(const DSaveSettings& s)
     lblDSave_Intv->setText(QString::number(s.gDSaveInterval));
     lblDSave_Unit->setText(s.gDSaveUnit);
     lblDaySave->setText(s.gDaySave ? QStringLiteral("Yes") : QStringLiteral("No"));
+}
+
+void frmVQ_Main::setSaveSettings(const DSaveSettings& s)
+{
+    m_dsave = s;
+    m_logger->setSettings(s);
+    showSaveSettings(s);
 }
 
 void frmVQ_Main::reloadDeviceList()
@@ -484,14 +505,26 @@ void frmVQ_Main::closeEvent(QCloseEvent* event)
 
 void frmVQ_Main::openDeviceSetup()
 {
+    frmVQ_SetMC dialog(m_programDir, m_link, m_store, this);
+    if (dialog.exec() == QDialog::Accepted && m_link.gSelMC_No > 0)
+        lblMC_No->setText(QString::number(m_link.gSelMC_No));
 }
 
 void frmVQ_Main::openPortSetup()
 {
+    frmVQ_SetPort dialog(m_programDir, m_link, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    setPanelText(1, m_link.gCommPort);
+    setPanelText(2, m_link.settingsText());
+    setPanelText(5, m_link.gCommProtocol);
 }
 
 void frmVQ_Main::openDataSaveSetup()
 {
+    frmVQ_Set_DSave dialog(m_programDir, this);
+    if (dialog.exec() == QDialog::Accepted)
+        setSaveSettings(dialog.settings());
 }
 
 // ---- single-device monitors

@@ -4,6 +4,8 @@
 #include "app/LinkSession.h"
 #include "logging/SaveSettings.h"
 
+class DataLogger;
+
 #include <QMainWindow>
 #include <array>
 #include <memory>
@@ -32,6 +34,9 @@ public:
     LinkState& link() { return m_session.link; }
     DataStore& store() { return m_session.store; }
     const DSaveSettings& saveSettings() const { return m_dsave; }
+    // New data save settings: shown in the "Data Save" frame, used from the next save tick.
+    void setSaveSettings(const DSaveSettings& s);
+    DataLogger& dataLogger() { return *m_logger; }
     const QString& programDir() const { return m_programDir; }
     PollingEngine& engine() { return m_session.engine; }
     CommLog& commLog() { return m_session.log; }
@@ -126,6 +131,7 @@ private:
     QTimer* tmrBall_Send = nullptr;
     QTimer* tmrBall_Recv = nullptr;
     DSaveSettings m_dsave;
+    DataLogger* m_logger = nullptr;
     std::array<QLabel*, 5> m_panels{};
     QWidget* m_commPanel = nullptr;
 };
