@@ -86,6 +86,7 @@ frmVQ_Parameter::frmVQ_Parameter(ParamImage& image, LinkState& link, DataStore& 
     btnDownload = button(QStringLiteral("btnDownload"), QStringLiteral("  &Download (PC => VQ800)"), this);
     btnClose = button(QStringLiteral("btnClose"), QStringLiteral("&Close"), this);
     btnClose->setStyleSheet(QString());
+    btnDownload->setMinimumWidth(btnDownload->sizeHint().width() + 16);
     auto* buttons = new QVBoxLayout;
     for (QPushButton* b : {btnNew, btnOpen, btnSave, btnSaveAs})
         buttons->addWidget(b);
@@ -126,7 +127,7 @@ frmVQ_Parameter::frmVQ_Parameter(ParamImage& image, LinkState& link, DataStore& 
     grid->addLayout(progressRow, 2, 0, 1, 3);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(1, 1);
-    resize(1240, 760);
+    resize(1260, 760);
 
     tmrRefresh = new QTimer(this);
     tmrRefresh->setObjectName(QStringLiteral("tmrRefresh"));
@@ -166,18 +167,18 @@ void frmVQ_Parameter::buildTables()
     sprdP->horizontalHeader()->hide();
     sprdP->setColumnHidden(1, true);
     sprdP->setRowHidden(16, true);
-    sprdP->setColumnWidth(0, 250);
-    sprdP->setColumnWidth(2, 120);
+    sprdP->setColumnWidth(0, 230);
+    sprdP->setColumnWidth(2, 110);
     sprdP->setItemDelegateForColumn(0, new LeftAligned(sprdP));
     sprdP->setSelectionBehavior(QAbstractItemView::SelectItems);
-    sprdP->setMinimumWidth(420);
+    sprdP->setMinimumWidth(390);
 
     sprdP_CH = MakeGridView(&m_tables.sprdP_CH, QStringLiteral("sprdP_CH"), this, &model);
     model->setRowColours(QColor(255, 255, 255), QColor(192, 255, 192));
     sprdP_CH->setColumnHidden(1, true);
-    sprdP_CH->setColumnWidth(0, 230);
+    sprdP_CH->setColumnWidth(0, 210);
     for (int c = 2; c < m_tables.sprdP_CH.colCount(); ++c)
-        sprdP_CH->setColumnWidth(c, 92);
+        sprdP_CH->setColumnWidth(c, 84);
     sprdP_CH->setItemDelegateForColumn(0, new LeftAligned(sprdP_CH));
     sprdP_CH->setSelectionBehavior(QAbstractItemView::SelectItems);
 
