@@ -1,6 +1,7 @@
 #pragma once
 // A recorder behind a fake port and timers the test fires itself, so the
 // engine runs a whole transfer without waiting.
+#include "common/ManualTimer.h"
 #include "link/CommLog.h"
 #include "link/DataStore.h"
 #include "link/Framing.h"
@@ -10,14 +11,6 @@
 #include "param/ParamFormat.h"
 
 #include <QMap>
-
-class ManualTimer : public OneShotTimer {
-public:
-    void start() override { active = true; }
-    void stop() override { active = false; }
-    bool isActive() const override { return active; }
-    bool active = false;
-};
 
 // Holding registers of one recorder; answers reads and writes (function 3 and 16).
 class FakeRecorderPort : public SerialPort {
@@ -85,7 +78,7 @@ struct FakeLine {
     template <typename Done> bool run(Done done, int steps = 200)
     {
         for (int i = 0; i < steps && !done(); ++i) {
-            tx.active = false;
+            tx.stop();
             engine.onTransmitTick();
             if (port.bytesAvailable() > 0)
                 engine.onBytesArrived();
