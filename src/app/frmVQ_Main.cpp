@@ -14,6 +14,7 @@
 #include "ui/CommLogModel.h"
 #include "ui/QtSerialPort.h"
 #include "link/PortFile.h"
+#include "param/frmVQ_Parameter.h"
 #include "ui/Grid.h"
 #include "ui/LedIndicator.h"
 #include "ui/TextTableModel.h"
@@ -68,6 +69,7 @@ frmVQ_Main::frmVQ_Main(const QString& programDir, SerialPort* port, QWidget* par
 {
     setObjectName(QStringLiteral("frmVQ_Main"));
     setWindowTitle(QStringLiteral("VQ800"));
+    m_engine->setParamSource(&m_paramImage);
     setWindowIcon(AppIcon());
 
     buildMenus();
@@ -555,6 +557,8 @@ void frmVQ_Main::openMultiPV()
 
 void frmVQ_Main::openParameterSetup()
 {
+    frmVQ_Parameter editor(m_paramImage, m_link, m_store, *m_engine, this);
+    editor.exec();
 }
 
 // ---- clock and reserved start

@@ -3,6 +3,7 @@
 // and its timers; every other window is a modal dialog opened from here.
 #include "app/LinkSession.h"
 #include "logging/SaveSettings.h"
+#include "param/ParamImage.h"
 
 class DataLogger;
 
@@ -40,6 +41,8 @@ public:
     const QString& programDir() const { return m_programDir; }
     PollingEngine& engine() { return m_session.engine; }
     CommLog& commLog() { return m_session.log; }
+    // The parameter set of the editor; kept while the program runs, sent by downloads.
+    ParamImage& paramImage() { return m_paramImage; }
 
     // The "Port Open" / "Port Close" command.
     void togglePort();
@@ -124,6 +127,7 @@ private:
     void lightLamp(LedIndicator* lamp, QTimer* off, const QColor& colour);
 
     QString m_programDir;
+    ParamImage m_paramImage; // before the session: the engine reads it until the end
     LinkSession m_session;
     LinkState& m_link;
     DataStore& m_store;
