@@ -4,7 +4,9 @@
 #include "link/LinkState.h"
 #include "link/PollingEngine.h"
 #include "param/ParamImage.h"
+#include "param/frmVQ_P_Display.h"
 #include "param/frmVQ_P_Main.h"
+#include "param/frmVQ_P_System.h"
 #include "ui/Grid.h"
 #include "ui/TextTableModel.h"
 
@@ -205,9 +207,17 @@ void frmVQ_Parameter::openPage(const PageTarget& target)
         page.exec();
         break;
     }
-    // The display, system, channel and alarm/DI pages plug in here.
-    case ParamPage::Display:
-    case ParamPage::System:
+    case ParamPage::Display: {
+        frmVQ_P_Display page(m_tables.sprdP, this);
+        page.exec();
+        break;
+    }
+    case ParamPage::System: {
+        frmVQ_P_System page(m_tables.sprdP, m_tables.sprdP_CH, target.tab, this);
+        page.exec();
+        break;
+    }
+    // The channel and alarm/DI pages plug in here.
     case ParamPage::Channel:
     case ParamPage::AlarmDi:
     case ParamPage::None:

@@ -2,6 +2,8 @@
 #include "FakeLine.h"
 #include "param/ParamImage.h"
 #include "param/frmVQ_P_Main.h"
+#include "param/frmVQ_P_System.h"
+#include <QTabWidget>
 #include "param/frmVQ_Parameter.h"
 
 #include <QApplication>
@@ -276,5 +278,28 @@ TEST(Editor, ValueCellsOpenTheRecordDisplayPage)
         frmVQ_P_Main page(w.tables().sprdP, w.tables().sprdP_CH);
         page.show();
         page.grab().save(qEnvironmentVariable("VQ800_SHOTS") + "/p_main.png");
+    }
+}
+
+TEST(Editor, DisplayAndSystemCellsOpenTheirPagesOnTheirTabs)
+{
+    Editor e;
+    frmVQ_Parameter& w = e.open();
+    w.show();
+    struct Case { int grid; int row; const char* title; int tab; };
+    const Case cases[] = {{0, 6, "DISPLAY SETUP", -1}, {0, 15, "SYSTEM SETUP", 1}, {0, 33, "SYSTEM SETUP", 3},
+                          {0, 10, "SYSTEM SETUP", 0}, {1, 10, "SYSTEM SETUP", 1}};
+    for (const Case& c : cases) {
+        QString title;
+        int tab = -1;
+        onModal([&](QWidget* page) {
+            title = page->windowTitle();
+            if (auto* s = qobject_cast<frmVQ_P_System*>(page))
+                tab = s->SSTab1->currentIndex();
+            page->close();
+        });
+        e.click(c.grid == 0 ? w.sprdP : w.sprdP_CH, 3, c.row);
+        EXPECT_EQ(title, QString::fromLatin1(c.title)) << c.row;
+        EXPECT_EQ(tab, c.tab) << c.row;
     }
 }
