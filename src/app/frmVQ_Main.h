@@ -3,6 +3,7 @@
 // and its timers; every other window is a modal dialog opened from here.
 #include "app/LinkSession.h"
 #include "logging/SaveSettings.h"
+#include "monitor/MonitorState.h"
 
 #include <QMainWindow>
 #include <array>
@@ -35,6 +36,7 @@ public:
     const QString& programDir() const { return m_programDir; }
     PollingEngine& engine() { return m_session.engine; }
     CommLog& commLog() { return m_session.log; }
+    MonitorState& monitorState() { return m_monitor; }
 
     // The "Port Open" / "Port Close" command.
     void togglePort();
@@ -126,6 +128,7 @@ private:
     QTimer* tmrBall_Send = nullptr;
     QTimer* tmrBall_Recv = nullptr;
     DSaveSettings m_dsave;
+    MonitorState m_monitor;
     std::array<QLabel*, 5> m_panels{};
     QWidget* m_commPanel = nullptr;
 };

@@ -1,0 +1,16 @@
+#pragma once
+// Look shared by the single-device monitor windows.
+#include <QColor>
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+namespace monitorstyle {
+// Window background and button look.
+void Apply(QWidget* window);
+// A value read-out: dark field, bright digits, right-aligned.
+QLabel* ValueLabel(const QString& name, int pointSize, QWidget* parent);
+// Solid background colour of a plain widget (swatches, panels).
+void SetBackground(QWidget* w, const QColor& c);
+}

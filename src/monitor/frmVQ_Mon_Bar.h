@@ -1,0 +1,39 @@
+#pragma once
+// Bar monitor of the selected device: channels 1..6 as vertical gauges with
+// their scales, values and units, and the header marks.
+#include "monitor/BarModel.h"
+
+#include <QDialog>
+#include <array>
+
+class MonitorHeader;
+class ScalePanel;
+class QLabel;
+class QPushButton;
+class QTimer;
+
+class frmVQ_Mon_Bar : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kPanelHeight = 330;
+
+    frmVQ_Mon_Bar(MonitorState& state, const DataStore& store, const LinkState& link, const QString& programDir,
+                  QWidget* parent = nullptr);
+
+    void tmrDispGraph_Tick();
+    const BarModel& model() const { return m_model; }
+
+    MonitorHeader* header = nullptr;
+    std::array<ScalePanel*, 6> picRowScale{};
+    std::array<QLabel*, 6> lblCH{};
+    std::array<QLabel*, 6> lblCH_Val{};
+    std::array<QLabel*, 6> lblCH_Unit{};
+    QPushButton* btnClose = nullptr;
+    QTimer* tmrDispGraph = nullptr;
+
+public slots:
+    void done(int r) override;
+
+private:
+    BarModel m_model;
+};

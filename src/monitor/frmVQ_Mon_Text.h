@@ -1,0 +1,43 @@
+#pragma once
+// Text monitor of the selected device: channels 1..6 as large numeric panels
+// with title, value, unit, display range and a position bar.
+#include "monitor/DisplayRules.h"
+
+#include <QDialog>
+#include <array>
+
+class GradientLabel;
+class MonitorHeader;
+class QLabel;
+class QPushButton;
+class QTimer;
+class TextProgressBar;
+
+class frmVQ_Mon_Text : public QDialog {
+    Q_OBJECT
+public:
+    frmVQ_Mon_Text(MonitorState& state, const DataStore& store, const LinkState& link, const QString& programDir,
+                   QWidget* parent = nullptr);
+
+    void tmrDispGraph_Tick();
+    const rules::SingleDisplay& display() const { return m_display; }
+
+    MonitorHeader* header = nullptr;
+    std::array<GradientLabel*, 6> lblCH_Name{};
+    std::array<GradientLabel*, 6> lblPV{};
+    std::array<GradientLabel*, 6> lblUnit{};
+    std::array<QLabel*, 6> lblRangeH{};
+    std::array<QLabel*, 6> lblRangeL{};
+    std::array<TextProgressBar*, 6> XProgress1{};
+    QPushButton* btnClose = nullptr;
+    QTimer* tmrDispGraph = nullptr;
+
+public slots:
+    void done(int r) override;
+
+private:
+    MonitorState& m_state;
+    const DataStore& m_store;
+    const LinkState& m_link;
+    rules::SingleDisplay m_display;
+};
