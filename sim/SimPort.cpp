@@ -1,0 +1,90 @@
+#include "sim/SimPort.h"
+
+bool SimPort::open(const PortSettings& settings, QString* error)
+{
+    if (!m_openError.isEmpty()) {
+        if (error)
+            *error = m_openError;
+        return false;
+    }
+    m_settings = settings;
+    m_open = true;
+    return true;
+}
+
+void SimPort::close()
+{
+    m_open = false;
+    m_input.clear();
+    m_pending.clear();
+    m_server.lineIdle();
+}
+
+void SimPort::write(const QByteArray& bytes)
+{
+    if (!m_open)
+        return;
+    m_writes.append(bytes);
+    const LineServer::Result r = m_server.feed(bytes, m_now);
+    m_requests.append(r.requests);
+    for (const Answer& a : r.answers)
+        m_pending.append({a, m_now * 1000 + a.delayUs});
+}
+
+QByteArray SimPort::readAll()
+{
+    QByteArray out;
+    out.swap(m_input);
+    return out;
+}
+
+template <typename Pred> int SimPort::deliverIf(Pred pred, qsizetype chunk)
+{
+    QList<Pending> now;
+    for (qsizetype i = 0; i < m_pending.size();) {
+        if (pred(m_pending[i])) {
+            now.append(m_pending.takeAt(i));
+        } else {
+            ++i;
+        }
+    }
+    for (const Pending& p : now) {
+        const QByteArray& b = p.answer.bytes;
+        const qsizetype step = chunk > 0 ? chunk : b.size();
+        for (qsizetype at = 0; at < b.size() && m_open; at += step) {
+            m_input.append(b.mid(at, step));
+            if (onReadyRead)
+                onReadyRead();
+        }
+    }
+    return static_cast<int>(now.size());
+}
+
+int SimPort::deliver(qsizetype chunk)
+{
+    return deliverIf([](const Pending& p) { return !p.answer.late; }, chunk);
+}
+
+int SimPort::deliverAll(qsizetype chunk)
+{
+    return deliverIf([](const Pending&) { return true; }, chunk);
+}
+
+int SimPort::deliverDue(qsizetype chunk)
+{
+    const qint64 nowUs = m_now * 1000;
+    return deliverIf([nowUs](const Pending& p) { return p.dueUs <= nowUs; }, chunk);
+}
+
+void SimPort::clearLog()
+{
+    m_writes.clear();
+    m_requests.clear();
+}
+
+void SimPort::unplug(const QString& why)
+{
+    close();
+    if (onFatalError)
+        onFatalError(why);
+}

@@ -1,0 +1,67 @@
+#pragma once
+// The simulated line as the engine's serial port, in process and without
+// waiting. write() hands the bytes to the line server; its answers stay on
+// the "wire" until the test delivers them, so a test decides exactly when
+// the engine's receive handler runs.
+#include "link/SerialPort.h"
+#include "sim/LineServer.h"
+
+#include <QList>
+
+class SimPort : public SerialPort {
+public:
+    explicit SimPort(LineServer& server) : m_server(server) {}
+
+    bool open(const PortSettings& settings, QString* error) override;
+    void close() override;
+    bool isOpen() const override { return m_open; }
+    void discardInput() override { m_input.clear(); }
+    // A pseudo-terminal has no RTS line; neither has this port.
+    bool setRts(bool on) override { return false; }
+    void write(const QByteArray& bytes) override;
+    QByteArray readAll() override;
+    qsizetype bytesAvailable() const override { return m_input.size(); }
+
+    // Test controls.
+    // Makes open() fail with this reason; an empty text lets it succeed.
+    void setOpenError(const QString& why) { m_openError = why; }
+    const PortSettings& settings() const { return m_settings; }
+    // Simulation time in ms; the recorders' clocks and signals follow it.
+    void advanceTime(qint64 ms) { m_now += ms; }
+    qint64 now() const { return m_now; }
+
+    // Moves the pending answers into the input buffer and calls onReadyRead
+    // once per chunk (chunk 0: the whole answer at once). Answers held back
+    // by a delay fault stay pending. Returns the number of answers delivered.
+    int deliver(qsizetype chunk = 0);
+    // Delivers every pending answer, late ones too.
+    int deliverAll(qsizetype chunk = 0);
+    // Delivers the answers whose wire time has passed by now().
+    int deliverDue(qsizetype chunk = 0);
+    int pending() const { return static_cast<int>(m_pending.size()); }
+
+    // Every write() as it came, and the complete requests the line saw.
+    const QList<QByteArray>& writes() const { return m_writes; }
+    const QList<QByteArray>& requests() const { return m_requests; }
+    void clearLog();
+
+    // Raises onFatalError and closes, as when an adapter is unplugged.
+    void unplug(const QString& why);
+
+private:
+    struct Pending {
+        Answer answer;
+        qint64 dueUs;
+    };
+    template <typename Pred> int deliverIf(Pred pred, qsizetype chunk);
+
+    LineServer& m_server;
+    PortSettings m_settings;
+    QString m_openError;
+    bool m_open = false;
+    qint64 m_now = 0;
+    QByteArray m_input;
+    QList<Pending> m_pending;
+    QList<QByteArray> m_writes;
+    QList<QByteArray> m_requests;
+};

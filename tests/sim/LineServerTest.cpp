@@ -1,0 +1,286 @@
+#include "link/Framing.h"
+#include "sim/LineServer.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+QByteArray withCrc(QByteArray f)
+{
+    f.append(2, '\0');
+    AppendCrc(f);
+    return f;
+}
+
+QByteArray writeWords(int device, int first, std::initializer_list<int> words)
+{
+    QByteArray data;
+    for (int w : words)
+        AppendU16BE(data, static_cast<quint16>(w));
+    return BuildWriteRequest(static_cast<quint8>(device), static_cast<quint16>(first), data);
+}
+
+// Register values of a read answer.
+QList<quint16> regs(const QByteArray& a)
+{
+    QList<quint16> out;
+    for (int k = 0; 3 + 2 * k + 2 < a.size(); ++k)
+        out.append(GetU16BE(a, 3 + 2 * k));
+    return out;
+}
+
+struct Line : ::testing::Test {
+    LineServer server;
+    void SetUp() override
+    {
+        server.setWireFormat({0, 10, 5});
+        server.addDevice(1, 10);
+        server.addDevice(3, 20);
+    }
+    // Feeds one request as the program sends it (with the trailing 0x00) and
+    // returns the only answer, or an empty array when there is none.
+    QByteArray ask(const QByteArray& request)
+    {
+        const auto r = server.feed(request + QByteArray(1, '\0'), 0);
+        EXPECT_LE(r.answers.size(), 1);
+        return r.answers.isEmpty() ? QByteArray() : r.answers[0].bytes;
+    }
+};
+
+} // namespace
+
+TEST_F(Line, ReadsEveryBlockAsTheProgramRequestsIt)
+{
+    struct Case { int device; int first; int count; int firstValue; };
+    // firstValue -1: not checked.
+    const Case cases[] = {
+        {1, 30001, 47, 10},     // live values, model code first
+        {3, 30001, 2, 20},      // device scan
+        {1, 30002, 1, 0x0203},  // firmware alone
+        {1, 40001, 74, 1},      // common block, RECORD_ONOFF on
+        {1, 40031, 1, 1},       // RS232_MAC_NUMBER = device number
+        {3, 40038, 1, 3},       // RS485_MAC_NUMBER
+        {1, 40101, 93, -1},     // channel 1
+        {3, 41201, 93, -1},     // channel 12
+        {1, 40193, 1, -1},      // last register of channel 1
+        {1, 40110, 1, 1},       // channel 1 RANGE_CODE: type K
+    };
+    for (const Case& c : cases) {
+        const QByteArray a = ask(BuildReadRequest(c.device, c.first, c.count));
+        ASSERT_EQ(a.size(), ReadAnswerLength(c.count)) << c.first;
+        EXPECT_TRUE(CheckCrc(a));
+        EXPECT_EQ(a[0], char(c.device));
+        EXPECT_EQ(a[1], char(3));
+        EXPECT_EQ(static_cast<quint8>(a[2]), 2 * c.count);
+        if (c.firstValue >= 0) {
+            EXPECT_EQ(GetU16BE(a, 3), c.firstValue) << c.first;
+        }
+    }
+}
+
+TEST_F(Line, AnswersMatchTheModel)
+{
+    server.device(1)->advance(12345);
+    const QList<quint16> live = regs(ask(BuildReadRequest(1, 30001, 47)));
+    const QList<quint16> ch2 = regs(ask(BuildReadRequest(1, 40201, 93)));
+    ASSERT_EQ(live.size(), 47);
+    ASSERT_EQ(ch2.size(), 93);
+    for (int k = 1; k <= 47; ++k)
+        EXPECT_EQ(live[k - 1], server.device(1)->reg(30000 + k)) << k;
+    for (int i = 1; i <= 93; ++i)
+        EXPECT_EQ(ch2[i - 1], server.device(1)->channelReg(2, i)) << i;
+}
+
+TEST_F(Line, RefusesWhatIsOutsideTheMapWithExceptions)
+{
+    struct Case { const char* what; QByteArray request; int function; int code; };
+    const Case cases[] = {
+        {"past the input block", BuildReadRequest(1, 30040, 10), 3, 2},
+        {"register 30048", BuildReadRequest(1, 30048, 1), 3, 2},
+        {"register 40075", BuildReadRequest(1, 40075, 1), 3, 2},
+        {"common into channel 1", BuildReadRequest(1, 40070, 40), 3, 2},
+        {"gap before channel 1", BuildReadRequest(1, 40100, 1), 3, 2},
+        {"gap after channel 1", BuildReadRequest(1, 40194, 1), 3, 2},
+        {"channel 1 into channel 2", BuildReadRequest(1, 40190, 20), 3, 2},
+        {"channel 13", BuildReadRequest(1, 41301, 1), 3, 2},
+        {"holding register 0", BuildReadRequest(1, 0, 1), 3, 2},
+        {"zero count", BuildReadRequest(1, 30001, 0), 3, 3},
+        {"126 registers", BuildReadRequest(1, 30001, 126), 3, 3},
+        {"write to input registers", writeWords(1, 30001, {1}), 16, 2},
+        {"write past the common block", writeWords(1, 40073, {1, 2, 3}), 16, 2},
+        {"function 4", withCrc(QByteArray::fromHex("01047531002f")), 4, 1},
+        {"function 6", withCrc(QByteArray::fromHex("01069c410001")), 6, 1},
+    };
+    for (const Case& c : cases) {
+        const QByteArray a = ask(c.request);
+        ASSERT_EQ(a.size(), 5) << c.what;
+        EXPECT_TRUE(CheckCrc(a)) << c.what;
+        EXPECT_EQ(static_cast<quint8>(a[1]), c.function | 0x80) << c.what;
+        EXPECT_EQ(a[2], char(c.code)) << c.what;
+    }
+}
+
+TEST_F(Line, WriteThenReadBack)
+{
+    struct Case { const char* what; int first; QList<int> words; int readFirst; QList<int> expected; };
+    const Case cases[] = {
+        {"common part 1", 40001, {0, 3, 0, 0, 1, 2, 4, 1, 1, 5, 0, 1, 10, 1, 1, 0}, 40001,
+         {0, 3, 0, 0, 1, 2, 4, 1, 1, 5, 0, 1, 10, 1, 1, 0}},
+        {"range code", 40310, {19}, 40310, {19}},
+        {"colour as number", 40116, {7}, 40116, {7}},
+        {"colour as RGB565", 40216, {0xF800}, 40216, {3}},
+        {"colour 6 as RGB565", 40216, {0x000F}, 40216, {6}},
+        {"channel 12 name", 41201, {0x4142, 0x4344, 0x4500, 0, 0}, 41201, {0x4142, 0x4344, 0x4500, 0, 0}},
+        {"reserved start", 40018, {1, 2028, 2, 29, 23, 59, 58}, 40018, {1, 2028, 2, 29, 23, 59, 58}},
+        {"DI06_RYT", 40073, {0x0001, 0x86A0}, 40073, {0x0001, 0x86A0}},
+    };
+    for (const Case& c : cases) {
+        QList<int> w = c.words;
+        QByteArray data;
+        for (int v : w)
+            AppendU16BE(data, static_cast<quint16>(v));
+        const QByteArray request = BuildWriteRequest(3, static_cast<quint16>(c.first), data);
+        ASSERT_EQ(static_cast<quint8>(request[6]), w.size()) << "the program's byte-count convention";
+        const QByteArray a = ask(request);
+        ASSERT_EQ(a.size(), modbus::kWriteAnswerLength) << c.what;
+        EXPECT_EQ(a.left(6), request.left(6)) << c.what;
+        EXPECT_TRUE(CheckCrc(a));
+        const QList<quint16> back = regs(ask(BuildReadRequest(3, c.readFirst, static_cast<quint16>(c.expected.size()))));
+        ASSERT_EQ(back.size(), c.expected.size()) << c.what;
+        for (int i = 0; i < c.expected.size(); ++i)
+            EXPECT_EQ(back[i], c.expected[i]) << c.what << " register " << i;
+    }
+}
+
+TEST_F(Line, RefusedWritesChangeNothing)
+{
+    const quint16 before = server.device(1)->reg(40116);
+    // Byte count 2N as a generic master sends it: refused, not half-applied.
+    QByteArray generic = QByteArray::fromHex("01109c740001020007");
+    generic = withCrc(generic);
+    struct Case { const char* what; QByteArray request; };
+    const Case cases[] = {
+        {"byte count 2N", generic},
+        {"unknown colour", writeWords(1, 40116, {0x1234})},
+        {"colour 12", writeWords(1, 40116, {12})},
+        {"colour with a name", writeWords(1, 40111, {1, 1, 1, 1, 1, 0x1234})},
+        {"February 30", writeWords(1, 40025, {2026, 2, 30, 0, 0, 0})},
+        {"hour 24", writeWords(1, 40028, {24})},
+    };
+    for (const Case& c : cases) {
+        const QByteArray a = ask(c.request);
+        ASSERT_EQ(a.size(), 5) << c.what;
+        EXPECT_EQ(a[2], char(3)) << c.what;
+    }
+    EXPECT_EQ(server.device(1)->reg(40116), before);
+    EXPECT_EQ(server.device(1)->reg(40111), 0) << "scale switch of the refused write";
+    EXPECT_EQ(server.device(1)->clock(), QDateTime(QDate(2026, 12, 4), QTime(10, 0), Qt::UTC));
+}
+
+TEST_F(Line, ClockWriteSetsTheRunningClock)
+{
+    // The clock window's frame: 6 registers from 40025, byte count 6.
+    const QByteArray a = ask(writeWords(1, 40025, {2027, 2, 28, 23, 59, 58}));
+    ASSERT_EQ(a.size(), 8);
+    server.device(1)->advance(3500);
+    const QList<quint16> live = regs(ask(BuildReadRequest(1, 30003, 6)));
+    const QList<quint16> common = regs(ask(BuildReadRequest(1, 40025, 6)));
+    EXPECT_EQ(live, (QList<quint16>{2027, 3, 1, 0, 0, 1}));
+    EXPECT_EQ(common, live);
+}
+
+TEST_F(Line, UnservedDevicesAndBroadcastsStaySilent)
+{
+    for (int device : {0, 2, 4, 247}) {
+        const auto r = server.feed(BuildReadRequest(static_cast<quint8>(device), 30001, 47) + '\0', 0);
+        EXPECT_TRUE(r.answers.isEmpty()) << device;
+    }
+    EXPECT_EQ(server.counts().requests, 0);
+}
+
+TEST_F(Line, ResynchronisesAfterNoiseAndBrokenRequests)
+{
+    const QByteArray good = BuildReadRequest(1, 30001, 2);
+    struct Case { const char* what; QByteArray before; };
+    const Case cases[] = {
+        {"noise", QByteArray::fromHex("ff13ab00")},
+        {"truncated read", good.left(5)},
+        {"truncated write", writeWords(1, 40001, {1, 2, 3}).left(10)},
+        {"read with bad CRC", QByteArray(good).replace(7, 1, "\x55")},
+        {"write header with huge count", QByteArray::fromHex("01109c41007f7f")},
+        {"foreign function start", QByteArray::fromHex("0117")},
+    };
+    for (const Case& c : cases) {
+        server.lineIdle();
+        const auto r = server.feed(c.before + good + '\0', 0);
+        ASSERT_EQ(r.answers.size(), 1) << c.what;
+        EXPECT_EQ(r.answers[0].request, good) << c.what;
+        EXPECT_EQ(server.buffered(), 0) << c.what;
+    }
+}
+
+TEST_F(Line, RequestsSplitAcrossReadsAndBackToBack)
+{
+    const QByteArray w = writeWords(3, 41210, {18}) + '\0';
+    const QByteArray r = BuildReadRequest(1, 30001, 47) + '\0';
+    const QByteArray all = w + r + w;
+    for (int chunk : {1, 5, 7, 1000}) {
+        int answers = 0;
+        for (int at = 0; at < all.size(); at += chunk)
+            answers += static_cast<int>(server.feed(all.mid(at, chunk), 0).answers.size());
+        EXPECT_EQ(answers, 3) << chunk;
+    }
+}
+
+TEST_F(Line, SilenceDropsAPartialRequest)
+{
+    const QByteArray good = BuildReadRequest(1, 30001, 2);
+    EXPECT_TRUE(server.feed(good.left(4), 0).answers.isEmpty());
+    server.lineIdle();
+    // The rest alone is no request.
+    EXPECT_TRUE(server.feed(good.mid(4), 0).answers.isEmpty());
+    EXPECT_EQ(server.feed(good, 0).answers.size(), 1);
+}
+
+TEST_F(Line, RandomGarbageNeverWedgesTheLine)
+{
+    std::mt19937 rng(7);
+    for (int round = 0; round < 200; ++round) {
+        QByteArray junk;
+        const int n = static_cast<int>(rng() % 300);
+        for (int i = 0; i < n; ++i) {
+            // Bias towards bytes that look like frame starts.
+            const quint32 x = rng();
+            junk.append(static_cast<char>(x % 4 == 0 ? (x >> 8) % 4 : x >> 8));
+        }
+        server.feed(junk, round);
+        EXPECT_LE(server.buffered(), LineServer::kMaxBuffer);
+        server.lineIdle();
+        const auto r = server.feed(BuildReadRequest(3, 30001, 47) + '\0', round);
+        ASSERT_EQ(r.answers.size(), 1) << round;
+        EXPECT_EQ(r.answers[0].bytes.size(), 99);
+    }
+}
+
+TEST(WireTiming, RequestAndAnswerBytesAtTheLineRate)
+{
+    struct Case { WireFormat w; int req; int ans; qint64 us; };
+    const Case cases[] = {
+        {{9600, 10, 5}, 8, 99, 107 * 10 * 1'000'000LL / 9600 + 5000},   // 116458
+        {{9600, 11, 5}, 8, 99, 107 * 11 * 1'000'000LL / 9600 + 5000},   // 8E1
+        {{19200, 10, 0}, 8, 8, 8333},
+        {{115200, 11, 2}, 175, 8, 183 * 11 * 1'000'000LL / 115200 + 2000},
+        {{0, 10, 5}, 8, 99, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(AnswerDelayUs(c.w, c.req, c.ans), c.us) << c.w.baud << " " << c.w.bitsPerByte;
+
+    LineServer s;
+    s.addDevice(1);
+    s.setWireFormat({9600, 10, 5});
+    const auto r = s.feed(BuildReadRequest(1, 30001, 47), 0);
+    ASSERT_EQ(r.answers.size(), 1);
+    EXPECT_EQ(r.answers[0].delayUs, 116458);
+}

@@ -1,0 +1,222 @@
+#include "sim/RecorderModel.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+
+namespace {
+
+float floatAt(const RecorderModel& m, int reg)
+{
+    const quint32 u = (static_cast<quint32>(m.reg(reg)) << 16) | m.reg(reg + 1);
+    float f;
+    std::memcpy(&f, &u, 4);
+    return f;
+}
+
+QString nameOf(const RecorderModel& m, int c)
+{
+    QByteArray b;
+    for (int i = 1; i <= 5; ++i) {
+        b.append(static_cast<char>(m.channelReg(c, i) >> 8));
+        b.append(static_cast<char>(m.channelReg(c, i) & 0xFF));
+    }
+    return QString::fromLatin1(b).trimmed();
+}
+
+constexpr int kDispMax = 32, kDispMin = 34, kFp = 12, kColor = 16, kRange = 10;
+constexpr int kAlarmSv = 42, kAlarmType = 48;
+
+} // namespace
+
+TEST(Recorder, DefaultsAreBelievableAndDifferPerDevice)
+{
+    for (int model : {10, 20}) {
+        RecorderModel m(2, model);
+        EXPECT_EQ(m.reg(30001), model);
+        EXPECT_EQ(m.channelCount(), model / 10 * 6);
+        std::set<int> ranges, colors;
+        std::set<QString> names;
+        for (int c = 1; c <= 12; ++c) {
+            names.insert(nameOf(m, c));
+            ranges.insert(m.channelReg(c, kRange));
+            colors.insert(m.channelReg(c, kColor));
+            EXPECT_LE(m.channelReg(c, kColor), 11);
+            EXPECT_LE(m.channelReg(c, kFp), 4);
+            EXPECT_LT(m.channelFloat(c, kDispMin), m.channelFloat(c, kDispMax));
+        }
+        EXPECT_EQ(names.size(), 12u);
+        EXPECT_EQ(colors.size(), 12u);
+        EXPECT_TRUE(ranges.count(1) && ranges.count(14) && ranges.count(18)) << "thermocouple, Pt100, voltage";
+    }
+    EXPECT_NE(nameOf(RecorderModel(1), 1), nameOf(RecorderModel(2), 1));
+}
+
+TEST(Recorder, ValuesStayInTheDisplayRangeAndMoveSmoothly)
+{
+    RecorderModel a(1, 20), b(1, 20);
+    std::array<float, 12> last{};
+    std::array<float, 12> lo{}, hi{};
+    lo.fill(1e9f);
+    hi.fill(-1e9f);
+    for (qint64 ms = 0; ms <= 600'000; ms += 500) {
+        a.advance(ms);
+        for (int c = 1; c <= 12; ++c) {
+            const float v = floatAt(a, 30017 + 2 * (c - 1));
+            const float min = a.channelFloat(c, kDispMin), max = a.channelFloat(c, kDispMax);
+            ASSERT_GE(v, min) << c;
+            ASSERT_LE(v, max) << c;
+            if (ms > 0) {
+                EXPECT_LT(std::fabs(v - last[c - 1]), 0.1f * (max - min)) << "jump on channel " << c;
+            }
+            last[c - 1] = v;
+            lo[c - 1] = std::min(lo[c - 1], v);
+            hi[c - 1] = std::max(hi[c - 1], v);
+        }
+    }
+    for (int c = 1; c <= 12; ++c)
+        EXPECT_GT(hi[c - 1] - lo[c - 1], 0.5f * (a.channelFloat(c, kDispMax) - a.channelFloat(c, kDispMin))) << c;
+    // Same time, same values; channels of a 6-channel recorder past 6 read 0.
+    b.advance(600'000);
+    EXPECT_EQ(floatAt(b, 30017), floatAt(a, 30017));
+    RecorderModel six(1, 10);
+    six.advance(1000);
+    EXPECT_EQ(floatAt(six, 30017 + 2 * 6), 0.0f);
+}
+
+TEST(Recorder, AlarmBitsFollowTheSetValues)
+{
+    struct Case { int channel; int alarm; int word; int bit; };
+    const Case cases[] = {{1, 1, 30014, 0}, {1, 4, 30014, 3}, {4, 2, 30014, 13},
+                          {5, 1, 30013, 0}, {8, 4, 30013, 15}, {9, 3, 30012, 2}, {12, 1, 30012, 12}};
+    for (const Case& c : cases) {
+        RecorderModel m(1, 20);
+        // Every alarm off, then one high alarm below the whole display range.
+        for (int ch = 1; ch <= 12; ++ch)
+            for (int a = 0; a < 4; ++a)
+                ASSERT_EQ(m.write(40000 + 100 * ch + kAlarmType + 13 * a, {0}), 0);
+        m.advance(1000);
+        ASSERT_EQ(m.reg(30012) | m.reg(30013) | m.reg(30014), 0);
+        const int base = 40000 + 100 * c.channel + 13 * (c.alarm - 1);
+        const float below = m.channelFloat(c.channel, kDispMin) - 1.0f;
+        quint32 u;
+        std::memcpy(&u, &below, 4);
+        ASSERT_EQ(m.write(base + kAlarmSv, {static_cast<quint16>(u >> 16), static_cast<quint16>(u)}), 0);
+        ASSERT_EQ(m.write(base + kAlarmType, {1}), 0);
+        m.advance(2000);
+        for (int w : {30012, 30013, 30014})
+            EXPECT_EQ(m.reg(w), w == c.word ? 1 << c.bit : 0) << c.channel << "/" << c.alarm;
+        // As a low alarm it clears.
+        ASSERT_EQ(m.write(base + kAlarmType, {2}), 0);
+        m.advance(3000);
+        EXPECT_EQ(m.reg(c.word), 0);
+    }
+}
+
+TEST(Recorder, BurnOutSetsTheChannelBits)
+{
+    struct Case { int channel; int word; int mask; };
+    const Case cases[] = {{1, 30011, 0x0001}, {3, 30011, 0x0010}, {6, 30011, 0x0400},
+                          {7, 30010, 0x0001}, {12, 30010, 0x0400}};
+    for (const Case& c : cases) {
+        RecorderModel m(1, 20);
+        m.setBurnOut(c.channel, true);
+        EXPECT_EQ(m.reg(c.word), c.mask) << c.channel;
+        EXPECT_EQ(m.reg(c.word == 30011 ? 30010 : 30011), 0);
+        m.setBurnOut(c.channel, false);
+        EXPECT_EQ(m.reg(c.word), 0);
+    }
+}
+
+TEST(Recorder, ClockRunsAndReserveStartsRecording)
+{
+    RecorderModel m(1, 10, QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59), Qt::UTC));
+    m.advance(1500);
+    const QList<quint16> expect{2027, 1, 1, 0, 0, 0};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(m.reg(30003 + i), expect[i]);
+        EXPECT_EQ(m.reg(40025 + i), expect[i]);
+    }
+    m.advance(1000); // earlier than now: ignored
+    EXPECT_EQ(m.reg(30008), 0);
+
+    // Recording off; reserve start one minute ahead.
+    ASSERT_EQ(m.write(40001, {0}), 0);
+    ASSERT_EQ(m.write(40018, {1, 2027, 1, 1, 0, 1, 0}), 0);
+    EXPECT_EQ(m.reg(30009), 0);
+    m.advance(60'000);
+    EXPECT_EQ(m.reg(30009), 0);
+    m.advance(61'000);
+    EXPECT_EQ(m.reg(30009), 1);
+    ASSERT_EQ(m.write(40018, {0}), 0);
+    EXPECT_EQ(m.reg(30009), 0);
+}
+
+TEST(Recorder, StatusWordsAndMemory)
+{
+    RecorderModel m(2, 10);
+    m.advance(0);
+    EXPECT_EQ(m.reg(30002), 0x0203);
+    EXPECT_TRUE(m.reg(30015) & 0x8000) << "card present";
+    EXPECT_EQ(m.reg(30015) & 0x7FC0, 0) << "only DI bits 0..5 besides the card";
+    const quint32 total = (quint32(m.reg(30043)) << 16) | m.reg(30044);
+    const quint32 used = (quint32(m.reg(30045)) << 16) | m.reg(30046);
+    EXPECT_GT(total, used);
+    EXPECT_LE(m.reg(30047), 100);
+    m.advance(3'600'000);
+    const quint32 later = (quint32(m.reg(30045)) << 16) | m.reg(30046);
+    EXPECT_GT(later, used);
+}
+
+TEST(Recorder, ParameterFileLoads)
+{
+    QByteArray image(3032, '\0');
+    const auto put16 = [&](int at, quint16 v) {
+        image[at] = static_cast<char>(v & 0xFF);
+        image[at + 1] = static_cast<char>(v >> 8);
+    };
+    const auto putF = [&](int at, float f) {
+        quint32 u;
+        std::memcpy(&u, &f, 4);
+        put16(at, static_cast<quint16>(u));
+        put16(at + 2, static_cast<quint16>(u >> 16));
+    };
+    put16(788, 1);                     // RECORD_ONOFF
+    put16(1100, 17);                   // RS232_MAC_NUMBER
+    put16(1232 + 300 + 2, 0x7BE0);     // CH02 COLOR as RGB565
+    put16(1232 + 300 + 4, 16);         // CH02 RANGE_CODE
+    putF(1232 + 300 + 32, 250.5f);     // CH02 DISP_RANGE_MAX
+    putF(1232 + 300 + 92 + 28 + 16, 42.25f); // CH02 ALARM02_SV
+    const char* name = "KILN";
+    for (int k = 0; k < 4; ++k)
+        image[1232 + 300 + 216 + 2 * k] = name[k];
+    RecorderModel m(1);
+    QString error;
+    ASSERT_TRUE(m.loadParamImage(image, &error)) << qPrintable(error);
+    EXPECT_EQ(m.reg(40001), 1);
+    EXPECT_EQ(m.reg(40031), 17);
+    EXPECT_EQ(m.reg(40216), 11);
+    EXPECT_EQ(m.reg(40210), 16);
+    EXPECT_EQ(m.channelFloat(2, kDispMax), 250.5f);
+    EXPECT_EQ(m.channelFloat(2, kAlarmSv + 13), 42.25f);
+    EXPECT_EQ(m.reg(40201), 0x4B49);
+    EXPECT_EQ(m.reg(40202), 0x4C4E);
+    EXPECT_EQ(m.reg(40203), 0);
+
+    // A bad file changes nothing.
+    put16(788, 0);
+    put16(1232 + 2, 0x1234);
+    EXPECT_FALSE(m.loadParamImage(image, &error));
+    EXPECT_FALSE(m.loadParamImage(image.left(3000), &error));
+    EXPECT_EQ(m.reg(40001), 1);
+}
+
+TEST(Recorder, ColourTableBothWays)
+{
+    for (int n = 0; n < 12; ++n)
+        EXPECT_EQ(ColorNumberOfRgb565(Rgb565OfColorNumber(n)), n);
+    EXPECT_EQ(ColorNumberOfRgb565(0xFDA0), 5);
+    EXPECT_EQ(ColorNumberOfRgb565(0xE01C), 10);
+    EXPECT_EQ(ColorNumberOfRgb565(0xFFFF), -1);
+}
