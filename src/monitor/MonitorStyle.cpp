@@ -5,12 +5,6 @@
 
 namespace monitorstyle {
 
-void Apply(QWidget* window)
-{
-    window->setStyleSheet(QStringLiteral("QDialog { background: #e7ebf0; }"
-                                         " QPushButton { padding: 4px 14px; }"));
-}
-
 QLabel* ValueLabel(const QString& name, int pointSize, QWidget* parent)
 {
     auto* l = new QLabel(QStringLiteral("----.-"), parent);

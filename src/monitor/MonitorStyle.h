@@ -7,8 +7,6 @@ class QLabel;
 class QWidget;
 
 namespace monitorstyle {
-// Window background and button look.
-void Apply(QWidget* window);
 // A value read-out: dark field, bright digits, right-aligned.
 QLabel* ValueLabel(const QString& name, int pointSize, QWidget* parent);
 // Solid background colour of a plain widget (swatches, panels).

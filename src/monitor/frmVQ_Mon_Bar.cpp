@@ -7,24 +7,14 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 frmVQ_Mon_Bar::frmVQ_Mon_Bar(MonitorState& state, const DataStore& store, const LinkState& link,
                              const QString& programDir, QWidget* parent)
-    : QDialog(parent), m_model(state, store, link, kPanelHeight)
+    : SingleMonitorWindow(QStringLiteral("frmVQ_Mon_Bar"), QStringLiteral("Single Monitoring - BAR GRAPH"),
+                          QStringLiteral("BAR GRAPH"), programDir, parent)
+    , m_model(state, store, link, kPanelHeight)
 {
-    setObjectName(QStringLiteral("frmVQ_Mon_Bar"));
-    setWindowTitle(QStringLiteral("Single Monitoring - BAR GRAPH"));
-    monitorstyle::Apply(this);
-
-    auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(8, 8, 8, 8);
-    root->setSpacing(8);
-    header = new MonitorHeader(QStringLiteral("BAR GRAPH"), programDir, this);
-    root->addWidget(header);
-
     auto* gauges = new QHBoxLayout;
     gauges->setSpacing(8);
     for (int i = 0; i < 6; ++i) {
@@ -54,29 +44,7 @@ frmVQ_Mon_Bar::frmVQ_Mon_Bar(MonitorState& state, const DataStore& store, const 
         col->addWidget(lblCH_Unit[i]);
         gauges->addWidget(box);
     }
-    root->addLayout(gauges);
-
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch(1);
-    btnClose = new QPushButton(QStringLiteral("&Close"), this);
-    btnClose->setObjectName(QStringLiteral("btnClose"));
-    btnClose->setMinimumWidth(100);
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
-    bottom->addWidget(btnClose);
-    root->addLayout(bottom);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-
-    tmrDispGraph = new QTimer(this);
-    tmrDispGraph->setObjectName(QStringLiteral("tmrDispGraph"));
-    tmrDispGraph->setInterval(500);
-    connect(tmrDispGraph, &QTimer::timeout, this, &frmVQ_Mon_Bar::tmrDispGraph_Tick);
-    tmrDispGraph->start();
-}
-
-void frmVQ_Mon_Bar::done(int r)
-{
-    tmrDispGraph->stop();
-    QDialog::done(r);
+    finish(gauges, true);
 }
 
 void frmVQ_Mon_Bar::tmrDispGraph_Tick()

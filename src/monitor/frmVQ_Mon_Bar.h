@@ -3,16 +3,14 @@
 // their scales, values and units, and the header marks.
 #include "monitor/BarModel.h"
 
-#include <QDialog>
+#include "monitor/SingleMonitorWindow.h"
+
 #include <array>
 
-class MonitorHeader;
 class ScalePanel;
 class QLabel;
-class QPushButton;
-class QTimer;
 
-class frmVQ_Mon_Bar : public QDialog {
+class frmVQ_Mon_Bar : public SingleMonitorWindow {
     Q_OBJECT
 public:
     static constexpr int kPanelHeight = 330;
@@ -20,19 +18,13 @@ public:
     frmVQ_Mon_Bar(MonitorState& state, const DataStore& store, const LinkState& link, const QString& programDir,
                   QWidget* parent = nullptr);
 
-    void tmrDispGraph_Tick();
+    void tmrDispGraph_Tick() override;
     const BarModel& model() const { return m_model; }
 
-    MonitorHeader* header = nullptr;
     std::array<ScalePanel*, 6> picRowScale{};
     std::array<QLabel*, 6> lblCH{};
     std::array<QLabel*, 6> lblCH_Val{};
     std::array<QLabel*, 6> lblCH_Unit{};
-    QPushButton* btnClose = nullptr;
-    QTimer* tmrDispGraph = nullptr;
-
-public slots:
-    void done(int r) override;
 
 private:
     BarModel m_model;

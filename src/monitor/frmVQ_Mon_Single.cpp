@@ -9,9 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPushButton>
 #include <QShortcut>
-#include <QTimer>
 #include <QVBoxLayout>
 
 // The drawing surface: the trend image with the grid and time labels on top.
@@ -45,21 +43,14 @@ private:
 
 frmVQ_Mon_Single::frmVQ_Mon_Single(MonitorState& state, const DataStore& store, const LinkState& link,
                                    const QString& programDir, QWidget* parent)
-    : QDialog(parent)
+    : SingleMonitorWindow(QStringLiteral("frmVQ_Mon_Single"), QStringLiteral("Single Monitoring - LINE"),
+                          QStringLiteral("H.TREND VIEW"), programDir, parent)
     , m_model(state, store, link)
     , m_image(TrendModel::kSurfaceWidth, TrendModel::kPlotHeight, QImage::Format_RGB32)
 {
-    setObjectName(QStringLiteral("frmVQ_Mon_Single"));
-    setWindowTitle(QStringLiteral("Single Monitoring - LINE"));
     m_image.fill(Qt::white);
-    monitorstyle::Apply(this);
-
-    auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(8, 8, 8, 8);
-    root->setSpacing(6);
-    header = new MonitorHeader(QStringLiteral("H.TREND VIEW"), programDir, this);
-    root->addWidget(header);
-
+    auto* body = new QVBoxLayout;
+    body->setSpacing(6);
     auto* plotRow = new QHBoxLayout;
     plotRow->setSpacing(2);
     for (int i = 0; i < 6; ++i) {
@@ -83,7 +74,7 @@ frmVQ_Mon_Single::frmVQ_Mon_Single(MonitorState& state, const DataStore& store, 
         lblGTime[k]->setGeometry(k * TrendModel::kPage + 1, TrendModel::kPlotHeight - 16, 70, 15);
     }
     plotRow->addWidget(picBGraph);
-    root->addLayout(plotRow);
+    body->addLayout(plotRow);
 
     auto* chRow = new QHBoxLayout;
     chRow->setSpacing(4);
@@ -122,32 +113,11 @@ frmVQ_Mon_Single::frmVQ_Mon_Single(MonitorState& state, const DataStore& store, 
         auto* key = new QShortcut(QKeySequence(Qt::Key_1 + i), this);
         connect(key, &QShortcut::activated, this, [this, i] { toggleChannel(i); });
     }
-    root->addLayout(chRow);
-
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch(1);
-    btnClose = new QPushButton(QStringLiteral("&Close"), this);
-    btnClose->setObjectName(QStringLiteral("btnClose"));
-    btnClose->setMinimumWidth(100);
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
-    bottom->addWidget(btnClose);
-    root->addLayout(bottom);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    body->addLayout(chRow);
 
     m_model.open();
     showChannels();
-
-    tmrDispGraph = new QTimer(this);
-    tmrDispGraph->setObjectName(QStringLiteral("tmrDispGraph"));
-    tmrDispGraph->setInterval(500);
-    connect(tmrDispGraph, &QTimer::timeout, this, &frmVQ_Mon_Single::tmrDispGraph_Tick);
-    tmrDispGraph->start();
-}
-
-void frmVQ_Mon_Single::done(int r)
-{
-    tmrDispGraph->stop();
-    QDialog::done(r);
+    finish(body, true);
 }
 
 void frmVQ_Mon_Single::tmrDispGraph_Tick()

@@ -3,26 +3,24 @@
 // with a scale panel each, their values and units, and the header marks.
 #include "monitor/TrendModel.h"
 
-#include <QDialog>
+#include "monitor/SingleMonitorWindow.h"
+
 #include <QImage>
 #include <array>
 
-class MonitorHeader;
 class ScalePanel;
 class QFrame;
 class QLabel;
-class QPushButton;
-class QTimer;
 class TrendSurface;
 
-class frmVQ_Mon_Single : public QDialog {
+class frmVQ_Mon_Single : public SingleMonitorWindow {
     Q_OBJECT
 public:
     frmVQ_Mon_Single(MonitorState& state, const DataStore& store, const LinkState& link, const QString& programDir,
                      QWidget* parent = nullptr);
 
     // The 500 ms tick, at the PC's time.
-    void tmrDispGraph_Tick();
+    void tmrDispGraph_Tick() override;
     // One tick at a given time (tests, the timer).
     void tick(const QTime& now);
     // Hides or shows channel i's trend line, as a click on its caption does.
@@ -32,7 +30,6 @@ public:
     // The drawing surface as drawn so far (trend lines only, without grid and labels).
     const QImage& plotImage() const { return m_image; }
 
-    MonitorHeader* header = nullptr;
     QFrame* picBGraph = nullptr;
     QWidget* picGraph = nullptr;
     std::array<QLabel*, 6> lblGTime{};
@@ -41,11 +38,6 @@ public:
     std::array<QLabel*, 6> lblCH{};
     std::array<QLabel*, 6> lblCH_Val{};
     std::array<QLabel*, 6> lblCH_Unit{};
-    QPushButton* btnClose = nullptr;
-    QTimer* tmrDispGraph = nullptr;
-
-public slots:
-    void done(int r) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

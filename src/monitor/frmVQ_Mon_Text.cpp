@@ -2,16 +2,11 @@
 
 #include "link/Numbers.h"
 #include "monitor/MonitorHeader.h"
-#include "monitor/MonitorStyle.h"
 #include "ui/GradientLabel.h"
 #include "ui/TextProgressBar.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
-#include <QTimer>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -32,18 +27,10 @@ GradientLabel* gradient(const QString& name, const QString& text, int pointSize,
 
 frmVQ_Mon_Text::frmVQ_Mon_Text(MonitorState& state, const DataStore& store, const LinkState& link,
                                const QString& programDir, QWidget* parent)
-    : QDialog(parent), m_state(state), m_store(store), m_link(link)
+    : SingleMonitorWindow(QStringLiteral("frmVQ_Mon_Text"), QStringLiteral("Single Monitoring - TEXT"),
+                          QStringLiteral("TEXT VIEW"), programDir, parent)
+    , m_state(state), m_store(store), m_link(link)
 {
-    setObjectName(QStringLiteral("frmVQ_Mon_Text"));
-    setWindowTitle(QStringLiteral("Single Monitoring - TEXT"));
-    monitorstyle::Apply(this);
-
-    auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(8, 8, 8, 8);
-    root->setSpacing(8);
-    header = new MonitorHeader(QStringLiteral("TEXT VIEW"), programDir, this);
-    root->addWidget(header);
-
     auto* panels = new QGridLayout;
     panels->setSpacing(8);
     for (int i = 0; i < 6; ++i) {
@@ -81,6 +68,7 @@ frmVQ_Mon_Text::frmVQ_Mon_Text(MonitorState& state, const DataStore& store, cons
         };
         lblRangeH[i] = rangeLabel(QStringLiteral("lblRangeH%1").arg(i));
         lblRangeL[i] = rangeLabel(QStringLiteral("lblRangeL%1").arg(i));
+        lblRangeL[i]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         XProgress1[i] = new TextProgressBar(box);
         XProgress1[i]->setObjectName(QStringLiteral("XProgress1%1").arg(i));
 
@@ -95,28 +83,7 @@ frmVQ_Mon_Text::frmVQ_Mon_Text(MonitorState& state, const DataStore& store, cons
         g->setColumnStretch(1, 1);
         panels->addWidget(box, i / 3, i % 3);
     }
-    root->addLayout(panels, 1);
-
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch(1);
-    btnClose = new QPushButton(QStringLiteral("&Close"), this);
-    btnClose->setObjectName(QStringLiteral("btnClose"));
-    btnClose->setMinimumWidth(100);
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
-    bottom->addWidget(btnClose);
-    root->addLayout(bottom);
-
-    tmrDispGraph = new QTimer(this);
-    tmrDispGraph->setObjectName(QStringLiteral("tmrDispGraph"));
-    tmrDispGraph->setInterval(500);
-    connect(tmrDispGraph, &QTimer::timeout, this, &frmVQ_Mon_Text::tmrDispGraph_Tick);
-    tmrDispGraph->start();
-}
-
-void frmVQ_Mon_Text::done(int r)
-{
-    tmrDispGraph->stop();
-    QDialog::done(r);
+    finish(panels, false);
 }
 
 void frmVQ_Mon_Text::tmrDispGraph_Tick()

@@ -3,37 +3,29 @@
 // with title, value, unit, display range and a position bar.
 #include "monitor/DisplayRules.h"
 
-#include <QDialog>
+#include "monitor/SingleMonitorWindow.h"
+
 #include <array>
 
 class GradientLabel;
-class MonitorHeader;
 class QLabel;
-class QPushButton;
-class QTimer;
 class TextProgressBar;
 
-class frmVQ_Mon_Text : public QDialog {
+class frmVQ_Mon_Text : public SingleMonitorWindow {
     Q_OBJECT
 public:
     frmVQ_Mon_Text(MonitorState& state, const DataStore& store, const LinkState& link, const QString& programDir,
                    QWidget* parent = nullptr);
 
-    void tmrDispGraph_Tick();
+    void tmrDispGraph_Tick() override;
     const rules::SingleDisplay& display() const { return m_display; }
 
-    MonitorHeader* header = nullptr;
     std::array<GradientLabel*, 6> lblCH_Name{};
     std::array<GradientLabel*, 6> lblPV{};
     std::array<GradientLabel*, 6> lblUnit{};
     std::array<QLabel*, 6> lblRangeH{};
     std::array<QLabel*, 6> lblRangeL{};
     std::array<TextProgressBar*, 6> XProgress1{};
-    QPushButton* btnClose = nullptr;
-    QTimer* tmrDispGraph = nullptr;
-
-public slots:
-    void done(int r) override;
 
 private:
     MonitorState& m_state;

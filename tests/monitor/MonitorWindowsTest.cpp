@@ -57,8 +57,9 @@ TEST_F(Windows, BarGeometryFollowsTheScale)
         EXPECT_EQ(child(w, "lblCH_Val0")->text(), c.text);
         const QRect drawn = w.picRowScale[0]->shpRowScale_Bar->geometry();
         EXPECT_EQ(drawn.height(), c.shown);
-        if (c.shown > 0)
+        if (c.shown > 0) {
             EXPECT_EQ(drawn.bottom(), h - 1);
+        }
     }
     EXPECT_EQ(child(w, "lblCH_Unit0")->text(), "\u00B0C");
     EXPECT_EQ(child(w, "lblCH0")->text(), "[CH.01]");
