@@ -15,6 +15,9 @@
 #include "ui/QtSerialPort.h"
 #include "link/PortFile.h"
 #include "param/frmVQ_Parameter.h"
+#include "monitor/frmVQ_Mon_Bar.h"
+#include "monitor/frmVQ_Mon_Single.h"
+#include "monitor/frmVQ_Mon_Text.h"
 #include "ui/Grid.h"
 #include "ui/LedIndicator.h"
 #include "ui/TextTableModel.h"
@@ -88,6 +91,8 @@ frmVQ_Main::frmVQ_Main(const QString& programDir, SerialPort* port, QWidget* par
     setCentralWidget(central);
     buildStatusBar();
     connectActions();
+    // An open trend restarts its sample numbering with the port.
+    connect(m_engine, &PollingEngine::portOpened, this, [this] { m_monitor.gTrendCount = 0; });
 
     tmrDSave = new QTimer(this);
     tmrDSave->setObjectName(QStringLiteral("tmrDSave"));
@@ -533,14 +538,20 @@ void frmVQ_Main::openDataSaveSetup()
 
 void frmVQ_Main::openSingleLine()
 {
+    frmVQ_Mon_Single w(m_monitor, m_store, m_link, m_programDir, this);
+    w.exec();
 }
 
 void frmVQ_Main::openSingleBar()
 {
+    frmVQ_Mon_Bar w(m_monitor, m_store, m_link, m_programDir, this);
+    w.exec();
 }
 
 void frmVQ_Main::openSingleText()
 {
+    frmVQ_Mon_Text w(m_monitor, m_store, m_link, m_programDir, this);
+    w.exec();
 }
 
 // ---- multi-device monitors

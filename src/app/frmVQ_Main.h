@@ -6,6 +6,7 @@
 #include "param/ParamImage.h"
 
 class DataLogger;
+#include "monitor/MonitorState.h"
 
 #include <QMainWindow>
 #include <array>
@@ -43,6 +44,7 @@ public:
     CommLog& commLog() { return m_session.log; }
     // The parameter set of the editor; kept while the program runs, sent by downloads.
     ParamImage& paramImage() { return m_paramImage; }
+    MonitorState& monitorState() { return m_monitor; }
 
     // The "Port Open" / "Port Close" command.
     void togglePort();
@@ -136,6 +138,7 @@ private:
     QTimer* tmrBall_Recv = nullptr;
     DSaveSettings m_dsave;
     DataLogger* m_logger = nullptr;
+    MonitorState m_monitor;
     std::array<QLabel*, 5> m_panels{};
     QWidget* m_commPanel = nullptr;
 };
