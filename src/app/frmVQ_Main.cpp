@@ -5,11 +5,19 @@
 #include "app/frmVQ_About.h"
 #include "clock/frmVQ_DateReserve.h"
 #include "link/DeviceList.h"
+#include "link/frmVQ_SetMC.h"
+#include "link/frmVQ_SetPort.h"
+#include "logging/DataLogger.h"
+#include "logging/frmVQ_Set_DSave.h"
 #include "link/PollingEngine.h"
 #include "link/QtTimer.h"
 #include "ui/CommLogModel.h"
 #include "ui/QtSerialPort.h"
 #include "link/PortFile.h"
+#include "param/frmVQ_Parameter.h"
+#include "monitor/frmVQ_Mon_Bar.h"
+#include "monitor/frmVQ_Mon_Single.h"
+#include "monitor/frmVQ_Mon_Text.h"
 #include "ui/Grid.h"
 #include "ui/LedIndicator.h"
 #include "ui/TextTableModel.h"
@@ -64,6 +72,7 @@ frmVQ_Main::frmVQ_Main(const QString& programDir, SerialPort* port, QWidget* par
 {
     setObjectName(QStringLiteral("frmVQ_Main"));
     setWindowTitle(QStringLiteral("VQ800"));
+    m_engine->setParamSource(&m_paramImage);
     setWindowIcon(AppIcon());
 
     buildMenus();
@@ -82,10 +91,23 @@ frmVQ_Main::frmVQ_Main(const QString& programDir, SerialPort* port, QWidget* par
     setCentralWidget(central);
     buildStatusBar();
     connectActions();
+    // An open trend restarts its sample numbering with the port.
+    connect(m_engine, &PollingEngine::portOpened, this, [this] { m_monitor.gTrendCount = 0; });
 
     tmrDSave = new QTimer(this);
     tmrDSave->setObjectName(QStringLiteral("tmrDSave"));
     tmrDSave->setInterval(50);
+    m_logger = new DataLogger(m_link, m_store, this);
+    m_logger->attach(*m_engine);
+    m_logger->drive(*tmrDSave);
+    // A failing save stays in panel 3 (written by nothing else) until a save succeeds.
+    connect(m_logger, &DataLogger::saved, this, [this](const QDateTime&, const QStringList&, const QString& failure) {
+        QLabel* p = m_panels[2];
+        // Room stays for the communication messages of panel 4; the tooltip has it all.
+        p->setText(p->fontMetrics().elidedText(failure, Qt::ElideMiddle, 420));
+        p->setToolTip(failure);
+        p->setStyleSheet(failure.isEmpty() ? QString() : QStringLiteral("QLabel { color: #b01010; }"));
+    });
 
     startUp();
     resize(1180, 760);
@@ -363,8 +385,7 @@ void frmVQ_Main::connectActions()
 void frmVQ_Main::startUp()
 {
     m_link.gChCount = 6;
-    m_dsave = ReadSaveSettings(m_programDir);
-    showSaveSettings(m_dsave);
+    setSaveSettings(ReadSaveSettings(m_programDir));
     m_session.loadConfiguration();
     setPanelText(1, m_link.gCommPort);
     setPanelText(2, m_link.settingsText());
@@ -393,6 +414,13 @@ void frmVQ_Main::showSaveSettings(const DSaveSettings& s)
     lblDSave_Intv->setText(QString::number(s.gDSaveInterval));
     lblDSave_Unit->setText(s.gDSaveUnit);
     lblDaySave->setText(s.gDaySave ? QStringLiteral("Yes") : QStringLiteral("No"));
+}
+
+void frmVQ_Main::setSaveSettings(const DSaveSettings& s)
+{
+    m_dsave = s;
+    m_logger->setSettings(s);
+    showSaveSettings(s);
 }
 
 void frmVQ_Main::reloadDeviceList()
@@ -484,28 +512,46 @@ void frmVQ_Main::closeEvent(QCloseEvent* event)
 
 void frmVQ_Main::openDeviceSetup()
 {
+    frmVQ_SetMC dialog(m_programDir, m_link, m_store, this);
+    if (dialog.exec() == QDialog::Accepted && m_link.gSelMC_No > 0)
+        lblMC_No->setText(QString::number(m_link.gSelMC_No));
 }
 
 void frmVQ_Main::openPortSetup()
 {
+    frmVQ_SetPort dialog(m_programDir, m_link, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    setPanelText(1, m_link.gCommPort);
+    setPanelText(2, m_link.settingsText());
+    setPanelText(5, m_link.gCommProtocol);
 }
 
 void frmVQ_Main::openDataSaveSetup()
 {
+    frmVQ_Set_DSave dialog(m_programDir, this);
+    if (dialog.exec() == QDialog::Accepted)
+        setSaveSettings(dialog.settings());
 }
 
 // ---- single-device monitors
 
 void frmVQ_Main::openSingleLine()
 {
+    frmVQ_Mon_Single w(m_monitor, m_store, m_link, m_programDir, this);
+    w.exec();
 }
 
 void frmVQ_Main::openSingleBar()
 {
+    frmVQ_Mon_Bar w(m_monitor, m_store, m_link, m_programDir, this);
+    w.exec();
 }
 
 void frmVQ_Main::openSingleText()
 {
+    frmVQ_Mon_Text w(m_monitor, m_store, m_link, m_programDir, this);
+    w.exec();
 }
 
 // ---- multi-device monitors
@@ -522,6 +568,8 @@ void frmVQ_Main::openMultiPV()
 
 void frmVQ_Main::openParameterSetup()
 {
+    frmVQ_Parameter editor(m_paramImage, m_link, m_store, *m_engine, this);
+    editor.exec();
 }
 
 // ---- clock and reserved start

@@ -3,6 +3,10 @@
 // and its timers; every other window is a modal dialog opened from here.
 #include "app/LinkSession.h"
 #include "logging/SaveSettings.h"
+#include "param/ParamImage.h"
+
+class DataLogger;
+#include "monitor/MonitorState.h"
 
 #include <QMainWindow>
 #include <array>
@@ -32,9 +36,15 @@ public:
     LinkState& link() { return m_session.link; }
     DataStore& store() { return m_session.store; }
     const DSaveSettings& saveSettings() const { return m_dsave; }
+    // New data save settings: shown in the "Data Save" frame, used from the next save tick.
+    void setSaveSettings(const DSaveSettings& s);
+    DataLogger& dataLogger() { return *m_logger; }
     const QString& programDir() const { return m_programDir; }
     PollingEngine& engine() { return m_session.engine; }
     CommLog& commLog() { return m_session.log; }
+    // The parameter set of the editor; kept while the program runs, sent by downloads.
+    ParamImage& paramImage() { return m_paramImage; }
+    MonitorState& monitorState() { return m_monitor; }
 
     // The "Port Open" / "Port Close" command.
     void togglePort();
@@ -119,6 +129,7 @@ private:
     void lightLamp(LedIndicator* lamp, QTimer* off, const QColor& colour);
 
     QString m_programDir;
+    ParamImage m_paramImage; // before the session: the engine reads it until the end
     LinkSession m_session;
     LinkState& m_link;
     DataStore& m_store;
@@ -126,6 +137,8 @@ private:
     QTimer* tmrBall_Send = nullptr;
     QTimer* tmrBall_Recv = nullptr;
     DSaveSettings m_dsave;
+    DataLogger* m_logger = nullptr;
+    MonitorState m_monitor;
     std::array<QLabel*, 5> m_panels{};
     QWidget* m_commPanel = nullptr;
 };

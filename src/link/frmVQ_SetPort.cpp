@@ -1,0 +1,175 @@
+#include "link/frmVQ_SetPort.h"
+
+#include "link/LinkState.h"
+#include "link/PortFile.h"
+#include "ui/OkCancel.h"
+#include "ui/QtSerialPort.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSerialPortInfo>
+#include <QVBoxLayout>
+
+namespace {
+
+QComboBox* combo(const char* name, const QStringList& items, bool editable, QWidget* parent)
+{
+    auto* c = new QComboBox(parent);
+    c->setObjectName(QLatin1String(name));
+    c->addItems(items);
+    c->setEditable(editable);
+    if (editable)
+        c->setInsertPolicy(QComboBox::NoInsert);
+    c->setMinimumWidth(220);
+    return c;
+}
+
+// Shows a value even when it is not one of the offered ones, so that OK
+// writes back what the file held.
+void showValue(QComboBox* c, const QString& value)
+{
+    if (c->isEditable()) {
+        c->setCurrentText(value);
+        return;
+    }
+    int i = c->findText(value);
+    if (i < 0 && !value.isEmpty()) {
+        c->addItem(value);
+        i = c->count() - 1;
+    }
+    if (i >= 0)
+        c->setCurrentIndex(i);
+}
+
+} // namespace
+
+QStringList frmVQ_SetPort::OfferedPorts()
+{
+    QStringList ports;
+#ifdef Q_OS_WIN
+    for (int i = 1; i <= 16; ++i)
+        ports << QStringLiteral("COM%1").arg(i);
+#endif
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        if (!ports.contains(info.portName()))
+            ports << info.portName();
+#ifndef Q_OS_WIN
+    // Stable names of USB adapters, whichever ttyUSBn they get.
+    const QDir byId(QStringLiteral("/dev/serial/by-id"));
+    for (const QString& name : byId.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name))
+        ports << byId.filePath(name);
+#endif
+    return ports;
+}
+
+frmVQ_SetPort::frmVQ_SetPort(const QString& programDir, LinkState& link, QWidget* parent)
+    : QDialog(parent)
+    , m_programDir(programDir)
+    , m_link(link)
+{
+    setObjectName(QStringLiteral("frmVQ_SetPort"));
+    setWindowTitle(QStringLiteral("PC Port Setup"));
+
+    cmbPort = combo("cmbPort", OfferedPorts(), true, this);
+    cmbPort->lineEdit()->setPlaceholderText(QStringLiteral("port name or device path"));
+    cmbPort->setToolTip(QStringLiteral("Choose a port, or type its name or path (for example /dev/pts/3)"));
+    cmbBaud = combo("cmbBaud", {"9600", "19200", "38400", "57600"}, false, this);
+    cmbParity = combo("cmbParity", {"N", "E", "O"}, false, this);
+    cmbData = combo("cmbData", {"7", "8"}, false, this);
+    cmbStop = combo("cmbStop", {"1", "2"}, false, this);
+    cmbProtocol = combo("cmbProtocol", {"Modbus RTU"}, false, this);
+
+    auto* grid = new QGridLayout;
+    const std::pair<const char*, QComboBox*> rows[] = {{"&Port", cmbPort},          {"&Baudrate", cmbBaud},
+                                                       {"P&arity Bit", cmbParity}, {"&Data Bit", cmbData},
+                                                       {"&Stop Bit", cmbStop},     {"P&rotocol", cmbProtocol}};
+    int r = 0;
+    for (const auto& [caption, box] : rows) {
+        auto* l = new QLabel(QLatin1String(caption), this);
+        l->setBuddy(box);
+        grid->addWidget(l, r, 0);
+        grid->addWidget(box, r, 1);
+        ++r;
+    }
+    btnTest = new QPushButton(QStringLiteral("&Test"), this);
+    btnTest->setObjectName(QStringLiteral("btnTest"));
+    btnTest->setToolTip(QStringLiteral("Open the port and close it again"));
+    grid->addWidget(btnTest, 0, 2);
+    grid->setColumnStretch(1, 1);
+
+    lblMsg = new QLabel(this);
+    lblMsg->setObjectName(QStringLiteral("lblMsg"));
+    lblMsg->setWordWrap(true);
+    lblMsg->setMinimumHeight(lblMsg->fontMetrics().height() * 3);
+    lblMsg->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    auto* buttons = MakeOkCancel(this, &btnOK, &btnCancel);
+
+    auto* col = new QVBoxLayout(this);
+    col->addLayout(grid);
+    col->addWidget(lblMsg);
+    col->addWidget(buttons);
+
+    showValue(cmbPort, link.gCommPort);
+    showValue(cmbBaud, link.gCommBaud);
+    showValue(cmbParity, link.gCommParity);
+    showValue(cmbData, link.gCommDataBits);
+    showValue(cmbStop, link.gCommStopBits);
+    showValue(cmbProtocol, link.gCommProtocol);
+
+    connect(cmbPort, &QComboBox::activated, this, [this](int i) { testPort(cmbPort->itemText(i)); });
+    connect(btnTest, &QPushButton::clicked, this, [this] {
+        if (testPort(cmbPort->currentText().trimmed()))
+            lblMsg->setText(QStringLiteral("%1 is available.").arg(cmbPort->currentText().trimmed()));
+    });
+    connect(btnOK, &QPushButton::clicked, this, &frmVQ_SetPort::save);
+
+    if (link.gCommPort.trimmed().size() > 3)
+        testPort(link.gCommPort.trimmed());
+}
+
+bool frmVQ_SetPort::testPort(const QString& name)
+{
+    PortSettings s;
+    s.port = name;
+    s.baud = cmbBaud->currentText();
+    s.parity = cmbParity->currentText();
+    s.dataBits = cmbData->currentText();
+    s.stopBits = cmbStop->currentText();
+    QtSerialPort port;
+    QString why;
+    const bool ok = port.open(s, &why);
+    port.close();
+    lblMsg->setStyleSheet(ok ? QStringLiteral("QLabel { color: #0a6a0a; }") : QStringLiteral("QLabel { color: #b01010; }"));
+    lblMsg->setText(ok ? QString() : QStringLiteral("Port %1 cannot be opened: %2.").arg(name, why));
+    return ok;
+}
+
+void frmVQ_SetPort::save()
+{
+    LinkState next = m_link;
+    next.gCommPort = cmbPort->currentText().trimmed();
+    next.gCommBaud = cmbBaud->currentText().trimmed();
+    next.gCommParity = cmbParity->currentText().trimmed();
+    next.gCommDataBits = cmbData->currentText().trimmed();
+    next.gCommStopBits = cmbStop->currentText().trimmed();
+    next.gCommProtocol = cmbProtocol->currentText().trimmed();
+    QString why;
+    if (!WritePortFile(m_programDir, next, &why)) {
+        QMessageBox::warning(this, windowTitle(),
+                             QStringLiteral("Comm.CFG cannot be saved: %1").arg(why));
+        return;
+    }
+    m_link.gCommPort = next.gCommPort;
+    m_link.gCommBaud = next.gCommBaud;
+    m_link.gCommParity = next.gCommParity;
+    m_link.gCommDataBits = next.gCommDataBits;
+    m_link.gCommStopBits = next.gCommStopBits;
+    m_link.gCommProtocol = next.gCommProtocol;
+    accept();
+}

@@ -1,0 +1,38 @@
+#pragma once
+// "PC Port Setup": the serial port and line settings, stored in Comm.CFG.
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+struct LinkState;
+
+class frmVQ_SetPort : public QDialog {
+    Q_OBJECT
+public:
+    frmVQ_SetPort(const QString& programDir, LinkState& link, QWidget* parent = nullptr);
+
+    // Opens the port with the chosen settings and closes it again at once;
+    // says in lblMsg why it failed. The port is never left open.
+    bool testPort(const QString& name);
+
+    // The ports offered: those the system reports (and COM1..COM16 on Windows).
+    static QStringList OfferedPorts();
+
+    QComboBox* cmbPort = nullptr;
+    QComboBox* cmbBaud = nullptr;
+    QComboBox* cmbParity = nullptr;
+    QComboBox* cmbData = nullptr;
+    QComboBox* cmbStop = nullptr;
+    QComboBox* cmbProtocol = nullptr;
+    QLabel* lblMsg = nullptr;
+    QPushButton* btnTest = nullptr;
+    QPushButton* btnOK = nullptr;
+    QPushButton* btnCancel = nullptr;
+
+private:
+    void save();
+
+    QString m_programDir;
+    LinkState& m_link;
+};

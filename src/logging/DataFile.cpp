@@ -1,0 +1,197 @@
+#include "logging/DataFile.h"
+
+#include "link/Framing.h"
+#include "link/Numbers.h"
+#include "link/RegisterMap.h"
+#include "link/TextTable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QtEndian>
+
+namespace {
+
+// Integer value of a status cell; unreadable texts count as 0.
+qint64 cellInt(const TextTable& t, int col, int row)
+{
+    return LeadingInt32(t.text(col, row)).value_or(0);
+}
+
+// A measured value: the full text when it is a number (exponents included,
+// as for very large values), else its leading number.
+float cellFloat(const TextTable& t, int col, int row)
+{
+    const QString text = t.text(col, row).trimmed();
+    bool ok = false;
+    const float v = text.toFloat(&ok);
+    return ok ? v : static_cast<float>(LeadingNumber(text));
+}
+
+void putU16LE(QByteArray& b, int at, qint64 v)
+{
+    b[at] = static_cast<char>(v & 0xFF);
+    b[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+}
+
+} // namespace
+
+quint32 PackTimeStamp(const QDateTime& t)
+{
+    const QDate d = t.date();
+    const QTime h = t.time();
+    const quint32 year = static_cast<quint32>(d.year() - 2000) & 0x3F;
+    return static_cast<quint32>(h.second()) | static_cast<quint32>(h.minute()) << 6
+        | static_cast<quint32>(h.hour()) << 12 | static_cast<quint32>(d.day()) << 17
+        | static_cast<quint32>(d.month()) << 22 | year << 26;
+}
+
+QDateTime UnpackTimeStamp(quint32 s)
+{
+    const QDate d(2000 + static_cast<int>((s >> 26) & 0x3F), (s >> 22) & 0xF, (s >> 17) & 0x1F);
+    const QTime h((s >> 12) & 0x1F, (s >> 6) & 0x3F, s & 0x3F);
+    return QDateTime(d, h);
+}
+
+QDate FileDate(const QDateTime& now, int hour, int minute)
+{
+    const QTime t = now.time();
+    const QTime whole(t.hour(), t.minute(), t.second());
+    return whole > QTime(hour, minute, 0) ? now.date() : now.date().addDays(-1);
+}
+
+QString DataFileName(const QString& folder, const QString& stem, int deviceNumber, const QDate& fileDate)
+{
+    QString name = QStringLiteral("%1_%2").arg(stem).arg(deviceNumber, 2, 10, QLatin1Char('0'));
+    if (fileDate.isValid())
+        name += u'_' + fileDate.toString(QStringLiteral("yyyyMMdd"));
+    return QDir(folder).filePath(name + QStringLiteral(".VQD"));
+}
+
+QByteArray BuildHeader(int modelCode)
+{
+    QByteArray h(vqd::kHeaderSize, '\0');
+    h.replace(0, 14, QByteArray(vqd::kMagic, 14));
+    h[16] = static_cast<char>((modelCode >> 8) & 0xFF);
+    h[17] = static_cast<char>(modelCode & 0xFF);
+    for (int i = 0; i < vqd::kChannels; ++i)
+        h[58 + 40 * i] = 2;
+    return h;
+}
+
+QByteArray BuildRecord(const TextTable& mon, int row, const QDateTime& now)
+{
+    namespace m = regmap::mon;
+    QByteArray r;
+    r.reserve(vqd::kRecordSize);
+    AppendU32BE(r, PackTimeStamp(now));
+    for (int k = 0; k < vqd::kChannels; ++k)
+        AppendF32BE(r, cellFloat(mon, m::Pv01 + k, row));
+    r.resize(vqd::kRecordSize, '\0');
+    // Bytes of one width: values too wide keep their low 8 bits.
+    const qint64 bo712 = cellInt(mon, m::Bo712, row);
+    const qint64 bo16 = cellInt(mon, m::Bo16, row);
+    r[52] = static_cast<char>(bo712 & 0xFF);
+    r[53] = static_cast<char>(((bo712 >> 8) + 4 * (bo16 & 3)) & 0xFF);
+    r[54] = static_cast<char>((bo16 >> 2) & 0xFF);
+    r[55] = static_cast<char>(cellInt(mon, m::SdDiStatus, row) & 0xFFF & 0xFF);
+    putU16LE(r, 56, cellInt(mon, m::Alarm14, row));
+    putU16LE(r, 58, cellInt(mon, m::RelayStatus, row));
+    putU16LE(r, 60, cellInt(mon, m::Alarm912, row));
+    putU16LE(r, 62, cellInt(mon, m::Alarm58, row));
+    return r;
+}
+
+qint64 WriteAll(QFileDevice& f, const QByteArray& bytes)
+{
+    return f.write(bytes);
+}
+
+bool SaveDeviceRecord(const QString& path, const TextTable& mon, int row, const QDateTime& now, QString* error,
+                      const WriteBytes& write)
+{
+    auto fail = [&](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    QFile f(path);
+    const bool existed = f.exists();
+    if (!f.open(existed ? QIODevice::ReadWrite : QIODevice::WriteOnly))
+        return fail(f.errorString());
+    const qint64 length = f.size();
+    QByteArray bytes;
+    if (!existed)
+        bytes = BuildHeader(static_cast<int>(cellInt(mon, regmap::mon::Model, row)));
+    bytes += BuildRecord(mon, row, now);
+    if (!f.seek(length))
+        return fail(f.errorString());
+    const qint64 written = write(f, bytes);
+    if (written == bytes.size() && f.flush()) {
+        f.close();
+        if (f.error() == QFileDevice::NoError)
+            return true;
+    }
+    // Take the partial write back, so later records stay on their 64-byte grid.
+    QString why = f.errorString();
+    if (why.isEmpty() || f.error() == QFileDevice::NoError)
+        why = QStringLiteral("the record was not written whole");
+    f.close();
+    if (!existed) {
+        QFile::remove(path);
+    } else if (!QFile::resize(path, length)) {
+        why += QStringLiteral("; the file could not be cut back to %1 bytes").arg(length);
+    }
+    return fail(why);
+}
+
+DataRecord ParseRecord(const QByteArray& b)
+{
+    DataRecord r;
+    r.stamp = GetU32BE(b, 0);
+    r.time = UnpackTimeStamp(r.stamp);
+    for (int k = 0; k < vqd::kChannels; ++k)
+        r.pv[k] = GetF32BE(b, 4 + 4 * k);
+    for (int i = 0; i < 3; ++i)
+        r.bo[i] = static_cast<quint8>(b[52 + i]);
+    r.sdDi = static_cast<quint8>(b[55]);
+    auto le = [&](int at) { return qFromLittleEndian<quint16>(b.constData() + at); };
+    r.alarm14 = le(56);
+    r.relay = le(58);
+    r.alarm912 = le(60);
+    r.alarm58 = le(62);
+    return r;
+}
+
+bool ParseDataFile(const QByteArray& bytes, DataFileContents& out, QString* error)
+{
+    auto fail = [&](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (bytes.size() < vqd::kHeaderSize)
+        return fail(QStringLiteral("not a data file: %1 bytes, shorter than the %2-byte header")
+                        .arg(bytes.size())
+                        .arg(vqd::kHeaderSize));
+    if (!bytes.startsWith(QByteArray(vqd::kMagic, 14)))
+        return fail(QStringLiteral("not a data file: it does not begin with \"%1\"").arg(QLatin1String(vqd::kMagic)));
+    out = {};
+    out.modelCode = GetU16BE(bytes, 16);
+    const qsizetype body = bytes.size() - vqd::kHeaderSize;
+    out.trailingBytes = static_cast<int>(body % vqd::kRecordSize);
+    for (qsizetype at = vqd::kHeaderSize; at + vqd::kRecordSize <= bytes.size(); at += vqd::kRecordSize)
+        out.records.append(ParseRecord(bytes.mid(at, vqd::kRecordSize)));
+    return true;
+}
+
+bool ReadDataFile(const QString& path, DataFileContents& out, QString* error)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("cannot open %1: %2").arg(QDir::toNativeSeparators(path), f.errorString());
+        return false;
+    }
+    return ParseDataFile(f.readAll(), out, error);
+}

@@ -1,0 +1,68 @@
+#pragma once
+// The data files the logger appends to and the viewer reads: a 512-byte
+// header, then 64-byte records in time order. Time stamp, model code and
+// measured values are stored high byte first, the status words low byte first.
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <array>
+#include <functional>
+
+class QFileDevice;
+class TextTable;
+
+namespace vqd {
+constexpr int kHeaderSize = 512;
+constexpr int kRecordSize = 64;
+constexpr int kChannels = 12;
+inline const char kMagic[] = "VQ800 LOG DATA"; // 14 bytes, no terminator in the file
+}
+
+// Time stamp: second in bits 0..5, minute 6..11, hour 12..16, day 17..21,
+// month 22..25, year - 2000 in 26..29 with its two high bits in 30..31, so
+// years up to 2063 are kept (2000..2015 look exactly as with four bits).
+quint32 PackTimeStamp(const QDateTime& t);
+QDateTime UnpackTimeStamp(quint32 stamp);
+
+// The date a record belongs to with one file per day: today once the
+// day-change time has passed (to the second), else yesterday.
+QDate FileDate(const QDateTime& now, int dayChangeHour, int dayChangeMinute);
+
+// folder/stem_NN.VQD, or folder/stem_NN_YYYYMMDD.VQD when fileDate is valid.
+QString DataFileName(const QString& folder, const QString& stem, int deviceNumber, const QDate& fileDate = {});
+
+QByteArray BuildHeader(int modelCode);
+// A record of the live values in sprdMon row `row`, stamped `now`.
+QByteArray BuildRecord(const TextTable& sprdMon, int row, const QDateTime& now);
+
+// Writes bytes to an open file; tests replace it to make writes fail.
+using WriteBytes = std::function<qint64(QFileDevice&, const QByteArray&)>;
+qint64 WriteAll(QFileDevice& f, const QByteArray& bytes);
+
+// Appends one record for sprdMon row `row` to `path`, creating the file with
+// its header when it does not exist. A write that does not complete is taken
+// back (the file keeps its previous length; a new file is removed), so a
+// file never holds part of a record. False and why in *error on failure.
+bool SaveDeviceRecord(const QString& path, const TextTable& sprdMon, int row, const QDateTime& now,
+                      QString* error = nullptr, const WriteBytes& write = WriteAll);
+
+// A data file read back.
+struct DataRecord {
+    QDateTime time;
+    quint32 stamp = 0;
+    std::array<float, vqd::kChannels> pv{};
+    std::array<quint8, 3> bo{};   // bytes 52..54: burn-out bits
+    quint8 sdDi = 0;              // byte 55
+    quint16 alarm14 = 0, relay = 0, alarm912 = 0, alarm58 = 0;
+};
+struct DataFileContents {
+    int modelCode = 0;
+    QList<DataRecord> records;
+    int trailingBytes = 0; // bytes after the last whole record
+};
+DataRecord ParseRecord(const QByteArray& bytes64);
+// Reads a data file; false and why in *error when it is not one.
+bool ReadDataFile(const QString& path, DataFileContents& out, QString* error = nullptr);
+bool ParseDataFile(const QByteArray& bytes, DataFileContents& out, QString* error = nullptr);

@@ -1,0 +1,78 @@
+#include "logging/DataLogger.h"
+
+#include "link/DataStore.h"
+#include "link/LinkState.h"
+#include "link/PollingEngine.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+
+DataLogger::DataLogger(const LinkState& link, const DataStore& store, QObject* parent)
+    : QObject(parent)
+    , m_link(link)
+    , m_store(store)
+{
+}
+
+void DataLogger::attach(PollingEngine& engine)
+{
+    portOpen = [&engine] { return engine.isOpen(); };
+    connect(&engine, &PollingEngine::portOpened, this, &DataLogger::onPortOpened);
+    connect(&engine, &PollingEngine::answerHandled, this, &DataLogger::onAnswerHandled);
+}
+
+void DataLogger::drive(QTimer& timer)
+{
+    connect(&timer, &QTimer::timeout, this, [this, &timer] {
+        timer.stop();
+        saveCheck();
+        timer.start();
+    });
+}
+
+void DataLogger::onAnswerHandled(int requestCode, int index)
+{
+    if (requestCode == 11 && index >= 0 && index < m_link.gMC_No.size())
+        m_decoded.insert(m_link.gMC_No[index]);
+}
+
+void DataLogger::saveCheck()
+{
+    const DSaveSettings& s = m_settings;
+    if (!s.enabled() || m_link.gReqCode != 11)
+        return;
+    const QDateTime t = now();
+    // A clock set back would otherwise stop saving until it caught up again.
+    if (m_lastSave.isValid()) {
+        const qint64 elapsed = m_lastSave.msecsTo(t);
+        if (elapsed >= 0 && elapsed <= qint64(s.intervalSeconds()) * 1000)
+            return;
+    }
+    m_lastSave = t;
+    if (!portOpen())
+        return;
+
+    const QDate fileDate = s.gDaySave ? FileDate(t, s.gDaySaveHour, s.gDaySaveMinute) : QDate();
+    QStringList savedPaths;
+    QStringList failures;
+    for (int i = 0; i <= m_link.gMC_Last; ++i) {
+        const int number = m_link.gMC_No.value(i);
+        if (m_store.sprdStatus.text(status::Online, i + 1) != QLatin1String("OK") || !m_decoded.contains(number))
+            continue;
+        const QString path = DataFileName(s.gDSaveFolder, s.gDSaveFileName, number, fileDate);
+        QString why;
+        if (SaveDeviceRecord(path, m_store.sprdMon, i + 1, t, &why, write))
+            savedPaths << path;
+        else
+            failures << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), why);
+    }
+    QString failure;
+    if (!failures.isEmpty()) {
+        failure = QStringLiteral("Save failed: ") + failures.first();
+        if (failures.size() > 1)
+            failure += QStringLiteral(" (and %1 more)").arg(failures.size() - 1);
+    }
+    if (!savedPaths.isEmpty() || !failures.isEmpty())
+        emit saved(t, savedPaths, failure);
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The save check: at the configured interval, while the link is monitoring
+// with the port open, appends a record for every online recorder whose live
+// values have been read since the port opened. Shared by the main window and
+// the headless logger; driven by a 50 ms timer and the engine's signals.
+#include "logging/DataFile.h"
+#include "logging/SaveSettings.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+#include <functional>
+
+class PollingEngine;
+class QTimer;
+struct DataStore;
+struct LinkState;
+
+class DataLogger : public QObject {
+    Q_OBJECT
+public:
+    DataLogger(const LinkState& link, const DataStore& store, QObject* parent = nullptr);
+
+    void setSettings(const DSaveSettings& s) { m_settings = s; }
+    const DSaveSettings& settings() const { return m_settings; }
+
+    // Takes the port state and the "live values decoded" events from the engine.
+    void attach(PollingEngine& engine);
+    // Runs the save check on every tick of `timer`, which is stopped while it runs.
+    void drive(QTimer& timer);
+
+    // Seams for tests: the clock, the port state, the file writes.
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    std::function<bool()> portOpen = [] { return false; };
+    WriteBytes write = WriteAll;
+
+    // One save tick.
+    void saveCheck();
+
+    // The port opened: no recorder has live values yet.
+    void onPortOpened() { m_decoded.clear(); }
+    // An answer was decoded; code 11 carries the live values of device index `index`.
+    void onAnswerHandled(int requestCode, int index);
+
+    QDateTime lastSaveTime() const { return m_lastSave; }
+
+signals:
+    // A save instant with at least one online recorder: the files appended
+    // to, and what failed (which file and why; empty when all went well).
+    void saved(const QDateTime& at, const QStringList& paths, const QString& failure);
+
+private:
+    const LinkState& m_link;
+    const DataStore& m_store;
+    DSaveSettings m_settings;
+    QDateTime m_lastSave;     // LastSaveTime; invalid until the first save
+    QSet<int> m_decoded;      // device numbers with live values since the port opened
+};

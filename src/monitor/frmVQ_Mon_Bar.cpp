@@ -1,0 +1,63 @@
+#include "monitor/frmVQ_Mon_Bar.h"
+
+#include "monitor/MonitorHeader.h"
+#include "monitor/MonitorStyle.h"
+#include "monitor/ScalePanel.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+frmVQ_Mon_Bar::frmVQ_Mon_Bar(MonitorState& state, const DataStore& store, const LinkState& link,
+                             const QString& programDir, QWidget* parent)
+    : SingleMonitorWindow(QStringLiteral("frmVQ_Mon_Bar"), QStringLiteral("Single Monitoring - BAR GRAPH"),
+                          QStringLiteral("BAR GRAPH"), programDir, parent)
+    , m_model(state, store, link, kPanelHeight)
+{
+    auto* gauges = new QHBoxLayout;
+    gauges->setSpacing(8);
+    for (int i = 0; i < 6; ++i) {
+        auto* box = new QFrame(this);
+        box->setObjectName(QStringLiteral("fraCH%1").arg(i));
+        box->setFrameShape(QFrame::StyledPanel);
+        box->setStyleSheet(QStringLiteral("QFrame#fraCH%1 { background: #f6f8fa; }").arg(i));
+        auto* col = new QVBoxLayout(box);
+        col->setContentsMargins(6, 6, 6, 6);
+        col->setSpacing(4);
+        lblCH[i] = new QLabel(QStringLiteral("[CH.%1]").arg(i + 1, 2, 10, QLatin1Char('0')), box);
+        lblCH[i]->setObjectName(QStringLiteral("lblCH%1").arg(i));
+        lblCH[i]->setAlignment(Qt::AlignCenter);
+        lblCH[i]->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; font-size: 11pt; }"));
+        col->addWidget(lblCH[i]);
+        picRowScale[i] = new ScalePanel(i, ScalePanel::Style::Bar, box);
+        picRowScale[i]->setFixedSize(128, kPanelHeight);
+        picRowScale[i]->setColour(BarColour(i));
+        picRowScale[i]->setBar(kPanelHeight, 0);
+        col->addWidget(picRowScale[i], 0, Qt::AlignHCenter);
+        lblCH_Val[i] = monitorstyle::ValueLabel(QStringLiteral("lblCH_Val%1").arg(i), 14, box);
+        col->addWidget(lblCH_Val[i]);
+        lblCH_Unit[i] = new QLabel(box);
+        lblCH_Unit[i]->setObjectName(QStringLiteral("lblCH_Unit%1").arg(i));
+        lblCH_Unit[i]->setAlignment(Qt::AlignCenter);
+        lblCH_Unit[i]->setStyleSheet(QStringLiteral("QLabel { font-size: 10pt; }"));
+        col->addWidget(lblCH_Unit[i]);
+        gauges->addWidget(box);
+    }
+    finish(gauges, true);
+}
+
+void frmVQ_Mon_Bar::tmrDispGraph_Tick()
+{
+    m_model.tick();
+    const rules::SingleDisplay& d = m_model.display();
+    for (int i = 0; i < 6; ++i) {
+        const rules::ChannelDisplay& c = d.ch[i];
+        picRowScale[i]->setTexts(c.maxText, c.midText, c.minText);
+        lblCH_Unit[i]->setText(c.unit);
+        lblCH_Val[i]->setText(c.valueText);
+        const BarGeometry g = m_model.bar(i);
+        picRowScale[i]->setBar(g.top, g.height);
+    }
+    header->showMarks(d.header);
+}

@@ -1,0 +1,107 @@
+#include "monitor/frmVQ_Mon_Text.h"
+
+#include "link/Numbers.h"
+#include "monitor/MonitorHeader.h"
+#include "ui/GradientLabel.h"
+#include "ui/TextProgressBar.h"
+
+#include <QGridLayout>
+#include <QLabel>
+
+namespace {
+
+const QColor kPanelDark(34, 46, 66);
+
+GradientLabel* gradient(const QString& name, const QString& text, int pointSize, QWidget* parent)
+{
+    auto* l = new GradientLabel(text, parent);
+    l->setObjectName(name);
+    QFont f = l->font();
+    f.setPointSize(pointSize);
+    f.setBold(true);
+    l->setFont(f);
+    return l;
+}
+
+} // namespace
+
+frmVQ_Mon_Text::frmVQ_Mon_Text(MonitorState& state, const DataStore& store, const LinkState& link,
+                               const QString& programDir, QWidget* parent)
+    : SingleMonitorWindow(QStringLiteral("frmVQ_Mon_Text"), QStringLiteral("Single Monitoring - TEXT"),
+                          QStringLiteral("TEXT VIEW"), programDir, parent)
+    , m_state(state), m_store(store), m_link(link)
+{
+    auto* panels = new QGridLayout;
+    panels->setSpacing(8);
+    for (int i = 0; i < 6; ++i) {
+        auto* box = new QFrame(this);
+        box->setObjectName(QStringLiteral("fraCH%1").arg(i));
+        box->setFrameShape(QFrame::StyledPanel);
+        box->setStyleSheet(QStringLiteral("QFrame#fraCH%1 { background: #f6f8fa; }").arg(i));
+        auto* g = new QGridLayout(box);
+        g->setContentsMargins(8, 8, 8, 8);
+        g->setHorizontalSpacing(6);
+        g->setVerticalSpacing(6);
+
+        lblCH_Name[i] = gradient(QStringLiteral("lblCH_Name%1").arg(i),
+                                 QStringLiteral("CH%1").arg(i + 1, 2, 10, QLatin1Char('0')), 12, box);
+        lblCH_Name[i]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        lblCH_Name[i]->setColours(Qt::white, kPanelDark);
+        lblCH_Name[i]->setMinimumHeight(26);
+        lblPV[i] = gradient(QStringLiteral("lblPV%1").arg(i), QStringLiteral("----.-"), 30, box);
+        lblPV[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        lblPV[i]->setColours(QColor(255, 255, 255), QColor(214, 222, 232));
+        lblPV[i]->setMinimumSize(230, 64);
+        QFont mono = lblPV[i]->font();
+        mono.setFamily(QStringLiteral("monospace"));
+        lblPV[i]->setFont(mono);
+        lblUnit[i] = gradient(QStringLiteral("lblUnit%1").arg(i), QString(), 12, box);
+        lblUnit[i]->setColours(kPanelDark, Qt::white);
+        lblUnit[i]->setMinimumSize(64, 64);
+
+        auto rangeLabel = [&](const QString& name) {
+            auto* l = new QLabel(box);
+            l->setObjectName(name);
+            l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            l->setStyleSheet(QStringLiteral("QLabel { font-family: monospace; }"));
+            return l;
+        };
+        lblRangeH[i] = rangeLabel(QStringLiteral("lblRangeH%1").arg(i));
+        lblRangeL[i] = rangeLabel(QStringLiteral("lblRangeL%1").arg(i));
+        lblRangeL[i]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        XProgress1[i] = new TextProgressBar(box);
+        XProgress1[i]->setObjectName(QStringLiteral("XProgress1%1").arg(i));
+
+        g->addWidget(lblCH_Name[i], 0, 0, 1, 4);
+        g->addWidget(lblPV[i], 1, 0, 1, 3);
+        g->addWidget(lblUnit[i], 1, 3);
+        g->addWidget(new QLabel(QStringLiteral("L"), box), 2, 0);
+        g->addWidget(lblRangeL[i], 2, 1);
+        g->addWidget(new QLabel(QStringLiteral("H"), box), 2, 2, Qt::AlignRight);
+        g->addWidget(lblRangeH[i], 2, 3);
+        g->addWidget(XProgress1[i], 3, 0, 1, 4);
+        g->setColumnStretch(1, 1);
+        panels->addWidget(box, i / 3, i % 3);
+    }
+    finish(panels, false);
+}
+
+void frmVQ_Mon_Text::tmrDispGraph_Tick()
+{
+    m_display.tick(m_state, m_store, m_link);
+    for (int i = 0; i < 6; ++i) {
+        const rules::ChannelDisplay& c = m_display.ch[i];
+        lblUnit[i]->setText(c.unit);
+        lblRangeH[i]->setText(c.maxText);
+        lblRangeL[i]->setText(c.minText);
+        lblPV[i]->setText(c.valueText);
+        // The bar shows where the value now shown lies in the range shown.
+        if (const auto pct = rules::PositionPercent(LeadingNumber(lblPV[i]->text()), LeadingNumber(lblRangeH[i]->text()),
+                                                    LeadingNumber(lblRangeL[i]->text())))
+            XProgress1[i]->setValue(*pct);
+        lblCH_Name[i]->setColour1(c.colour);
+        lblUnit[i]->setColour2(c.colour);
+        XProgress1[i]->setBarColours(c.colour, c.colour);
+    }
+    header->showMarks(m_display.header);
+}

@@ -1,0 +1,180 @@
+#include "param/ParamImage.h"
+
+#include "link/Framing.h"
+#include "link/RegisterMap.h"
+#include "param/ParamFormat.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <cstring>
+
+ParamImage::ParamImage()
+    : m_bytes(kSize6, '\0')
+{
+}
+
+bool ParamImage::setBytes(const QByteArray& bytes)
+{
+    if (bytes.size() != kSize6 && bytes.size() != kSize12)
+        return false;
+    m_bytes = bytes;
+    return true;
+}
+
+void ParamImage::setChannelCount(int channels)
+{
+    const int size = SizeFor(channels);
+    if (size > m_bytes.size())
+        m_bytes.append(QByteArray(size - m_bytes.size(), '\0'));
+    else
+        m_bytes.truncate(size);
+}
+
+qint16 ParamImage::i16(int offset) const
+{
+    return fits(offset, 2) ? BytesToInteger(m_bytes.mid(offset, 2)) : 0;
+}
+
+qint32 ParamImage::i32(int offset) const
+{
+    return fits(offset, 4) ? BytesToLong(m_bytes.mid(offset, 4)) : 0;
+}
+
+float ParamImage::f32(int offset) const
+{
+    return fits(offset, 4) ? BytesToSingle(m_bytes.mid(offset, 4)) : 0.0f;
+}
+
+void ParamImage::setI16(int offset, qint16 v)
+{
+    if (fits(offset, 2))
+        m_bytes.replace(offset, 2, IntegerToBytes(v));
+}
+
+void ParamImage::setI32(int offset, qint32 v)
+{
+    if (fits(offset, 4))
+        m_bytes.replace(offset, 4, LongToBytes(v));
+}
+
+void ParamImage::setF32(int offset, float v)
+{
+    if (fits(offset, 4))
+        m_bytes.replace(offset, 4, SingleToBytes(v));
+}
+
+QString ParamImage::chars(int offset, int width) const
+{
+    QString s;
+    for (int k = 0; k < width; ++k)
+        s += QChar(fits(offset + 2 * k, 2) ? static_cast<uchar>(m_bytes[offset + 2 * k]) : 0);
+    return s;
+}
+
+void ParamImage::setChars(int offset, int width, const QString& text)
+{
+    if (!fits(offset, 2 * width))
+        return;
+    for (int k = 0; k < width; ++k) {
+        // Characters outside Latin-1 have no single-byte code: "?".
+        const char16_t u = k < text.size() ? text[k].unicode() : 0;
+        m_bytes[offset + 2 * k] = static_cast<char>(u > 0xFF ? '?' : u);
+        m_bytes[offset + 2 * k + 1] = '\0';
+    }
+}
+
+// The 93 registers of channel c (1-based), two bytes each, high byte first.
+QByteArray ParamImage::channelRegisters(int c) const
+{
+    QByteArray out(2 * regmap::kChannelRegs, '\0');
+    if (c < 1 || c > channelCount())
+        return out;
+    const int base = ChannelOffset(c - 1);
+    for (int i = 1; i <= regmap::kChannelRegs; ++i) {
+        const regmap::ChannelField where = regmap::ChannelFieldOfOffset(i);
+        const ParamField* f = ChannelFieldOfRow(where.row);
+        if (where.kind == regmap::ChannelField::None || !f)
+            continue;
+        QByteArray v;
+        switch (where.kind) {
+        case regmap::ChannelField::Name:
+        case regmap::ChannelField::UnitName:
+            for (int k = 0; k < f->width; ++k)
+                v += m_bytes[base + f->offset + 2 * k];
+            break;
+        case regmap::ChannelField::U16: AppendU16BE(v, static_cast<quint16>(i16(base + f->offset))); break;
+        case regmap::ChannelField::Float: AppendF32BE(v, f32(base + f->offset)); break;
+        case regmap::ChannelField::U32: AppendU32BE(v, static_cast<quint32>(i32(base + f->offset))); break;
+        case regmap::ChannelField::None: break;
+        }
+        out.replace(2 * (i - 1), v.size(), v);
+    }
+    return out;
+}
+
+// The 74 common registers from 40001; rows without a field in the image send 0.
+QByteArray ParamImage::commonRegisters() const
+{
+    QByteArray out(2 * regmap::kCommonCount, '\0');
+    for (int i = 1; i <= regmap::kCommonCount; ++i) {
+        const ParamField* f = CommonFieldOfRow(regmap::CommonRowOfOffset(i));
+        if (!f)
+            continue;
+        QByteArray v;
+        if (regmap::CommonOffsetIsU32(i))
+            AppendU32BE(v, static_cast<quint32>(i32(f->offset)));
+        else
+            AppendU16BE(v, static_cast<quint16>(i16(f->offset)));
+        out.replace(2 * (i - 1), v.size(), v);
+    }
+    return out;
+}
+
+QByteArray ParamImage::channelData(int c, int firstOffset, int count) const
+{
+    if (c < 1 || c > channelCount() || firstOffset < 1 || count < 0 || firstOffset + count - 1 > regmap::kChannelRegs)
+        return {};
+    return channelRegisters(c).mid(2 * (firstOffset - 1), 2 * count);
+}
+
+QByteArray ParamImage::commonData(int firstRegister, int count) const
+{
+    const int first = firstRegister - regmap::kCommonFirst + 1;
+    if (first < 1 || count < 0 || first + count - 1 > regmap::kCommonCount)
+        return {};
+    return commonRegisters().mid(2 * (first - 1), 2 * count);
+}
+
+bool ReadImageFile(const QString& path, ParamImage& image, QString* error)
+{
+    QFile file(path);
+    auto fail = [&](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString());
+    const qint64 size = file.size();
+    if (size != ParamImage::kSize6 && size != ParamImage::kSize12)
+        return fail(QStringLiteral("The file holds %1 bytes; a parameter file holds %2 or %3 bytes.")
+                        .arg(size)
+                        .arg(ParamImage::kSize6)
+                        .arg(ParamImage::kSize12));
+    const QByteArray bytes = file.read(size);
+    if (bytes.size() != size)
+        return fail(file.errorString());
+    image.setBytes(bytes);
+    return true;
+}
+
+bool WriteImageFile(const QString& path, const ParamImage& image, QString* error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(image.bytes()) != image.bytes().size() || !file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}

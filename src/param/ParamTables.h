@@ -1,0 +1,39 @@
+#pragma once
+// The parameter editor's working tables without any window: sprdP (common
+// keys: 1 description, 2 key, 3 value) and sprdP_CH (1 description, 2 key,
+// 3.. channels). The editor shows them; the scripted backup uses them alone.
+#include "link/TextTable.h"
+
+struct DataStore;
+class ParamImage;
+
+class ParamTables {
+public:
+    static constexpr int kCommonRows = 68;
+    static constexpr int kChannelRows = 61;
+    static constexpr int kValueCol = 3;
+    // Column of channel c (1-based) in sprdP_CH.
+    static constexpr int ChannelCol(int c) { return c + 2; }
+
+    ParamTables();
+    ParamTables(const ParamTables&) = delete;
+    ParamTables& operator=(const ParamTables&) = delete;
+
+    TextTable sprdP;
+    TextTable sprdP_CH;
+
+    // Shows channels 1..n (n = 6 or 12): sprdP_CH gets n + 2 columns.
+    void setChannelCount(int n);
+    int channelCount() const { return sprdP_CH.colCount() - 2; }
+
+    // Fills the value cells from the data store's parameter tables.
+    void RefreshFromStore(const DataStore& store);
+    // Image -> cells and cells -> image, channel by channel as far as both hold.
+    void ImageToGrid(const ParamImage& image);
+    void GridToImage(ParamImage& image) const;
+
+    // File -> image -> cells; on failure the image and the cells stay as they were.
+    bool ReadParamFile(const QString& path, ParamImage& image, QString* error = nullptr);
+    // Cells -> image -> file.
+    bool WriteParamFile(const QString& path, ParamImage& image, QString* error = nullptr) const;
+};

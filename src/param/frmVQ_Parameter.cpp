@@ -1,0 +1,331 @@
+#include "param/frmVQ_Parameter.h"
+
+#include "link/DataStore.h"
+#include "link/LinkState.h"
+#include "link/PollingEngine.h"
+#include "param/ParamImage.h"
+#include "param/frmVQ_P_Display.h"
+#include "param/frmVQ_P_Main.h"
+#include "param/frmVQ_P_System.h"
+#include "ui/Grid.h"
+#include "ui/TextTableModel.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+// Descriptions read left-aligned; values stay centred.
+class LeftAligned : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void initStyleOption(QStyleOptionViewItem* o, const QModelIndex& i) const override
+    {
+        QStyledItemDelegate::initStyleOption(o, i);
+        o->displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    }
+};
+
+QPushButton* button(const QString& name, const QString& caption, QWidget* parent)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setMinimumHeight(30);
+    b->setStyleSheet(QStringLiteral("text-align: left; padding-left: 8px;"));
+    return b;
+}
+
+QString qtFilter()
+{
+    // "Text(*.X)|*.X": the part before the bar is what the dialog shows.
+    return QString::fromLatin1(kParamFileFilter).section(u'|', 0, 0);
+}
+
+} // namespace
+
+frmVQ_Parameter::frmVQ_Parameter(ParamImage& image, LinkState& link, DataStore& store, PollingEngine& engine,
+                                 QWidget* parent)
+    : QDialog(parent)
+    , m_image(image)
+    , m_link(link)
+    , m_store(store)
+    , m_engine(engine)
+{
+    setObjectName(QStringLiteral("frmVQ_Parameter"));
+    setWindowTitle(QStringLiteral("Parameter Setup"));
+    chooseFile = [this](bool save, const QString& preset) { return defaultChooseFile(save, preset); };
+
+    auto* caption = new QLabel(QStringLiteral("File Name"), this);
+    caption->setObjectName(QStringLiteral("lblFNameCaption"));
+    lblFName = new QLabel(this);
+    lblFName->setObjectName(QStringLiteral("lblFName"));
+    lblFName->setFrameShape(QFrame::StyledPanel);
+    lblFName->setFrameShadow(QFrame::Sunken);
+    lblFName->setMinimumHeight(24);
+    lblFName->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(caption);
+    fileRow->addWidget(lblFName, 1);
+
+    buildTables();
+
+    btnNew = button(QStringLiteral("btnNew"), QStringLiteral("  &New"), this);
+    btnOpen = button(QStringLiteral("btnOpen"), QStringLiteral("  &Open"), this);
+    btnSave = button(QStringLiteral("btnSave"), QStringLiteral("  &Save"), this);
+    btnSaveAs = button(QStringLiteral("btnSaveAs"), QStringLiteral("  Save &As"), this);
+    btnUpload = button(QStringLiteral("btnUpload"), QStringLiteral("  &Upload (VQ800 => PC)"), this);
+    btnDownload = button(QStringLiteral("btnDownload"), QStringLiteral("  &Download (PC => VQ800)"), this);
+    btnClose = button(QStringLiteral("btnClose"), QStringLiteral("&Close"), this);
+    btnClose->setStyleSheet(QString());
+    btnDownload->setMinimumWidth(btnDownload->sizeHint().width() + 16);
+    auto* buttons = new QVBoxLayout;
+    for (QPushButton* b : {btnNew, btnOpen, btnSave, btnSaveAs})
+        buttons->addWidget(b);
+    buttons->addSpacing(16);
+    buttons->addWidget(btnUpload);
+    buttons->addWidget(btnDownload);
+    buttons->addStretch(1);
+    buttons->addWidget(btnClose);
+
+    lblMsg = new QLabel(this);
+    lblMsg->setObjectName(QStringLiteral("lblMsg"));
+    lblMsg->setMinimumWidth(320);
+    XProgress1 = new QProgressBar(this);
+    XProgress1->setObjectName(QStringLiteral("XProgress1"));
+    XProgress1->setRange(0, 100);
+    XProgress1->setValue(0);
+    XProgress1->setFormat(QStringLiteral("Upload/Download "));
+    XProgress1->setAlignment(Qt::AlignCenter);
+    auto* progressRow = new QHBoxLayout;
+    progressRow->addWidget(lblMsg);
+    progressRow->addWidget(XProgress1, 1);
+
+    auto* commonBox = new QVBoxLayout;
+    commonBox->setSpacing(0);
+    auto* band = new QLabel(QStringLiteral("COMMON"), this);
+    band->setObjectName(QStringLiteral("lblCommonHeader"));
+    band->setAlignment(Qt::AlignCenter);
+    band->setFixedHeight(sprdP_CH->horizontalHeader()->sizeHint().height());
+    band->setStyleSheet(QStringLiteral("background: palette(button); border: 1px solid palette(mid); font-weight: bold;"));
+    commonBox->addWidget(band);
+    commonBox->addWidget(sprdP, 1);
+
+    auto* grid = new QGridLayout(this);
+    grid->addLayout(fileRow, 0, 0, 1, 3);
+    grid->addLayout(commonBox, 1, 0);
+    grid->addWidget(sprdP_CH, 1, 1);
+    grid->addLayout(buttons, 1, 2);
+    grid->addLayout(progressRow, 2, 0, 1, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(1, 1);
+    resize(1260, 760);
+
+    tmrRefresh = new QTimer(this);
+    tmrRefresh->setObjectName(QStringLiteral("tmrRefresh"));
+    tmrRefresh->setSingleShot(true);
+    tmrRefresh->setInterval(0);
+    connect(tmrRefresh, &QTimer::timeout, this, &frmVQ_Parameter::RefreshFromStore);
+
+    connect(btnNew, &QPushButton::clicked, this, &frmVQ_Parameter::newSet);
+    connect(btnOpen, &QPushButton::clicked, this, &frmVQ_Parameter::openFile);
+    connect(btnSave, &QPushButton::clicked, this, &frmVQ_Parameter::save);
+    connect(btnSaveAs, &QPushButton::clicked, this, &frmVQ_Parameter::saveAs);
+    connect(btnUpload, &QPushButton::clicked, this, &frmVQ_Parameter::upload);
+    connect(btnDownload, &QPushButton::clicked, this, &frmVQ_Parameter::download);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::close);
+    connect(&m_engine, &PollingEngine::transferProgress, this, &frmVQ_Parameter::showProgress);
+    connect(&m_engine, &PollingEngine::uploadFinished, this, [this] {
+        m_transferRunning = false;
+        tmrRefresh->start();
+    });
+    connect(&m_engine, &PollingEngine::downloadFinished, this, [this] { m_transferRunning = false; });
+    connect(&m_engine, &PollingEngine::portClosed, this, [this] { m_transferRunning = false; });
+
+    // Transfers only with the selected recorder online at opening.
+    const bool online = m_link.gSelMC_No > 0
+        && m_store.sprdStatus.text(status::Online, m_link.gSelMC_Index + 1) == QLatin1String("OK");
+    btnUpload->setEnabled(online);
+    btnDownload->setEnabled(online);
+    tmrRefresh->start();
+}
+
+void frmVQ_Parameter::buildTables()
+{
+    m_tables.setChannelCount(m_link.gChCount);
+
+    TextTableModel* model = nullptr;
+    sprdP = MakeGridView(&m_tables.sprdP, QStringLiteral("sprdP"), this, &model);
+    sprdP->horizontalHeader()->hide();
+    sprdP->setColumnHidden(1, true);
+    sprdP->setRowHidden(16, true);
+    sprdP->setColumnWidth(0, 230);
+    sprdP->setColumnWidth(2, 110);
+    sprdP->setItemDelegateForColumn(0, new LeftAligned(sprdP));
+    sprdP->setSelectionBehavior(QAbstractItemView::SelectItems);
+    sprdP->setMinimumWidth(390);
+
+    sprdP_CH = MakeGridView(&m_tables.sprdP_CH, QStringLiteral("sprdP_CH"), this, &model);
+    model->setRowColours(QColor(255, 255, 255), QColor(192, 255, 192));
+    sprdP_CH->setColumnHidden(1, true);
+    sprdP_CH->setColumnWidth(0, 210);
+    for (int c = 2; c < m_tables.sprdP_CH.colCount(); ++c)
+        sprdP_CH->setColumnWidth(c, 84);
+    sprdP_CH->setItemDelegateForColumn(0, new LeftAligned(sprdP_CH));
+    sprdP_CH->setSelectionBehavior(QAbstractItemView::SelectItems);
+
+    connect(sprdP, &QTableView::clicked, this, [this](const QModelIndex& i) {
+        openPage(PageForCell(ParamGrid::Common, TextTableModel::tableCol(i), TextTableModel::tableRow(i)));
+    });
+    connect(sprdP_CH, &QTableView::clicked, this, [this](const QModelIndex& i) {
+        openPage(PageForCell(ParamGrid::Channel, TextTableModel::tableCol(i), TextTableModel::tableRow(i)));
+    });
+    connect(sprdP_CH->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int section) { openPage(PageForCell(ParamGrid::Channel, section + 1, 0)); });
+}
+
+QString frmVQ_Parameter::fileName() const
+{
+    return lblFName->text();
+}
+
+void frmVQ_Parameter::openPage(const PageTarget& target)
+{
+    switch (target.page) {
+    case ParamPage::Main: {
+        frmVQ_P_Main page(m_tables.sprdP, m_tables.sprdP_CH, this);
+        page.exec();
+        break;
+    }
+    case ParamPage::Display: {
+        frmVQ_P_Display page(m_tables.sprdP, this);
+        page.exec();
+        break;
+    }
+    case ParamPage::System: {
+        frmVQ_P_System page(m_tables.sprdP, m_tables.sprdP_CH, target.tab, this);
+        page.exec();
+        break;
+    }
+    // The channel and alarm/DI pages plug in here.
+    case ParamPage::Channel:
+    case ParamPage::AlarmDi:
+    case ParamPage::None:
+        break;
+    }
+}
+
+void frmVQ_Parameter::RefreshFromStore()
+{
+    tmrRefresh->stop();
+    // The tables now hold the recorder's set: the image takes its channel count.
+    m_image.setChannelCount(m_tables.channelCount());
+    m_tables.RefreshFromStore(m_store);
+}
+
+void frmVQ_Parameter::newSet()
+{
+    m_store.sprdP_Common.clearTexts(1, 1, 1, ParamTables::kCommonRows);
+    m_store.sprdP_CH.clearTexts(1, 1, qMin(m_link.gChCount + 2, m_store.sprdP_CH.colCount()), ParamTables::kChannelRows);
+    lblFName->clear();
+    tmrRefresh->start();
+}
+
+void frmVQ_Parameter::openFile()
+{
+    const QString path = chooseFile(false, lblFName->text());
+    if (path.isEmpty())
+        return;
+    QString why;
+    if (!m_tables.ReadParamFile(path, m_image, &why)) {
+        fileError(QStringLiteral("cannot be opened"), path, why);
+        return;
+    }
+    lblFName->setText(QDir::toNativeSeparators(path));
+}
+
+bool frmVQ_Parameter::writeTo(const QString& path)
+{
+    QString why;
+    if (!m_tables.WriteParamFile(path, m_image, &why)) {
+        fileError(QStringLiteral("cannot be written"), path, why);
+        return false;
+    }
+    lblFName->setText(QDir::toNativeSeparators(path));
+    return true;
+}
+
+void frmVQ_Parameter::save()
+{
+    QString path = QDir::fromNativeSeparators(lblFName->text());
+    if (path.isEmpty())
+        path = chooseFile(true, QString());
+    if (!path.isEmpty())
+        writeTo(path);
+}
+
+void frmVQ_Parameter::saveAs()
+{
+    const QString path = chooseFile(true, QDir::fromNativeSeparators(lblFName->text()));
+    if (!path.isEmpty())
+        writeTo(path);
+}
+
+void frmVQ_Parameter::upload()
+{
+    m_transferRunning = true;
+    m_link.gReqCodeNext = 200;
+}
+
+void frmVQ_Parameter::download()
+{
+    m_tables.GridToImage(m_image);
+    m_transferRunning = true;
+    m_link.gReqCodeNext = 501;
+}
+
+void frmVQ_Parameter::showProgress(double percent, const QString& message)
+{
+    const int whole = qBound(0, static_cast<int>(percent), 100);
+    XProgress1->setValue(whole);
+    XProgress1->setFormat(QStringLiteral("%1%").arg(whole));
+    lblMsg->setText(message);
+}
+
+void frmVQ_Parameter::fileError(const QString& what, const QString& path, const QString& why)
+{
+    QMessageBox box(QMessageBox::Warning, windowTitle(),
+                    QStringLiteral("The file %1 %2.\n%3").arg(QDir::toNativeSeparators(path), what, why),
+                    QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("msgFileError"));
+    box.exec();
+}
+
+QString frmVQ_Parameter::defaultChooseFile(bool save, const QString& preset)
+{
+    if (!save)
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Open"), preset, qtFilter());
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), preset, qtFilter());
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".CFG");
+    return path;
+}
+
+void frmVQ_Parameter::done(int result)
+{
+    // Back to monitoring; a running transfer is let finish, and the engine
+    // returns to monitoring itself after it.
+    if (!m_transferRunning)
+        m_link.gReqCodeNext = 11;
+    QDialog::done(result);
+}

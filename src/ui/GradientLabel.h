@@ -1,0 +1,24 @@
+#pragma once
+// A text on a two-colour gradient: colour 1 on the left fading into colour 2
+// on the right. The text is drawn black or white, whichever reads better.
+#include <QColor>
+#include <QLabel>
+
+class GradientLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit GradientLabel(const QString& text = QString(), QWidget* parent = nullptr);
+
+    QColor colour1() const { return m_colour1; }
+    QColor colour2() const { return m_colour2; }
+    void setColour1(const QColor& c);
+    void setColour2(const QColor& c);
+    void setColours(const QColor& c1, const QColor& c2);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    QColor m_colour1 = QColor(250, 250, 250);
+    QColor m_colour2 = QColor(200, 205, 215);
+};

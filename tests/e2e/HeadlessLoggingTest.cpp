@@ -1,0 +1,84 @@
+// vq800 --headless against simulated recorders: one data file per online
+// recorder, read back by vq800-vqd, and a clean stop on SIGTERM.
+#include "common/SimProcess.h"
+#include "link/ConfigText.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString program(const char* name)
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(name));
+}
+
+// Reads from a process until `done` says so or a generous watchdog runs out.
+bool readUntil(QProcess& p, QByteArray& out, const std::function<bool(const QByteArray&)>& done)
+{
+    QElapsedTimer watchdog;
+    watchdog.start();
+    while (!done(out)) {
+        if (watchdog.elapsed() > 30'000 || p.state() == QProcess::NotRunning)
+            return false;
+        p.waitForReadyRead(200);
+        out += p.readAllStandardOutput();
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(HeadlessLogging, LogsOneFilePerOnlineRecorderAndStopsCleanly)
+{
+    if (!QFileInfo::exists(program("vq800")) || !QFileInfo::exists(program("vq800-vqd")))
+        GTEST_SKIP() << "vq800 or vq800-vqd is not built";
+    QTemporaryDir dir;
+    const QString line = dir.filePath("line");
+    SimProcess sim;
+    if (!sim.start(line, {"--baud", "0", "--devices", "1,3"}))
+        GTEST_SKIP() << "vq800-sim could not be started";
+
+    const QString logDir = dir.filePath("log");
+    ASSERT_TRUE(QDir().mkpath(logDir));
+    ASSERT_TRUE(WriteConfigLines(dir.filePath("Comm.CFG"), {line, "9600", "N", "8", "1", "Modbus RTU"}));
+    ASSERT_TRUE(WriteConfigLines(dir.filePath("CFG/SetEnv.INI"), {"O\tone", "O\ttwo (absent)", "O\tthree"}));
+    ASSERT_TRUE(WriteConfigLines(dir.filePath("CFG/SaveData.INI"), {"Yes", "1", "sec", logDir, "E2E", "0", "0", "0"}));
+
+    QProcess vq;
+    vq.start(program("vq800"), {"--headless", "--dir", dir.path()});
+    QByteArray out;
+    const bool logged = readUntil(vq, out, [](const QByteArray& o) { return o.count(" saved ") >= 3; });
+    vq.terminate(); // SIGTERM
+    ASSERT_TRUE(vq.waitForFinished(10'000));
+    out += vq.readAllStandardOutput();
+    const QString err = QString::fromLocal8Bit(vq.readAllStandardError());
+    sim.stop();
+    ASSERT_TRUE(logged) << out.toStdString() << err.toStdString();
+
+    EXPECT_EQ(vq.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(vq.exitCode(), 0) << err.toStdString();
+    EXPECT_TRUE(out.contains("device 01: online")) << out.toStdString();
+    EXPECT_TRUE(out.contains("device 02: no answer")) << out.toStdString();
+    EXPECT_TRUE(out.contains("device 03: online")) << out.toStdString();
+    EXPECT_TRUE(out.contains("stopped; port closed")) << out.toStdString();
+
+    EXPECT_EQ(QDir(logDir).entryList(QDir::Files, QDir::Name), (QStringList{"E2E_01.VQD", "E2E_03.VQD"}));
+    for (const char* name : {"E2E_01.VQD", "E2E_03.VQD"}) {
+        const QString file = QDir(logDir).filePath(QString::fromLatin1(name));
+        EXPECT_EQ((QFileInfo(file).size() - 512) % 64, 0) << name;
+        QProcess vqd;
+        vqd.start(program("vq800-vqd"), {file});
+        ASSERT_TRUE(vqd.waitForFinished(10'000));
+        const QByteArray summary = vqd.readAllStandardOutput();
+        EXPECT_EQ(vqd.exitCode(), 0) << summary.toStdString();
+        // The header's model code comes from a decoded live answer, never a blank cell.
+        EXPECT_TRUE(summary.contains("Model code: 10 (6 channels)")) << summary.toStdString();
+        EXPECT_GE(summary.count("\n20"), 2) << summary.toStdString(); // record rows start with the year
+    }
+}

@@ -1,0 +1,318 @@
+#include "link/DataStore.h"
+#include "link/DeviceList.h"
+#include "link/LinkState.h"
+#include "link/RegisterMap.h"
+#include "logging/DataFile.h"
+#include "logging/DataLogger.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace m = regmap::mon;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QDateTime at(const char* text)
+{
+    return QDateTime::fromString(QString::fromLatin1(text), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+}
+
+// Live values of one recorder with every field distinguishable.
+void fillRow(TextTable& mon, int row)
+{
+    mon.setText(m::Model, row, "20");
+    mon.setText(m::Pv01, row, "-12.5");
+    mon.setText(m::Pv01 + 1, row, "1.5E+07");
+    mon.setText(m::Pv01 + 2, row, "0.1");
+    mon.setText(m::Bo712, row, "773");      // 0x0305
+    mon.setText(m::Bo16, row, "45");        // 0b101101
+    mon.setText(m::SdDiStatus, row, "4660"); // 0x1234
+    mon.setText(m::Alarm14, row, "258");    // 0x0102
+    mon.setText(m::RelayStatus, row, "2571"); // 0x0A0B
+    mon.setText(m::Alarm912, row, "7");
+    mon.setText(m::Alarm58, row, "65535");
+}
+
+// A recorder in row 1 of the store, with its live values filled in.
+struct OneRecorder : ::testing::Test {
+    QTemporaryDir dir;
+    DataStore store;
+    void SetUp() override
+    {
+        store.appendDeviceRow(1);
+        fillRow(store.sprdMon, 1);
+    }
+};
+
+} // namespace
+
+TEST(DataFile, TimeStampPacking)
+{
+    struct Case { const char* time; QByteArray bytes; };
+    const Case cases[] = {
+        {"2013-05-17 08:09:10.000", QByteArray::fromHex("3562824A")},
+        {"2000-01-01 00:00:00.000", QByteArray::fromHex("00420000")},
+        // Years after 2015 carry their two high bits in bits 30..31.
+        {"2026-12-04 06:30:59.999", QByteArray::fromHex("6B0867BB")},
+    };
+    for (const Case& c : cases) {
+        const quint32 s = PackTimeStamp(at(c.time));
+        QByteArray be(4, '\0');
+        for (int i = 0; i < 4; ++i)
+            be[i] = static_cast<char>(s >> (24 - 8 * i));
+        EXPECT_EQ(be.toHex(), c.bytes.toHex()) << c.time;
+        EXPECT_EQ(UnpackTimeStamp(s), at(c.time).addMSecs(-at(c.time).time().msec())) << c.time;
+    }
+    // The four low year bits stay where a four-bit reader expects them.
+    EXPECT_EQ((PackTimeStamp(at("2026-01-01 00:00:00.000")) >> 26) & 0xF, 10u);
+}
+
+TEST(DataFile, FileDateChangesAfterTheDayChangeTime)
+{
+    struct Case { const char* now; int hh, mm; const char* date; };
+    const Case cases[] = {
+        {"2026-12-04 06:29:00.000", 6, 30, "2026-12-03"},
+        {"2026-12-04 06:30:00.900", 6, 30, "2026-12-03"}, // same second: not yet later
+        {"2026-12-04 06:30:01.000", 6, 30, "2026-12-04"},
+        {"2026-12-04 06:31:00.000", 6, 30, "2026-12-04"},
+        {"2026-12-04 00:00:00.000", 0, 0, "2026-12-03"},
+        {"2026-12-04 00:00:01.000", 0, 0, "2026-12-04"},
+        {"2026-03-01 00:00:00.000", 0, 0, "2026-02-28"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FileDate(at(c.now), c.hh, c.mm).toString(Qt::ISODate), c.date) << c.now;
+    EXPECT_EQ(QDir::fromNativeSeparators(DataFileName("/log", "PLANT", 3)), "/log/PLANT_03.VQD");
+    EXPECT_EQ(QDir::fromNativeSeparators(DataFileName("/log", "PLANT", 3, QDate(2026, 12, 4))),
+              "/log/PLANT_03_20261204.VQD");
+}
+
+TEST_F(OneRecorder, NewFileHoldsHeaderAndRecordByteForByte)
+{
+    const QString path = dir.filePath("PLANT_03.VQD");
+    ASSERT_TRUE(SaveDeviceRecord(path, store.sprdMon, 1, at("2013-05-17 08:09:10.000")));
+    const QByteArray b = readAll(path);
+    ASSERT_EQ(b.size(), 576);
+
+    QByteArray header(512, '\0');
+    header.replace(0, 14, "VQ800 LOG DATA");
+    header[17] = 20;
+    for (int i = 0; i < 12; ++i)
+        header[58 + 40 * i] = 2;
+    EXPECT_EQ(b.left(512).toHex(), header.toHex());
+
+    QByteArray record = QByteArray::fromHex("3562824A" "C1480000" "4B64E1C0" "3DCCCCCD");
+    record += QByteArray(36, '\0'); // PV04..PV12 read as 0
+    record += QByteArray::fromHex("05070B34" "0201" "0B0A" "0700" "FFFF");
+    EXPECT_EQ(b.mid(512).toHex(), record.toHex());
+
+    ASSERT_TRUE(SaveDeviceRecord(path, store.sprdMon, 1, at("2013-05-17 08:10:10.000")));
+    EXPECT_EQ(readAll(path).size(), 640);
+    EXPECT_EQ(readAll(path).left(512), header); // the header is written once
+}
+
+TEST(DataFile, OversizedStatusValuesKeepTheirLowBits)
+{
+    DataStore store;
+    store.appendDeviceRow(1);
+    store.sprdMon.setText(m::Bo712, 1, "65535");
+    store.sprdMon.setText(m::Bo16, 1, "4095");
+    store.sprdMon.setText(m::SdDiStatus, 1, "65535");
+    const QByteArray r = BuildRecord(store.sprdMon, 1, at("2020-01-01 00:00:00.000"));
+    ASSERT_EQ(r.size(), 64);
+    EXPECT_EQ(r.mid(52, 4).toHex(), "ff"          // low byte of 0xFFFF
+                                    "0b"          // (0xFF + 4 * 3) & 0xFF
+                                    "ff"          // 4095 / 4 = 1023 -> 0xFF
+                                    "ff");        // 0xFFF -> 0xFF
+}
+
+TEST_F(OneRecorder, FailedWriteIsTakenBack)
+{
+    // A disk that fills up half-way through the write.
+    const WriteBytes halfThenFull = [](QFileDevice& f, const QByteArray& bytes) -> qint64 {
+        f.write(bytes.left(bytes.size() / 2));
+        return -1;
+    };
+    const QDateTime t = at("2026-01-01 10:00:00.000");
+
+    const QString fresh = dir.filePath("A_01.VQD");
+    QString why;
+    EXPECT_FALSE(SaveDeviceRecord(fresh, store.sprdMon, 1, t, &why, halfThenFull));
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_FALSE(QFile::exists(fresh)) << "a new file without its first record is removed";
+
+    const QString old = dir.filePath("B_01.VQD");
+    ASSERT_TRUE(SaveDeviceRecord(old, store.sprdMon, 1, t));
+    EXPECT_FALSE(SaveDeviceRecord(old, store.sprdMon, 1, t.addSecs(60), &why, halfThenFull));
+    EXPECT_EQ(QFileInfo(old).size(), 576);
+    ASSERT_TRUE(SaveDeviceRecord(old, store.sprdMon, 1, t.addSecs(120)));
+    DataFileContents c;
+    ASSERT_TRUE(ReadDataFile(old, c));
+    ASSERT_EQ(c.records.size(), 2);
+    EXPECT_EQ(c.trailingBytes, 0);
+    EXPECT_EQ(c.records[1].time, t.addSecs(120));
+
+    EXPECT_FALSE(SaveDeviceRecord(dir.filePath("missing/C_01.VQD"), store.sprdMon, 1, t, &why));
+}
+
+TEST_F(OneRecorder, ReadsBackWhatWasWritten)
+{
+    const QString path = dir.filePath("R_01.VQD");
+    ASSERT_TRUE(SaveDeviceRecord(path, store.sprdMon, 1, at("2031-07-08 09:10:11.000")));
+    DataFileContents c;
+    ASSERT_TRUE(ReadDataFile(path, c));
+    EXPECT_EQ(c.modelCode, 20);
+    ASSERT_EQ(c.records.size(), 1);
+    const DataRecord& r = c.records[0];
+    EXPECT_EQ(r.time, at("2031-07-08 09:10:11.000"));
+    EXPECT_EQ(r.pv[0], -12.5f);
+    EXPECT_EQ(r.pv[1], 1.5e7f);
+    EXPECT_EQ(r.sdDi, 0x34);
+    EXPECT_EQ(r.alarm14, 0x0102);
+    EXPECT_EQ(r.relay, 0x0A0B);
+    EXPECT_EQ(r.alarm912, 7);
+    EXPECT_EQ(r.alarm58, 0xFFFF);
+
+    struct Bad { QByteArray bytes; const char* why; };
+    const Bad bad[] = {{QByteArray(), "shorter"},
+                       {QByteArray(511, 'x'), "shorter"},
+                       {QByteArray(576, 'x'), "does not begin"}};
+    for (const Bad& b : bad) {
+        QString why;
+        EXPECT_FALSE(ParseDataFile(b.bytes, c, &why));
+        EXPECT_TRUE(why.contains(b.why)) << why.toStdString();
+    }
+    ASSERT_TRUE(ParseDataFile(BuildHeader(10) + QByteArray(64 + 10, '\0'), c));
+    EXPECT_EQ(c.records.size(), 1);
+    EXPECT_EQ(c.trailingBytes, 10);
+}
+
+// ---- the save check
+
+namespace {
+
+struct Logger : ::testing::Test {
+    QTemporaryDir dir;
+    LinkState link;
+    DataStore store;
+    DataLogger logger{link, store};
+    QDateTime clock = at("2026-12-04 06:00:00.000");
+    bool open = true;
+
+    // Devices 1, 3 and 4; 1 and 3 answer, 4 is offline; all have been read.
+    void SetUp() override
+    {
+        LoadDeviceList({"O", "X", "O", "O"}, link, store);
+        const char* online[] = {"OK", "OK", "NG"};
+        for (int row = 1; row <= 3; ++row) {
+            fillRow(store.sprdMon, row);
+            store.sprdStatus.setText(status::Online, row, online[row - 1]);
+            logger.onAnswerHandled(11, row - 1);
+        }
+        link.gReqCode = 11;
+        DSaveSettings s;
+        s.gDSaveEnable = "Yes";
+        s.gDSaveInterval = 1;
+        s.gDSaveUnit = "min";
+        s.gDSaveFolder = dir.path();
+        s.gDSaveFileName = "PLANT";
+        logger.setSettings(s);
+        logger.now = [this] { return clock; };
+        logger.portOpen = [this] { return open; };
+    }
+    qint64 size(const char* name) { return QFileInfo(dir.filePath(name)).size(); }
+    QStringList files() { return QDir(dir.path()).entryList({"*.VQD"}, QDir::Files, QDir::Name); }
+};
+
+} // namespace
+
+TEST_F(Logger, OneFilePerOnlineRecorderAtTheInterval)
+{
+    logger.saveCheck();
+    EXPECT_EQ(files(), (QStringList{"PLANT_01.VQD", "PLANT_03.VQD"}));
+    struct Step { qint64 ms; qint64 size; };
+    const Step steps[] = {{30'000, 576}, {60'000, 576}, {60'001, 640}, {120'001, 640}, {120'002, 704}};
+    const QDateTime start = clock;
+    for (const Step& s : steps) {
+        clock = start.addMSecs(s.ms);
+        logger.saveCheck();
+        EXPECT_EQ(size("PLANT_01.VQD"), s.size) << s.ms;
+        EXPECT_EQ(size("PLANT_03.VQD"), s.size) << s.ms;
+    }
+}
+
+TEST_F(Logger, SavesOnlyWhileMonitoringWithLiveValues)
+{
+    link.gReqCode = 100; // reading parameters: nothing happens, the interval does not start
+    logger.saveCheck();
+    EXPECT_FALSE(logger.lastSaveTime().isValid());
+
+    link.gReqCode = 11;
+    open = false; // the interval runs, but nothing is written
+    logger.saveCheck();
+    EXPECT_EQ(logger.lastSaveTime(), clock);
+    EXPECT_TRUE(files().isEmpty());
+
+    open = true;
+    logger.onPortOpened(); // nothing decoded since this open
+    logger.onAnswerHandled(99, 0); // a scan answer carries no live values
+    logger.onAnswerHandled(11, 1);
+    clock = clock.addSecs(61);
+    logger.saveCheck();
+    EXPECT_EQ(files(), QStringList{"PLANT_03.VQD"});
+}
+
+TEST_F(Logger, ClockSetBackDoesNotStopSaving)
+{
+    logger.saveCheck();
+    clock = clock.addSecs(-3600);
+    logger.saveCheck();
+    EXPECT_EQ(size("PLANT_01.VQD"), 640);
+}
+
+TEST_F(Logger, DayFilesFollowTheDayChangeTime)
+{
+    DSaveSettings s = logger.settings();
+    s.gDaySave = true;
+    s.gDaySaveHour = 6;
+    s.gDaySaveMinute = 30;
+    logger.setSettings(s);
+    clock = at("2026-12-04 06:29:00.000");
+    logger.saveCheck();
+    clock = at("2026-12-04 06:31:00.000");
+    logger.saveCheck();
+    EXPECT_EQ(files(), (QStringList{"PLANT_01_20261203.VQD", "PLANT_01_20261204.VQD", "PLANT_03_20261203.VQD",
+                                    "PLANT_03_20261204.VQD"}));
+}
+
+TEST_F(Logger, FailureIsReportedUntilASaveSucceeds)
+{
+    QSignalSpy spy(&logger, &DataLogger::saved);
+    DSaveSettings s = logger.settings();
+    s.gDSaveFolder = dir.filePath("not-yet");
+    logger.setSettings(s);
+    logger.saveCheck();
+    ASSERT_EQ(spy.size(), 1);
+    EXPECT_TRUE(spy[0][1].toStringList().isEmpty());
+    const QString failure = spy[0][2].toString();
+    EXPECT_TRUE(failure.contains("PLANT_01.VQD")) << failure.toStdString();
+    EXPECT_TRUE(failure.contains("1 more")) << failure.toStdString();
+
+    ASSERT_TRUE(QDir().mkpath(s.gDSaveFolder));
+    clock = clock.addSecs(30); // no retry before the interval is over
+    logger.saveCheck();
+    EXPECT_EQ(spy.size(), 1);
+    clock = clock.addSecs(31);
+    logger.saveCheck();
+    ASSERT_EQ(spy.size(), 2);
+    EXPECT_EQ(spy[1][1].toStringList().size(), 2);
+    EXPECT_TRUE(spy[1][2].toString().isEmpty());
+}

@@ -1,0 +1,155 @@
+#include "MonitorFixture.h"
+#include "monitor/DisplayRules.h"
+
+#include <QTemporaryDir>
+#include <QFile>
+
+using namespace rules;
+
+TEST(DisplayRules, FormatsAndPlaceholdersFollowDecimalPlaces)
+{
+    struct Case { int fp; const char* format; const char* placeholder; double v; const char* text; };
+    const Case cases[] = {
+        {0, "0", "-----", 12.5, "13"},          // halves away from zero
+        {1, "0.0", "----.-", 12.35, "12.4"},    // decimal digits as written, not the binary value
+        {2, "0.00", "---.--", -1.005, "-1.01"},
+        {3, "0.000", "--.---", 1370, "1370.000"},
+        {4, "0.0000", "-.----", 12.34564, "12.3456"},
+        {1, "0.0", "----.-", -0.04, "0.0"},     // no "-0.0"
+        {1, "0.0", "----.-", -1000, "-1000.0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fp);
+        ASSERT_EQ(ChannelFormat(c.fp), QString::fromLatin1(c.format));
+        EXPECT_EQ(BurnOutPlaceholder(c.format), QString::fromLatin1(c.placeholder));
+        EXPECT_EQ(FormatValue(c.v, c.format), QString::fromLatin1(c.text));
+    }
+    EXPECT_FALSE(ChannelFormat(5));
+    EXPECT_FALSE(ChannelFormat(-1));
+    EXPECT_FALSE(FormatValue(1e308, "0.0000"));
+}
+
+TEST(DisplayRules, UnitsAndColours)
+{
+    const QString user = QStringLiteral("kPa") + QChar(0) + QChar(0) + QChar(0);
+    const std::pair<int, QString> units[] = {{1, "mV"}, {2, "%"}, {3, "\u00B0C"}, {4, "\u00B0F"},
+                                             {5, "kPa"}, {0, "V"}, {6, "V"}};
+    for (const auto& [mode, text] : units)
+        EXPECT_EQ(UnitText(mode, user), text) << mode;
+    EXPECT_EQ(UnitText(5, "m3/h  "), "m3/h  ");
+
+    const std::pair<int, QColor> colours[] = {{0, QColor(0, 0, 255)},   {4, QColor(255, 128, 255)},
+                                              {5, QColor(255, 192, 128)}, {11, QColor(192, 192, 0)},
+                                              {12, QColor(255, 255, 255)}, {-1, QColor(255, 255, 255)}};
+    for (const auto& [code, rgb] : colours)
+        EXPECT_EQ(ChannelColour(code), rgb) << code;
+}
+
+TEST(DisplayRules, StatusWordBits)
+{
+    // Two bits per channel: 0b01 on channel 1, 0b10 on channel 3, 0b11 on channel 6.
+    const qint32 bo = 0x1 | (0x2 << 4) | (0x3 << 10);
+    const bool expected[6] = {true, false, true, false, false, true};
+    for (int ch = 0; ch < 6; ++ch)
+        EXPECT_EQ(InBurnOut(bo, ch), expected[ch]) << ch;
+
+    EXPECT_EQ(MemoryPicture(0x0003, 1), "MEM00.ico");
+    EXPECT_EQ(MemoryPicture(0x8003, 0), "MEM01.ico");
+    EXPECT_EQ(MemoryPicture(0x8000, 1), "MEM02.ico");
+}
+
+TEST(DisplayRules, RatiosAndScales)
+{
+    EXPECT_EQ(SdcRatioText(512, 1024), "050");
+    EXPECT_EQ(SdcRatioText(1, 3), "033");
+    EXPECT_FALSE(SdcRatioText(10, 0));
+    EXPECT_EQ(MemRatioText(7.5), "008");
+    EXPECT_EQ(MemRatioText(100), "100");
+
+    EXPECT_EQ(ScaleY(50, 100, 0, 480), 240.0);
+    EXPECT_EQ(ScaleY(-1000, 100, 0, 480), 5280.0);
+    EXPECT_FALSE(ScaleY(5, 10, 10, 480));
+
+    EXPECT_EQ(PositionPercent(585, 1370, -200), 50);
+    EXPECT_EQ(PositionPercent(-400, 100, 0), -400);
+    EXPECT_FALSE(PositionPercent(5, 3, 3));
+}
+
+TEST(DisplayRules, PicturesComeFromTheProgramFolderFirst)
+{
+    QTemporaryDir dir;
+    QFile f(dir.filePath("MEM01.ico"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    EXPECT_EQ(PicturePath(dir.path(), "MEM01.ico"), dir.filePath("MEM01.ico"));
+    EXPECT_TRUE(PicturePath(dir.path(), "NOPE.ico").isEmpty());
+}
+
+using SingleDisplayTest = MonitorFixture;
+
+TEST_F(SingleDisplayTest, HeaderMarksFromStatusWords)
+{
+    using namespace regmap::mon;
+    mon(SysDateTime, "2026-03-05 07:08:09");
+    mon(SdDiStatus, QString::number(0x8003));
+    mon(RecordStatus, "0");
+    mon(Alarm58, "4");
+    mon(SdcTotal, "2000");
+    mon(SdcUsed, "500");
+    mon(IntMemUsed, "42.4");
+    SingleDisplay d;
+    d.tick(state, store, link);
+    EXPECT_EQ(d.header.date, "2026-03-05");
+    EXPECT_EQ(d.header.time, "07:08:09");
+    EXPECT_EQ(d.header.alarm, true);
+    const bool on[6] = {true, true, false, false, false, false};
+    for (int k = 0; k < 6; ++k)
+        EXPECT_EQ(d.header.di[k], on[k]) << k;
+    EXPECT_EQ(d.header.memPicture, "MEM01.ico");
+    EXPECT_EQ(d.header.sdcRatio, "025");
+    EXPECT_EQ(d.header.memRatio, "042");
+
+    // A card that reports no size leaves the ratio as it was; an empty date leaves the date.
+    mon(SdcTotal, "0");
+    mon(SysDateTime, "");
+    mon(Alarm58, "0");
+    d.tick(state, store, link);
+    EXPECT_EQ(d.header.sdcRatio, "025");
+    EXPECT_EQ(d.header.date, "2026-03-05");
+    EXPECT_EQ(d.header.alarm, false);
+}
+
+TEST_F(SingleDisplayTest, ChannelTextsValuesAndBurnOut)
+{
+    using namespace regmap::ch;
+    setChannel(1, 2, 0, 100, 3, 5);
+    param(1, UnitName, QStringLiteral("bar") + QChar(0) + QChar(0) + QChar(0));
+    setChannel(2, 0, -100, 100, 1);
+    setChannel(3, 4, 0, 1, 1);
+    pv(1, "12.345");
+    pv(2, "7.5");
+    pv(3, "0.25");
+    mon(regmap::mon::Bo16, QString::number(0x3 << 2 | 0x1 << 4)); // channels 2 and 3 burnt out
+    SingleDisplay d;
+    d.tick(state, store, link);
+    EXPECT_EQ(state.gChFormat[0], "0.00");
+    EXPECT_EQ(d.ch[0].unit, "bar");
+    EXPECT_EQ(d.ch[0].colour, QColor(255, 0, 0));
+    EXPECT_EQ(d.ch[0].maxText, "100.00");
+    EXPECT_EQ(d.ch[0].midText, "50.00");
+    EXPECT_EQ(d.ch[0].valueText, "12.35");
+    EXPECT_DOUBLE_EQ(d.ch[0].value, 12.345);
+    EXPECT_EQ(d.ch[1].valueText, "-----");
+    EXPECT_EQ(d.ch[2].valueText, "-.----");
+    EXPECT_EQ(d.ch[2].value, kBurnOutValue);
+
+    // Another device selected with no row: everything stays as shown.
+    link.gSelMC_Index = 5;
+    pv(1, "99");
+    d.tick(state, store, link);
+    EXPECT_EQ(d.ch[0].valueText, "12.35");
+    // A bad FP_LOCATE keeps the last good format.
+    param(1, FpLocate, "9");
+    d.tick(state, store, link);
+    EXPECT_EQ(state.gChFormat[0], "0.00");
+}

@@ -1,0 +1,173 @@
+#include "MonitorFixture.h"
+#include "app/frmVQ_Main.h"
+#include "link/PollingEngine.h"
+#include "monitor/MonitorHeader.h"
+#include "monitor/ScalePanel.h"
+#include "monitor/frmVQ_Mon_Bar.h"
+#include "monitor/frmVQ_Mon_Single.h"
+#include "monitor/frmVQ_Mon_Text.h"
+#include "ui/GradientLabel.h"
+#include "ui/TextProgressBar.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+template <class T = QLabel>
+T* child(QWidget& w, const QString& name)
+{
+    T* c = w.findChild<T*>(name);
+    EXPECT_NE(c, nullptr) << name.toStdString();
+    return c;
+}
+
+struct Windows : MonitorFixture {
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(Windows, BarGeometryFollowsTheScale)
+{
+    // top/height as computed; shown = the height of the bar as drawn in the panel.
+    struct Case { const char* pv; int bo; int top; int height; int shown; const char* text; };
+    const int h = frmVQ_Mon_Bar::kPanelHeight; // 330
+    const Case cases[] = {
+        {"0", 0, h, 0, 0, "0.0"},             // at min: no bar
+        {"100", 0, 0, h, h, "100.0"},         // at max: full
+        {"25", 0, 248, 82, 82, "25.0"},       // 247.5 rounds to 248
+        {"-1000", 0, h, 0, 0, "-1000.0"},     // a reading of -1000 empties the gauge too
+        {"50", 1, h, 0, 0, "----.-"},         // burn-out
+        {"150", 0, -h / 2, h * 3 / 2, h, "150.0"}, // cut at the top edge
+        {"-50", 0, h * 3 / 2, -h / 2, 0, "-50.0"},
+    };
+    setChannel(1, 1, 0, 100, 7);
+    frmVQ_Mon_Bar w(state, store, link, dir.path());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pv);
+        pv(1, c.pv);
+        mon(regmap::mon::Bo16, QString::number(c.bo));
+        w.tmrDispGraph_Tick();
+        EXPECT_EQ(w.model().bar(0), (BarGeometry{c.top, c.height}));
+        EXPECT_EQ(child(w, "lblCH_Val0")->text(), c.text);
+        const QRect drawn = w.picRowScale[0]->shpRowScale_Bar->geometry();
+        EXPECT_EQ(drawn.height(), c.shown);
+        if (c.shown > 0) {
+            EXPECT_EQ(drawn.bottom(), h - 1);
+        }
+    }
+    EXPECT_EQ(child(w, "lblCH_Unit0")->text(), "\u00B0C");
+    EXPECT_EQ(child(w, "lblCH0")->text(), "[CH.01]");
+
+    // A flat scale keeps the bar where it was.
+    setChannel(1, 1, 10, 10, 7);
+    pv(1, "70");
+    w.tmrDispGraph_Tick();
+    EXPECT_EQ(w.model().bar(0), (BarGeometry{h * 3 / 2, -h / 2}));
+}
+
+TEST_F(Windows, TextPanelsShowValueRangeAndPosition)
+{
+    struct Case { double min, max; int fp; const char* pv; int bo; int percent; const char* shown; };
+    const Case cases[] = {
+        {-200, 1370, 1, "585.0", 0, 50, "585.0"},
+        {0, 100, 1, "40", 1, 0, "----.-"},
+        {-100, 100, 1, "40", 1, 50, "----.-"},
+        {-100, 100, 0, "40", 1, 50, "-----"},
+        {0, 100, 1, "-30", 0, -30, "-30.0"},   // kept as given; only the drawing is clamped
+        {0, 10, 2, "25", 0, 250, "25.00"},
+    };
+    frmVQ_Mon_Text w(state, store, link, dir.path());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pv);
+        setChannel(2, c.fp, c.min, c.max, 3, 2);
+        pv(2, c.pv);
+        mon(regmap::mon::Bo16, QString::number(c.bo << 2));
+        w.tmrDispGraph_Tick();
+        EXPECT_EQ(child<GradientLabel>(w, "lblPV1")->text(), c.shown);
+        EXPECT_EQ(child<TextProgressBar>(w, "XProgress11")->value(), c.percent);
+    }
+    auto* bar = child<TextProgressBar>(w, "XProgress11");
+    EXPECT_EQ(bar->text(), "250%");
+    EXPECT_EQ(TextProgressBar::filledWidth(250, 200), 200);
+    EXPECT_EQ(TextProgressBar::filledWidth(-30, 200), 0);
+    EXPECT_EQ(child<GradientLabel>(w, "lblCH_Name1")->colour1(), QColor(255, 0, 0));
+    EXPECT_EQ(child<GradientLabel>(w, "lblUnit1")->colour2(), QColor(255, 0, 0));
+    EXPECT_EQ(child<GradientLabel>(w, "lblUnit1")->text(), "%");
+    EXPECT_EQ(bar->barColour1(), QColor(255, 0, 0));
+    EXPECT_EQ(child(w, "lblRangeH1")->text(), "10.00");
+
+    // A flat range keeps the bar's last percent.
+    setChannel(2, 1, 5, 5, 3);
+    w.tmrDispGraph_Tick();
+    EXPECT_EQ(bar->value(), 250);
+}
+
+TEST_F(Windows, TrendWindowShowsValuesMarksAndTogglesByClick)
+{
+    using namespace regmap::mon;
+    setChannel(1, 1, 0, 100, 0);
+    pv(1, "40");
+    mon(SdDiStatus, QString::number(0x8003));
+    mon(RecordStatus, "1");
+    mon(Alarm14, "1");
+    frmVQ_Mon_Single w(state, store, link, dir.path());
+    EXPECT_EQ(w.windowTitle(), "Single Monitoring - LINE");
+    EXPECT_EQ(child(w, "lblCH_Val0")->text(), "----.-");
+    for (int n = 1; n <= 3; ++n)
+        w.tick(QTime(8, 0, n));
+    EXPECT_EQ(child(w, "lblCH_Val0")->text(), "40.0");
+    EXPECT_EQ(child(w, "lblGTime0")->text(), "08:00:01");
+    EXPECT_EQ(child(w, "lblRowScale_Mid0")->text(), "50.0");
+    // The level marker's centre sits at 40 % of the scale from the bottom.
+    const QWidget* marker = child<QWidget>(w, "shpRowScale_Bar0");
+    EXPECT_NEAR(marker->geometry().center().y(), 1 + 481 * 0.6, 1.0);
+    EXPECT_TRUE(w.plotImage().pixel(2, int(481 * 0.6)) == qRgb(0, 0, 255) ||
+                w.plotImage().pixel(2, int(481 * 0.6) + 1) == qRgb(0, 0, 255));
+
+    // Pictures come beside the executable when the program folder has none.
+    EXPECT_EQ(w.header->memPicture(), rules::PicturePath(QString(), "MEM02.ico"));
+    EXPECT_FALSE(child(w, "imgAlarm")->pixmap().isNull());
+    EXPECT_EQ(child<QWidget>(w, "picAlarm")->palette().color(QPalette::Window), QColor(255, 0, 0));
+    EXPECT_EQ(child<GradientLabel>(w, "lblDInput1")->colour2(), QColor(255, 0, 0));
+    EXPECT_EQ(child<GradientLabel>(w, "lblDInput2")->colour2(), QColor(0, 255, 0));
+
+    QTest::mouseClick(child(w, "lblCH_Val0"), Qt::LeftButton);
+    EXPECT_EQ(child(w, "lblCH_Unit0")->text(), "CH.OFF");
+    EXPECT_FALSE(state.gTrendChVisible[0]);
+    QTest::mouseClick(child<QWidget>(w, "picCH0"), Qt::LeftButton);
+    EXPECT_EQ(child(w, "lblCH_Unit0")->text(), "\u00B0C");
+
+    QTest::mouseClick(child<QPushButton>(w, "btnClose"), Qt::LeftButton);
+    EXPECT_FALSE(w.tmrDispGraph->isActive());
+}
+
+TEST_F(Windows, MainWindowOpensTheMonitorsAndPortOpenRestartsTheTrend)
+{
+    frmVQ_Main main(dir.path());
+    main.monitorState().gTrendCount = 321;
+    emit main.engine().portOpened();
+    EXPECT_EQ(main.monitorState().gTrendCount, 0);
+
+    const std::pair<void (frmVQ_Main::*)(), const char*> opens[] = {
+        {&frmVQ_Main::openSingleLine, "frmVQ_Mon_Single"},
+        {&frmVQ_Main::openSingleBar, "frmVQ_Mon_Bar"},
+        {&frmVQ_Main::openSingleText, "frmVQ_Mon_Text"},
+    };
+    for (const auto& [open, name] : opens) {
+        QString seen;
+        QTimer::singleShot(0, [&seen] {
+            QWidget* w = QApplication::activeModalWidget();
+            ASSERT_NE(w, nullptr);
+            seen = w->objectName();
+            QTest::mouseClick(w->findChild<QPushButton*>("btnClose"), Qt::LeftButton);
+        });
+        (main.*open)();
+        EXPECT_EQ(seen, name);
+    }
+}

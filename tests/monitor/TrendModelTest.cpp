@@ -1,0 +1,163 @@
+#include "MonitorFixture.h"
+#include "monitor/TrendModel.h"
+
+namespace {
+
+QTime timeOf(int n)
+{
+    return QTime(0, 0).addSecs(n); // one second per sample keeps labels distinct
+}
+
+struct TrendTest : MonitorFixture {
+    TrendModel model{state, store, link};
+    QImage image{TrendModel::kSurfaceWidth, TrendModel::kPlotHeight, QImage::Format_RGB32};
+
+    TrendTest()
+    {
+        for (int c = 1; c <= 6; ++c)
+            setChannel(c, 1, 0, 100, c - 1);
+        model.open();
+    }
+    // Ticks up to sample n, channel 1 reading f(sample), the others 50.
+    TrendTick runTo(int n, double (*f)(int) = [](int s) { return double(s % 100); })
+    {
+        TrendTick last;
+        while (state.gTrendCount < n) {
+            const int next = state.gTrendCount + 1;
+            pv(1, QString::number(f(next)));
+            for (int c = 2; c <= 6; ++c)
+                pv(c, "50");
+            last = model.tick(timeOf(next));
+            DrawTrend(image, last);
+        }
+        return last;
+    }
+    // The colour drawn at x within a pixel of y.
+    bool drawnNear(int x, double y, QRgb colour) const
+    {
+        for (int dy = -1; dy <= 1; ++dy)
+            if (image.pixel(x, int(y) + dy) == colour)
+                return true;
+        return false;
+    }
+    static int count(const TrendTick& t, int ch)
+    {
+        return int(std::count_if(t.segments.begin(), t.segments.end(), [ch](auto& s) { return s.ch == ch; }));
+    }
+};
+
+} // namespace
+
+TEST_F(TrendTest, FirstSampleStartsAtTheLeftWithItsTime)
+{
+    const TrendTick t = runTo(1);
+    EXPECT_EQ(state.gTrendCount, 1);
+    EXPECT_TRUE(t.clear);
+    ASSERT_EQ(t.segments.size(), 6u);
+    EXPECT_EQ(t.segments[0].from, QPointF(0, *model.y(0, 1)));
+    EXPECT_EQ(t.segments[0].to, QPointF(1, *model.y(0, 1)));
+    EXPECT_EQ(model.timeLabels()[0], "00:00:01");
+    for (int k = 1; k < 6; ++k)
+        EXPECT_TRUE(model.timeLabels()[k].isEmpty());
+    EXPECT_EQ(model.surfaceX(), 0);
+}
+
+TEST_F(TrendTest, FillingScrollingAndPageBoundary)
+{
+    struct Step { int n; int surfaceX; double segX; bool clear; };
+    const Step steps[] = {
+        {140, 0, 139, false}, {560, 0, 559, false}, {561, -1, 560, false},
+        {699, -139, 698, false}, {700, -1, 0, true}, {701, -2, 560, false},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.n);
+        const TrendTick t = runTo(s.n);
+        EXPECT_EQ(model.surfaceX(), s.surfaceX);
+        EXPECT_EQ(t.clear, s.clear);
+        ASSERT_FALSE(t.segments.empty());
+        EXPECT_EQ(t.segments.front().from.x(), s.segX);
+    }
+}
+
+TEST_F(TrendTest, PageBoundaryRedrawsSamples140To700AndShiftsTheTimes)
+{
+    const TrendTick t = runTo(700);
+    ASSERT_EQ(t.segments.size(), 6u * 560);
+    // Channel 1 reads sample % 100: the redraw starts at sample 140 and ends at 700.
+    const TrendSegment& first = t.segments.front();
+    const TrendSegment& last = t.segments[559];
+    EXPECT_EQ(first.from, QPointF(0, *model.y(0, 40)));
+    EXPECT_EQ(last.to, QPointF(560, *model.y(0, 0)));
+    const char* times[] = {"00:02:20", "00:04:40", "00:07:00", "00:09:20", "00:11:40"};
+    for (int k = 0; k < 5; ++k)
+        EXPECT_EQ(model.timeLabels()[k], times[k]) << k;
+}
+
+TEST_F(TrendTest, DayWrapAndPortOpenRestartAtTheLeftEdge)
+{
+    runTo(600);
+    state.gTrendCount = MonitorState::kMaxSamples;
+    TrendTick t = model.tick(timeOf(1));
+    EXPECT_EQ(state.gTrendCount, 1);
+    EXPECT_TRUE(t.clear);
+    EXPECT_EQ(model.surfaceX(), 0);
+
+    runTo(650);
+    state.gTrendCount = 0; // the port was opened again
+    t = model.tick(timeOf(2));
+    EXPECT_TRUE(t.clear);
+    EXPECT_EQ(model.surfaceX(), 0);
+    EXPECT_EQ(t.segments.front().from.x(), 0);
+}
+
+TEST_F(TrendTest, HiddenChannelGapIsFilledOnlyAtThePageBoundary)
+{
+    runTo(600);
+    model.toggleChannel(2);
+    EXPECT_EQ(model.unitLabel(2), "CH.OFF");
+    EXPECT_EQ(count(runTo(610), 2), 0);
+    model.toggleChannel(2);
+    EXPECT_EQ(model.unitLabel(2), "\u00B0C");
+    EXPECT_EQ(count(runTo(611), 2), 1);
+    EXPECT_EQ(count(runTo(700), 2), 560);
+}
+
+TEST_F(TrendTest, FlatScaleDrawsNothingAndKeepsTheMarker)
+{
+    runTo(5);
+    const auto marker = model.markerY(3);
+    setChannel(4, 1, 20, 20, 3);
+    pv(4, "70");
+    const TrendTick t = runTo(6);
+    EXPECT_EQ(count(t, 3), 0);
+    EXPECT_EQ(count(t, 0), 1);
+    EXPECT_EQ(model.markerY(3), marker);
+}
+
+TEST_F(TrendTest, BurnOutDropsTheLineToMinus1000)
+{
+    runTo(10);
+    mon(regmap::mon::Bo16, "4"); // channel 2
+    const TrendTick t = runTo(11);
+    EXPECT_EQ(model.display().ch[1].valueText, "----.-");
+    EXPECT_EQ(t.segments[1].to.y(), *model.y(1, -1000));
+    EXPECT_GT(*model.markerY(1), TrendModel::kPlotHeight);
+}
+
+TEST_F(TrendTest, SegmentsLandAtTheirHeightInTheChannelColour)
+{
+    // Channel 1 steady at 25 (y = 360.75), channel 4 (red) steady at 75.
+    setChannel(4, 1, 0, 100, 3);
+    runTo(300, [](int) { return 25.0; });
+    const QRgb blue = qRgb(0, 0, 255), red = qRgb(255, 0, 0);
+    EXPECT_TRUE(drawnNear(150, 360.75, blue));
+    EXPECT_FALSE(drawnNear(150, 120.25, red));
+    pv(4, "75");
+    for (int n = 301; n <= 310; ++n) {
+        pv(1, "25");
+        DrawTrend(image, model.tick(timeOf(n)));
+    }
+    EXPECT_TRUE(drawnNear(305, 120.25, red));
+    EXPECT_TRUE(drawnNear(305, 360.75, blue));
+    EXPECT_FALSE(drawnNear(320, 120.25, red));
+}

@@ -1,0 +1,126 @@
+// vq800-vqd: shows what a data file holds, or exports it as CSV.
+#include "logging/DataFile.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace {
+
+// Channels a recorder has by its model code: 10..19 six, otherwise twelve.
+int channelsOf(int modelCode)
+{
+    return modelCode >= 10 && modelCode <= 19 ? 6 : 12;
+}
+
+QString timeText(const DataRecord& r)
+{
+    return r.time.isValid() ? r.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                            : QStringLiteral("invalid 0x%1").arg(r.stamp, 8, 16, QLatin1Char('0'));
+}
+
+QString number(float v)
+{
+    return QString::number(static_cast<double>(v), 'g', 7);
+}
+
+// The burn-out bytes 52..54 as one number, byte 52 lowest.
+quint32 boBits(const DataRecord& r)
+{
+    return r.bo[0] | (quint32(r.bo[1]) << 8) | (quint32(r.bo[2]) << 16);
+}
+
+void print(const QString& line)
+{
+    std::fputs(qPrintable(line + u'\n'), stdout);
+}
+
+void printSummary(const QString& path, const DataFileContents& c)
+{
+    const int n = channelsOf(c.modelCode);
+    print(QStringLiteral("File:       %1").arg(QFileInfo(path).fileName()));
+    print(QStringLiteral("Model code: %1 (%2 channels)").arg(c.modelCode).arg(n));
+    print(QStringLiteral("Records:    %1").arg(c.records.size()));
+    if (!c.records.isEmpty()) {
+        print(QStringLiteral("First:      %1").arg(timeText(c.records.first())));
+        print(QStringLiteral("Last:       %1").arg(timeText(c.records.last())));
+    }
+    if (c.trailingBytes)
+        print(QStringLiteral("Warning:    %1 bytes after the last whole record are not shown").arg(c.trailingBytes));
+    print(QString());
+
+    QString head = QStringLiteral("%1").arg(QStringLiteral("Local time"), -19);
+    for (int k = 1; k <= n; ++k)
+        head += QStringLiteral(" %1").arg(QStringLiteral("PV%1").arg(k, 2, 10, QLatin1Char('0')), 11);
+    head += QStringLiteral("  BO       DI   ALM1-4  RELAY  ALM9-12 ALM5-8");
+    print(head);
+    for (const DataRecord& r : c.records) {
+        QString line = QStringLiteral("%1").arg(timeText(r), -19);
+        for (int k = 0; k < n; ++k)
+            line += QStringLiteral(" %1").arg(number(r.pv[k]), 11);
+        line += QStringLiteral("  %1 %2 %3 %4 %5 %6")
+                    .arg(QStringLiteral("%1").arg(boBits(r), 6, 16, QLatin1Char('0')).toUpper(), -8)
+                    .arg(r.sdDi, 3)
+                    .arg(r.alarm14, 7)
+                    .arg(r.relay, 6)
+                    .arg(r.alarm912, 8)
+                    .arg(r.alarm58, 6);
+        print(line);
+    }
+}
+
+void printCsv(const DataFileContents& c)
+{
+    QString head = QStringLiteral("Time");
+    for (int k = 1; k <= vqd::kChannels; ++k)
+        head += QStringLiteral(",PV%1").arg(k, 2, 10, QLatin1Char('0'));
+    head += QStringLiteral(",BO,SD_DI,ALARM(1-4),RELAY,ALARM(9-12),ALARM(5-8)");
+    print(head);
+    for (const DataRecord& r : c.records) {
+        QString line = timeText(r);
+        for (float v : r.pv)
+            line += u',' + number(v);
+        line += QStringLiteral(",%1,%2,%3,%4,%5,%6")
+                    .arg(boBits(r))
+                    .arg(r.sdDi)
+                    .arg(r.alarm14)
+                    .arg(r.relay)
+                    .arg(r.alarm912)
+                    .arg(r.alarm58);
+        print(line);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vq800-vqd"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.0.0"));
+    QCommandLineParser cli;
+    cli.setApplicationDescription(QStringLiteral("Shows the header and records of a VQ800 data file (*.VQD)."));
+    cli.addHelpOption();
+    cli.addVersionOption();
+    const QCommandLineOption csv(QStringLiteral("csv"), QStringLiteral("Write the records as CSV to standard output."));
+    cli.addOption(csv);
+    cli.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The data file to read."));
+    cli.process(app);
+    if (cli.positionalArguments().size() != 1) {
+        std::fputs(qPrintable(cli.helpText()), stderr);
+        return 2;
+    }
+    const QString path = cli.positionalArguments().first();
+    DataFileContents contents;
+    QString why;
+    if (!ReadDataFile(path, contents, &why)) {
+        std::fprintf(stderr, "vq800-vqd: %s: %s\n", qPrintable(path), qPrintable(why));
+        return 1;
+    }
+    if (cli.isSet(csv))
+        printCsv(contents);
+    else
+        printSummary(path, contents);
+    return 0;
+}
