@@ -569,6 +569,7 @@ void frmVQ_Main::openMultiPV()
 void frmVQ_Main::openParameterSetup()
 {
     frmVQ_Parameter editor(m_paramImage, m_link, m_store, *m_engine, this);
+    editor.programDir = m_programDir;
     editor.exec();
 }
 

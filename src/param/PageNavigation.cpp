@@ -44,7 +44,7 @@ PageTarget PageForCell(ParamGrid grid, int col, int row)
         if (row <= 44)
             return {ParamPage::System, systemTab(row)};
         if (row <= 68)
-            return {ParamPage::AlarmDi};
+            return {ParamPage::AlarmDi, (row - 45) / 4};
         return {};
     }
     const int channel = col - 2;
@@ -57,7 +57,7 @@ PageTarget PageForCell(ParamGrid grid, int col, int row)
     if (row == 10)
         return {ParamPage::System, 1, channel};
     if (row >= 26 && row <= 61)
-        return {ParamPage::AlarmDi, 0, channel};
+        return {ParamPage::AlarmDi, (row - 26) / 9, channel};
     if (row > 61)
         return {};
     return {ParamPage::Channel, channelTab(row), channel};

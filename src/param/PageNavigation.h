@@ -4,7 +4,7 @@ enum class ParamPage { None, Main, Display, System, Channel, AlarmDi };
 
 struct PageTarget {
     ParamPage page = ParamPage::None;
-    int tab = 0;
+    int tab = 0;     // alarm/DI page: the alarm (0..3) or, from sprdP, the input (0..5)
     int channel = 0; // channel of a sprdP_CH column (1..12), 0 for sprdP
     bool operator==(const PageTarget&) const = default;
 };

@@ -4,6 +4,8 @@
 #include "link/LinkState.h"
 #include "link/PollingEngine.h"
 #include "param/ParamImage.h"
+#include "channel/frmVQ_P_ARM_DI.h"
+#include "channel/frmVQ_P_Channel.h"
 #include "param/frmVQ_P_Display.h"
 #include "param/frmVQ_P_Main.h"
 #include "param/frmVQ_P_System.h"
@@ -217,9 +219,19 @@ void frmVQ_Parameter::openPage(const PageTarget& target)
         page.exec();
         break;
     }
-    // The channel and alarm/DI pages plug in here.
-    case ParamPage::Channel:
-    case ParamPage::AlarmDi:
+    case ParamPage::Channel: {
+        frmVQ_P_Channel page(m_tables.sprdP_CH, m_tables.channelCount(), target.channel, target.tab, this);
+        page.exec();
+        break;
+    }
+    case ParamPage::AlarmDi: {
+        // From sprdP the tab names the input, from sprdP_CH the alarm of the channel.
+        const bool input = target.channel == 0;
+        frmVQ_P_ARM_DI page(m_tables.sprdP, m_tables.sprdP_CH, m_tables.channelCount(), qMax(1, target.channel),
+                            input ? 1 : target.tab + 1, input ? target.tab + 1 : 1, programDir, this);
+        page.exec();
+        break;
+    }
     case ParamPage::None:
         break;
     }

@@ -31,6 +31,8 @@ public:
     // The file dialog: save or open, preset path; returns the chosen path or
     // an empty text when cancelled. Tests replace it.
     std::function<QString(bool save, const QString& preset)> chooseFile;
+    // Program folder: the alarm page looks there for its pictures.
+    QString programDir;
 
     // Opens the page a click on a cell leads to.
     void openPage(const PageTarget& target);

@@ -1,0 +1,83 @@
+// The editor's channel and alarm/DI cells open these pages, and what the
+// page writes is in the editor's view at once.
+#include "channel/frmVQ_P_ARM_DI.h"
+#include "channel/frmVQ_P_Channel.h"
+#include "link/RegisterMap.h"
+#include "param/FakeLine.h"
+#include "param/ParamImage.h"
+#include "param/frmVQ_Parameter.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+void onModal(std::function<void(QWidget*)> f)
+{
+    QTimer::singleShot(0, [f] { f(QApplication::activeModalWidget()); });
+}
+
+void clickCell(QTableView* view, int col, int row)
+{
+    const QRect r = view->visualRect(view->model()->index(row - 1, col - 1));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
+}
+} // namespace
+
+TEST(EditorPages, CellsOpenThePageOnTheirTabChannelAlarmAndInput)
+{
+    FakeLine line(12);
+    ParamImage image;
+    line.link.gChCount = 12;
+    frmVQ_Parameter w(image, line.link, line.store, line.engine);
+    QCoreApplication::processEvents();
+    w.resize(1200, 800);
+    w.show();
+
+    struct Case { bool common; int col, row; const char* title; int channel, tab, alarm, input; };
+    const Case cases[] = {
+        {false, 5, regmap::ch::MathFType, "CHANNEL SETUP", 3, 3, 0, 0},
+        {false, 14, regmap::ch::DispRangeMin, "CHANNEL SETUP", 12, 4, 0, 0},
+        {false, 3, regmap::ch::RangeCode, "CHANNEL SETUP", 1, 0, 0, 0},
+        {false, 4, 46, "ALARM/DI SETUP", 2, -1, 3, 1},
+        {true, 3, 58, "ALARM/DI SETUP", 1, -1, 1, 4},
+    };
+    for (const Case& c : cases) {
+        QString title;
+        int channel = 0, tab = -1, alarm = 0, input = 0;
+        onModal([&](QWidget* page) {
+            title = page->windowTitle();
+            if (auto* p = qobject_cast<frmVQ_P_Channel*>(page)) {
+                channel = p->channel();
+                tab = p->tabPages->currentIndex();
+            } else if (auto* a = qobject_cast<frmVQ_P_ARM_DI*>(page)) {
+                channel = a->channel();
+                alarm = a->alarm();
+                input = a->input();
+            }
+            page->close();
+        });
+        clickCell(c.common ? w.sprdP : w.sprdP_CH, c.col, c.row);
+        EXPECT_EQ(title, QLatin1String(c.title)) << c.col << "," << c.row;
+        EXPECT_EQ(channel, c.channel) << c.row;
+        EXPECT_EQ(tab, c.tab) << c.row;
+        EXPECT_EQ(alarm, c.alarm) << c.row;
+        EXPECT_EQ(input, c.input) << c.row;
+    }
+
+    // An edit on the page is in the editor's view while the page is still open.
+    QString shown;
+    onModal([&](QWidget* page) {
+        auto* p = qobject_cast<frmVQ_P_Channel*>(page);
+        p->tabPages->setCurrentIndex(3);
+        QTest::mouseClick(p->btnMOnOff[1], Qt::LeftButton);
+        shown = w.sprdP_CH->model()->index(regmap::ch::MathOnOff - 1, 6 - 1).data().toString();
+        page->close();
+    });
+    clickCell(w.sprdP_CH, 6, regmap::ch::MathFType);
+    EXPECT_EQ(shown, QLatin1String("ON"));
+}
