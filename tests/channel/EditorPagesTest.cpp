@@ -1,10 +1,12 @@
 // The editor's channel and alarm/DI cells open these pages, and what the
 // page writes is in the editor's view at once.
+#include "PageTestKit.h"
 #include "channel/frmVQ_P_ARM_DI.h"
 #include "channel/frmVQ_P_Channel.h"
 #include "link/RegisterMap.h"
 #include "param/FakeLine.h"
 #include "param/ParamImage.h"
+#include "param/ParamTables.h"
 #include "param/frmVQ_Parameter.h"
 
 #include <QApplication>
@@ -80,4 +82,42 @@ TEST(EditorPages, CellsOpenThePageOnTheirTabChannelAlarmAndInput)
     });
     clickCell(w.sprdP_CH, 6, regmap::ch::MathFType);
     EXPECT_EQ(shown, QLatin1String("ON"));
+}
+
+// What the pages store is what the parameter file and the download encode.
+TEST(EditorPages, PageTextsEncodeIntoTheParameterImage)
+{
+    ParamTables tables;
+    tables.setChannelCount(6);
+    {
+        frmVQ_P_Channel page(tables.sprdP_CH, 6, 2, 0);
+        page.show();
+        QTest::mouseClick(page.btnINP[0], Qt::LeftButton); // VDC, 19
+        page.tabPages->setCurrentIndex(3);
+        QTest::mouseClick(page.btnMOnOff[1], Qt::LeftButton);
+        QTest::mouseClick(page.btnDN_MType, Qt::LeftButton); // down from no function: 14
+    }
+    {
+        frmVQ_P_ARM_DI page(tables.sprdP, tables.sprdP_CH, 6, 2, 2, 3, QString());
+        page.show();
+        QTest::mouseClick(page.obtTUNIT[1], Qt::LeftButton);
+        QTest::mouseClick(page.btnALM_RCD[2], Qt::LeftButton);
+        QTest::mouseClick(page.btnDN_ALT, Qt::LeftButton); // 0 -> 15
+        Type(&page, "txtALM_RYO", QStringLiteral("0"));
+        QTest::mouseClick(page.btnDI_Level[1], Qt::LeftButton);
+        QTest::mouseClick(page.btnDI_RCD[1], Qt::LeftButton);
+    }
+    ParamImage image;
+    tables.GridToImage(image);
+    const int ch2 = 1232 + 300, alarm2 = ch2 + 92 + 28, di3 = 1128 + 24;
+    EXPECT_EQ(image.i16(ch2 + 4), 19);   // RANGE_CODE
+    EXPECT_EQ(image.i16(ch2 + 14), 2);   // FP_LOCATE
+    EXPECT_EQ(image.i16(ch2 + 56), 1);   // MATH_ONOFF
+    EXPECT_EQ(image.i16(ch2 + 58), 14);  // MATH_FTYPE
+    EXPECT_EQ(image.i16(alarm2), 15);     // TYPE
+    EXPECT_EQ(image.i16(alarm2 + 4), 1);  // TUNIT "MIN."
+    EXPECT_EQ(image.i16(alarm2 + 6), 127); // RCD "BYPASS"
+    EXPECT_EQ(image.i16(alarm2 + 10), 0); // RYO "--"
+    EXPECT_EQ(image.i16(di3), 1);         // DI03 "HIGH"
+    EXPECT_EQ(image.i16(di3 + 2), 0);     // DI03 "STOP"
 }
