@@ -10,6 +10,7 @@
 #include "param/frmVQ_Parameter.h"
 
 #include <QApplication>
+#include <QSignalSpy>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -120,4 +121,56 @@ TEST(EditorPages, PageTextsEncodeIntoTheParameterImage)
     EXPECT_EQ(image.i16(alarm2 + 10), 0); // RYO "--"
     EXPECT_EQ(image.i16(di3), 1);         // DI03 "HIGH"
     EXPECT_EQ(image.i16(di3 + 2), 0);     // DI03 "STOP"
+}
+
+// Edits made on the pages reach the recorder and come back with the next upload.
+TEST(EditorPages, PageEditsSurviveDownloadAndUpload)
+{
+    FakeLine line(6);
+    ParamImage image;
+    line.engine.setParamSource(&image);
+    frmVQ_Parameter w(image, line.link, line.store, line.engine);
+    QCoreApplication::processEvents();
+    ParamTables& t = w.tables();
+    {
+        frmVQ_P_Channel page(t.sprdP_CH, 6, 4, 0, &w);
+        page.show();
+        Click(&page, "btnINP0");
+        Click(&page, "btnDN_INP"); // ±10.000V
+        Click(&page, "btnMOnOff1");
+        Click(&page, "btnDN_MType");
+        Click(&page, "btnUpA_CH");
+    }
+    {
+        frmVQ_P_ARM_DI page(t.sprdP, t.sprdP_CH, 6, 4, 2, 5, QString(), &w);
+        page.show();
+        Click(&page, "btnUP_ALT");
+        Type(&page, "txtALM_SV", QStringLiteral("2000"));
+        Click(&page, "obtTUNIT2");
+        Click(&page, "btnALM_RCD0");
+        Type(&page, "txtALM_RYO", QStringLiteral("3"));
+        Click(&page, "btnDI_Level1");
+    }
+    QSignalSpy downloaded(&line.engine, &PollingEngine::downloadFinished);
+    w.download();
+    ASSERT_TRUE(line.run([&] { return downloaded.count() > 0; }, 2000));
+
+    for (int c = 3; c <= 8; ++c)
+        t.sprdP_CH.clearTexts(c, 1, c, 61);
+    t.sprdP.clearTexts(3, 1, 3, 68);
+    QSignalSpy uploaded(&line.engine, &PollingEngine::uploadFinished);
+    w.upload();
+    ASSERT_TRUE(line.run([&] { return uploaded.count() > 0; }, 2000));
+    w.RefreshFromStore();
+
+    namespace ch = regmap::ch;
+    const std::pair<int, const char*> cells[] = {
+        {ch::RangeCode, "18"}, {ch::UnitMode, "1"}, {ch::FpLocate, "3"}, {ch::MathOnOff, "ON"},
+        {ch::MathFType, "14"}, {ch::MathACh, "1"}, {ch::UserRangeMax, "10"},
+        {ch::Alarm(2, 3), "1"}, {ch::Alarm(2, 0), "999.99"}, {ch::Alarm(2, 5), "SEC."}, {ch::Alarm(2, 6), "START"},
+        {ch::Alarm(2, 7), "3"},
+    };
+    for (auto [row, text] : cells)
+        EXPECT_EQ(t.sprdP_CH.text(6, row), QString::fromUtf8(text)) << row;
+    EXPECT_EQ(t.sprdP.text(3, 45 + 4 * 4), QLatin1String("HIGH"));
 }
