@@ -1,0 +1,105 @@
+#include "monitor/MultiMonitorDialog.h"
+
+#include "ui/Grid.h"
+#include "ui/SpanHeaderView.h"
+
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTimer>
+
+namespace {
+constexpr int kLeft = 11, kTop = 11;
+constexpr int kButtonWidth = 96, kButtonHeight = 30;
+} // namespace
+
+MultiMonitorDialog::MultiMonitorDialog(const DataStore& store, MultiMonitor::Kind kind, int headerRows,
+                                       QWidget* parent)
+    : QDialog(parent)
+    , m_store(store)
+    , m_monitor(kind)
+{
+    setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(true);
+
+    sprdMon = MakeGridView(&m_monitor.table(), QStringLiteral("sprdMon"), this);
+    // A monitor is read only: a selection would hide the state colours.
+    sprdMon->setSelectionMode(QAbstractItemView::NoSelection);
+    sprdMon->verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    sprdMon->verticalHeader()->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("000")) + 16);
+    m_header = SpanHeaderView::install(sprdMon, headerRows);
+    m_header->setSectionResizeMode(QHeaderView::Fixed);
+    m_header->setSectionsClickable(false);
+    m_widths.resize(m_monitor.table().colCount() + 1, 0);
+
+    btnClose = new QPushButton(QStringLiteral("&Close"), this);
+    btnClose->setObjectName(QStringLiteral("btnClose"));
+    btnClose->setAutoDefault(false);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
+
+    tmrRefresh = new QTimer(this);
+    tmrRefresh->setObjectName(QStringLiteral("tmrRefresh"));
+    tmrRefresh->setInterval(500);
+    connect(tmrRefresh, &QTimer::timeout, this, &MultiMonitorDialog::refresh);
+    tmrRefresh->start();
+}
+
+void MultiMonitorDialog::refresh()
+{
+    m_monitor.refresh(m_store);
+}
+
+void MultiMonitorDialog::headerCell(int row, int col, const QString& text, int rowSpan, int colSpan)
+{
+    m_header->setCell(row, col - 1, text, rowSpan, colSpan);
+}
+
+void MultiMonitorDialog::setColumnWidth(int col, int width)
+{
+    if (col >= 1 && col < m_widths.size())
+        m_widths[col] = width;
+    applyColumns();
+}
+
+void MultiMonitorDialog::applyColumns()
+{
+    for (int c = 1; c < m_widths.size(); ++c)
+        if (m_widths[c] > 0)
+            sprdMon->setColumnWidth(c - 1, m_widths[c]);
+    for (int c : m_monitor.hiddenColumns())
+        sprdMon->setColumnHidden(c - 1, true);
+}
+
+void MultiMonitorDialog::sizeToColumns(int rows)
+{
+    const QHeaderView* rowHeader = sprdMon->verticalHeader();
+    int w = qMax(rowHeader->minimumWidth(), rowHeader->sizeHint().width()) + 2 * sprdMon->frameWidth()
+            + sprdMon->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < m_monitor.table().colCount(); ++c)
+        if (!sprdMon->isColumnHidden(c))
+            w += sprdMon->columnWidth(c);
+    const int h = m_header->sizeHint().height() + rows * rowHeader->defaultSectionSize()
+                  + 2 * sprdMon->frameWidth();
+    QSize size(w + kWidthMargin, h + kHeightMargin);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableSize() - QSize(16, 48));
+    resize(size);
+}
+
+void MultiMonitorDialog::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    if (isMinimized())
+        return;
+    const QSize s = event->size();
+    sprdMon->setGeometry(kLeft, kTop, qMax(0, s.width() - kWidthMargin), qMax(0, s.height() - kHeightMargin));
+    // The button sits right-aligned in the band below the table.
+    const int band = s.height() - kHeightMargin + kTop;
+    btnClose->setGeometry(kLeft + qMax(0, s.width() - kWidthMargin) - kButtonWidth,
+                          band + (s.height() - band - kButtonHeight) / 2, kButtonWidth, kButtonHeight);
+}
