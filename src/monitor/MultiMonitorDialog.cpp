@@ -28,12 +28,15 @@ MultiMonitorDialog::MultiMonitorDialog(const DataStore& store, MultiMonitor::Kin
     setModal(true);
 
     sprdMon = MakeGridView(&m_monitor.table(), QStringLiteral("sprdMon"), this);
-    // A monitor is read only: a selection would hide the state colours.
+    // A monitor is read only: a selection or a focus frame would hide the
+    // state colours.
     sprdMon->setSelectionMode(QAbstractItemView::NoSelection);
+    sprdMon->setFocusPolicy(Qt::NoFocus);
     sprdMon->verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
     sprdMon->verticalHeader()->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("000")) + 16);
     m_header = SpanHeaderView::install(sprdMon, headerRows);
     m_header->setSectionResizeMode(QHeaderView::Fixed);
+    m_header->setMinimumSectionSize(16);
     m_header->setSectionsClickable(false);
     m_widths.resize(m_monitor.table().colCount() + 1, 0);
 
@@ -80,9 +83,10 @@ void MultiMonitorDialog::sizeToColumns(int rows)
     const QHeaderView* rowHeader = sprdMon->verticalHeader();
     int w = qMax(rowHeader->minimumWidth(), rowHeader->sizeHint().width()) + 2 * sprdMon->frameWidth()
             + sprdMon->verticalScrollBar()->sizeHint().width();
-    for (int c = 0; c < m_monitor.table().colCount(); ++c)
-        if (!sprdMon->isColumnHidden(c))
-            w += sprdMon->columnWidth(c);
+    // The widths asked for: stretched columns report what they have now.
+    for (int c = 1; c < m_widths.size(); ++c)
+        if (!sprdMon->isColumnHidden(c - 1))
+            w += m_widths[c] > 0 ? m_widths[c] : sprdMon->columnWidth(c - 1);
     const int h = m_header->sizeHint().height() + rows * rowHeader->defaultSectionSize()
                   + 2 * sprdMon->frameWidth();
     QSize size(w + kWidthMargin, h + kHeightMargin);
