@@ -18,11 +18,13 @@ constexpr int kButtonWidth = 96, kButtonHeight = 30;
 } // namespace
 
 MultiMonitorDialog::MultiMonitorDialog(const DataStore& store, MultiMonitor::Kind kind, int headerRows,
-                                       QWidget* parent)
+                                       const QString& name, const QString& caption, QWidget* parent)
     : QDialog(parent)
     , m_store(store)
     , m_monitor(kind)
 {
+    setObjectName(name);
+    setWindowTitle(caption);
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setModal(true);
@@ -39,6 +41,12 @@ MultiMonitorDialog::MultiMonitorDialog(const DataStore& store, MultiMonitor::Kin
     m_header->setMinimumSectionSize(16);
     m_header->setSectionsClickable(false);
     m_widths.resize(m_monitor.table().colCount() + 1, 0);
+    for (int c : m_monitor.hiddenColumns())
+        sprdMon->setColumnHidden(c - 1, true);
+    headerCell(0, multimon::Comm, QStringLiteral("COMM"), headerRows);
+    headerCell(0, multimon::Pv1, QStringLiteral("PV"), 1, multimon::kChannels);
+    for (int c = 1; c <= multimon::kChannels; ++c)
+        headerCell(1, multimon::Pv1 + c - 1, QString::number(c), headerRows - 1);
 
     btnClose = new QPushButton(QStringLiteral("&Close"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
@@ -64,18 +72,10 @@ void MultiMonitorDialog::headerCell(int row, int col, const QString& text, int r
 
 void MultiMonitorDialog::setColumnWidth(int col, int width)
 {
-    if (col >= 1 && col < m_widths.size())
-        m_widths[col] = width;
-    applyColumns();
-}
-
-void MultiMonitorDialog::applyColumns()
-{
-    for (int c = 1; c < m_widths.size(); ++c)
-        if (m_widths[c] > 0)
-            sprdMon->setColumnWidth(c - 1, m_widths[c]);
-    for (int c : m_monitor.hiddenColumns())
-        sprdMon->setColumnHidden(c - 1, true);
+    if (col < 1 || col >= m_widths.size())
+        return;
+    m_widths[col] = width;
+    sprdMon->setColumnWidth(col - 1, width);
 }
 
 void MultiMonitorDialog::sizeToColumns(int rows)

@@ -30,7 +30,10 @@ public:
     static constexpr int kHeightMargin = 79;
 
 protected:
-    MultiMonitorDialog(const DataStore& store, MultiMonitor::Kind kind, int headerRows, QWidget* parent);
+    // Builds the table with "COMM" over all header rows and "PV" over the
+    // value columns, numbered below it.
+    MultiMonitorDialog(const DataStore& store, MultiMonitor::Kind kind, int headerRows, const QString& name,
+                       const QString& caption, QWidget* parent);
 
     // Header cell over table columns col..col+colSpan-1 (table columns from 1).
     void headerCell(int row, int col, const QString& text, int rowSpan = 1, int colSpan = 1);
@@ -42,8 +45,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void applyColumns();
-
     const DataStore& m_store;
     MultiMonitor m_monitor;
     SpanHeaderView* m_header = nullptr;

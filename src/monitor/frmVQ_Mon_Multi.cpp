@@ -3,19 +3,14 @@
 using namespace multimon;
 
 frmVQ_Mon_Multi::frmVQ_Mon_Multi(const DataStore& store, QWidget* parent)
-    : MultiMonitorDialog(store, MultiMonitor::Kind::Full, 3, parent)
+    : MultiMonitorDialog(store, MultiMonitor::Kind::Full, 3, QStringLiteral("frmVQ_Mon_Multi"),
+                         QStringLiteral("Multi Monitoring"), parent)
 {
-    setObjectName(QStringLiteral("frmVQ_Mon_Multi"));
-    setWindowTitle(QStringLiteral("Multi Monitoring"));
-
-    headerCell(0, Comm, QStringLiteral("COMM"), 3);
-    headerCell(0, Pv1, QStringLiteral("PV"), 1, kChannels);
     headerCell(0, Di1, QStringLiteral("DI"), 1, kChannels);
     headerCell(0, Relay1, QStringLiteral("RELAY"), 1, kChannels);
     headerCell(0, Alarm1, QStringLiteral("ALARM"), 1, 4 * kChannels);
     for (int c = 1; c <= kChannels; ++c) {
         const QString n = QString::number(c);
-        headerCell(1, Pv1 + c - 1, n, 2);
         headerCell(1, Di1 + c - 1, n, 2);
         headerCell(1, Relay1 + c - 1, n, 2);
         headerCell(1, AlarmColumn(c, 1), QStringLiteral("CH.%1").arg(c, 2, 10, QLatin1Char('0')), 1, 4);
