@@ -234,7 +234,8 @@ void PollingEngine::receive()
         m_log.markBad(m_recvRow);
         failed();
         m_port.discardInput();
-        m_tx.start();
+        if (m_port.isOpen())
+            m_tx.start();
         return;
     }
     bumpCounter(counters::Ok);

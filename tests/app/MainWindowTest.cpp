@@ -169,3 +169,18 @@ TEST_F(MainWindow, CommunicationViewTogglesWithACheckMark)
     EXPECT_TRUE(w.sprdCommState->isVisible());
     EXPECT_TRUE(w.mHelpViewComm->isChecked());
 }
+
+TEST_F(MainWindow, CountClearEmptiesEveryCounterButKeepsTheDevices)
+{
+    writeFile(path("CFG/SetEnv.INI"), "O\r\nO\r\n");
+    frmVQ_Main w(dir.path());
+    TextTable& t = w.store().sprdCommState;
+    t.setText(1, 1, "12");
+    t.setText(3, 2, "4");
+    QTest::mouseClick(w.btnCountClear, Qt::LeftButton);
+    for (int r = 1; r <= 2; ++r)
+        for (int c = 1; c <= 3; ++c)
+            EXPECT_EQ(t.text(c, r), QString());
+    EXPECT_EQ(t.text(0, 2), "2");
+    EXPECT_EQ(t.text(1, 0), "OK");
+}
