@@ -1,5 +1,7 @@
 #include "sim/RecorderModel.h"
 
+#include "link/ChannelColours.h"
+
 #include "link/RegisterMap.h"
 
 #include <cmath>
@@ -7,9 +9,6 @@
 #include <numbers>
 
 namespace {
-
-constexpr std::array<quint16, 12> kRgb565 = {0x001F, 0x07E0, 0x07FF, 0xF800, 0xF81F, 0xFDA0,
-                                             0x000F, 0x03E0, 0x03EF, 0x7800, 0xE01C, 0x7BE0};
 
 // Channel register offsets.
 namespace off {
@@ -92,15 +91,12 @@ quint32 leU32(const QByteArray& b, int at)
 
 int ColorNumberOfRgb565(quint16 value)
 {
-    for (int i = 0; i < 12; ++i)
-        if (kRgb565[i] == value)
-            return i;
-    return -1;
+    return colours::NumberOfRgb565(value).value_or(-1);
 }
 
 quint16 Rgb565OfColorNumber(int number)
 {
-    return number >= 0 && number < 12 ? kRgb565[number] : 0;
+    return colours::Rgb565(number).value_or(0);
 }
 
 RecorderModel::RecorderModel(int device, int modelCode, const QDateTime& start)

@@ -11,6 +11,8 @@
 #include "logging/frmVQ_Set_DSave.h"
 #include "link/PollingEngine.h"
 #include "link/QtTimer.h"
+#include "monitor/frmVQ_Mon_Multi.h"
+#include "monitor/frmVQ_Mon_MultiPV.h"
 #include "ui/CommLogModel.h"
 #include "ui/QtSerialPort.h"
 #include "link/PortFile.h"
@@ -558,10 +560,14 @@ void frmVQ_Main::openSingleText()
 
 void frmVQ_Main::openMulti()
 {
+    frmVQ_Mon_Multi w(m_store, this);
+    w.exec();
 }
 
 void frmVQ_Main::openMultiPV()
 {
+    frmVQ_Mon_MultiPV w(m_store, this);
+    w.exec();
 }
 
 // ---- parameters

@@ -1,5 +1,7 @@
 #include "monitor/DisplayRules.h"
 
+#include "link/ChannelColours.h"
+
 #include "link/DataStore.h"
 #include "link/LinkState.h"
 #include "link/Numbers.h"
@@ -120,10 +122,7 @@ QString UnitText(int unitMode, const QString& unitName)
 
 QColor ChannelColour(int code)
 {
-    static const QColor table[12] = {
-        {0, 0, 255},   {0, 255, 0},   {0, 255, 255},   {255, 0, 0},   {255, 128, 255}, {255, 192, 128},
-        {0, 0, 128},   {0, 128, 0},   {0, 128, 128},   {128, 0, 0},   {128, 0, 128},   {192, 192, 0}};
-    return code >= 0 && code < 12 ? table[code] : QColor(255, 255, 255);
+    return colours::ChannelColour(code);
 }
 
 bool InBurnOut(qint32 boWord, int ch)

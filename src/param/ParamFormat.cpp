@@ -1,5 +1,7 @@
 #include "param/ParamFormat.h"
 
+#include "link/ChannelColours.h"
+
 #include "link/Numbers.h"
 #include "param/ParamImage.h"
 
@@ -152,16 +154,6 @@ std::optional<qint64> numberOf(const QString& text, qint64 lo, qint64 hi)
     return static_cast<qint64>(v);
 }
 
-struct Colour {
-    quint16 rgb565;
-    QColor screen;
-};
-const Colour kColours[] = {
-    {0x001F, {0, 0, 255}},     {0x07E0, {0, 255, 0}},   {0x07FF, {0, 255, 255}}, {0xF800, {255, 0, 0}},
-    {0xF81F, {255, 128, 255}}, {0xFDA0, {255, 192, 128}}, {0x000F, {0, 0, 128}},  {0x03E0, {0, 128, 0}},
-    {0x03EF, {0, 128, 128}},   {0x7800, {128, 0, 0}},   {0xE01C, {128, 0, 128}}, {0x7BE0, {192, 192, 0}},
-};
-
 } // namespace
 
 int ParamField::size() const
@@ -189,24 +181,21 @@ const QList<ParamField>& ChannelFields()
 const ParamField* CommonFieldOfRow(int row) { return byRow(CommonFields(), row); }
 const ParamField* ChannelFieldOfRow(int row) { return byRow(ChannelFields(), row); }
 
-int ColourCount() { return static_cast<int>(std::size(kColours)); }
+int ColourCount() { return colours::kCount; }
 
 quint16 Rgb565OfColourNumber(int number)
 {
-    return number >= 0 && number < ColourCount() ? kColours[number].rgb565 : 0;
+    return colours::Rgb565(number).value_or(0);
 }
 
 int ColourNumberOfRgb565(quint16 value)
 {
-    for (int n = 0; n < ColourCount(); ++n)
-        if (kColours[n].rgb565 == value)
-            return n;
-    return -1;
+    return colours::NumberOfRgb565(value).value_or(-1);
 }
 
 QColor ScreenColourOfNumber(int number)
 {
-    return number >= 0 && number < ColourCount() ? kColours[number].screen : QColor(255, 255, 255);
+    return colours::ChannelColour(number);
 }
 
 std::optional<QString> DecodeField(const ParamField& f, const ParamImage& image, int base)

@@ -58,7 +58,8 @@ QVariant TextTableModel::data(const QModelIndex& index, int role) const
     }
     case Qt::ForegroundRole: {
         const QColor c = m_table->background(col, row);
-        if (c.isValid() && c.lightness() < 90)
+        // Dark cells (black "NG", dark blue or red colour numbers) get white text.
+        if (c.isValid() && 0.299 * c.red() + 0.587 * c.green() + 0.114 * c.blue() < 110)
             return QBrush(Qt::white);
         return m_odd.isValid() ? QVariant(QBrush(Qt::black)) : QVariant();
     }

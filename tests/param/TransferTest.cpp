@@ -58,46 +58,7 @@ bool download(FakeLine& line, const ParamImage& img)
     return line.run([&] { return done.count() > 0; });
 }
 
-bool upload(FakeLine& line, ParamTables& tables, ParamImage& img)
-{
-    QSignalSpy done(&line.engine, &PollingEngine::uploadFinished);
-    line.link.gReqCodeNext = 200;
-    if (!line.run([&] { return done.count() > 0; }))
-        return false;
-    tables.setChannelCount(line.link.gChCount);
-    img.setChannelCount(line.link.gChCount);
-    tables.RefreshFromStore(line.store);
-    tables.GridToImage(img);
-    return true;
-}
-
 } // namespace
-
-TEST(Transfer, DownloadSendsTheImageAndUploadReadsItBack)
-{
-    for (const int channels : {6, 12}) {
-        SCOPED_TRACE(channels);
-        const ParamImage original = sampleImage(channels);
-        FakeLine a(channels);
-        QSignalSpy progress(&a.engine, &PollingEngine::transferProgress);
-        ASSERT_TRUE(download(a, original));
-        EXPECT_EQ(a.port.writes.size(), 3 * channels + 2);
-        EXPECT_DOUBLE_EQ(progress.at(progress.size() - 2).at(0).toDouble(), 100.0);
-        for (int reg : {40017, 40025, 40030})
-            EXPECT_FALSE(a.port.regs.contains(reg)) << reg;
-
-        // Upload from recorder A, download to recorder B: B ends up as A.
-        ParamTables tables;
-        ParamImage uploaded;
-        ASSERT_TRUE(upload(a, tables, uploaded));
-        EXPECT_EQ(uploaded.channelCount(), channels);
-        EXPECT_EQ(tables.sprdP_CH.text(ParamTables::ChannelCol(channels), 1).left(1), "N");
-        FakeLine b(channels);
-        ASSERT_TRUE(download(b, uploaded));
-        for (int reg : sentRegisters(channels))
-            EXPECT_EQ(b.port.regs.value(reg), a.port.regs.value(reg)) << reg;
-    }
-}
 
 TEST(Transfer, SixChannelSetToTwelveChannelRecorderSendsChannelsOneToSix)
 {
@@ -114,22 +75,3 @@ TEST(Transfer, SixChannelSetToTwelveChannelRecorderSendsChannelsOneToSix)
         ASSERT_TRUE(line.port.regs.contains(reg)) << reg;
 }
 
-TEST(Transfer, DownloadAfterLoadSendsTheTableEdits)
-{
-    FakeLine line(6);
-    ParamImage img = sampleImage(6);
-    ParamTables tables;
-    tables.setChannelCount(6);
-    tables.ImageToGrid(img);
-    tables.sprdP_CH.setText(ParamTables::ChannelCol(4), 3, "OFF"); // CH.04 display
-    tables.sprdP_CH.setText(ParamTables::ChannelCol(2), 17, "123.5");
-    tables.sprdP.setText(3, 31, "42");
-    tables.GridToImage(img);
-    ASSERT_TRUE(download(line, img));
-    EXPECT_EQ(line.port.regs.value(40409), 0);
-    QByteArray maxBytes;
-    AppendU16BE(maxBytes, line.port.regs.value(40224));
-    AppendU16BE(maxBytes, line.port.regs.value(40225));
-    EXPECT_EQ(GetF32BE(maxBytes, 0), 123.5f);
-    EXPECT_EQ(line.port.regs.value(40031), 42);
-}

@@ -59,46 +59,6 @@ TEST(Faults, RatesWithinToleranceForAFixedSeed)
     }
 }
 
-TEST(Faults, WhatEachFaultLooksLikeOnTheWire)
-{
-    struct Case { const char* what; double FaultConfig::*field; };
-    const Case cases[] = {
-        {"crc", &FaultConfig::crcRate}, {"noise", &FaultConfig::noiseRate},
-        {"truncate", &FaultConfig::truncateRate}, {"wrong id", &FaultConfig::wrongIdRate},
-        {"exception", &FaultConfig::exceptionRate},
-    };
-    for (const Case& c : cases) {
-        LineServer s(5);
-        s.addDevice(1);
-        FaultConfig f;
-        f.*c.field = 1.0;
-        s.setFaults(f);
-        const Outcome run = ask(s, 20);
-        ASSERT_EQ(run.answers.size(), 20) << c.what;
-        for (const QByteArray& a : run.answers) {
-            if (c.field == &FaultConfig::crcRate) {
-                EXPECT_EQ(a.size(), 99);
-                EXPECT_FALSE(CheckCrc(a));
-            } else if (c.field == &FaultConfig::noiseRate) {
-                EXPECT_GT(a.size(), 99);
-                EXPECT_LE(a.size(), 103);
-                EXPECT_TRUE(CheckCrc(a.right(99)));
-            } else if (c.field == &FaultConfig::truncateRate) {
-                EXPECT_GE(a.size(), 1);
-                EXPECT_LT(a.size(), 99);
-            } else if (c.field == &FaultConfig::wrongIdRate) {
-                EXPECT_TRUE(CheckCrc(a));
-                EXPECT_EQ(a[0], char(2));
-            } else {
-                EXPECT_EQ(a.size(), 5);
-                EXPECT_TRUE(CheckCrc(a));
-                EXPECT_EQ(static_cast<quint8>(a[1]), 0x83);
-                EXPECT_EQ(a[2], char(4));
-            }
-        }
-    }
-}
-
 TEST(Faults, SameSeedSameFaults)
 {
     FaultConfig f;

@@ -80,19 +80,6 @@ TEST_F(Line, ReadsEveryBlockAsTheProgramRequestsIt)
     }
 }
 
-TEST_F(Line, AnswersMatchTheModel)
-{
-    server.device(1)->advance(12345);
-    const QList<quint16> live = regs(ask(BuildReadRequest(1, 30001, 47)));
-    const QList<quint16> ch2 = regs(ask(BuildReadRequest(1, 40201, 93)));
-    ASSERT_EQ(live.size(), 47);
-    ASSERT_EQ(ch2.size(), 93);
-    for (int k = 1; k <= 47; ++k)
-        EXPECT_EQ(live[k - 1], server.device(1)->reg(30000 + k)) << k;
-    for (int i = 1; i <= 93; ++i)
-        EXPECT_EQ(ch2[i - 1], server.device(1)->channelReg(2, i)) << i;
-}
-
 TEST_F(Line, RefusesWhatIsOutsideTheMapWithExceptions)
 {
     struct Case { const char* what; QByteArray request; int function; int code; };

@@ -1,0 +1,82 @@
+#include "monitor/MultiMonitor.h"
+
+#include "link/DataStore.h"
+#include "link/Numbers.h"
+#include "link/RegisterMap.h"
+
+using namespace multimon;
+namespace mon = regmap::mon;
+
+int BoValue(qint32 boWord, int channel)
+{
+    const int k = channel - 1;
+    return ((boWord >> (2 * k)) & 1) + 2 * ((boWord >> (2 * k + 1)) & 1);
+}
+
+MultiMonitor::MultiMonitor(Kind kind)
+    : m_kind(kind)
+    , m_table(kind == Kind::Full ? kColumns : kPvColumns, 0)
+{
+}
+
+QList<int> MultiMonitor::hiddenColumns() const
+{
+    QList<int> cols;
+    for (int c = kShownChannels + 1; c <= kChannels; ++c) {
+        cols.append(Pv1 + c - 1);
+        if (m_kind == Kind::Full) {
+            cols.append(Di1 + c - 1);
+            cols.append(Relay1 + c - 1);
+            for (int a = 1; a <= 4; ++a)
+                cols.append(AlarmColumn(c, a));
+        }
+    }
+    std::sort(cols.begin(), cols.end());
+    return cols;
+}
+
+void MultiMonitor::refresh(const DataStore& store)
+{
+    m_table.setRowCount(store.sprdMon.rowCount());
+    for (int r = 1; r <= m_table.rowCount(); ++r)
+        refreshRow(store, r);
+}
+
+void MultiMonitor::refreshRow(const DataStore& store, int r)
+{
+    const TextTable& mon = store.sprdMon;
+    m_table.setText(0, r, store.sprdStatus.text(status::DeviceNo, r));
+
+    const bool ok = mon.text(mon::Comm, r) == QLatin1String("OK");
+    if (m_kind == Kind::Full) {
+        m_table.setText(Comm, r, mon.text(mon::Comm, r));
+        m_table.setBackground(Comm, r, ok ? kGreen : kRed);
+    } else {
+        m_table.setText(Comm, r, ok ? QStringLiteral("O") : QStringLiteral("X"));
+    }
+
+    // Values depend on the BO word: without it they stay as they were.
+    if (const auto bo = LeadingInt32(mon.text(mon::Bo16, r))) {
+        for (int k = 1; k <= kShownChannels; ++k)
+            m_table.setText(Pv1 + k - 1, r, BoValue(*bo, k) == 0 ? mon.text(mon::Pv01 + k - 1, r) : kBurnOut);
+    }
+    if (m_kind == Kind::ValuesOnly)
+        return;
+
+    // Each alarm word holds four alarms of four channels, channel by channel.
+    paintBits(mon, mon::Alarm14, r, AlarmColumn(1, 1), 16, kRed);
+    paintBits(mon, mon::Alarm58, r, AlarmColumn(5, 1), 16, kRed);
+    paintBits(mon, mon::Alarm912, r, AlarmColumn(9, 1), 16, kRed);
+    paintBits(mon, mon::SdDiStatus, r, Di1, kShownChannels, kGreen);
+    paintBits(mon, mon::RelayStatus, r, Relay1, kShownChannels, kGreen);
+}
+
+// Bits 0..bits-1 of a status word colour the cells from firstCol on.
+void MultiMonitor::paintBits(const TextTable& mon, int monCol, int r, int firstCol, int bits, const QColor& on)
+{
+    const auto word = LeadingInt32(mon.text(monCol, r));
+    if (!word)
+        return;
+    for (int b = 0; b < bits; ++b)
+        m_table.setBackground(firstCol + b, r, (*word >> b) & 1 ? on : kWhite);
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The multi-device monitors' tables: one row per device of the device list,
+// refreshed from the data store at every tick. Only cells whose text or
+// colour changed are written, so a tick over 99 idle devices costs no
+// repaint.
+#include "link/TextTable.h"
+
+#include <QColor>
+#include <QList>
+
+struct DataStore;
+
+// Columns of the full monitor table (the values-only table uses the first 13).
+namespace multimon {
+constexpr int Comm = 1;
+constexpr int Pv1 = 2;     // PV of channel c at Pv1 + c - 1, c = 1..12
+constexpr int Di1 = 14;    // DI 1..12
+constexpr int Relay1 = 26; // relay 1..12
+constexpr int Alarm1 = 38; // alarm a of channel c at AlarmColumn(c, a)
+constexpr int kColumns = 85;
+constexpr int kPvColumns = 13;
+constexpr int kChannels = 12;
+constexpr int kShownChannels = 6;
+constexpr int AlarmColumn(int channel, int alarm) { return Alarm1 + (channel - 1) * 4 + (alarm - 1); }
+
+inline const QColor kGreen{0, 255, 0};
+inline const QColor kRed{255, 0, 0};
+inline const QColor kWhite{255, 255, 255};
+inline const QString kBurnOut = QStringLiteral("----.-");
+} // namespace multimon
+
+// BO value (0..3) of channel 1..6 in the word BO_STATUS(1-6).
+int BoValue(qint32 boWord, int channel);
+
+class MultiMonitor {
+public:
+    enum class Kind {
+        Full,       // communication state in colour, values, DI, relays, alarms
+        ValuesOnly, // "O"/"X" and values
+    };
+    explicit MultiMonitor(Kind kind);
+
+    Kind kind() const { return m_kind; }
+    TextTable& table() { return m_table; }
+    const TextTable& table() const { return m_table; }
+
+    // Columns the window never shows: those of channels 7..12.
+    QList<int> hiddenColumns() const;
+
+    // One tick: the table takes the store's device rows and their state.
+    // A status text that is no 32-bit number leaves what it drives unchanged.
+    void refresh(const DataStore& store);
+
+private:
+    void refreshRow(const DataStore& store, int row);
+    void paintBits(const TextTable& mon, int monCol, int row, int firstCol, int bits, const QColor& on);
+
+    Kind m_kind;
+    TextTable m_table;
+};
