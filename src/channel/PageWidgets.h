@@ -3,7 +3,10 @@
 // green, value labels, stepping arrows and the typed boxes with their
 // input restrictions.
 #include <QColor>
+#include <QHBoxLayout>
 #include <QString>
+#include <QStringList>
+#include <array>
 #include <span>
 
 class QLabel;
@@ -19,6 +22,27 @@ const QColor kLitColour(0, 255, 0);
 const QColor kDisabledLabelColour(192, 192, 192);
 
 QPushButton* OptionButton(const QString& caption, const QString& name, QWidget* parent);
+// N option buttons name0..name(N-1) in a row.
+template <size_t N>
+std::array<QPushButton*, N> OptionRow(const QStringList& captions, const QString& name, QHBoxLayout* row,
+                                      QWidget* parent)
+{
+    std::array<QPushButton*, N> buttons{};
+    for (size_t i = 0; i < N; ++i) {
+        buttons[i] = OptionButton(captions.value(static_cast<int>(i)), name + QString::number(i), parent);
+        row->addWidget(buttons[i]);
+    }
+    return buttons;
+}
+template <size_t N>
+std::array<QPushButton*, N> OptionRowStretched(const QStringList& captions, const QString& name, QHBoxLayout* row,
+                                               QWidget* parent)
+{
+    auto buttons = OptionRow<N>(captions, name, row, parent);
+    row->addStretch();
+    return buttons;
+}
+
 // Lights button i and puts out the others (i outside the list: none lit).
 void Light(std::span<QPushButton* const> buttons, int i);
 // Index of the lit button, -1 for none.

@@ -25,19 +25,6 @@ using namespace pagewidgets;
 namespace {
 constexpr QSize kPictureSize(240, 150);
 
-template <size_t N>
-std::array<QPushButton*, N> optionRow(const QStringList& captions, const QString& name, QHBoxLayout* row,
-                                      QWidget* parent)
-{
-    std::array<QPushButton*, N> buttons{};
-    for (size_t i = 0; i < N; ++i) {
-        buttons[i] = OptionButton(captions.value(static_cast<int>(i)), name + QString::number(i), parent);
-        row->addWidget(buttons[i]);
-    }
-    row->addStretch();
-    return buttons;
-}
-
 QLabel* caption(const char* text, QWidget* parent)
 {
     return new QLabel(QString::fromLatin1(text), parent);
@@ -131,7 +118,7 @@ QWidget* frmVQ_P_ARM_DI::buildAlarm()
 
     auto* almRow = new QHBoxLayout;
     almRow->addWidget(caption("ALARM", box));
-    obtALM_No = optionRow<4>({QStringLiteral("01"), QStringLiteral("02"), QStringLiteral("03"), QStringLiteral("04")},
+    obtALM_No = OptionRowStretched<4>({QStringLiteral("01"), QStringLiteral("02"), QStringLiteral("03"), QStringLiteral("04")},
                              QStringLiteral("obtALM_No"), almRow, box);
     lblALM_No = ValueLabel(QStringLiteral("lblALM_No"), box, 40);
     almRow->insertWidget(1, lblALM_No);
@@ -184,7 +171,7 @@ QWidget* frmVQ_P_ARM_DI::buildAlarm()
     }
     txtALM_CCH->setToolTip(QStringLiteral("1 .. %1").arg(m_chCount));
     auto* unitRow = new QHBoxLayout;
-    obtTUNIT = optionRow<3>(TimeUnitTexts(), QStringLiteral("obtTUNIT"), unitRow, box);
+    obtTUNIT = OptionRowStretched<3>(TimeUnitTexts(), QStringLiteral("obtTUNIT"), unitRow, box);
     fields->addWidget(caption("TIME UNIT", box), r, 0);
     fields->addLayout(unitRow, r++, 1, 1, 2);
     fields->setColumnStretch(2, 1);
@@ -194,19 +181,10 @@ QWidget* frmVQ_P_ARM_DI::buildAlarm()
             Light(obtTUNIT, i);
         });
 
-    const std::pair<QLineEdit*, Box> boxes[] = {
-        {txtALM_SV, Box::SetValue}, {txtALM_HYS, Box::Hysteresis}, {txtALM_RATE, Box::Rate}, {txtALM_CCH, Box::WithChannel}};
-    const AlarmField keys[] = {Sv, Hys, Rate, Cch};
-    for (int i = 0; i < 4; ++i) {
-        auto [edit, kind] = boxes[i];
-        connect(edit, &QLineEdit::editingFinished, this, [this, edit = edit, kind = kind, k = keys[i]] {
-            if (!edit->isModified())
-                return;
-            edit->setModified(false);
-            edit->setText(ClampBox(kind, edit->text(), m_chCount));
-            writeAlarm(k, edit->text());
-        });
-    }
+    connectBox(txtALM_SV, Box::SetValue, false, Sv);
+    connectBox(txtALM_HYS, Box::Hysteresis, false, Hys);
+    connectBox(txtALM_RATE, Box::Rate, false, Rate);
+    connectBox(txtALM_CCH, Box::WithChannel, false, Cch);
 
     // What the type means, under the fields.
     auto* panels = new QVBoxLayout;
@@ -230,7 +208,7 @@ QWidget* frmVQ_P_ARM_DI::buildAlarm()
     auto* action = new QGroupBox(QStringLiteral("ALARM ACTION"), box);
     auto* al = new QGridLayout(action);
     auto* rcdRow = new QHBoxLayout;
-    btnALM_RCD = optionRow<3>(RecordTexts(), QStringLiteral("btnALM_RCD"), rcdRow, action);
+    btnALM_RCD = OptionRowStretched<3>(RecordTexts(), QStringLiteral("btnALM_RCD"), rcdRow, action);
     txtALM_RYO = RelayBox(QStringLiteral("txtALM_RYO"), action);
     txtALM_RYT = DigitsBox(QStringLiteral("txtALM_RYT"), 7, action);
     al->addWidget(caption("RECORD", action), 0, 0);
@@ -247,20 +225,8 @@ QWidget* frmVQ_P_ARM_DI::buildAlarm()
             writeAlarm(Rcd, RecordTexts().value(i));
             Light(btnALM_RCD, i);
         });
-    connect(txtALM_RYO, &QLineEdit::editingFinished, this, [this] {
-        if (!txtALM_RYO->isModified())
-            return;
-        txtALM_RYO->setModified(false);
-        txtALM_RYO->setText(ClampBox(Box::Relay, txtALM_RYO->text(), m_chCount));
-        writeAlarm(Ryo, txtALM_RYO->text());
-    });
-    connect(txtALM_RYT, &QLineEdit::editingFinished, this, [this] {
-        if (!txtALM_RYT->isModified())
-            return;
-        txtALM_RYT->setModified(false);
-        txtALM_RYT->setText(ClampBox(Box::OnTime, txtALM_RYT->text(), m_chCount));
-        writeAlarm(Ryt, txtALM_RYT->text());
-    });
+    connectBox(txtALM_RYO, Box::Relay, false, Ryo);
+    connectBox(txtALM_RYT, Box::OnTime, false, Ryt);
     grid->addWidget(action, 1, 1);
     grid->setColumnStretch(1, 1);
     return box;
@@ -288,9 +254,9 @@ QWidget* frmVQ_P_ARM_DI::buildInput()
     });
 
     auto* levelRow = new QHBoxLayout;
-    btnDI_Level = optionRow<2>(LevelTexts(), QStringLiteral("btnDI_Level"), levelRow, box);
+    btnDI_Level = OptionRowStretched<2>(LevelTexts(), QStringLiteral("btnDI_Level"), levelRow, box);
     auto* rcdRow = new QHBoxLayout;
-    btnDI_RCD = optionRow<3>(RecordTexts(), QStringLiteral("btnDI_RCD"), rcdRow, box);
+    btnDI_RCD = OptionRowStretched<3>(RecordTexts(), QStringLiteral("btnDI_RCD"), rcdRow, box);
     txtDI_RYO = RelayBox(QStringLiteral("txtDI_RYO"), box);
     txtDI_RYT = DigitsBox(QStringLiteral("txtDI_RYT"), 7, box);
     g->addWidget(caption("D/I NO", box), 0, 0);
@@ -319,21 +285,25 @@ QWidget* frmVQ_P_ARM_DI::buildInput()
             writeInput(DiRcd, RecordTexts().value(i));
             Light(btnDI_RCD, i);
         });
-    connect(txtDI_RYO, &QLineEdit::editingFinished, this, [this] {
-        if (!txtDI_RYO->isModified())
-            return;
-        txtDI_RYO->setModified(false);
-        txtDI_RYO->setText(ClampBox(Box::Relay, txtDI_RYO->text(), m_chCount));
-        writeInput(DiRyo, txtDI_RYO->text());
-    });
-    connect(txtDI_RYT, &QLineEdit::editingFinished, this, [this] {
-        if (!txtDI_RYT->isModified())
-            return;
-        txtDI_RYT->setModified(false);
-        txtDI_RYT->setText(ClampBox(Box::OnTime, txtDI_RYT->text(), m_chCount));
-        writeInput(DiRyt, txtDI_RYT->text());
-    });
+    connectBox(txtDI_RYO, Box::Relay, true, DiRyo);
+    connectBox(txtDI_RYT, Box::OnTime, true, DiRyt);
     return box;
+}
+
+void frmVQ_P_ARM_DI::connectBox(QLineEdit* box, Box kind, bool input, int k)
+{
+    // Clamped when committed, then written; editingFinished comes on Enter
+    // and again on leaving the box.
+    connect(box, &QLineEdit::editingFinished, this, [this, box, kind, input, k] {
+        if (!box->isModified())
+            return;
+        box->setModified(false);
+        box->setText(ClampBox(kind, box->text(), m_chCount));
+        if (input)
+            writeInput(k, box->text());
+        else
+            writeAlarm(k, box->text());
+    });
 }
 
 int frmVQ_P_ARM_DI::alarmRow(int k) const

@@ -3,6 +3,8 @@
 // column n + 2) and the six digital inputs (sprdP, column 3), each with the
 // relay output and record action it triggers. Every change is written at
 // once into the parameter editor's tables.
+#include "channel/AlarmRules.h"
+
 #include <QDialog>
 #include <QStringList>
 #include <array>
@@ -68,6 +70,7 @@ public:
 private:
     QWidget* buildAlarm();
     QWidget* buildInput();
+    void connectBox(QLineEdit* box, armrules::Box kind, bool input, int k);
     void refreshAlarm();
     void refreshInput();
     void showType(int code);

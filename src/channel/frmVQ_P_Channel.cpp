@@ -27,17 +27,6 @@ QString formatCell(const QString& text, int d)
     return text.trimmed().isEmpty() ? QString() : FormatDecimals(LeadingNumber(text), d);
 }
 
-template <size_t N>
-std::array<QPushButton*, N> optionRow(const QStringList& captions, const QString& name, QHBoxLayout* row, QWidget* parent)
-{
-    std::array<QPushButton*, N> buttons{};
-    for (size_t i = 0; i < N; ++i) {
-        buttons[i] = OptionButton(captions.value(static_cast<int>(i)), name + QString::number(i), parent);
-        row->addWidget(buttons[i]);
-    }
-    return buttons;
-}
-
 bool mathOn(const ChannelSettings& s)
 {
     return s.text(ch::MathOnOff) == QLatin1String("ON");
@@ -120,7 +109,7 @@ QWidget* frmVQ_P_Channel::buildPage1()
     auto* type = new QGroupBox(QStringLiteral("TYPE"), page);
     auto* tl = new QGridLayout(type);
     auto* groups = new QHBoxLayout;
-    btnINP = optionRow<3>({QStringLiteral("VDC"), QStringLiteral("RTD"), QStringLiteral("T/C")},
+    btnINP = OptionRow<3>({QStringLiteral("VDC"), QStringLiteral("RTD"), QStringLiteral("T/C")},
                           QStringLiteral("btnINP"), groups, type);
     groups->addStretch();
     lblINP = ValueLabel(QStringLiteral("lblINP"), type, 150);
@@ -143,7 +132,7 @@ QWidget* frmVQ_P_Channel::buildPage1()
 
     auto* unit = new QGroupBox(QStringLiteral("UNIT"), page);
     auto* ul = new QHBoxLayout(unit);
-    btnUnit = optionRow<6>(UnitCaptions(), QStringLiteral("btnUnit"), ul, unit);
+    btnUnit = OptionRow<6>(UnitCaptions(), QStringLiteral("btnUnit"), ul, unit);
     // Without a font that has the square-mV character the button reads "mV".
     if (!btnUnit[1]->fontMetrics().inFontUcs4(0x33B7))
         btnUnit[1]->setText(QStringLiteral("mV"));
@@ -198,7 +187,7 @@ QWidget* frmVQ_P_Channel::buildPage2()
     auto* scale = new QGroupBox(QStringLiteral("SCALE RANGE"), page);
     auto* sl = new QGridLayout(scale);
     auto* onOff = new QHBoxLayout;
-    btnSOnOff = optionRow<2>({QStringLiteral("OFF"), QStringLiteral("ON")}, QStringLiteral("btnSOnOff"), onOff, scale);
+    btnSOnOff = OptionRow<2>({QStringLiteral("OFF"), QStringLiteral("ON")}, QStringLiteral("btnSOnOff"), onOff, scale);
     onOff->addStretch();
     txtSRange_L = numberBox("txtSRange_L", ch::ScaleRangeMin);
     txtSRange_H = numberBox("txtSRange_H", ch::ScaleRangeMax);
@@ -212,7 +201,7 @@ QWidget* frmVQ_P_Channel::buildPage2()
 
     auto* point = new QGroupBox(QStringLiteral("POINT"), page);
     auto* pl = new QHBoxLayout(point);
-    btnDP = optionRow<5>(PointCaptions(), QStringLiteral("btnDP"), pl, point);
+    btnDP = OptionRow<5>(PointCaptions(), QStringLiteral("btnDP"), pl, point);
     pl->addStretch();
     for (int i = 0; i < 5; ++i)
         connect(btnDP[i], &QPushButton::clicked, this, [this, i] { choosePoint(i); });
@@ -244,7 +233,7 @@ QWidget* frmVQ_P_Channel::buildPage3()
 
     auto* read = new QGroupBox(QStringLiteral("READ METHOD"), page);
     auto* rl = new QHBoxLayout(read);
-    btnReadMode = optionRow<4>(ReadModeTexts(), QStringLiteral("btnReadMode"), rl, read);
+    btnReadMode = OptionRow<4>(ReadModeTexts(), QStringLiteral("btnReadMode"), rl, read);
     txtReadTime = DigitsBox(QStringLiteral("txtReadTime"), 5, read);
     txtReadTime->setMaximumWidth(70);
     m_boxes.append({txtReadTime, ch::ReadTime});
@@ -267,7 +256,7 @@ QWidget* frmVQ_P_Channel::buildPage4()
     auto* page = new QWidget;
     auto* onOffBox = new QGroupBox(QStringLiteral("MATH. FUNCTION"), page);
     auto* ol = new QHBoxLayout(onOffBox);
-    btnMOnOff = optionRow<2>({QStringLiteral("OFF"), QStringLiteral("ON")}, QStringLiteral("btnMOnOff"), ol, onOffBox);
+    btnMOnOff = OptionRow<2>({QStringLiteral("OFF"), QStringLiteral("ON")}, QStringLiteral("btnMOnOff"), ol, onOffBox);
     ol->addStretch();
     for (int i = 0; i < 2; ++i)
         connect(btnMOnOff[i], &QPushButton::clicked, this, [this, i] { chooseMath(i); });
@@ -307,7 +296,7 @@ QWidget* frmVQ_P_Channel::buildPage4()
 
     auto* beta = new QGroupBox(QStringLiteral("β"), page);
     auto* bl = new QHBoxLayout(beta);
-    btnBType = optionRow<2>({QStringLiteral("CHANNEL"), QStringLiteral("CONSTANT")}, QStringLiteral("btnBType"), bl, beta);
+    btnBType = OptionRow<2>({QStringLiteral("CHANNEL"), QStringLiteral("CONSTANT")}, QStringLiteral("btnBType"), bl, beta);
     txtBVal = NumberBox(QStringLiteral("txtBVal"), beta);
     bl->addSpacing(12);
     bl->addWidget(txtBVal);
