@@ -32,35 +32,6 @@ TEST(ChannelRules, TypeSteppingStaysInsideTheGroup)
             }
 }
 
-TEST(ChannelRules, ApplyingATypeWritesItsDefaults)
-{
-    struct Case { int code; const char* unit; const char* point; const char* lo; const char* hi; };
-    const Case cases[] = {
-        {18, "1", "3", "-10.000", "10.000"},
-        {17, "0", "2", "-100.00", "100.00"},
-        {16, "3", "1", "-200.0", "660.0"},
-        {13, "3", "1", "-0.0", "2315.0"},
-    };
-    for (const Case& c : cases) {
-        TextTable t(14, 61);
-        t.setText(5, ch::ScaleRangeMax, QStringLiteral("50"));
-        t.setText(5, ch::OffsetError, QStringLiteral("0.3"));
-        ChannelSettings s(t, 3);
-        s.applyInputType(c.code);
-        EXPECT_EQ(t.text(5, ch::RangeCode), QString::number(c.code));
-        EXPECT_EQ(t.text(5, ch::UnitMode), QLatin1String(c.unit));
-        EXPECT_EQ(t.text(5, ch::FpLocate), QLatin1String(c.point));
-        for (int row : {ch::UserRangeMin, ch::DispRangeMin})
-            EXPECT_EQ(t.text(5, row), QLatin1String(c.lo)) << c.code;
-        for (int row : {ch::UserRangeMax, ch::DispRangeMax})
-            EXPECT_EQ(t.text(5, row), QLatin1String(c.hi)) << c.code;
-        // Scale range and input adjustment keep their values; other channels are untouched.
-        EXPECT_EQ(t.text(5, ch::ScaleRangeMax), QLatin1String("50"));
-        EXPECT_EQ(t.text(5, ch::OffsetError), QLatin1String("0.3"));
-        EXPECT_TRUE(t.text(4, ch::RangeCode).isEmpty());
-    }
-}
-
 TEST(ChannelRules, RangeCodeRepair)
 {
     const std::pair<const char*, bool> cases[] = {
@@ -98,26 +69,6 @@ TEST(ChannelRules, FormatsLimitsAndNames)
 }
 
 using namespace armrules;
-
-TEST(AlarmRules, BoxesClampToTheirRanges)
-{
-    struct Case { Box box; const char* typed; int count; const char* shown; };
-    const Case cases[] = {
-        {Box::SetValue, "1000", 6, "999.99"},   {Box::SetValue, "-1000", 6, "-999.99"},
-        {Box::SetValue, "12.5", 6, "12.5"},     {Box::Hysteresis, "2500", 6, "1999.99"},
-        {Box::Hysteresis, "-1", 6, "0.00"},     {Box::Rate, "1999.99", 6, "1999.99"},
-        {Box::WithChannel, "9", 6, "6"},        {Box::WithChannel, "9", 12, "9"},
-        {Box::WithChannel, "0", 12, "1"},       {Box::WithChannel, "13", 12, "12"},
-        {Box::Relay, "7", 6, "6"},              {Box::Relay, "0", 6, "--"},
-        {Box::Relay, "-2", 6, "--"},            {Box::Relay, "--", 6, "--"},
-        {Box::Relay, "3", 6, "3"},              {Box::OnTime, "1234567", 6, "999999"},
-        {Box::OnTime, "-5", 6, "0"},            {Box::OnTime, "60", 6, "60"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(ClampBox(c.box, QString::fromLatin1(c.typed), c.count), QLatin1String(c.shown)) << c.typed;
-    EXPECT_EQ(RelayText(QStringLiteral("0")), QLatin1String("--"));
-    EXPECT_EQ(RelayText(QStringLiteral("4")), QLatin1String("4"));
-}
 
 TEST(AlarmRules, StoredTextsToButtons)
 {
