@@ -1,6 +1,6 @@
 #include "clock/ClockRules.h"
 #include "clock/frmVQ_DateReserve.h"
-#include "common/ManualTimer.h"
+#include "common/SimRig.h"
 #include "link/CommLog.h"
 #include "link/DataStore.h"
 #include "link/Framing.h"
@@ -45,35 +45,13 @@ TEST(ClockRules, DaysOfMonthAndClamping)
 
 namespace {
 
-struct ClockRig {
-    LineServer server;
-    SimPort port{server};
-    LinkState link;
-    DataStore store;
-    CommLog log;
-    ManualTimer tx, rx;
-    PollingEngine engine{link, store, log, port, tx, rx};
-
+// One recorder (device 4), scanned and monitoring.
+struct ClockRig : SimRig {
     ClockRig()
+        : SimRig({{4, 10}})
     {
-        server.setWireFormat({0, 10, 0});
-        server.addDevice(4, 10);
-        link.gMC_No << 4;
-        link.gMC_Online << false;
-        link.gMC_Last = 0;
-        store.appendDeviceRow(4);
         engine.openPort();
-        steps(1 + 7 + 1);
-    }
-    void steps(int n)
-    {
-        for (int i = 0; i < n; ++i) {
-            if (!tx.fire())
-                return;
-            port.deliver();
-            if (engine.awaitingAnswer())
-                rx.fire();
-        }
+        untilMonitoring();
     }
 };
 

@@ -1,7 +1,7 @@
 // The polling engine against the simulated recorders, in process: what the
 // engine stores must be what the recorders hold, and what it downloads must
 // end up in them.
-#include "common/ManualTimer.h"
+#include "common/SimRig.h"
 #include "link/CommLog.h"
 #include "link/DataStore.h"
 #include "link/Framing.h"
@@ -18,46 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct SimRig {
-    LineServer server;
-    SimPort port{server};
-    LinkState link;
-    DataStore store;
-    CommLog log;
-    ManualTimer tx, rx;
-    PollingEngine engine{link, store, log, port, tx, rx};
-
-    explicit SimRig(const QList<std::pair<int, int>>& devices)
-    {
-        server.setWireFormat({0, 10, 0});
-        for (auto [n, model] : devices) {
-            server.addDevice(n, model);
-            link.gMC_No << n;
-            link.gMC_Online << false;
-            store.appendDeviceRow(n);
-        }
-        link.gMC_Last = static_cast<int>(devices.size()) - 1;
-    }
-    void step()
-    {
-        if (!tx.fire())
-            return;
-        port.deliver();
-        if (engine.awaitingAnswer())
-            rx.fire();
-    }
-    void steps(int n)
-    {
-        for (int i = 0; i < n; ++i)
-            step();
-    }
-    void untilMonitoring(int limit = 60)
-    {
-        for (int i = 0; i < limit && !(link.gReqCode == 11 && link.gCommonReadDone); ++i)
-            step();
-    }
-};
 
 // A parameter set taken from a recorder, with a few edits on top.
 class EditedCopy : public ParamSource {
