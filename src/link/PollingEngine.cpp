@@ -139,20 +139,24 @@ bool PollingEngine::buildRequest(QByteArray& frame)
     if (!m_source)
         return false;
     const int n = downloadChannels();
-    auto write = [&](int reg, const QByteArray& data) { frame = BuildWriteRequest(dev, static_cast<quint16>(reg), data); };
+    // A block the source cannot fill whole is never sent.
+    auto write = [&](int reg, int count, const QByteArray& data) {
+        if (data.size() != 2 * count)
+            return false;
+        frame = BuildWriteRequest(dev, static_cast<quint16>(reg), data);
+        return true;
+    };
     if (code >= 501 && code <= 500 + n)
-        write(regmap::ChannelBase(code - 500) + 10, m_source->channelData(code - 500, 10, 1));
-    else if (code >= 521 && code <= 520 + n)
-        write(regmap::ChannelBase(code - 520) + 1, m_source->channelData(code - 520, 1, 9));
-    else if (code >= 541 && code <= 540 + n)
-        write(regmap::ChannelBase(code - 540) + 11, m_source->channelData(code - 540, 11, 83));
-    else if (code == 553)
-        write(40031, m_source->commonData(40031, 44));
-    else if (code == 554)
-        write(40001, m_source->commonData(40001, 16));
-    else
-        return false;
-    return true;
+        return write(regmap::ChannelBase(code - 500) + 10, 1, m_source->channelData(code - 500, 10, 1));
+    if (code >= 521 && code <= 520 + n)
+        return write(regmap::ChannelBase(code - 520) + 1, 9, m_source->channelData(code - 520, 1, 9));
+    if (code >= 541 && code <= 540 + n)
+        return write(regmap::ChannelBase(code - 540) + 11, 83, m_source->channelData(code - 540, 11, 83));
+    if (code == 553)
+        return write(40031, 44, m_source->commonData(40031, 44));
+    if (code == 554)
+        return write(40001, 16, m_source->commonData(40001, 16));
+    return false;
 }
 
 void PollingEngine::onTransmitTick()
@@ -183,7 +187,10 @@ void PollingEngine::onTransmitTick()
             k.gReqCode = 100;
         } else if (k.gReqCode != 11) {
             // A request that cannot be built (no parameter set for a download,
-            // a channel the recorder lacks) ends the sequence; polling goes on.
+            // a block it cannot fill) ends the sequence; polling goes on.
+            emit statusMessage(QStringLiteral("Request %1 to device [%2] could not be built and was not sent")
+                                   .arg(k.gReqCode)
+                                   .arg(k.gSelMC_No));
             k.gReqCode = 11;
         }
         if (k.gReqCode == 11 && (k.gMC_Index < 0 || k.gMC_Index > k.gMC_Last || !k.isOnline(k.gMC_Index)))

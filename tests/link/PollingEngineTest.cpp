@@ -389,3 +389,26 @@ TEST(CommLog, RestartsAfterAThousandRowsAndCounterClearStartsAgain)
     EXPECT_TRUE(log.row(0).recv);
     EXPECT_EQ(log.row(0).bytes, QByteArray("\x01\x03", 2));
 }
+
+TEST(PollingEngine, ABlockTheImageCannotFillEndsTheDownloadUnsent)
+{
+    struct Short : TestImage {
+        QByteArray channelData(int c, int first, int count) const override
+        {
+            return c == 2 ? QByteArray(3, '\0') : TestImage::channelData(c, first, count);
+        }
+    };
+    EngineRig rig({1});
+    Short image;
+    rig.engine->setParamSource(&image);
+    rig.port.responder = recorders({1});
+    rig.engine->openPort();
+    rig.steps(1 + 7 + 1);
+    rig.port.requests.clear();
+    rig.link.gReqCodeNext = 501;
+    rig.steps(3);
+    ASSERT_EQ(rig.port.requests.size(), 3);
+    EXPECT_EQ(GetU16BE(rig.port.requests[0], 2), 40110);
+    EXPECT_EQ(codeOf(rig.port.requests[1]), 11) << "channel 2 could not be filled: back to monitoring";
+    EXPECT_EQ(rig.link.gReqCode, 11);
+}
