@@ -124,7 +124,12 @@ bool SaveDeviceRecord(const QString& path, const TextTable& mon, int row, const 
     if (!existed)
         bytes = BuildHeader(static_cast<int>(cellInt(mon, regmap::mon::Model, row)));
     bytes += BuildRecord(mon, row, now);
-    if (!f.seek(length))
+    // A record torn by a crash or power loss would shift every later record
+    // off the 64-byte grid: the new record takes its place instead.
+    qint64 at = length;
+    if (existed && length > vqd::kHeaderSize)
+        at -= (length - vqd::kHeaderSize) % vqd::kRecordSize;
+    if (!f.seek(at))
         return fail(f.errorString());
     const qint64 written = write(f, bytes);
     if (written == bytes.size() && f.flush()) {

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -315,4 +316,22 @@ TEST_F(Logger, FailureIsReportedUntilASaveSucceeds)
     ASSERT_EQ(spy.size(), 2);
     EXPECT_EQ(spy[1][1].toStringList().size(), 2);
     EXPECT_TRUE(spy[1][2].toString().isEmpty());
+}
+
+TEST_F(OneRecorder, TornRecordIsReplacedByTheNextOne)
+{
+    const QString path = dir.filePath("T_01.VQD");
+    ASSERT_TRUE(SaveDeviceRecord(path, store.sprdMon, 1, at("2026-12-06 10:00:00.000")));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write(QByteArray(23, '\x5A')); // what a power cut left of the next record
+    }
+    ASSERT_TRUE(SaveDeviceRecord(path, store.sprdMon, 1, at("2026-12-06 10:00:10.000")));
+    EXPECT_EQ(QFileInfo(path).size(), 512 + 2 * 64);
+    DataFileContents c;
+    ASSERT_TRUE(ReadDataFile(path, c));
+    ASSERT_EQ(c.records.size(), 2);
+    EXPECT_EQ(c.records[1].time, at("2026-12-06 10:00:10.000"));
+    EXPECT_EQ(c.records[1].pv[0], -12.5f);
 }
