@@ -5,6 +5,7 @@
 #include "link/DataStore.h"
 #include "link/Framing.h"
 #include "link/LinkState.h"
+#include "link/ParamSource.h"
 #include "link/PollingEngine.h"
 #include "link/SerialPort.h"
 #include "common/ManualTimer.h"
@@ -101,6 +102,18 @@ struct EngineRig {
     {
         for (int i = 0; i < n; ++i)
             step();
+    }
+    // Opens the port on `line`, runs the scan and the parameter read, then `polls` live polls.
+    void startMonitoring(std::function<QByteArray(const QByteArray&)> line, int polls = 1,
+                         const ParamSource* image = nullptr)
+    {
+        port.responder = std::move(line);
+        if (image)
+            engine->setParamSource(image);
+        engine->openPort();
+        for (int i = 0; i < 100 && !(link.gReqCode == 11 && link.gCommonReadDone); ++i)
+            step();
+        steps(polls);
     }
     // Device number and request code seen on the wire for request i.
     int deviceOf(int i) const { const QByteArray r = port.requests.value(i);

@@ -147,9 +147,7 @@ TEST(PollingEngine, BadAnswersAreCountedAndNeverDecoded)
     };
     for (const Case& c : cases) {
         EngineRig rig({1});
-        rig.port.responder = recorders({1});
-        rig.engine->openPort();
-        rig.steps(1 + 7 + 1);
+        rig.startMonitoring(recorders({1}));
         ASSERT_EQ(rig.link.gReqCode, 11) << c.what;
         rig.port.responder = c.answer;
         rig.store.sprdMon.setText(regmap::mon::Model, 1, "keep");
@@ -173,9 +171,7 @@ TEST(PollingEngine, BadAnswersAreCountedAndNeverDecoded)
 TEST(PollingEngine, ThirdFailureInARowMovesPollingToTheNextDevice)
 {
     EngineRig rig({1, 2});
-    rig.port.responder = recorders({1, 2});
-    rig.engine->openPort();
-    rig.steps(2 + 7 + 2);
+    rig.startMonitoring(recorders({1, 2}), 2);
     ASSERT_EQ(rig.link.gMC_Index, 0);
     QSignalSpy failure(rig.engine.get(), &PollingEngine::failureAction);
     // Device 1 now answers with a bad CRC, then not at all, then bad again.
@@ -204,9 +200,7 @@ TEST(PollingEngine, UploadReportsProgressAndFinishes)
     struct Case { int model; int channels; };
     for (const Case& c : {Case{10, 6}, Case{20, 12}}) {
         EngineRig rig({1});
-        rig.port.responder = recorders({1}, c.model);
-        rig.engine->openPort();
-        rig.steps(1 + c.channels + 1 + 1);
+        rig.startMonitoring(recorders({1}, c.model));
         ASSERT_EQ(rig.link.gChCount, c.channels);
         QSignalSpy progress(rig.engine.get(), &PollingEngine::transferProgress);
         QSignalSpy finished(rig.engine.get(), &PollingEngine::uploadFinished);
@@ -228,10 +222,7 @@ TEST(PollingEngine, DownloadWritesEveryBlockWithProgress)
 {
     EngineRig rig({5});
     TestImage image;
-    rig.engine->setParamSource(&image);
-    rig.port.responder = recorders({5});
-    rig.engine->openPort();
-    rig.steps(1 + 7 + 1);
+    rig.startMonitoring(recorders({5}), 1, &image);
     rig.port.requests.clear();
     QSignalSpy progress(rig.engine.get(), &PollingEngine::transferProgress);
     QSignalSpy finished(rig.engine.get(), &PollingEngine::downloadFinished);
@@ -269,10 +260,7 @@ TEST(PollingEngine, DownloadNeverSendsChannelsTheImageLacks)
 {
     EngineRig rig({1});
     TestImage image; // six channels only
-    rig.engine->setParamSource(&image);
-    rig.port.responder = recorders({1}, 25);
-    rig.engine->openPort();
-    rig.steps(1 + 13 + 1);
+    rig.startMonitoring(recorders({1}, 25), 1, &image);
     ASSERT_EQ(rig.link.gChCount, 12);
     rig.port.requests.clear();
     rig.link.gReqCodeNext = 501;
@@ -291,10 +279,7 @@ TEST(PollingEngine, ClosingDuringATransferStopsItAndReopeningScansAgain)
 {
     EngineRig rig({1});
     TestImage image;
-    rig.engine->setParamSource(&image);
-    rig.port.responder = recorders({1});
-    rig.engine->openPort();
-    rig.steps(1 + 7 + 1);
+    rig.startMonitoring(recorders({1}), 1, &image);
     rig.link.gReqCodeNext = 501;
     rig.steps(5);
     rig.engine->closePort();
@@ -310,9 +295,7 @@ TEST(PollingEngine, ClosingDuringATransferStopsItAndReopeningScansAgain)
 TEST(PollingEngine, ClockFramesAreSentInOrderThenReadBack)
 {
     EngineRig rig({1});
-    rig.port.responder = recorders({1});
-    rig.engine->openPort();
-    rig.steps(1 + 7 + 1);
+    rig.startMonitoring(recorders({1}));
     rig.log.clear();
     for (int v : {7, 8}) {
         QByteArray f = BuildWriteRequest(1, 40022, QByteArray("\0", 1) + char(v));
@@ -334,9 +317,7 @@ TEST(PollingEngine, ClockFramesAreSentInOrderThenReadBack)
 TEST(PollingEngine, ParameterReadOfASilentDeviceGivesWayToMonitoring)
 {
     EngineRig rig({1, 2});
-    rig.port.responder = recorders({1, 2});
-    rig.engine->openPort();
-    rig.steps(2 + 7 + 2);
+    rig.startMonitoring(recorders({1, 2}), 2);
     rig.port.responder = recorders({1});
     rig.link.gSelMC_No = 2;
     rig.link.gSelMC_Index = 1;
@@ -400,10 +381,7 @@ TEST(PollingEngine, ABlockTheImageCannotFillEndsTheDownloadUnsent)
     };
     EngineRig rig({1});
     Short image;
-    rig.engine->setParamSource(&image);
-    rig.port.responder = recorders({1});
-    rig.engine->openPort();
-    rig.steps(1 + 7 + 1);
+    rig.startMonitoring(recorders({1}), 1, &image);
     rig.port.requests.clear();
     rig.link.gReqCodeNext = 501;
     rig.steps(3);

@@ -59,20 +59,6 @@ TEST(Faults, RatesWithinToleranceForAFixedSeed)
     }
 }
 
-TEST(Faults, SameSeedSameFaults)
-{
-    FaultConfig f;
-    f.crcRate = f.dropRate = f.noiseRate = f.truncateRate = 0.2;
-    const auto runWith = [&](quint64 seed) {
-        LineServer s(seed);
-        s.addDevice(1);
-        s.setFaults(f);
-        return ask(s, 300).answers;
-    };
-    EXPECT_EQ(runWith(9), runWith(9));
-    EXPECT_NE(runWith(9), runWith(10));
-}
-
 TEST(Faults, PerDeviceFaultsAndSilentDevice)
 {
     LineServer s;

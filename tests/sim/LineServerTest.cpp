@@ -51,35 +51,6 @@ struct Line : ::testing::Test {
 
 } // namespace
 
-TEST_F(Line, ReadsEveryBlockAsTheProgramRequestsIt)
-{
-    struct Case { int device; int first; int count; int firstValue; };
-    // firstValue -1: not checked.
-    const Case cases[] = {
-        {1, 30001, 47, 10},     // live values, model code first
-        {3, 30001, 2, 20},      // device scan
-        {1, 30002, 1, 0x0203},  // firmware alone
-        {1, 40001, 74, 1},      // common block, RECORD_ONOFF on
-        {1, 40031, 1, 1},       // RS232_MAC_NUMBER = device number
-        {3, 40038, 1, 3},       // RS485_MAC_NUMBER
-        {1, 40101, 93, -1},     // channel 1
-        {3, 41201, 93, -1},     // channel 12
-        {1, 40193, 1, -1},      // last register of channel 1
-        {1, 40110, 1, 1},       // channel 1 RANGE_CODE: type K
-    };
-    for (const Case& c : cases) {
-        const QByteArray a = ask(BuildReadRequest(c.device, c.first, c.count));
-        ASSERT_EQ(a.size(), ReadAnswerLength(c.count)) << c.first;
-        EXPECT_TRUE(CheckCrc(a));
-        EXPECT_EQ(a[0], char(c.device));
-        EXPECT_EQ(a[1], char(3));
-        EXPECT_EQ(static_cast<quint8>(a[2]), 2 * c.count);
-        if (c.firstValue >= 0) {
-            EXPECT_EQ(GetU16BE(a, 3), c.firstValue) << c.first;
-        }
-    }
-}
-
 TEST_F(Line, RefusesWhatIsOutsideTheMapWithExceptions)
 {
     struct Case { const char* what; QByteArray request; int function; int code; };
@@ -164,18 +135,6 @@ TEST_F(Line, RefusedWritesChangeNothing)
     EXPECT_EQ(server.device(1)->reg(40116), before);
     EXPECT_EQ(server.device(1)->reg(40111), 0) << "scale switch of the refused write";
     EXPECT_EQ(server.device(1)->clock(), QDateTime(QDate(2026, 12, 4), QTime(10, 0), Qt::UTC));
-}
-
-TEST_F(Line, ClockWriteSetsTheRunningClock)
-{
-    // The clock window's frame: 6 registers from 40025, byte count 6.
-    const QByteArray a = ask(writeWords(1, 40025, {2027, 2, 28, 23, 59, 58}));
-    ASSERT_EQ(a.size(), 8);
-    server.device(1)->advance(3500);
-    const QList<quint16> live = regs(ask(BuildReadRequest(1, 30003, 6)));
-    const QList<quint16> common = regs(ask(BuildReadRequest(1, 40025, 6)));
-    EXPECT_EQ(live, (QList<quint16>{2027, 3, 1, 0, 0, 1}));
-    EXPECT_EQ(common, live);
 }
 
 TEST_F(Line, UnservedDevicesAndBroadcastsStaySilent)

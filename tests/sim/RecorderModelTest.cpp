@@ -7,60 +7,10 @@
 
 namespace {
 
-float floatAt(const RecorderModel& m, int reg)
-{
-    const quint32 u = (static_cast<quint32>(m.reg(reg)) << 16) | m.reg(reg + 1);
-    float f;
-    std::memcpy(&f, &u, 4);
-    return f;
-}
-
-QString nameOf(const RecorderModel& m, int c)
-{
-    QByteArray b;
-    for (int i = 1; i <= 5; ++i) {
-        b.append(static_cast<char>(m.channelReg(c, i) >> 8));
-        b.append(static_cast<char>(m.channelReg(c, i) & 0xFF));
-    }
-    return QString::fromLatin1(b).trimmed();
-}
-
 constexpr int kDispMax = 32, kDispMin = 34, kFp = 12, kColor = 16, kRange = 10;
 constexpr int kAlarmSv = 42, kAlarmType = 48;
 
 } // namespace
-
-TEST(Recorder, ValuesStayInTheDisplayRangeAndMoveSmoothly)
-{
-    RecorderModel a(1, 20), b(1, 20);
-    std::array<float, 12> last{};
-    std::array<float, 12> lo{}, hi{};
-    lo.fill(1e9f);
-    hi.fill(-1e9f);
-    for (qint64 ms = 0; ms <= 600'000; ms += 500) {
-        a.advance(ms);
-        for (int c = 1; c <= 12; ++c) {
-            const float v = floatAt(a, 30017 + 2 * (c - 1));
-            const float min = a.channelFloat(c, kDispMin), max = a.channelFloat(c, kDispMax);
-            ASSERT_GE(v, min) << c;
-            ASSERT_LE(v, max) << c;
-            if (ms > 0) {
-                EXPECT_LT(std::fabs(v - last[c - 1]), 0.1f * (max - min)) << "jump on channel " << c;
-            }
-            last[c - 1] = v;
-            lo[c - 1] = std::min(lo[c - 1], v);
-            hi[c - 1] = std::max(hi[c - 1], v);
-        }
-    }
-    for (int c = 1; c <= 12; ++c)
-        EXPECT_GT(hi[c - 1] - lo[c - 1], 0.5f * (a.channelFloat(c, kDispMax) - a.channelFloat(c, kDispMin))) << c;
-    // Same time, same values; channels of a 6-channel recorder past 6 read 0.
-    b.advance(600'000);
-    EXPECT_EQ(floatAt(b, 30017), floatAt(a, 30017));
-    RecorderModel six(1, 10);
-    six.advance(1000);
-    EXPECT_EQ(floatAt(six, 30017 + 2 * 6), 0.0f);
-}
 
 TEST(Recorder, AlarmBitsFollowTheSetValues)
 {
