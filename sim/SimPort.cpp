@@ -16,6 +16,7 @@ void SimPort::close()
 {
     m_open = false;
     m_input.clear();
+    m_inputFrom.clear();
     m_pending.clear();
     m_server.lineIdle();
 }
@@ -26,16 +27,30 @@ void SimPort::write(const QByteArray& bytes)
         return;
     m_writes.append(bytes);
     const LineServer::Result r = m_server.feed(bytes, m_now);
-    m_requests.append(r.requests);
-    for (const Answer& a : r.answers)
-        m_pending.append({a, m_now * 1000 + a.delayUs});
+    for (const QByteArray& request : r.requests) {
+        m_requests.append(request);
+        ++m_requestCount;
+        for (const Answer& a : r.answers)
+            if (a.request == request)
+                m_pending.append({a, m_now * 1000 + a.delayUs, requestNumber()});
+    }
 }
 
 QByteArray SimPort::readAll()
 {
     QByteArray out;
     out.swap(m_input);
+    m_lastRead = std::exchange(m_inputFrom, {});
     return out;
+}
+
+qint64 SimPort::nextDueUs() const
+{
+    qint64 next = -1;
+    for (const Pending& p : m_pending)
+        if (next < 0 || p.dueUs < next)
+            next = p.dueUs;
+    return next;
 }
 
 template <typename Pred> int SimPort::deliverIf(Pred pred, qsizetype chunk)
@@ -53,6 +68,8 @@ template <typename Pred> int SimPort::deliverIf(Pred pred, qsizetype chunk)
         const qsizetype step = chunk > 0 ? chunk : b.size();
         for (qsizetype at = 0; at < b.size() && m_open; at += step) {
             m_input.append(b.mid(at, step));
+            if (!m_inputFrom.contains(p.request))
+                m_inputFrom.append(p.request);
             if (onReadyRead)
                 onReadyRead();
         }

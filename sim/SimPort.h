@@ -15,7 +15,11 @@ public:
     bool open(const PortSettings& settings, QString* error) override;
     void close() override;
     bool isOpen() const override { return m_open; }
-    void discardInput() override { m_input.clear(); }
+    void discardInput() override
+    {
+        m_input.clear();
+        m_inputFrom.clear();
+    }
     // A pseudo-terminal has no RTS line; neither has this port.
     bool setRts(bool on) override { return false; }
     void write(const QByteArray& bytes) override;
@@ -39,6 +43,14 @@ public:
     // Delivers the answers whose wire time has passed by now().
     int deliverDue(qsizetype chunk = 0);
     int pending() const { return static_cast<int>(m_pending.size()); }
+    // Wire time (µs) at which the next pending answer has arrived; -1 when none.
+    qint64 nextDueUs() const;
+
+    // Which request each answer answers: requests are numbered from 1 as
+    // they reach the line; answeredBy() gives the numbers of the answers
+    // whose bytes the last readAll() returned.
+    int requestNumber() const { return m_requestCount; }
+    const QList<int>& answeredBy() const { return m_lastRead; }
 
     // Every write() as it came, and the complete requests the line saw.
     const QList<QByteArray>& writes() const { return m_writes; }
@@ -52,6 +64,7 @@ private:
     struct Pending {
         Answer answer;
         qint64 dueUs;
+        int request; // its number
     };
     template <typename Pred> int deliverIf(Pred pred, qsizetype chunk);
 
@@ -61,6 +74,9 @@ private:
     bool m_open = false;
     qint64 m_now = 0;
     QByteArray m_input;
+    QList<int> m_inputFrom; // request numbers of the answers in m_input
+    QList<int> m_lastRead;
+    int m_requestCount = 0;
     QList<Pending> m_pending;
     QList<QByteArray> m_writes;
     QList<QByteArray> m_requests;

@@ -61,7 +61,7 @@ void onSignal(int)
 int RunHeadlessLogging(const HeadlessOptions& options)
 {
     LinkSession s(options.programDir);
-    s.loadConfiguration();
+    const QString note = s.loadConfiguration();
     const DSaveSettings settings = ReadSaveSettings(s.programDir);
 
     DataLogger logger(s.link, s.store);
@@ -72,6 +72,8 @@ int RunHeadlessLogging(const HeadlessOptions& options)
     logger.drive(tmrDSave);
 
     out(QStringLiteral("vq800: program folder %1").arg(QDir::toNativeSeparators(s.programDir)));
+    if (!note.isEmpty())
+        err(note);
     if (s.link.deviceCount() == 0) {
         err(QStringLiteral("no device is marked \"O\" in %1").arg(QDir::toNativeSeparators(s.programDir + "/CFG/SetEnv.INI")));
         return 1;

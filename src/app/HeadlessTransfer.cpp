@@ -1,21 +1,15 @@
-#include "app/Headless.h"
+#include "app/HeadlessTransfer.h"
 
 #include "app/LinkSession.h"
-#include "param/ParamImage.h"
 #include "param/ParamTables.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
-#include <QTimer>
 #include <cstdio>
 
 namespace {
 
 // No transfer takes this long, even at 9600 baud with every retry.
 constexpr int kTimeLimitMs = 180'000;
-constexpr int kGiveUpAfterFailures = 3;
-
-enum Exit { Ok = 0, Failed = 1, Usage = 2 };
 
 void say(const QString& text)
 {
@@ -24,97 +18,121 @@ void say(const QString& text)
 
 } // namespace
 
-int RunHeadlessTransfer(const HeadlessOptions& options)
+TransferJob::TransferJob(LinkSession& session, const HeadlessOptions& options, QObject* parent)
+    : QObject(parent)
+    , m_session(session)
+    , m_options(options)
+    , m_uploading(!options.uploadFile.isEmpty())
 {
-    const bool uploading = !options.uploadFile.isEmpty();
-    if (uploading && !options.downloadFile.isEmpty()) {
-        say(QStringLiteral("give either --upload or --download, not both"));
-        return Usage;
-    }
-    LinkSession s(options.programDir);
-    s.loadConfiguration();
-    LinkState& link = s.link;
-
-    if (options.device > 0) {
-        const int index = link.indexOfDevice(options.device);
-        if (index < 0) {
-            say(QStringLiteral("device %1 is not enabled in the device list").arg(options.device));
-            return Usage;
-        }
-        link.gSelMC_No = options.device;
-        link.gSelMC_Index = index;
-    }
-
-    ParamImage image;
-    ParamTables tables;
-    if (!uploading) {
-        QString why;
-        if (!ReadImageFile(options.downloadFile, image, &why)) {
-            say(QStringLiteral("cannot read %1: %2").arg(options.downloadFile, why));
-            return Usage;
-        }
-    }
-    s.engine.setParamSource(&image);
-
-    QEventLoop loop;
-    bool scanned = false, transferring = false, ended = false;
-    int failures = 0;
-    auto finish = [&](int code, const QString& message) {
-        if (ended) // closing the port below signals once more
-            return;
-        ended = true;
-        if (!message.isEmpty())
-            say(message);
-        s.engine.closePort();
-        loop.exit(code);
-    };
-    auto device = [&] { return options.device > 0 ? options.device : link.gSelMC_No; };
-
-    QObject::connect(&s.engine, &PollingEngine::portStateRequested, &loop, [&](bool closedState) {
-        if (closedState || scanned)
-            return;
-        scanned = true; // the scan has ended with at least one device online
-        if (link.gSelMC_No == 0 || (options.device > 0 && link.gSelMC_No != options.device)
-            || !link.isOnline(link.gSelMC_Index)) {
-            finish(Failed, QStringLiteral("device %1 is not online").arg(device()));
-            return;
-        }
-        transferring = true;
-        link.gReqCodeNext = uploading ? 200 : 501;
+    PollingEngine& e = m_session.engine;
+    connect(&e, &PollingEngine::portStateRequested, this, [this](bool closedState) {
+        if (!closedState && !m_scanned)
+            scanEnded();
     });
-    QObject::connect(&s.engine, &PollingEngine::portClosed, &loop, [&] {
-        finish(Failed, scanned ? QStringLiteral("the port closed during the transfer")
-                               : QStringLiteral("no device answered the scan; device %1 is not online").arg(device()));
+    connect(&e, &PollingEngine::portClosed, this, [this] {
+        finish(Failed, m_scanned ? QStringLiteral("the port closed during the transfer")
+                                 : QStringLiteral("no device answered the scan; device %1 is not online").arg(device()));
     });
-    QObject::connect(&s.engine, &PollingEngine::failureAction, &loop, [&](int code, int) {
-        if (!transferring || code < 200)
-            return;
-        if (++failures >= kGiveUpAfterFailures)
-            finish(Failed, QStringLiteral("device %1 does not answer the transfer (request %2 failed %3 times)")
-                               .arg(device())
-                               .arg(code)
-                               .arg(failures));
-    });
-    QObject::connect(&s.engine, &PollingEngine::uploadFinished, &loop, [&] {
-        // The same path as the editor: store -> tables -> image -> file.
-        tables.setChannelCount(link.gChCount);
-        image.setChannelCount(link.gChCount);
-        tables.RefreshFromStore(s.store);
-        QString why;
-        if (!tables.WriteParamFile(options.uploadFile, image, &why))
-            finish(Failed, QStringLiteral("cannot write %1: %2").arg(options.uploadFile, why));
-        else
-            finish(Ok, QString());
-    });
-    QObject::connect(&s.engine, &PollingEngine::downloadFinished, &loop, [&] { finish(Ok, QString()); });
-    QTimer::singleShot(kTimeLimitMs, &loop, [&] {
+    connect(&e, &PollingEngine::transferFailed, this, [this](const QString& why) { finish(Failed, why); });
+    connect(&e, &PollingEngine::uploadFinished, this, &TransferJob::writeUpload);
+    connect(&e, &PollingEngine::downloadFinished, this, [this] { finish(Ok, QString()); });
+    m_limit.setSingleShot(true);
+    m_limit.setInterval(kTimeLimitMs);
+    connect(&m_limit, &QTimer::timeout, this, [this] {
         finish(Failed, QStringLiteral("the transfer did not end within %1 s").arg(kTimeLimitMs / 1000));
     });
+}
 
-    QString why;
-    if (!s.engine.openPort(&why)) {
-        say(why);
-        return Failed;
+int TransferJob::device() const
+{
+    return m_options.device > 0 ? m_options.device : m_session.link.gSelMC_No;
+}
+
+void TransferJob::start()
+{
+    if (m_uploading && !m_options.downloadFile.isEmpty()) {
+        finish(Usage, QStringLiteral("give either --upload or --download, not both"));
+        return;
     }
-    return loop.exec();
+    PollingEngine& e = m_session.engine;
+    if (m_options.device > 0) {
+        const int index = m_session.link.indexOfDevice(m_options.device);
+        if (index < 0) {
+            finish(Usage, QStringLiteral("device %1 is not enabled in the device list").arg(m_options.device));
+            return;
+        }
+        e.selectDevice(index);
+    }
+    if (!m_uploading) {
+        QString why;
+        if (!ReadImageFile(m_options.downloadFile, m_image, &why)) {
+            finish(Usage, QStringLiteral("cannot read %1: %2").arg(m_options.downloadFile, why));
+            return;
+        }
+    }
+    e.setParamSource(&m_image);
+    m_limit.start();
+    QString why;
+    if (!e.openPort(&why))
+        finish(Failed, why);
+}
+
+void TransferJob::scanEnded()
+{
+    // The scan has ended with at least one device online and the selection made.
+    m_scanned = true;
+    const LinkState& link = m_session.link;
+    if (link.gSelMC_No == 0 || (m_options.device > 0 && link.gSelMC_No != m_options.device)
+        || !link.isOnline(link.gSelMC_Index)) {
+        finish(Failed, QStringLiteral("device %1 is not online").arg(device()));
+        return;
+    }
+    if (!m_session.engine.post(m_uploading ? req::Upload : req::Download))
+        finish(Failed, QStringLiteral("the transfer could not be started"));
+}
+
+void TransferJob::writeUpload()
+{
+    // The same path as the editor: store -> tables -> image -> file.
+    const LinkState& link = m_session.link;
+    ParamTables tables;
+    tables.setChannelCount(link.gChCount);
+    m_image.setChannelCount(link.gChCount);
+    tables.RefreshFromStore(m_session.store);
+    QString why;
+    if (!tables.WriteParamFile(m_options.uploadFile, m_image, &why))
+        finish(Failed, QStringLiteral("cannot write %1: %2").arg(m_options.uploadFile, why));
+    else
+        finish(Ok, QString());
+}
+
+void TransferJob::finish(int code, const QString& message)
+{
+    if (m_ended) // closing the port below signals once more
+        return;
+    m_ended = true;
+    m_limit.stop();
+    m_session.engine.closePort();
+    emit finished(code, message);
+}
+
+int RunHeadlessTransfer(const HeadlessOptions& options)
+{
+    LinkSession s(options.programDir);
+    const QString note = s.loadConfiguration();
+    if (!note.isEmpty())
+        say(note);
+    TransferJob job(s, options);
+    QEventLoop loop;
+    int exitCode = TransferJob::Failed;
+    QObject::connect(&job, &TransferJob::finished, &loop, [&](int code, const QString& message) {
+        if (!message.isEmpty())
+            say(message);
+        exitCode = code;
+        loop.quit();
+    });
+    job.start();
+    if (!job.done())
+        loop.exec();
+    return exitCode;
 }

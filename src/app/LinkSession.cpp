@@ -17,6 +17,14 @@ SerialPort& choosePort(SerialPort* given, std::unique_ptr<SerialPort>& own)
     return *own;
 }
 
+OneShotTimer& chooseTimer(OneShotTimer* given, std::unique_ptr<OneShotTimer>& own, int intervalMs)
+{
+    if (given)
+        return *given;
+    own = std::make_unique<QtOneShotTimer>(intervalMs);
+    return *own;
+}
+
 QStringList systemPortNames()
 {
     QStringList names;
@@ -26,12 +34,11 @@ QStringList systemPortNames()
 }
 }
 
-LinkSession::LinkSession(const QString& dir, SerialPort* givenPort)
+LinkSession::LinkSession(const QString& dir, SerialPort* givenPort, OneShotTimer* tmrTX, OneShotTimer* tmrRX)
     : programDir(QDir(dir).absolutePath())
-    , m_tx(std::make_unique<QtOneShotTimer>(PollingEngine::kTxIntervalMs))
-    , m_rx(std::make_unique<QtOneShotTimer>(PollingEngine::kTimeoutMs))
     , port(choosePort(givenPort, m_ownPort))
-    , engine(link, store, log, port, *m_tx, *m_rx)
+    , engine(link, store, log, port, chooseTimer(tmrTX, m_tx, PollingEngine::kTxIntervalMs),
+             chooseTimer(tmrRX, m_rx, PollingEngine::kTimeoutMs))
 {
 }
 
@@ -40,8 +47,10 @@ LinkSession::~LinkSession()
     engine.closePort();
 }
 
-void LinkSession::loadConfiguration()
+QString LinkSession::loadConfiguration()
 {
-    ReadDeviceList(programDir, link, store);
+    QString note;
+    engine.setDeviceList(ReadDeviceListLines(programDir), &note);
     ReadPortFile(programDir, link, DefaultPortName(systemPortNames()));
+    return note;
 }

@@ -16,13 +16,16 @@ class OneShotTimer;
 class LinkSession {
 public:
     // port: the line to use; null for the real serial port named in Comm.CFG.
-    explicit LinkSession(const QString& programDir, SerialPort* port = nullptr);
+    // tmrTX, tmrRX: the engine's timers; null for real 50 and 1000 ms timers.
+    explicit LinkSession(const QString& programDir, SerialPort* port = nullptr, OneShotTimer* tmrTX = nullptr,
+                         OneShotTimer* tmrRX = nullptr);
     ~LinkSession();
     LinkSession(const LinkSession&) = delete;
     LinkSession& operator=(const LinkSession&) = delete;
 
-    // Reads the device list and the port file as at start-up.
-    void loadConfiguration();
+    // Reads the device list and the port file as at start-up; returns what
+    // the operator should be told about them (empty when all is well).
+    QString loadConfiguration();
 
     const QString programDir;
     LinkState link;

@@ -363,11 +363,21 @@ void frmVQ_Main::connectActions()
     connect(m_engine, &PollingEngine::receiving, this, [this] { lightLamp(shpRecv, tmrBall_Recv, QColor(0, 255, 0)); });
     connect(m_engine, &PollingEngine::statusMessage, this, [this](const QString& t) { setPanelText(4, t); });
     connect(m_engine, &PollingEngine::portStateRequested, this, &frmVQ_Main::SetPortState);
-    connect(m_engine, &PollingEngine::selectedDeviceChanged, this,
-            [this](int number) { lblMC_No->setText(QString::number(number)); });
+    connect(m_engine, &PollingEngine::selectedDeviceChanged, this, [this](int number) {
+        lblMC_No->setText(number > 0 ? QString::number(number) : QString());
+        // The highlighted row is the selected device, also when the engine chose it.
+        const int row = m_link.indexOfDevice(number);
+        if (row >= 0 && sprdStatus->model())
+            sprdStatus->selectRow(row);
+    });
     connect(m_engine, &PollingEngine::portOpened, this, [this] {
         mOnlinePortOpen->setText(QStringLiteral("&Port Close"));
         btnMenu[3]->setText(QStringLiteral("Port Close"));
+        // Device and port settings never change under an open port, scan included.
+        for (QAction* a : {mSetMC, mSetPort})
+            a->setEnabled(false);
+        for (int i : {0, 2})
+            btnMenu[i]->setEnabled(false);
     });
     connect(m_engine, &PollingEngine::portClosed, this, [this] {
         mOnlinePortOpen->setText(QStringLiteral("&Port Open"));
@@ -385,13 +395,14 @@ void frmVQ_Main::connectActions()
 
 void frmVQ_Main::startUp()
 {
-    m_link.gChCount = 6;
     setSaveSettings(ReadSaveSettings(m_programDir));
-    m_session.loadConfiguration();
+    const QString note = m_session.loadConfiguration();
     setPanelText(1, m_link.gCommPort);
     setPanelText(2, m_link.settingsText());
     setPanelText(5, m_link.gCommProtocol);
     SetPortState(true);
+    if (!note.isEmpty())
+        setPanelText(4, note);
     tmrDSave->start();
 }
 
@@ -426,18 +437,22 @@ void frmVQ_Main::setSaveSettings(const DSaveSettings& s)
 
 void frmVQ_Main::reloadDeviceList()
 {
-    ReadDeviceList(m_programDir, m_link, m_store);
+    loadDeviceList(ReadDeviceListLines(m_programDir));
+}
+
+void frmVQ_Main::loadDeviceList(const QStringList& lines)
+{
+    // The list never changes under an open port.
+    QString note;
+    if (m_engine->setDeviceList(lines, &note))
+        setPanelText(4, note);
 }
 
 void frmVQ_Main::selectDeviceRow(int row)
 {
-    if (row < 1 || row > m_link.deviceCount())
-        return;
-    m_link.gSelMC_Index = row - 1;
-    m_link.gSelMC_No = m_link.gMC_No.value(row - 1);
-    lblMC_No->setText(QString::number(m_link.gSelMC_No));
-    m_link.gReqCodeNext = 100;
-    m_link.gMC_IndexNext = row - 1;
+    // The engine takes the click when the link is free for it (after a
+    // running scan or transfer); the label follows when it does.
+    m_engine->selectDevice(row - 1);
 }
 
 void frmVQ_Main::SetPortState(bool closedState)
@@ -513,15 +528,22 @@ void frmVQ_Main::closeEvent(QCloseEvent* event)
 
 void frmVQ_Main::openDeviceSetup()
 {
-    frmVQ_SetMC dialog(m_programDir, m_link, m_store, this);
-    if (dialog.exec() == QDialog::Accepted && m_link.gSelMC_No > 0)
+    if (m_engine->isOpen())
+        return;
+    frmVQ_SetMC dialog(m_programDir, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    loadDeviceList(dialog.savedLines());
+    if (m_link.gSelMC_No > 0)
         lblMC_No->setText(QString::number(m_link.gSelMC_No));
 }
 
 void frmVQ_Main::openPortSetup()
 {
+    if (m_engine->isOpen())
+        return;
     frmVQ_SetPort dialog(m_programDir, m_link, this);
-    if (dialog.exec() != QDialog::Accepted)
+    if (dialog.exec() != QDialog::Accepted || !m_engine->setLineSettings(dialog.saved()))
         return;
     setPanelText(1, m_link.gCommPort);
     setPanelText(2, m_link.settingsText());
@@ -582,6 +604,6 @@ void frmVQ_Main::openParameterSetup()
 
 void frmVQ_Main::openDateReserve()
 {
-    frmVQ_DateReserve w(m_link, m_store, m_session.log, this);
+    frmVQ_DateReserve w(m_link, m_store, *m_engine, this);
     w.exec();
 }

@@ -33,7 +33,7 @@ public:
     explicit frmVQ_Main(const QString& programDir, SerialPort* port = nullptr, QWidget* parent = nullptr);
     ~frmVQ_Main() override;
 
-    LinkState& link() { return m_session.link; }
+    const LinkState& link() const { return m_session.link; }
     DataStore& store() { return m_session.store; }
     const DSaveSettings& saveSettings() const { return m_dsave; }
     // New data save settings: shown in the "Data Save" frame, used from the next save tick.
@@ -68,7 +68,7 @@ public:
     void setPanelText(int panel, const QString& text);
     // Shows the data save settings in the "Data Save" frame.
     void showSaveSettings(const DSaveSettings& s);
-    // Reads the device list again and rebuilds the device rows.
+    // Reads the device list again and rebuilds the device rows (port closed only).
     void reloadDeviceList();
     // Selects the device of a row of the device table (1-based).
     void selectDeviceRow(int row);
@@ -126,12 +126,13 @@ private:
     void toggleCommView();
     void countClear();
 
+    void loadDeviceList(const QStringList& lines);
     void lightLamp(LedIndicator* lamp, QTimer* off, const QColor& colour);
 
     QString m_programDir;
     ParamImage m_paramImage; // before the session: the engine reads it until the end
     LinkSession m_session;
-    LinkState& m_link;
+    const LinkState& m_link;
     DataStore& m_store;
     PollingEngine* m_engine;
     QTimer* tmrBall_Send = nullptr;

@@ -1,9 +1,9 @@
 #include "clock/frmVQ_DateReserve.h"
 
-#include "link/CommLog.h"
 #include "link/DataStore.h"
 #include "link/LinkState.h"
 #include "link/Numbers.h"
+#include "link/PollingEngine.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -33,11 +33,12 @@ QLineEdit* numberBox(const QString& name, int digits, QWidget* parent)
 }
 }
 
-frmVQ_DateReserve::frmVQ_DateReserve(LinkState& link, DataStore& store, CommLog& log, QWidget* parent)
+frmVQ_DateReserve::frmVQ_DateReserve(const LinkState& link, const DataStore& store, PollingEngine& engine,
+                                     QWidget* parent)
     : QDialog(parent)
     , m_link(link)
     , m_store(store)
-    , m_log(log)
+    , m_engine(engine)
 {
     setObjectName(QStringLiteral("frmVQ_DateReserve"));
     setWindowTitle(QStringLiteral("System DateTime/Reserve Setup"));
@@ -168,7 +169,6 @@ void frmVQ_DateReserve::refresh()
         if (!chbSameDT->isChecked())
             txtSYS[i]->setText(FieldText(field, static_cast<int>(LeadingNumber(t.text(1, 25 + i)))));
     }
-    m_link.gCommonReadDone = false;
 }
 
 void frmVQ_DateReserve::light(int on)
@@ -186,8 +186,9 @@ Clamped frmVQ_DateReserve::clamp(const std::array<QLineEdit*, 6>& boxes, int fie
 
 void frmVQ_DateReserve::commitReserve(int field)
 {
-    // editingFinished comes on Enter and again on leaving the box: send once per change.
-    if (!txtRSV[field]->isModified())
+    // editingFinished comes on Enter and again on leaving the box: send once
+    // per change. A box left only because the window closes (Esc) sends nothing.
+    if (m_closing || !txtRSV[field]->isModified())
         return;
     txtRSV[field]->setModified(false);
     const Clamped c = clamp(txtRSV, field);
@@ -215,19 +216,19 @@ void frmVQ_DateReserve::setClock()
 
 void frmVQ_DateReserve::send(const QByteArray& frame)
 {
-    // Frames queue up in order, so a quick second edit never replaces the first.
-    m_link.gTxFrame.append(frame);
-    WriteLogRow(QStringLiteral("SEND"), frame, m_log);
-    m_link.gCommonReadDone = false;
-    m_link.gReqCodeNext = 601;
-    tmrPRefesh->start();
+    // Frames queue up in order, so a quick second edit never replaces the
+    // first; each goes only to the device it was built for.
+    if (m_engine.queueClockFrame(frame, m_link.gSelMC_No))
+        tmrPRefesh->start();
 }
 
 void frmVQ_DateReserve::done(int result)
 {
+    // Frames already queued are still sent; monitoring follows them.
+    m_closing = true;
     tmrDT->stop();
     tmrPRefesh->stop();
     tmrRefresh->stop();
-    m_link.gReqCodeNext = 11;
+    m_engine.post(req::Live);
     QDialog::done(result);
 }

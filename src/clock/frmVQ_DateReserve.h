@@ -10,7 +10,7 @@
 #include <array>
 #include <functional>
 
-class CommLog;
+class PollingEngine;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -22,7 +22,8 @@ struct LinkState;
 class frmVQ_DateReserve : public QDialog {
     Q_OBJECT
 public:
-    frmVQ_DateReserve(LinkState& link, DataStore& store, CommLog& log, QWidget* parent = nullptr);
+    frmVQ_DateReserve(const LinkState& link, const DataStore& store, PollingEngine& engine,
+                      QWidget* parent = nullptr);
     ~frmVQ_DateReserve() override;
 
     // The PC clock; tests put a fixed one in.
@@ -41,7 +42,7 @@ public:
 
     // One tick of the PC clock.
     void showPcClock();
-    // Fills the boxes from the store and clears gCommonReadDone.
+    // Fills the boxes from the store.
     void refresh();
 
 protected:
@@ -55,7 +56,8 @@ private:
     void light(int on);
     clockrules::Clamped clamp(const std::array<QLineEdit*, 6>& boxes, int field) const;
 
-    LinkState& m_link;
-    DataStore& m_store;
-    CommLog& m_log;
+    const LinkState& m_link;
+    const DataStore& m_store;
+    PollingEngine& m_engine;
+    bool m_closing = false;
 };

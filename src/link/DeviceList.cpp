@@ -11,7 +11,7 @@ QString DeviceListPath(const QString& programDir)
     return QDir(programDir).filePath(QStringLiteral("CFG/SetEnv.INI"));
 }
 
-void LoadDeviceList(const QStringList& lines, LinkState& link, DataStore& store)
+int LoadDeviceList(const QStringList& lines, LinkState& link, DataStore& store)
 {
     store.clearDeviceRows();
     // Reloading replaces the devices: growing the old arrays would leave
@@ -19,29 +19,32 @@ void LoadDeviceList(const QStringList& lines, LinkState& link, DataStore& store)
     link.gMC_No.clear();
     link.gMC_Online.clear();
     link.gMC_Last = -1;
+    int ignored = 0;
     for (int n = 0; n < lines.size(); ++n) {
         if (lines[n].section(u'\t', 0, 0) != QLatin1String("O"))
             continue;
+        // Past 99 a number is no address the list can give (and past 247 none at all).
+        if (n + 1 > kMaxDeviceNumber) {
+            ++ignored;
+            continue;
+        }
         link.gMC_No.append(n + 1);
         link.gMC_Online.append(false);
         link.gMC_Last = static_cast<int>(link.gMC_No.size()) - 1;
         store.appendDeviceRow(n + 1);
     }
+    return ignored;
 }
 
-void ReadDeviceList(const QString& programDir, LinkState& link, DataStore& store)
+QString DeviceListLimitNote(int ignored)
+{
+    return QStringLiteral("SetEnv.INI: %1 device(s) after line %2 ignored; device numbers are 1 to %2")
+        .arg(ignored)
+        .arg(kMaxDeviceNumber);
+}
+
+QStringList ReadDeviceListLines(const QString& programDir)
 {
     QDir(programDir).mkpath(QStringLiteral("CFG"));
-    LoadDeviceList(ReadConfigLines(DeviceListPath(programDir)), link, store);
-}
-
-void KeepSelectionValid(LinkState& link)
-{
-    const int index = link.indexOfDevice(link.gSelMC_No);
-    if (index >= 0) {
-        link.gSelMC_Index = index;
-    } else if (!link.gMC_No.isEmpty()) {
-        link.gSelMC_No = link.gMC_No.first();
-        link.gSelMC_Index = 0;
-    }
+    return ReadConfigLines(DeviceListPath(programDir));
 }

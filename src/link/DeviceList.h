@@ -7,16 +7,18 @@
 struct LinkState;
 struct DataStore;
 
+// Device numbers are Modbus addresses the list can hold: 1..99.
+constexpr int kMaxDeviceNumber = 99;
+
 QString DeviceListPath(const QString& programDir);
 
 // Rebuilds the enabled devices and the device rows of the per-device tables
-// from the lines of SetEnv.INI (line n describes device n + 1; every line is
-// taken, however many). Earlier devices are forgotten.
-void LoadDeviceList(const QStringList& lines, LinkState& link, DataStore& store);
+// from the lines of SetEnv.INI (line n describes device n + 1). Lines past
+// device 99 are ignored; returns how many of them were marked "O".
+// Earlier devices are forgotten.
+int LoadDeviceList(const QStringList& lines, LinkState& link, DataStore& store);
+// The message for devices above 99 that were not taken.
+QString DeviceListLimitNote(int ignored);
 
-// Reads SetEnv.INI of the program folder (creating CFG when missing) and loads it.
-void ReadDeviceList(const QString& programDir, LinkState& link, DataStore& store);
-
-// Keeps the selected device valid after the list changed: a selected device
-// that is no longer listed becomes the first listed one.
-void KeepSelectionValid(LinkState& link);
+// The lines of SetEnv.INI of the program folder (creating CFG when missing).
+QStringList ReadDeviceListLines(const QString& programDir);

@@ -3,6 +3,7 @@
 #include "link/CommLog.h"
 #include "link/DataStore.h"
 #include "link/Decoder.h"
+#include "link/DeviceList.h"
 #include "link/Framing.h"
 #include "link/LinkState.h"
 #include "link/Numbers.h"
@@ -12,12 +13,19 @@
 #include "link/SerialPort.h"
 
 #include <QColor>
+#include <QScopeGuard>
+
+using req::Phase;
 
 namespace {
 const QColor kGreen(0, 255, 0);
 const QColor kBlack(0, 0, 0);
 
-bool isParamRead(int code) { return code >= 100 && code <= 112; }
+// Channels of a model code: 10..19 six, 20..29 twelve; 0 for any other code.
+int channelsOfModel(int model)
+{
+    return model >= 10 && model <= 29 ? (model / 10) * 6 : 0;
+}
 }
 
 PollingEngine::PollingEngine(LinkState& link, DataStore& store, CommLog& log, SerialPort& port,
@@ -34,6 +42,7 @@ PollingEngine::PollingEngine(LinkState& link, DataStore& store, CommLog& log, Se
     m_rx.onTimeout = [this] { onTimeout(); };
     m_port.onReadyRead = [this] { onBytesArrived(); };
     m_port.onFatalError = [this](const QString& why) { portLost(why); };
+    m_step = req::Decode(m_link.gReqCode);
 }
 
 PollingEngine::~PollingEngine()
@@ -60,6 +69,13 @@ int PollingEngine::downloadChannels() const
     return qBound(0, qMin(channelCount(), held), regmap::kMaxChannels);
 }
 
+bool PollingEngine::transferActive() const
+{
+    return m_pendingTransfer != 0 || m_step.phase == Phase::Upload || m_step.phase == Phase::Download;
+}
+
+// ---- operator actions
+
 bool PollingEngine::openPort(QString* error)
 {
     if (m_port.isOpen())
@@ -73,10 +89,16 @@ bool PollingEngine::openPort(QString* error)
         return false;
     }
     m_log.clear();
-    m_link.gReqCodeNext = 99;
-    m_link.gMC_IndexNext = 0;
+    m_models = QList<int>(m_link.deviceCount(), 0);
+    m_resume = -1;
+    for (int i = 0; i < m_link.gMC_Online.size(); ++i)
+        m_link.gMC_Online[i] = false;
+    m_link.gMC_Index = 0;
+    m_link.gMC_IndexNext = -1;
+    m_link.gReqCodeNext = 0;
+    setCode(req::Scan);
     m_streak = 0;
-    m_awaiting = false;
+    m_wait = Wait::None;
     emit statusMessage(QString());
     emit portOpened();
     m_tx.start();
@@ -87,11 +109,17 @@ void PollingEngine::closePort()
 {
     m_tx.stop();
     m_rx.stop();
-    m_awaiting = false;
+    m_wait = Wait::None;
     const bool wasOpen = m_port.isOpen();
     m_port.close();
     m_link.gMC_IndexNext = -1;
     m_link.gReqCodeNext = 0;
+    // Nothing waits for a closed port; a clicked row is taken now.
+    m_pendingTransfer = 0;
+    m_link.gTxFrame.clear();
+    setCode(0);
+    if (m_pendingSelect >= 0)
+        applySelection(std::exchange(m_pendingSelect, -1));
     if (wasOpen)
         emit portClosed();
     emit portStateRequested(true);
@@ -99,113 +127,303 @@ void PollingEngine::closePort()
 
 void PollingEngine::portLost(const QString& why)
 {
-    if (!m_port.isOpen() && !m_awaiting && !m_tx.isActive())
+    if (!m_port.isOpen() && m_wait == Wait::None && !m_tx.isActive())
         return;
     closePort();
     emit statusMessage(QStringLiteral("Port %1 was lost: %2").arg(m_link.gCommPort, why));
 }
 
-bool PollingEngine::buildRequest(QByteArray& frame)
+bool PollingEngine::post(int code)
+{
+    switch (code) {
+    case req::Live:
+        return true;
+    case req::ReadCommon:
+        return selectDevice(m_link.gSelMC_Index);
+    case req::Upload:
+    case req::Download:
+        if (!m_port.isOpen() || transferActive() || m_link.gSelMC_No < 1)
+            return false;
+        m_pendingTransfer = code;
+        m_transferDevice = m_link.gSelMC_No;
+        m_transferProbed = false;
+        m_link.gReqCodeNext = code;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool PollingEngine::selectDevice(int index)
+{
+    if (index < 0 || index > m_link.gMC_Last || index >= m_link.gMC_No.size())
+        return false;
+    if (!m_port.isOpen()) {
+        applySelection(index);
+        return true;
+    }
+    m_pendingSelect = index;
+    m_link.gMC_IndexNext = index;
+    return true;
+}
+
+bool PollingEngine::queueClockFrame(const QByteArray& frame, int device)
+{
+    if (!m_port.isOpen() || device < 1 || device != m_link.gSelMC_No || frame.size() < 4
+        || static_cast<quint8>(frame[0]) != device || !CheckCrc(frame))
+        return false;
+    m_link.gTxFrame.append(frame);
+    // The window shows what the recorder reports after this frame.
+    m_link.gCommonReadDone = false;
+    return true;
+}
+
+bool PollingEngine::setDeviceList(const QStringList& lines, QString* note)
+{
+    if (m_port.isOpen())
+        return false;
+    const int ignored = LoadDeviceList(lines, m_link, m_store);
+    m_models = QList<int>(m_link.deviceCount(), 0);
+    m_pendingSelect = -1;
+    // A selected device that is no longer listed gives way to the first listed
+    // one; with none selected yet, the scan's first answer chooses.
+    const int index = m_link.indexOfDevice(m_link.gSelMC_No);
+    if (index >= 0) {
+        m_link.gSelMC_Index = index;
+    } else if (m_link.gSelMC_No > 0 && m_link.deviceCount() > 0) {
+        applySelection(0);
+    } else if (m_link.gSelMC_No > 0) {
+        // An empty list leaves nothing selected.
+        m_link.gSelMC_No = 0;
+        m_link.gSelMC_Index = 0;
+        clearParameters();
+        emit selectedDeviceChanged(0);
+    }
+    if (note)
+        *note = ignored > 0 ? DeviceListLimitNote(ignored) : QString();
+    return true;
+}
+
+bool PollingEngine::setLineSettings(const LinkState& from)
+{
+    if (m_port.isOpen())
+        return false;
+    m_link.gCommPort = from.gCommPort;
+    m_link.gCommBaud = from.gCommBaud;
+    m_link.gCommParity = from.gCommParity;
+    m_link.gCommDataBits = from.gCommDataBits;
+    m_link.gCommStopBits = from.gCommStopBits;
+    m_link.gCommProtocol = from.gCommProtocol;
+    return true;
+}
+
+// ---- the sequence
+
+void PollingEngine::setCode(int code)
+{
+    m_link.gReqCode = code;
+    m_step = req::Decode(code);
+    // A read, upload or download covers a channel count fixed at its start.
+    if (code == req::ReadCommon || code == req::UploadCommon)
+        m_channels = channelCount();
+    else if (code == req::Download)
+        m_channels = downloadChannels();
+}
+
+void PollingEngine::applySelection(int index)
+{
+    if (index < 0 || index > m_link.gMC_Last || index >= m_link.gMC_No.size())
+        return;
+    const int number = m_link.gMC_No[index];
+    const bool changed = number != m_link.gSelMC_No;
+    m_link.gSelMC_Index = index;
+    m_link.gSelMC_No = number;
+    m_selectedFirst = true;
+    // The count of this device's own model; 6 until it has answered.
+    const int channels = channelsOfModel(m_models.value(index));
+    m_link.gChCount = channels > 0 ? channels : 6;
+    if (changed) {
+        // The store's parameters were another recorder's: never show them as this one's.
+        clearParameters();
+        // Clock frames were built for the device selected before.
+        m_link.gTxFrame.removeIf([number](const QByteArray& f) { return static_cast<quint8>(f[0]) != number; });
+    }
+    emit selectedDeviceChanged(number);
+}
+
+void PollingEngine::startTransfer()
 {
     LinkState& k = m_link;
-    const int code = k.gReqCode;
-    if (code == 11 || code == 99) {
-        if (k.gMC_Index < 0 || k.gMC_Index > k.gMC_Last)
-            return false;
-        const int count = code == 11 ? regmap::kInputCount : 2;
-        frame = BuildReadRequest(static_cast<quint8>(k.gMC_No[k.gMC_Index]), regmap::kInputFirst, count);
-        m_expected = ReadAnswerLength(count);
-        return true;
+    const int code = std::exchange(m_pendingTransfer, 0);
+    k.gReqCodeNext = 0;
+    const QString what = code == req::Upload ? QStringLiteral("upload") : QStringLiteral("download");
+    // A transfer goes only to the device selected when it was asked for, and
+    // only once its model (its channel count) is known.
+    if (k.gSelMC_No != m_transferDevice) {
+        emit transferFailed(QStringLiteral("Parameter %1 not started: device [%2] is no longer selected")
+                                .arg(what)
+                                .arg(m_transferDevice));
+    } else if (m_models.value(k.gSelMC_Index) <= 0) {
+        emit transferFailed(QStringLiteral("Parameter %1 not started: device [%2] does not answer")
+                                .arg(what)
+                                .arg(m_transferDevice));
+    } else {
+        m_transferFailures = 0;
+        setCode(code);
     }
-    // Every other request goes to the selected device.
-    k.gMC_Index = k.gSelMC_Index;
-    const auto dev = static_cast<quint8>(k.gSelMC_No);
-    const int c = code % 100;
-    if ((code >= 100 && code <= 112) || (code >= 200 && code <= 212)) {
-        if (c == 0)
-            frame = BuildReadRequest(dev, regmap::kCommonFirst, regmap::kCommonCount);
-        else
-            frame = BuildReadRequest(dev, static_cast<quint16>(regmap::ChannelBase(c) + 1), regmap::kChannelRegs);
-        m_expected = ReadAnswerLength(c == 0 ? regmap::kCommonCount : regmap::kChannelRegs);
-        return true;
-    }
-    m_expected = modbus::kWriteAnswerLength;
-    if (code == 601) {
-        if (k.gTxFrame.isEmpty())
-            return false;
-        frame = k.gTxFrame.first();
-        return frame.size() >= 4;
-    }
-    if (!m_source)
-        return false;
-    const int n = downloadChannels();
-    // A block the source cannot fill whole is never sent.
-    auto write = [&](int reg, int count, const QByteArray& data) {
-        if (data.size() != 2 * count)
-            return false;
-        frame = BuildWriteRequest(dev, static_cast<quint16>(reg), data);
-        return true;
-    };
-    if (code >= 501 && code <= 500 + n)
-        return write(regmap::ChannelBase(code - 500) + 10, 1, m_source->channelData(code - 500, 10, 1));
-    if (code >= 521 && code <= 520 + n)
-        return write(regmap::ChannelBase(code - 520) + 1, 9, m_source->channelData(code - 520, 1, 9));
-    if (code >= 541 && code <= 540 + n)
-        return write(regmap::ChannelBase(code - 540) + 11, 83, m_source->channelData(code - 540, 11, 83));
-    if (code == 553)
-        return write(40031, 44, m_source->commonData(40031, 44));
-    if (code == 554)
-        return write(40001, 16, m_source->commonData(40001, 16));
-    return false;
+}
+
+void PollingEngine::clearParameters()
+{
+    m_store.sprdP_Common.clearTexts(1, 1, 1, regmap::kCommonRows);
+    m_store.sprdP_CH.clearTexts(1, 1, regmap::kMaxChannels, regmap::kChannelRows);
+    m_link.gCommonReadDone = false;
+}
+
+void PollingEngine::beginRead()
+{
+    // The read covers the device's own channels: a device no answer has
+    // told the model of yet is asked for it first.
+    setCode(m_models.value(m_link.gSelMC_Index) > 0 ? req::ReadCommon : req::ReadModel);
+}
+
+void PollingEngine::finishRead()
+{
+    // Columns past the device's channels hold nothing of it.
+    if (m_channels < regmap::kMaxChannels)
+        m_store.sprdP_CH.clearTexts(m_channels + 1, 1, regmap::kMaxChannels, regmap::kChannelRows);
 }
 
 void PollingEngine::onTransmitTick()
 {
     LinkState& k = m_link;
     m_tx.stop();
-    if (k.gMC_IndexNext > -1) {
-        k.gMC_Index = k.gMC_IndexNext;
-        k.gMC_IndexNext = -1;
-    }
-    if (k.gReqCodeNext > 0) {
-        k.gReqCode = k.gReqCodeNext;
-        k.gReqCodeNext = 0;
-    }
     if (!m_port.isOpen())
         return;
 
+    // Operator requests are taken here, between two transactions, and only
+    // where the running sequence allows: a scan and a transfer run to their end.
+    const Phase p = m_step.phase;
+    // Live polling resumes where it was left, so that no device waits longer
+    // than a round for another sequence.
+    const int liveNext = k.gMC_Index;
+    const auto leaveLive = qScopeGuard([this, p, liveNext] {
+        if (p == Phase::Live && m_step.phase != Phase::Live)
+            m_resume = liveNext;
+    });
+    if (p != Phase::Scan && p != Phase::Upload && p != Phase::Download) {
+        if (m_pendingSelect >= 0) {
+            applySelection(std::exchange(m_pendingSelect, -1));
+            k.gMC_IndexNext = -1;
+            beginRead();
+        } else if (p != Phase::Clock && p != Phase::ReadParams) {
+            if (!k.gTxFrame.isEmpty()) {
+                setCode(req::ClockFrame);
+            } else if (m_pendingTransfer != 0 && m_models.value(k.gSelMC_Index) <= 0 && !m_transferProbed) {
+                // The transfer covers the device's own channels: learn its model first.
+                m_transferProbed = true;
+                beginRead();
+            } else if (m_pendingTransfer != 0) {
+                startTransfer();
+            }
+        }
+    }
+
     QByteArray frame;
-    if (!buildRequest(frame)) {
-        if (k.gReqCode == 99) {
-            // Nobody to scan: the scan ends at once with no device online.
-            emit statusMessage(QStringLiteral("No device is enabled in the device list"));
+    for (int attempt = 0; !buildRequest(frame); ++attempt) {
+        if (m_step.phase == Phase::Scan || attempt == 2) {
+            // Nobody to ask: with no device listed the scan ends at once.
+            emit statusMessage(m_step.phase == Phase::Scan ? QStringLiteral("No device is enabled in the device list")
+                                                           : QStringLiteral("No device to poll"));
             closePort();
             return;
         }
-        if (k.gReqCode == 601) {
+        if (m_step.phase == Phase::Clock) {
             // Nothing left to send: read the parameters back as after a clock frame.
-            k.gReqCode = 100;
-        } else if (k.gReqCode != 11) {
+            beginRead();
+            continue;
+        }
+        if (m_step.phase != Phase::Live) {
             // A request that cannot be built (no parameter set for a download,
             // a block it cannot fill) ends the sequence; polling goes on.
             emit statusMessage(QStringLiteral("Request %1 to device [%2] could not be built and was not sent")
                                    .arg(k.gReqCode)
                                    .arg(k.gSelMC_No));
-            k.gReqCode = 11;
+            endSequence();
         }
-        if (k.gReqCode == 11 && (k.gMC_Index < 0 || k.gMC_Index > k.gMC_Last || !k.isOnline(k.gMC_Index)))
+        if (!k.isOnline(k.gMC_Index))
             k.gMC_Index = qMax(k.firstOnlineIndex(), 0);
-        if (!buildRequest(frame))
-            return;
     }
+    send(frame);
+}
+
+int PollingEngine::targetDevice() const
+{
+    return m_link.gMC_No.value(m_link.gMC_Index);
+}
+
+bool PollingEngine::buildRequest(QByteArray& frame)
+{
+    LinkState& k = m_link;
+    const req::Step& s = m_step;
+    if (s.phase == Phase::None)
+        return false;
+    if (s.phase != Phase::Live && s.phase != Phase::Scan) {
+        // Every other request goes to the selected device.
+        if (k.gSelMC_No < 1 || k.gMC_No.value(k.gSelMC_Index) != k.gSelMC_No)
+            return false;
+        k.gMC_Index = k.gSelMC_Index;
+    }
+    if (k.gMC_Index < 0 || k.gMC_Index > k.gMC_Last || k.gMC_Index >= k.gMC_No.size())
+        return false;
+    const int device = targetDevice();
+    if (device < 1 || device > 247)
+        return false;
+    const auto dev = static_cast<quint8>(device);
+    const req::BlockInfo& info = req::InfoOf(s.block);
+
+    if (s.phase == Phase::Clock) {
+        // A frame goes only to the device it was built for.
+        while (!k.gTxFrame.isEmpty() && static_cast<quint8>(k.gTxFrame.first()[0]) != dev)
+            k.gTxFrame.removeFirst();
+        if (k.gTxFrame.isEmpty())
+            return false;
+        frame = k.gTxFrame.first();
+        m_expected = modbus::kWriteAnswerLength;
+        return true;
+    }
+    if (s.channel > regmap::kMaxChannels || (s.channel > 0 && s.phase != Phase::Live && s.channel > m_channels))
+        return false;
+    const int first = req::FirstRegister(s);
+    if (info.function == modbus::kReadHolding) {
+        frame = BuildReadRequest(dev, static_cast<quint16>(first), static_cast<quint16>(info.count));
+        m_expected = ReadAnswerLength(info.count);
+        return true;
+    }
+    // Download blocks come from the parameter set; one it cannot fill whole is never sent.
+    if (!m_source)
+        return false;
+    const QByteArray data = info.perChannel ? m_source->channelData(s.channel, info.first, info.count)
+                                            : m_source->commonData(info.first, info.count);
+    if (data.size() != 2 * info.count)
+        return false;
+    frame = BuildWriteRequest(dev, static_cast<quint16>(first), data);
+    m_expected = modbus::kWriteAnswerLength;
+    return true;
+}
+
+void PollingEngine::send(const QByteArray& frame)
+{
+    // Failures in a row are counted per device: another device starts afresh.
+    if (static_cast<quint8>(frame[0]) != m_device)
+        m_streak = 0;
     m_port.discardInput();
     emit sending();
     m_device = static_cast<quint8>(frame[0]);
     m_function = static_cast<quint8>(frame[1]);
-    if (k.gReqCode != 601) // the clock window logs its frames itself
-        WriteLogRow(QStringLiteral("SEND"), frame, m_log);
+    WriteLogRow(QStringLiteral("SEND"), frame, m_log);
     m_rx.start();
-    m_awaiting = true;
+    m_wait = Wait::Answer;
     m_port.discardInput();
     m_port.setRts(true); // a port without RTS (pseudo-terminal, many USB adapters) still sends
     m_port.write(frame);
@@ -213,23 +431,63 @@ void PollingEngine::onTransmitTick()
     m_port.setRts(false);
 }
 
+// ---- receiving
+
 void PollingEngine::onBytesArrived()
 {
-    // Late bytes after a time-out wait for the discard before the next request.
-    if (!m_awaiting)
+    if (m_wait == Wait::Answer) {
+        if (m_port.bytesAvailable() >= m_expected)
+            receive();
         return;
-    if (m_port.bytesAvailable() < m_expected)
+    }
+    if (!m_port.isOpen())
         return;
-    receive();
+    // Bytes nobody asked for: a late answer, noise, the rest of a bad frame.
+    // They are logged and thrown away, and the line must fall silent again
+    // before the next request, so that they are never taken for its answer.
+    if (!drain())
+        return;
+    if (m_wait == Wait::Quiet) {
+        if (++m_quietRestarts <= kMaxQuietRestarts)
+            m_rx.start();
+    } else {
+        m_tx.stop();
+        quiet();
+    }
+}
+
+bool PollingEngine::drain()
+{
+    const QByteArray stray = m_port.readAll();
+    if (stray.isEmpty())
+        return false;
+    m_log.markBad(WriteLogRow(QStringLiteral("RECV"), stray, m_log));
+    return true;
+}
+
+void PollingEngine::quiet()
+{
+    m_wait = Wait::Quiet;
+    m_quietRestarts = 0;
+    m_rx.start();
+}
+
+void PollingEngine::startWaiting()
+{
+    // After a fault the line falls quiet first; after a good answer the
+    // transmit tick follows at once.
+    if (!m_port.isOpen())
+        return;
+    m_tx.start();
 }
 
 void PollingEngine::receive()
 {
     emit receiving();
     m_rx.stop();
-    m_awaiting = false;
+    m_wait = Wait::None;
     const QByteArray frame = m_port.readAll();
-    m_recvRow = WriteLogRow(QStringLiteral("RECV"), frame, m_log);
+    const int row = WriteLogRow(QStringLiteral("RECV"), frame, m_log);
 
     // Only the whole answer of the addressed device to the function asked is
     // taken: anything else (bad CRC, noise, a late answer of another device)
@@ -238,11 +496,10 @@ void PollingEngine::receive()
         && static_cast<quint8>(frame[1]) == m_function;
     if (!good) {
         bumpCounter(counters::CrcError);
-        m_log.markBad(m_recvRow);
+        m_log.markBad(row);
         failed();
-        m_port.discardInput();
         if (m_port.isOpen())
-            m_tx.start();
+            quiet();
         return;
     }
     bumpCounter(counters::Ok);
@@ -254,57 +511,65 @@ void PollingEngine::receive()
     else
         handleWrite();
     emit answerHandled(code, index);
-    m_port.discardInput();
-    if (m_port.isOpen())
-        m_tx.start();
+    startWaiting();
 }
 
 void PollingEngine::handleRead(const QByteArray& frame)
 {
     LinkState& k = m_link;
     const int code = k.gReqCode;
+    const int index = k.gMC_Index;
+    const int channelsBefore = k.gChCount;
     DecodeAnswer(k, m_store, code, frame);
-    setOnline(QStringLiteral("OK"), kGreen);
-    const int n = channelCount();
-    if (code == 11) {
-        const int next = k.nextOnlineIndex(k.gMC_Index);
-        if (next >= 0)
-            k.gMC_Index = next;
-    } else if (code == 99) {
+    setOnline(QStringLiteral("OK"), true);
+    if (m_step.block == req::Block::Live || m_step.block == req::Block::Scan) {
+        // These answers begin with the model code.
+        if (index < m_models.size())
+            m_models[index] = GetU16BE(frame, 3);
+        if (code == req::ReadModel) {
+            const int channels = channelsOfModel(m_models.value(index));
+            k.gChCount = channels > 0 ? channels : 6;
+        }
+    }
+    const int next = req::NextCode(code, m_channels);
+    switch (m_step.phase) {
+    case Phase::Live:
+        advanceLive(index);
+        if (index == k.gSelMC_Index && k.gChCount != channelsBefore) {
+            // The selected recorder has another channel count than its
+            // parameters were read for: read them again.
+            m_resume = k.gMC_Index;
+            beginRead();
+        }
+        break;
+    case Phase::Scan:
+        if (index < k.gMC_Online.size())
+            k.gMC_Online[index] = true;
         if (k.gSelMC_No == 0)
-            select(k.gMC_Index);
-        k.gMC_Online[k.gMC_Index] = true;
-        // The scan answer carries the model code: size the parameter read by it.
-        const int model = GetU16BE(frame, 3);
-        if (k.gMC_Index == k.gSelMC_Index && model >= 10 && model <= 29)
-            k.gChCount = (model / 10) * 6;
-        const int next = k.gMC_Index + 1 > k.gMC_Last ? 0 : k.gMC_Index + 1;
-        k.gMC_IndexNext = next;
+            applySelection(index);
+        advanceScan(true);
+        break;
+    case Phase::ReadParams:
         if (next != 0) {
-            k.gMC_Index = next;
-            k.gReqCodeNext = 99;
+            setCode(next);
         } else {
-            endScan();
-            k.gReqCode = 100;
-        }
-    } else if (code >= 100 && code <= 112) {
-        if (code - 100 < n) {
-            k.gReqCode = code + 1;
-        } else {
+            finishRead();
             k.gCommonReadDone = true;
-            k.gReqCode = 11;
+            endSequence();
         }
-    } else if (code >= 200 && code <= 212) {
-        const double total = 74 + 193.0 * n;
-        if (code - 200 < n) {
-            emit transferProgress(((code - 200) * 193 + 74) / total * 100.0,
-                                  QStringLiteral("Parameter uploading...(VQ800==>PC)"));
-            k.gReqCode = code + 1;
+        break;
+    case Phase::Upload:
+        emit transferProgress(req::ProgressAfter(code, m_channels), req::ProgressMessage(code, m_channels));
+        if (next != 0) {
+            setCode(next);
         } else {
-            emit transferProgress(100.0, QStringLiteral("Parameter upload complete.(VQ800==>PC)"));
-            k.gReqCode = 11;
+            finishRead();
+            endSequence();
             emit uploadFinished();
         }
+        break;
+    default:
+        break;
     }
 }
 
@@ -312,50 +577,49 @@ void PollingEngine::handleWrite()
 {
     LinkState& k = m_link;
     const int code = k.gReqCode;
-    if (code == 601) {
+    if (m_step.phase == Phase::Clock) {
         if (!k.gTxFrame.isEmpty())
             k.gTxFrame.removeFirst();
         // Queued clock frames go out in order; the read-back follows the last.
-        k.gReqCode = k.gTxFrame.isEmpty() ? 100 : 601;
+        if (k.gTxFrame.isEmpty())
+            beginRead();
         return;
     }
-    const int n = downloadChannels();
-    const double total = n * 93.0 + 60;
-    auto progress = [&](double value, const char* message) {
-        emit transferProgress(value / total * 100.0, QString::fromLatin1(message));
-    };
-    if (code >= 501 && code <= 512) {
-        progress(code - 500, "Parameter downloading...(PC==>VQ800)");
-        k.gReqCode = (code + 1 - 500 > n) ? 521 : code + 1;
-    } else if (code >= 521 && code <= 532) {
-        progress((code - 520) * 9 + n, "Parameter downloading(PC==>VQ800)");
-        k.gReqCode = (code + 1 - 520 > n) ? 541 : code + 1;
-    } else if (code >= 541 && code <= 552) {
-        progress((code - 540) * 83 + n * 10, "Parameter downloading...(PC==>VQ800)");
-        k.gReqCode = (code + 1 - 540 > n) ? 553 : code + 1;
-    } else if (code == 553) {
-        progress(n * 10 + 16 + n * 83, "Parameter Downloading(PC==>VQ800)");
-        k.gReqCode = 554;
-    } else if (code == 554) {
-        progress(n * 10 + 60 + n * 83, "Parameter Downloading(PC==>VQ800)");
-        emit transferProgress(100.0, QStringLiteral("Parameter download complete.(PC==>VQ800)"));
-        k.gReqCode = 11;
-        emit downloadFinished();
+    if (m_step.phase != Phase::Download)
+        return;
+    emit transferProgress(req::ProgressAfter(code, m_channels), req::ProgressMessage(code, m_channels));
+    const int next = req::NextCode(code, m_channels);
+    if (next != 0) {
+        setCode(next);
+        return;
     }
+    emit transferProgress(100.0, QStringLiteral("Parameter download complete.(PC==>VQ800)"));
+    endSequence();
+    emit downloadFinished();
 }
+
+// ---- faults
 
 void PollingEngine::onTimeout()
 {
     m_rx.stop();
-    if (!m_awaiting)
+    if (m_wait == Wait::Quiet) {
+        // The line has been silent long enough: the next request may go.
+        m_wait = Wait::None;
+        drain();
+        startWaiting();
         return;
-    m_awaiting = false;
-    setOnline(QStringLiteral("NG"), kBlack);
+    }
+    if (m_wait != Wait::Answer)
+        return;
+    m_wait = Wait::None;
+    drain(); // a partial answer is shown, not kept
+    setOnline(QStringLiteral("NG"), false);
     m_store.sprdMon.setText(regmap::mon::Comm, m_link.gMC_Index + 1, QStringLiteral("NG"));
     bumpCounter(counters::TimeOver);
     failed();
     if (m_port.isOpen())
-        m_tx.start();
+        quiet();
 }
 
 void PollingEngine::failed()
@@ -369,67 +633,132 @@ void PollingEngine::failed()
 void PollingEngine::runFailureAction()
 {
     LinkState& k = m_link;
-    const int code = k.gReqCode;
+    emit failureAction(k.gReqCode, k.gMC_Index);
+    switch (m_step.phase) {
+    case Phase::Scan:
+        advanceScan(false);
+        break;
+    case Phase::ReadParams:
+        // A parameter read that a device never answers must not stop live
+        // polling of the others for good: give it up and go on monitoring
+        // with the next device.
+        m_selectedFirst = false;
+        endSequence();
+        break;
+    case Phase::Upload:
+    case Phase::Download:
+        // The block is sent again, but not for ever.
+        if (++m_transferFailures >= kTransferGiveUp) {
+            const bool up = m_step.phase == Phase::Upload;
+            m_selectedFirst = false;
+            endSequence();
+            emit transferFailed(QStringLiteral("Parameter %1 stopped: device [%2] does not answer")
+                                    .arg(up ? QStringLiteral("upload") : QStringLiteral("download"))
+                                    .arg(k.gSelMC_No));
+        }
+        break;
+    case Phase::Clock:
+        // A frame the recorder never takes is dropped; the others still go.
+        if (!k.gTxFrame.isEmpty())
+            k.gTxFrame.removeFirst();
+        if (k.gTxFrame.isEmpty())
+            beginRead();
+        break;
+    case Phase::Live:
+        advanceLive(k.gMC_Index);
+        break;
+    default:
+        break;
+    }
+}
+
+void PollingEngine::endSequence()
+{
+    // Back to live polling. After a device was selected it is polled first;
+    // otherwise the round goes on from where the sequence interrupted it.
+    LinkState& k = m_link;
+    setCode(req::Live);
+    int start = -1;
+    if (std::exchange(m_selectedFirst, false) && k.isOnline(k.gSelMC_Index)) {
+        start = k.gSelMC_Index;
+    } else {
+        start = k.isOnline(m_resume) ? m_resume : k.nextOnlineIndex(k.gSelMC_Index);
+        m_resume = -1;
+    }
+    if (start >= 0)
+        k.gMC_Index = start;
+}
+
+void PollingEngine::advanceLive(int index)
+{
+    // The round goes on with the next online device, or where another
+    // sequence interrupted it.
+    LinkState& k = m_link;
+    int next = k.nextOnlineIndex(index);
+    if (const int resume = std::exchange(m_resume, -1); resume != index && k.isOnline(resume))
+        next = resume;
+    if (next >= 0)
+        k.gMC_Index = next;
+}
+
+// ---- the scan
+
+void PollingEngine::advanceScan(bool answered)
+{
+    LinkState& k = m_link;
     const int index = k.gMC_Index;
-    emit failureAction(code, index);
-    if (code == 99) {
+    if (!answered) {
         emit statusMessage(QStringLiteral("Device [%1] ==> COMM.Error").arg(k.gMC_No.value(index)));
         if (index >= 0 && index < k.gMC_Online.size())
             k.gMC_Online[index] = false;
-        const int next = index + 1 > k.gMC_Last ? 0 : index + 1;
-        k.gMC_IndexNext = next;
-        if (next != 0) {
-            k.gMC_Index = next;
-            k.gReqCodeNext = 99;
-        } else if (k.firstOnlineIndex() < 0) {
-            closePort();
-        } else {
-            endScan();
-            k.gReqCodeNext = 100;
-        }
+    }
+    if (index + 1 <= k.gMC_Last) {
+        k.gMC_Index = index + 1;
         return;
     }
-    const int next = k.nextOnlineIndex(index);
-    if (next >= 0)
-        k.gMC_IndexNext = next;
-    // A parameter read that a device never answers must not stop live polling
-    // of the others for good: give it up and go on monitoring.
-    if (isParamRead(code))
-        k.gReqCode = 11;
+    // Every device has been asked.
+    if (k.firstOnlineIndex() < 0) {
+        closePort();
+        return;
+    }
+    endScan();
 }
 
 void PollingEngine::endScan()
 {
     LinkState& k = m_link;
+    // The parameters are read from the selected device: a row clicked during
+    // the scan if it answered, else the one selected before if it answered,
+    // else the first that answered.
+    int chosen = std::exchange(m_pendingSelect, -1);
+    k.gMC_IndexNext = -1;
+    if (!k.isOnline(chosen))
+        chosen = k.isOnline(k.gSelMC_Index) && k.gMC_No.value(k.gSelMC_Index) == k.gSelMC_No ? k.gSelMC_Index
+                                                                                             : k.firstOnlineIndex();
+    applySelection(chosen);
+    k.gMC_Index = k.firstOnlineIndex();
+    beginRead();
     emit statusMessage(QString());
     emit portStateRequested(false);
-    // The parameters are read from the selected device: one chosen before the
-    // port opened but silent now would stall the read, so take one that answered.
-    if (!k.isOnline(k.gSelMC_Index) || k.gMC_No.value(k.gSelMC_Index) != k.gSelMC_No)
-        select(k.firstOnlineIndex());
-    k.gMC_Index = k.firstOnlineIndex();
 }
 
-void PollingEngine::select(int index)
-{
-    if (index < 0 || index > m_link.gMC_Last)
-        return;
-    m_link.gSelMC_Index = index;
-    m_link.gSelMC_No = m_link.gMC_No[index];
-    emit selectedDeviceChanged(m_link.gSelMC_No);
-}
+// ---- the store
 
 void PollingEngine::bumpCounter(int column)
 {
     TextTable& t = m_store.sprdCommState;
     const int row = m_link.gMC_Index + 1;
+    if (row < 1 || row > t.rowCount())
+        return;
     const qint64 v = static_cast<qint64>(LeadingNumber(t.text(column, row)));
     t.setText(column, row, QString::number(v + 1));
 }
 
-void PollingEngine::setOnline(const QString& text, const QColor& colour)
+void PollingEngine::setOnline(const QString& text, bool ok)
 {
     const int row = m_link.gMC_Index + 1;
+    if (row < 1 || row > m_store.sprdStatus.rowCount())
+        return;
     m_store.sprdStatus.setText(status::Online, row, text);
-    m_store.sprdStatus.setBackground(status::Online, row, colour);
+    m_store.sprdStatus.setBackground(status::Online, row, ok ? kGreen : kBlack);
 }

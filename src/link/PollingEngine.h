@@ -3,8 +3,17 @@
 // chosen by the request code. A transmit tick sends, the receive event takes
 // the complete answer, a time-out catches silence; three failures in a row
 // take a device out of the scan or move polling on.
+//
+// The engine is the only owner of the link's sequence. Windows and runners
+// steer it through the operator actions below; what they ask for waits until
+// the link is free for it (a scan and a transfer always run to their end), so
+// no click can cut a sequence in two or send a frame to the wrong recorder.
+#include "link/Requests.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QObject>
+#include <QStringList>
 
 class CommLog;
 class OneShotTimer;
@@ -18,6 +27,13 @@ class PollingEngine : public QObject {
 public:
     static constexpr int kTxIntervalMs = 50;
     static constexpr int kTimeoutMs = 1000;
+    // After a time-out or a bad frame the line must stay silent this long
+    // (the time-out timer, restarted by every stray byte) before the next request.
+    static constexpr int kQuietMs = kTimeoutMs;
+    // A line that never falls silent is given up on after this many restarts.
+    static constexpr int kMaxQuietRestarts = 3;
+    // A transfer whose device fails the rule of three this often is stopped.
+    static constexpr int kTransferGiveUp = 3;
 
     // tmrTX and tmrRX_TOVR are one-shot timers of 50 and 1000 ms; the engine
     // sets their onTimeout and the port's callbacks.
@@ -28,20 +44,55 @@ public:
     // The parameter set a download sends (the editor's image).
     void setParamSource(const ParamSource* source) { m_source = source; }
 
+    // ---- operator actions
+
     // Opens the port and starts the scan; false (and why) when it cannot open.
     bool openPort(QString* error = nullptr);
-    // Stops the timers and closes the port.
+    // Stops the timers and closes the port; cuts any sequence short.
     void closePort();
     bool isOpen() const;
+    // A request code as the windows post them: 100 read the selected device's
+    // parameters again, 200 upload, 501 download, 11 back to monitoring (every
+    // sequence ends there by itself, so 11 cancels nothing already asked for).
+    // False when the request cannot be taken now (port closed, a transfer
+    // already running or waiting, an unknown code).
+    bool post(int code);
+    // Selects the device at `index` (a row of the device table): its channel
+    // count comes from its own model, then its parameters are read. Taken at
+    // once with the port closed; otherwise at the next free transmit tick, and
+    // not before a running scan or transfer has ended.
+    bool selectDevice(int index);
+    // Queues a complete write frame (with CRC) built for `device`; it is sent
+    // only to that device, and dropped if the selection changes or the port
+    // closes first. False when refused (not the selected device, port closed).
+    bool queueClockFrame(const QByteArray& frame, int device);
+    // Replaces the device list from the lines of SetEnv.INI; refused while the
+    // port is open. *note tells of lines that were ignored.
+    bool setDeviceList(const QStringList& lines, QString* note = nullptr);
+    // Takes new port and line settings (the six texts of Comm.CFG); refused
+    // while the port is open.
+    bool setLineSettings(const LinkState& from);
 
+    // ---- state for windows and tests
+
+    req::Phase phase() const { return m_step.phase; }
+    // An upload or download is running or waiting to run.
+    bool transferActive() const;
+    // Index of a selection waiting for the link to be free, or -1.
+    int pendingSelection() const { return m_pendingSelect; }
+    // Model code of a device as its last answer gave it; 0 when unknown.
+    int modelOf(int index) const { return m_models.value(index); }
     // Channels a download covers: the recorder's count, at most what the source holds.
     int downloadChannels() const;
+
     // The three events, public so that tests can drive the engine step by step.
     void onTransmitTick();
     void onBytesArrived();
     void onTimeout();
 
-    bool awaitingAnswer() const { return m_awaiting; }
+    bool awaitingAnswer() const { return m_wait == Wait::Answer; }
+    // The line is being given time to fall silent after a fault.
+    bool quieting() const { return m_wait == Wait::Quiet; }
     int expectedLength() const { return m_expected; }
     int failureStreak() const { return m_streak; }
 
@@ -62,24 +113,41 @@ signals:
     void transferProgress(double percent, const QString& message);
     void uploadFinished();
     void downloadFinished();
+    // A transfer was given up because its device stopped answering.
+    void transferFailed(const QString& message);
     // Third consecutive failure of a transaction.
     void failureAction(int requestCode, int deviceIndex);
     // A good answer was handled.
     void answerHandled(int requestCode, int deviceIndex);
 
 private:
+    enum class Wait { None, Answer, Quiet };
+
+    void setCode(int code);
+    void startWaiting();
     bool buildRequest(QByteArray& frame);
+    void send(const QByteArray& frame);
     void receive();
     void failed();
     void runFailureAction();
     void handleRead(const QByteArray& frame);
     void handleWrite();
+    void advanceScan(bool answered);
+    void advanceLive(int index);
+    void endSequence();
     void endScan();
-    void select(int index);
+    void beginRead();
+    void clearParameters();
+    void startTransfer();
+    void finishRead();
+    void applySelection(int index);
+    void quiet();
+    bool drain();
     void bumpCounter(int column);
-    void setOnline(const QString& text, const QColor& colour);
+    void setOnline(const QString& text, bool ok);
     void portLost(const QString& why);
     int channelCount() const;
+    int targetDevice() const;
 
     LinkState& m_link;
     DataStore& m_store;
@@ -89,10 +157,22 @@ private:
     OneShotTimer& m_rx;
     const ParamSource* m_source = nullptr;
 
-    bool m_awaiting = false;
+    req::Step m_step;       // gReqCode decoded
+    int m_channels = 0;     // channels of the running read, upload or download
+    Wait m_wait = Wait::None;
+    int m_quietRestarts = 0;
     int m_expected = 0;
     quint8 m_device = 0;
     quint8 m_function = 0;
-    int m_recvRow = -1;
     int m_streak = 0;
+    int m_transferFailures = 0;
+
+    // Operator requests waiting for the link.
+    int m_pendingSelect = -1;
+    int m_pendingTransfer = 0; // req::Upload or req::Download
+    int m_transferDevice = 0;  // the device it was asked for
+    bool m_transferProbed = false; // its device was asked for its model
+    QList<int> m_models;       // model code per device index, from its answers
+    int m_resume = -1;         // where live polling goes on after another sequence
+    bool m_selectedFirst = false; // a new selection is polled before the round goes on
 };

@@ -17,11 +17,9 @@ namespace {
 const QColor kUsed(0, 200, 0);
 }
 
-frmVQ_SetMC::frmVQ_SetMC(const QString& programDir, LinkState& link, DataStore& store, QWidget* parent)
+frmVQ_SetMC::frmVQ_SetMC(const QString& programDir, QWidget* parent)
     : QDialog(parent)
     , m_programDir(programDir)
-    , m_link(link)
-    , m_store(store)
 {
     setObjectName(QStringLiteral("frmVQ_SetMC"));
     setWindowTitle(QStringLiteral("Using Device Setup"));
@@ -39,8 +37,7 @@ frmVQ_SetMC::frmVQ_SetMC(const QString& programDir, LinkState& link, DataStore& 
     sprdList->setToolTip(QStringLiteral("Click \"Use\" or press Space to switch a device between O (polled) and X"));
     sprdList->installEventFilter(this);
 
-    QDir(programDir).mkpath(QStringLiteral("CFG"));
-    const QStringList lines = ReadConfigLines(DeviceListPath(programDir));
+    const QStringList lines = ReadDeviceListLines(programDir);
     m_extraLines = lines.mid(kRows);
     for (int r = 1; r <= kRows; ++r) {
         const QStringList fields = lines.value(r - 1).split(u'\t');
@@ -127,7 +124,6 @@ void frmVQ_SetMC::save()
         QMessageBox::warning(this, windowTitle(), QStringLiteral("SetEnv.INI cannot be saved: %1").arg(why));
         return;
     }
-    LoadDeviceList(lines, m_link, m_store);
-    KeepSelectionValid(m_link);
+    m_saved = lines;
     accept();
 }

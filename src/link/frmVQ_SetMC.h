@@ -6,15 +6,16 @@
 
 class QPushButton;
 class QTableWidget;
-struct DataStore;
-struct LinkState;
 
 class frmVQ_SetMC : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kRows = 99;
 
-    frmVQ_SetMC(const QString& programDir, LinkState& link, DataStore& store, QWidget* parent = nullptr);
+    explicit frmVQ_SetMC(const QString& programDir, QWidget* parent = nullptr);
+
+    // The lines saved to SetEnv.INI by OK; the caller loads them into the link.
+    const QStringList& savedLines() const { return m_saved; }
 
     // Switches row r (1..99) between "O" and "X".
     void toggleUse(int row);
@@ -31,7 +32,6 @@ private:
     void save();
 
     QString m_programDir;
-    LinkState& m_link;
-    DataStore& m_store;
+    QStringList m_saved;
     QStringList m_extraLines; // lines after the 99th, kept as they were
 };

@@ -67,10 +67,10 @@ QStringList frmVQ_SetPort::OfferedPorts()
     return ports;
 }
 
-frmVQ_SetPort::frmVQ_SetPort(const QString& programDir, LinkState& link, QWidget* parent)
+frmVQ_SetPort::frmVQ_SetPort(const QString& programDir, const LinkState& link, QWidget* parent)
     : QDialog(parent)
     , m_programDir(programDir)
-    , m_link(link)
+    , m_saved(link)
 {
     setObjectName(QStringLiteral("frmVQ_SetPort"));
     setWindowTitle(QStringLiteral("PC Port Setup"));
@@ -152,7 +152,7 @@ bool frmVQ_SetPort::testPort(const QString& name)
 
 void frmVQ_SetPort::save()
 {
-    LinkState next = m_link;
+    LinkState next = m_saved;
     next.gCommPort = cmbPort->currentText().trimmed();
     next.gCommBaud = cmbBaud->currentText().trimmed();
     next.gCommParity = cmbParity->currentText().trimmed();
@@ -165,11 +165,6 @@ void frmVQ_SetPort::save()
                              QStringLiteral("Comm.CFG cannot be saved: %1").arg(why));
         return;
     }
-    m_link.gCommPort = next.gCommPort;
-    m_link.gCommBaud = next.gCommBaud;
-    m_link.gCommParity = next.gCommParity;
-    m_link.gCommDataBits = next.gCommDataBits;
-    m_link.gCommStopBits = next.gCommStopBits;
-    m_link.gCommProtocol = next.gCommProtocol;
+    m_saved = next;
     accept();
 }

@@ -1,16 +1,21 @@
 #pragma once
 // "PC Port Setup": the serial port and line settings, stored in Comm.CFG.
+#include "link/LinkState.h"
+
 #include <QDialog>
 
 class QComboBox;
 class QLabel;
 class QPushButton;
-struct LinkState;
 
 class frmVQ_SetPort : public QDialog {
     Q_OBJECT
 public:
-    frmVQ_SetPort(const QString& programDir, LinkState& link, QWidget* parent = nullptr);
+    frmVQ_SetPort(const QString& programDir, const LinkState& link, QWidget* parent = nullptr);
+
+    // The settings saved to Comm.CFG by OK (the six gComm texts); the caller
+    // hands them to the link.
+    const LinkState& saved() const { return m_saved; }
 
     // Opens the port with the chosen settings and closes it again at once;
     // says in lblMsg why it failed. The port is never left open.
@@ -34,5 +39,5 @@ private:
     void save();
 
     QString m_programDir;
-    LinkState& m_link;
+    LinkState m_saved;
 };

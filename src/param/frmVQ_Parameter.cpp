@@ -56,7 +56,7 @@ QString qtFilter()
 
 } // namespace
 
-frmVQ_Parameter::frmVQ_Parameter(ParamImage& image, LinkState& link, DataStore& store, PollingEngine& engine,
+frmVQ_Parameter::frmVQ_Parameter(ParamImage& image, const LinkState& link, DataStore& store, PollingEngine& engine,
                                  QWidget* parent)
     : QDialog(parent)
     , m_image(image)
@@ -148,17 +148,24 @@ frmVQ_Parameter::frmVQ_Parameter(ParamImage& image, LinkState& link, DataStore& 
     connect(btnClose, &QPushButton::clicked, this, &QDialog::close);
     connect(&m_engine, &PollingEngine::transferProgress, this, &frmVQ_Parameter::showProgress);
     connect(&m_engine, &PollingEngine::uploadFinished, this, [this] {
-        m_transferRunning = false;
+        transferEnded();
         tmrRefresh->start();
     });
-    connect(&m_engine, &PollingEngine::downloadFinished, this, [this] { m_transferRunning = false; });
-    connect(&m_engine, &PollingEngine::portClosed, this, [this] { m_transferRunning = false; });
+    connect(&m_engine, &PollingEngine::downloadFinished, this, &frmVQ_Parameter::transferEnded);
+    connect(&m_engine, &PollingEngine::transferFailed, this, [this](const QString& why) {
+        lblMsg->setText(why);
+        transferEnded();
+    });
+    connect(&m_engine, &PollingEngine::portClosed, this, [this] {
+        if (m_transferRunning)
+            lblMsg->setText(QStringLiteral("The port was closed; the transfer did not end"));
+        transferEnded();
+    });
 
     // Transfers only with the selected recorder online at opening.
-    const bool online = m_link.gSelMC_No > 0
+    m_transferAllowed = m_link.gSelMC_No > 0
         && m_store.sprdStatus.text(status::Online, m_link.gSelMC_Index + 1) == QLatin1String("OK");
-    btnUpload->setEnabled(online);
-    btnDownload->setEnabled(online);
+    transferEnded();
     tmrRefresh->start();
 }
 
@@ -295,15 +302,37 @@ void frmVQ_Parameter::saveAs()
 
 void frmVQ_Parameter::upload()
 {
-    m_transferRunning = true;
-    m_link.gReqCodeNext = 200;
+    startTransfer(req::Upload);
 }
 
 void frmVQ_Parameter::download()
 {
+    if (!m_transferAllowed || m_transferRunning)
+        return;
     m_tables.GridToImage(m_image);
+    startTransfer(req::Download);
+}
+
+void frmVQ_Parameter::startTransfer(int code)
+{
+    if (!m_transferAllowed || m_transferRunning)
+        return;
+    if (!m_engine.post(code)) {
+        lblMsg->setText(m_engine.isOpen() ? QStringLiteral("Another transfer is still running")
+                                          : QStringLiteral("The port is closed"));
+        return;
+    }
+    // One transfer at a time: the buttons come back when it has ended.
     m_transferRunning = true;
-    m_link.gReqCodeNext = 501;
+    btnUpload->setEnabled(false);
+    btnDownload->setEnabled(false);
+}
+
+void frmVQ_Parameter::transferEnded()
+{
+    m_transferRunning = false;
+    btnUpload->setEnabled(m_transferAllowed);
+    btnDownload->setEnabled(m_transferAllowed);
 }
 
 void frmVQ_Parameter::showProgress(double percent, const QString& message)
@@ -335,9 +364,8 @@ QString frmVQ_Parameter::defaultChooseFile(bool save, const QString& preset)
 
 void frmVQ_Parameter::done(int result)
 {
-    // Back to monitoring; a running transfer is let finish, and the engine
+    // Back to monitoring: a running transfer is let finish, and the engine
     // returns to monitoring itself after it.
-    if (!m_transferRunning)
-        m_link.gReqCodeNext = 11;
+    m_engine.post(req::Live);
     QDialog::done(result);
 }

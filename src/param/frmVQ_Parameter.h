@@ -22,7 +22,7 @@ struct LinkState;
 class frmVQ_Parameter : public QDialog {
     Q_OBJECT
 public:
-    frmVQ_Parameter(ParamImage& image, LinkState& link, DataStore& store, PollingEngine& engine,
+    frmVQ_Parameter(ParamImage& image, const LinkState& link, DataStore& store, PollingEngine& engine,
                     QWidget* parent = nullptr);
 
     ParamTables& tables() { return m_tables; }
@@ -65,13 +65,16 @@ private:
     void buildTables();
     void showProgress(double percent, const QString& message);
     bool writeTo(const QString& path);
+    void startTransfer(int code);
+    void transferEnded();
     void fileError(const QString& what, const QString& path, const QString& why);
     QString defaultChooseFile(bool save, const QString& preset);
 
     ParamImage& m_image;
-    LinkState& m_link;
+    const LinkState& m_link;
     DataStore& m_store;
     PollingEngine& m_engine;
     ParamTables m_tables;
     bool m_transferRunning = false;
+    bool m_transferAllowed = false; // the selected recorder was online at opening
 };

@@ -1,4 +1,6 @@
 #include "app/frmVQ_Main.h"
+#include "sim/LineServer.h"
+#include "sim/SimPort.h"
 #include "ui/LedIndicator.h"
 
 #include <QAction>
@@ -151,9 +153,43 @@ TEST_F(MainWindow, DeviceRowClickSelectsTheDevice)
     QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, cell.center());
     EXPECT_EQ(w.link().gSelMC_No, 3);
     EXPECT_EQ(w.link().gSelMC_Index, 1);
-    EXPECT_EQ(w.link().gReqCodeNext, 100);
-    EXPECT_EQ(w.link().gMC_IndexNext, 1);
     EXPECT_EQ(w.lblMC_No->text(), "3");
+}
+
+TEST_F(MainWindow, DeviceAndPortSetupAreClosedFromPortOpenOn)
+{
+    // Lines past device 99 are no devices: one message says so.
+    QByteArray list = "O\r\n";
+    for (int n = 2; n <= 257; ++n)
+        list += n == 120 || n == 257 ? "O\r\n" : "X\r\n";
+    writeFile(path("CFG/SetEnv.INI"), list);
+    LineServer server;
+    SimPort port(server);
+    frmVQ_Main w(dir.path(), &port);
+    EXPECT_EQ(w.link().gMC_No, QList<int>{1});
+    EXPECT_TRUE(w.panelText(4).contains("2 device(s) after line 99 ignored")) << w.panelText(4).toStdString();
+
+    w.togglePort();
+    ASSERT_EQ(w.mOnlinePortOpen->text(), "&Port Close");
+    for (QAction* a : {w.mSetMC, w.mSetPort})
+        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+    for (int i : {0, 2})
+        EXPECT_FALSE(w.btnMenu[i]->isEnabled()) << i;
+    // Even called directly, neither opens while the port is open.
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* d = QApplication::activeModalWidget()) {
+            opened = true;
+            d->close();
+        }
+    });
+    w.openDeviceSetup();
+    w.openPortSetup();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(opened);
+    w.togglePort();
+    EXPECT_TRUE(w.mSetMC->isEnabled());
+    EXPECT_TRUE(w.btnMenu[2]->isEnabled());
 }
 
 TEST_F(MainWindow, CommunicationViewTogglesWithACheckMark)

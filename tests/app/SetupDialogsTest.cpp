@@ -123,7 +123,7 @@ TEST_F(SetupDialogs, PortTestNeverLeavesThePortOpen)
     EXPECT_TRUE(d.lblMsg->text().contains(missing)) << d.lblMsg->text().toStdString();
     EXPECT_TRUE(d.lblMsg->text().contains("cannot be opened"));
     QTest::mouseClick(d.btnOK, Qt::LeftButton);
-    EXPECT_EQ(link.gCommPort, missing);
+    EXPECT_EQ(d.saved().gCommPort, missing);
 }
 
 TEST_F(SetupDialogs, DeviceSetupMarksRowsAndRebuildsTheDevices)
@@ -164,9 +164,7 @@ TEST_F(SetupDialogs, DeviceSetupWantsAtLeastOneDevice)
     for (int i = 2; i <= 101; ++i)
         old << (i == 100 ? "O\thand-written" : "X");
     ASSERT_TRUE(WriteConfigLines(path("CFG/SetEnv.INI"), old));
-    LinkState link;
-    DataStore store;
-    frmVQ_SetMC d(dir.path(), link, store);
+    frmVQ_SetMC d(dir.path());
     d.toggleUse(1);
     QString text;
     answerMessage(&text);
@@ -179,5 +177,5 @@ TEST_F(SetupDialogs, DeviceSetupWantsAtLeastOneDevice)
     const QStringList lines = ReadConfigLines(path("CFG/SetEnv.INI"));
     ASSERT_EQ(lines.size(), 101) << "lines after the 99th are kept";
     EXPECT_EQ(lines[99], "O\thand-written");
-    EXPECT_EQ(link.gMC_No, (QList<int>{2, 100}));
+    EXPECT_EQ(d.savedLines(), lines);
 }

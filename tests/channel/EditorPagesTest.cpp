@@ -35,7 +35,6 @@ TEST(EditorPages, CellsOpenThePageOnTheirTabChannelAlarmAndInput)
 {
     FakeLine line(12);
     ParamImage image;
-    line.link.gChCount = 12;
     frmVQ_Parameter w(image, line.link, line.store, line.engine);
     QCoreApplication::processEvents();
     w.resize(1200, 800);

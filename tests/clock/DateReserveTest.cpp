@@ -68,7 +68,7 @@ void type(QLineEdit* box, const QString& text)
 TEST(DateReserve, DayIsHeldToTheMonthOfTheYearBoxes)
 {
     ClockRig rig;
-    frmVQ_DateReserve w(rig.link, rig.store, rig.log);
+    frmVQ_DateReserve w(rig.link, rig.store, rig.engine);
     w.show();
     for (auto [year, day] : {std::pair{"2024", "29"}, {"2100", "28"}, {"2000", "29"}}) {
         w.txtSYS[0]->setText(year);
@@ -82,7 +82,7 @@ TEST(DateReserve, DayIsHeldToTheMonthOfTheYearBoxes)
 TEST(DateReserve, ReserveHourIsClampedAndSentAtOnce)
 {
     ClockRig rig;
-    frmVQ_DateReserve w(rig.link, rig.store, rig.log);
+    frmVQ_DateReserve w(rig.link, rig.store, rig.engine);
     w.show();
     const int rows = rig.log.rowCount();
     type(w.txtRSV[3], "24");
@@ -92,15 +92,16 @@ TEST(DateReserve, ReserveHourIsClampedAndSentAtOnce)
     expect.append(2, '\0');
     AppendCrc(expect);
     EXPECT_EQ(rig.link.gTxFrame.first(), expect);
-    EXPECT_EQ(rig.link.gReqCodeNext, 601);
-    ASSERT_EQ(rig.log.rowCount(), rows + 1);
-    EXPECT_EQ(rig.log.row(rows).bytes, expect) << "the window logs the frame it sends";
+    rig.step();
+    EXPECT_EQ(rig.port.requests().last(), expect);
+    ASSERT_GT(rig.log.rowCount(), rows);
+    EXPECT_EQ(rig.log.row(rows).bytes, expect) << "logged as it goes on the wire";
 }
 
 TEST(DateReserve, SetFollowingThePcClockSendsOneClockFrame)
 {
     ClockRig rig;
-    frmVQ_DateReserve w(rig.link, rig.store, rig.log);
+    frmVQ_DateReserve w(rig.link, rig.store, rig.engine);
     w.now = [] { return QDateTime(QDate(2026, 12, 4), QTime(10, 20, 30)); };
     w.show();
     w.chbSameDT->setChecked(true);
@@ -122,7 +123,7 @@ TEST(DateReserve, SetFollowingThePcClockSendsOneClockFrame)
 TEST(DateReserve, QuickEditsAllReachTheRecorderAndAreReadBack)
 {
     ClockRig rig;
-    frmVQ_DateReserve w(rig.link, rig.store, rig.log);
+    frmVQ_DateReserve w(rig.link, rig.store, rig.engine);
     w.show();
     type(w.txtRSV[3], "6");
     type(w.txtRSV[4], "45");
@@ -134,12 +135,27 @@ TEST(DateReserve, QuickEditsAllReachTheRecorderAndAreReadBack)
     EXPECT_EQ(rec->reg(40023), 45);
     EXPECT_EQ(rec->reg(40018), 1);
     EXPECT_TRUE(rig.link.gCommonReadDone);
-    QTRY_VERIFY(!rig.link.gCommonReadDone); // the window took the read-back
-    EXPECT_EQ(w.txtRSV[3]->text(), "06");
+    QTRY_COMPARE(w.txtRSV[3]->text(), "06"); // the window took the read-back
     EXPECT_EQ(w.txtRSV[4]->text(), "45");
     EXPECT_EQ(w.btnRSV[1]->styleSheet().contains("0,255,0"), true);
     EXPECT_EQ(rig.link.gReqCode, 11);
+}
 
-    w.close();
-    EXPECT_EQ(rig.link.gReqCodeNext, 11) << "closing hands the link back to monitoring";
+TEST(DateReserve, CloseSendsTheTypedValueToItsRecorderAndLeavesNothingQueued)
+{
+    ClockRig rig;
+    frmVQ_DateReserve w(rig.link, rig.store, rig.engine);
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QTest::mouseClick(w.txtRSV[5], Qt::LeftButton); // typed, not yet confirmed
+    w.txtRSV[5]->selectAll();
+    QTest::keyClicks(w.txtRSV[5], "33");
+    QTest::mouseClick(w.btnClose, Qt::LeftButton); // leaving the box commits it
+    EXPECT_FALSE(w.isVisible());
+    ASSERT_EQ(rig.link.gTxFrame.size(), 1);
+    rig.steps(1 + 7 + 1);
+    EXPECT_EQ(rig.server.device(4)->reg(40024), 33);
+    EXPECT_TRUE(rig.link.gTxFrame.isEmpty()) << "no frame left for a later edit to send first";
+    EXPECT_EQ(rig.engine.phase(), req::Phase::Live);
 }

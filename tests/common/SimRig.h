@@ -34,6 +34,8 @@ struct SimRig {
     }
     void step()
     {
+        if (engine.quieting())
+            rx.fire(); // the line has fallen quiet after a fault
         if (!tx.fire())
             return;
         port.deliver();

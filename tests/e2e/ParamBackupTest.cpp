@@ -1,5 +1,10 @@
 // Scripted backup and restore: vq800 --headless --upload/--download against vq800-sim.
+#include "app/HeadlessTransfer.h"
+#include "app/LinkSession.h"
 #include "common/SimProcess.h"
+#include "common/VirtualLine.h"
+#include "link/ConfigText.h"
+#include "sim/RecorderModel.h"
 #include "param/ParamImage.h"
 #include "param/ParamTables.h"
 
@@ -105,30 +110,94 @@ TEST(ParamBackup, UploadDownloadLeavesTheRecorderAsItWasAndEditsArrive)
     }
 }
 
+namespace {
+
+// The same job in process, on simulated recorders in virtual time.
+struct JobRig : LineClock {
+    explicit JobRig(const QList<std::pair<int, int>>& devices)
+    {
+        WriteConfigLines(dir.filePath("CFG/SetEnv.INI"), serve(devices));
+        session = std::make_unique<LinkSession>(dir.path(), &port, &tx, &rx);
+        session->loadConfiguration();
+    }
+    // Runs one transfer; returns its exit code and keeps its message.
+    int run(const QStringList& args)
+    {
+        HeadlessOptions o;
+        o.programDir = dir.path();
+        o.device = args.value(0).toInt();
+        (args.value(1) == "up" ? o.uploadFile : o.downloadFile) = args.value(2);
+        TransferJob job(*session, o);
+        int code = -1;
+        QObject::connect(&job, &TransferJob::finished, [&](int c, const QString& m) {
+            code = c;
+            message = m;
+        });
+        job.start();
+        runUntil([&] { return job.done(); });
+        return code;
+    }
+    QTemporaryDir dir;
+    std::unique_ptr<LinkSession> session;
+    QString message;
+};
+
+} // namespace
+
+TEST(ParamBackup, TransfersCompleteWithAnyOtherDeviceOffline)
+{
+    for (int silent : {1, 2, 3}) {
+        SCOPED_TRACE(silent);
+        JobRig rig({{1, 10}, {2, 20}, {3, 10}});
+        rig.server.setFaults(silent, FaultConfig{true});
+        const int device = silent == 2 ? 3 : 2;
+        const QString file = rig.dir.filePath("set.CFG");
+        ASSERT_EQ(rig.run({QString::number(device), "up", file}), TransferJob::Ok) << rig.message.toStdString();
+        ASSERT_EQ(readFile(file).size(), device == 2 ? 4832 : 3032);
+
+        // The file goes back with channel 1 renamed, and lands in the recorder.
+        ParamImage img;
+        ParamTables t;
+        t.setChannelCount(device == 2 ? 12 : 6);
+        ASSERT_TRUE(t.ReadParamFile(file, img));
+        t.sprdP_CH.setText(ParamTables::ChannelCol(1), 1, "RENAMED");
+        ASSERT_TRUE(t.WriteParamFile(file, img));
+        ASSERT_EQ(rig.run({QString::number(device), "down", file}), TransferJob::Ok) << rig.message.toStdString();
+        EXPECT_EQ(rig.server.device(device)->channelReg(1, 1), 0x5245); // "RE"
+    }
+}
+
 TEST(ParamBackup, FailuresEndWithAMessageAndANonZeroExit)
 {
-    Line line({"--devices", "1"}, "O\tone\r\nO\ttwo\r\n");
-    if (!line.started)
-        GTEST_SKIP() << "vq800-sim could not be started";
+    JobRig rig({{1, 10}, {2, 10}});
+    rig.server.setFaults(2, FaultConfig{true});
     struct Case {
         QStringList args;
+        int exit;
         const char* says;
     };
     const Case cases[] = {
-        {{"--device", "2", "--upload", line.file("x.CFG")}, "device 2 is not online"},
-        {{"--device", "5", "--upload", line.file("x.CFG")}, "not enabled"},
-        {{"--device", "1", "--download", line.file("missing.CFG")}, "cannot read"},
+        {{"2", "up", rig.dir.filePath("x.CFG")}, TransferJob::Failed, "device 2 is not online"},
+        {{"5", "up", rig.dir.filePath("x.CFG")}, TransferJob::Usage, "not enabled"},
+        {{"1", "down", rig.dir.filePath("missing.CFG")}, TransferJob::Usage, "cannot read"},
     };
     for (const Case& k : cases) {
-        const CliRun r = vq800(line.dir.path(), k.args);
-        EXPECT_NE(r.exitCode, 0) << k.says;
-        EXPECT_TRUE(r.err.contains(k.says)) << r.err.toStdString();
+        EXPECT_EQ(rig.run(k.args), k.exit) << k.says;
+        EXPECT_TRUE(rig.message.contains(k.says)) << rig.message.toStdString();
     }
-    EXPECT_FALSE(QFile::exists(line.file("x.CFG")));
+    EXPECT_FALSE(QFile::exists(rig.dir.filePath("x.CFG")));
 
-    // No recorder on the line at all: the scan ends with nobody online.
-    Line empty({"--devices", "3"});
-    const CliRun r = vq800(empty.dir.path(), {"--device", "1", "--upload", empty.file("y.CFG")});
-    EXPECT_NE(r.exitCode, 0);
-    EXPECT_TRUE(r.err.contains("not online")) << r.err.toStdString();
+    // Nobody answers the scan, or the recorder stops answering mid-transfer.
+    rig.server.setFaults(1, FaultConfig{true});
+    EXPECT_EQ(rig.run({"1", "up", rig.dir.filePath("y.CFG")}), TransferJob::Failed);
+    EXPECT_TRUE(rig.message.contains("not online")) << rig.message.toStdString();
+    rig.server.setFaults(1, FaultConfig{});
+    int blocks = 0;
+    QObject::connect(&rig.session->engine, &PollingEngine::transferProgress, [&] {
+        if (++blocks == 3)
+            rig.server.setFaults(1, FaultConfig{true});
+    });
+    EXPECT_EQ(rig.run({"1", "up", rig.dir.filePath("z.CFG")}), TransferJob::Failed);
+    EXPECT_TRUE(rig.message.contains("does not answer")) << rig.message.toStdString();
+    EXPECT_FALSE(QFile::exists(rig.dir.filePath("z.CFG")));
 }

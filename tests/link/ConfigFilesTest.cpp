@@ -72,21 +72,23 @@ TEST(PortFile, ShortOrMissingFilesKeepDefaults)
 
 TEST(DeviceList, LinesMarkedOBecomeDevicesInOrder)
 {
-    struct Case { QStringList lines; QList<int> numbers; };
-    QStringList many(120, "X");
+    struct Case { QStringList lines; QList<int> numbers; int ignored = 0; };
+    QStringList many(300, "X");
     many[0] = "O";
-    many[110] = "O\tby hand";
+    many[98] = "O";
+    many[99] = "O\tby hand"; // device 100: no number the list can hold
+    many[256] = "O";          // would wrap to address 1 in a byte
     const Case cases[] = {
         {{"X", "O", "O"}, {2, 3}},
         {{"X\tspare", "X"}, {}},
         {{"O\tBoiler", "o", " O", "O\t", "OO"}, {1, 4}},
-        {many, {1, 111}},
+        {many, {1, 99}, 2},
     };
     for (const Case& c : cases) {
         LinkState link;
         DataStore store;
         LoadDeviceList({"O", "O", "O", "O"}, link, store); // an earlier list is replaced
-        LoadDeviceList(c.lines, link, store);
+        EXPECT_EQ(LoadDeviceList(c.lines, link, store), c.ignored);
         EXPECT_EQ(link.gMC_No, c.numbers);
         EXPECT_EQ(link.gMC_Online, QList<bool>(c.numbers.size(), false));
         EXPECT_EQ(link.gMC_Last, c.numbers.size() - 1);
@@ -100,16 +102,3 @@ TEST(DeviceList, LinesMarkedOBecomeDevicesInOrder)
     }
 }
 
-TEST(DeviceList, SelectionStaysValid)
-{
-    LinkState link;
-    DataStore store;
-    LoadDeviceList({"O", "X", "X", "X", "O", "X", "O"}, link, store);
-    link.gSelMC_No = 7;
-    KeepSelectionValid(link);
-    EXPECT_EQ(link.gSelMC_Index, 2);
-    LoadDeviceList({"O", "X", "X", "X", "O"}, link, store);
-    KeepSelectionValid(link);
-    EXPECT_EQ(link.gSelMC_No, 1);
-    EXPECT_EQ(link.gSelMC_Index, 0);
-}

@@ -92,6 +92,8 @@ struct EngineRig {
     // One transaction: the transmit tick, then the answer or the time-out.
     void step()
     {
+        if (engine->quieting())
+            rx.fire(); // the line has fallen quiet after a fault
         if (!tx.fire())
             return;
         port.deliver();

@@ -111,11 +111,7 @@ TEST(PollingEngine, RowClickReadsThatDeviceThenPollingContinuesFromIt)
     rig.engine->openPort();
     rig.steps(3 + 7 + 2);
     rig.port.requests.clear();
-    // The main window's row click.
-    rig.link.gSelMC_No = 3;
-    rig.link.gSelMC_Index = 2;
-    rig.link.gReqCodeNext = 100;
-    rig.link.gMC_IndexNext = 2;
+    ASSERT_TRUE(rig.engine->selectDevice(2)); // the main window's row click
     rig.steps(7 + 3);
     QList<int> devices;
     for (int i = 0; i < rig.port.requests.size(); ++i)
@@ -204,7 +200,7 @@ TEST(PollingEngine, UploadReportsProgressAndFinishes)
         ASSERT_EQ(rig.link.gChCount, c.channels);
         QSignalSpy progress(rig.engine.get(), &PollingEngine::transferProgress);
         QSignalSpy finished(rig.engine.get(), &PollingEngine::uploadFinished);
-        rig.link.gReqCodeNext = 200;
+        ASSERT_TRUE(rig.engine->post(req::Upload));
         rig.steps(1 + c.channels);
         ASSERT_EQ(progress.count(), 1 + c.channels);
         EXPECT_NEAR(progress[0][0].toDouble(), 74.0 / (74 + 193 * c.channels) * 100, 1e-9);
@@ -213,8 +209,9 @@ TEST(PollingEngine, UploadReportsProgressAndFinishes)
         EXPECT_EQ(progress.last()[1].toString(), "Parameter upload complete.(VQ800==>PC)");
         EXPECT_EQ(finished.count(), 1);
         EXPECT_EQ(rig.link.gReqCode, 11);
-        if (c.channels == 6)
+        if (c.channels == 6) {
             EXPECT_NEAR(progress[0][0].toDouble(), 6.0065, 1e-3);
+        }
     }
 }
 
@@ -226,7 +223,7 @@ TEST(PollingEngine, DownloadWritesEveryBlockWithProgress)
     rig.port.requests.clear();
     QSignalSpy progress(rig.engine.get(), &PollingEngine::transferProgress);
     QSignalSpy finished(rig.engine.get(), &PollingEngine::downloadFinished);
-    rig.link.gReqCodeNext = 501;
+    ASSERT_TRUE(rig.engine->post(req::Download));
     rig.steps(20);
     ASSERT_EQ(rig.port.requests.size(), 20);
     EXPECT_EQ(finished.count(), 1);
@@ -263,7 +260,7 @@ TEST(PollingEngine, DownloadNeverSendsChannelsTheImageLacks)
     rig.startMonitoring(recorders({1}, 25), 1, &image);
     ASSERT_EQ(rig.link.gChCount, 12);
     rig.port.requests.clear();
-    rig.link.gReqCodeNext = 501;
+    ASSERT_TRUE(rig.engine->post(req::Download));
     rig.steps(30);
     int writes = 0;
     for (const QByteArray& f : rig.port.requests) {
@@ -280,7 +277,7 @@ TEST(PollingEngine, ClosingDuringATransferStopsItAndReopeningScansAgain)
     EngineRig rig({1});
     TestImage image;
     rig.startMonitoring(recorders({1}), 1, &image);
-    rig.link.gReqCodeNext = 501;
+    ASSERT_TRUE(rig.engine->post(req::Download));
     rig.steps(5);
     rig.engine->closePort();
     EXPECT_FALSE(rig.tx.isActive());
@@ -297,21 +294,21 @@ TEST(PollingEngine, ClockFramesAreSentInOrderThenReadBack)
     EngineRig rig({1});
     rig.startMonitoring(recorders({1}));
     rig.log.clear();
+    QList<QByteArray> frames;
     for (int v : {7, 8}) {
-        QByteArray f = BuildWriteRequest(1, 40022, QByteArray("\0", 1) + char(v));
-        rig.link.gTxFrame << f;
+        frames << BuildWriteRequest(1, 40022, QByteArray("\0", 1) + char(v));
+        ASSERT_TRUE(rig.engine->queueClockFrame(frames.last(), 1));
     }
-    rig.link.gCommonReadDone = false;
-    rig.link.gReqCodeNext = 601;
+    EXPECT_FALSE(rig.link.gCommonReadDone);
+    EXPECT_FALSE(rig.engine->queueClockFrame(BuildWriteRequest(2, 40022, QByteArray(2, '\0')), 2))
+        << "a frame for another device than the selected one";
     rig.port.requests.clear();
     rig.steps(2 + 7);
     ASSERT_GE(rig.port.requests.size(), 3);
-    EXPECT_EQ(static_cast<quint8>(rig.port.requests[0][8]), 7);
-    EXPECT_EQ(static_cast<quint8>(rig.port.requests[1][8]), 8);
+    EXPECT_EQ(rig.port.requests.mid(0, 2), frames);
     EXPECT_EQ(codeOf(rig.port.requests[2]), 100);
     EXPECT_TRUE(rig.link.gCommonReadDone);
-    for (int i = 0; i < rig.log.rowCount(); ++i)
-        EXPECT_NE(rig.log.row(i).bytes, rig.port.requests[0]) << "clock frames are logged by the clock window";
+    EXPECT_EQ(rig.log.row(0).bytes, frames[0]) << "logged when it goes on the wire";
 }
 
 TEST(PollingEngine, ParameterReadOfASilentDeviceGivesWayToMonitoring)
@@ -319,10 +316,7 @@ TEST(PollingEngine, ParameterReadOfASilentDeviceGivesWayToMonitoring)
     EngineRig rig({1, 2});
     rig.startMonitoring(recorders({1, 2}), 2);
     rig.port.responder = recorders({1});
-    rig.link.gSelMC_No = 2;
-    rig.link.gSelMC_Index = 1;
-    rig.link.gReqCodeNext = 100;
-    rig.link.gMC_IndexNext = 1;
+    rig.engine->selectDevice(1);
     rig.port.requests.clear();
     rig.steps(3 + 2);
     EXPECT_EQ(rig.link.gReqCode, 11);
@@ -383,7 +377,7 @@ TEST(PollingEngine, ABlockTheImageCannotFillEndsTheDownloadUnsent)
     Short image;
     rig.startMonitoring(recorders({1}), 1, &image);
     rig.port.requests.clear();
-    rig.link.gReqCodeNext = 501;
+    ASSERT_TRUE(rig.engine->post(req::Download));
     rig.steps(3);
     ASSERT_EQ(rig.port.requests.size(), 3);
     EXPECT_EQ(GetU16BE(rig.port.requests[0], 2), 40110);

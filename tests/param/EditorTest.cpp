@@ -220,7 +220,7 @@ TEST(Editor, ClosingReturnsToMonitoringUnlessATransferRuns)
         frmVQ_Parameter& w = e.open();
         w.show();
         QTest::mouseClick(w.btnClose, Qt::LeftButton);
-        EXPECT_EQ(e.line.link.gReqCodeNext, 11);
+        EXPECT_EQ(e.line.engine.phase(), req::Phase::Live);
     }
     Editor e;
     frmVQ_Parameter& w = e.open();
@@ -228,9 +228,25 @@ TEST(Editor, ClosingReturnsToMonitoringUnlessATransferRuns)
     QTest::mouseClick(w.btnDownload, Qt::LeftButton);
     e.line.run([] { return false; }, 3); // the download is under way
     QTest::mouseClick(w.btnClose, Qt::LeftButton);
-    EXPECT_NE(e.line.link.gReqCodeNext, 11);
+    EXPECT_EQ(e.line.engine.phase(), req::Phase::Download);
     QSignalSpy done(&e.line.engine, &PollingEngine::downloadFinished);
     EXPECT_TRUE(e.line.run([&] { return done.count() > 0; }));
+}
+
+TEST(Editor, OneTransferAtATimeAndAFailedOneSaysSo)
+{
+    Editor e;
+    frmVQ_Parameter& w = e.open();
+    QTest::mouseClick(w.btnUpload, Qt::LeftButton);
+    EXPECT_FALSE(w.btnUpload->isEnabled());
+    EXPECT_FALSE(w.btnDownload->isEnabled()) << "no second transfer while one runs";
+    e.line.port.silent = true; // the recorder stops answering
+    QSignalSpy failed(&e.line.engine, &PollingEngine::transferFailed);
+    ASSERT_TRUE(e.line.run([&] { return failed.count() > 0; }, 400));
+    EXPECT_EQ(w.lblMsg->text(), "Parameter upload stopped: device [1] does not answer");
+    EXPECT_TRUE(w.btnUpload->isEnabled());
+    EXPECT_TRUE(w.btnDownload->isEnabled());
+    EXPECT_EQ(e.line.engine.phase(), req::Phase::Live) << "polling goes on";
 }
 
 TEST(Editor, ValueCellsOpenTheRecordDisplayPage)

@@ -59,25 +59,23 @@ private:
     QByteArray m_input;
 };
 
-// One recorder (device 1) online and selected, the port open, the engine idle.
+// One recorder (device 1, six or twelve channels) scanned, its parameters
+// read, the engine monitoring.
 struct FakeLine {
     explicit FakeLine(int channels = 6)
     {
-        link.gMC_No = {1};
-        link.gMC_Online = {true};
-        link.gMC_Last = 0;
-        link.gSelMC_No = 1;
-        link.gSelMC_Index = 0;
-        link.gChCount = channels;
-        store.appendDeviceRow(1);
-        store.sprdStatus.setText(status::Online, 1, "OK");
-        port.open({}, nullptr);
-        link.gReqCode = 11;
+        engine.setDeviceList({QStringLiteral("O")});
+        port.regs[30001] = channels > 6 ? 20 : 10; // the model code
+        engine.openPort();
+        run([this] { return link.gReqCode == 11 && link.gCommonReadDone; });
+        port.writes.clear();
     }
     // Runs transactions until done() or the step limit; true when done.
     template <typename Done> bool run(Done done, int steps = 200)
     {
         for (int i = 0; i < steps && !done(); ++i) {
+            if (engine.quieting())
+                engine.onTimeout();
             tx.stop();
             engine.onTransmitTick();
             if (port.bytesAvailable() > 0)

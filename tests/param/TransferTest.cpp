@@ -54,7 +54,7 @@ bool download(FakeLine& line, const ParamImage& img)
 {
     line.engine.setParamSource(&img);
     QSignalSpy done(&line.engine, &PollingEngine::downloadFinished);
-    line.link.gReqCodeNext = 501;
+    line.engine.post(req::Download);
     return line.run([&] { return done.count() > 0; });
 }
 

@@ -99,7 +99,7 @@ TEST(EngineOnSim, DownloadLandsInTheRecorderAndUploadReadsItBack)
         image.edits[40033] = 2;                              // RS-232 baud rate code
         rig.engine.setParamSource(&image);
         QSignalSpy done(&rig.engine, &PollingEngine::downloadFinished);
-        rig.link.gReqCodeNext = 501;
+        ASSERT_TRUE(rig.engine.post(req::Download));
         rig.steps(3 * channels + 2);
         ASSERT_EQ(done.count(), 1) << model;
         EXPECT_EQ(rig.store.sprdCommState.text(counters::CrcError, 1), QString());
@@ -110,7 +110,7 @@ TEST(EngineOnSim, DownloadLandsInTheRecorderAndUploadReadsItBack)
         EXPECT_EQ(rec->reg(40033), 2);
 
         QSignalSpy up(&rig.engine, &PollingEngine::uploadFinished);
-        rig.link.gReqCodeNext = 200;
+        ASSERT_TRUE(rig.engine.post(req::Upload));
         rig.steps(1 + channels);
         ASSERT_EQ(up.count(), 1);
         EXPECT_EQ(rig.store.sprdP_CH.text(1, regmap::ch::Name).left(2), "AB");

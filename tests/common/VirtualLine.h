@@ -1,0 +1,104 @@
+#pragma once
+// The polling engine on the simulated recorders in virtual time: the two
+// timers and the answers on the wire fire in the order of their due times,
+// at once. Answers take their wire time (9600 baud unless changed); a
+// delayed answer comes after the engine's time-out, as a slow recorder's does.
+#include "link/CommLog.h"
+#include "link/DataStore.h"
+#include "link/LinkState.h"
+#include "link/PollingEngine.h"
+#include "link/SerialPort.h"
+#include "sim/LineServer.h"
+#include "sim/SimPort.h"
+
+#include <QList>
+#include <QStringList>
+#include <utility>
+
+class VirtualTimer : public OneShotTimer {
+public:
+    VirtualTimer(const qint64& clockUs, int intervalMs) : m_clock(clockUs), m_intervalUs(intervalMs * 1000LL) {}
+    void start() override { m_due = m_clock + m_intervalUs; }
+    void stop() override { m_due = -1; }
+    bool isActive() const override { return m_due >= 0; }
+    qint64 due() const { return m_due; }
+    void fire()
+    {
+        m_due = -1;
+        if (onTimeout)
+            onTimeout();
+    }
+
+private:
+    const qint64& m_clock;
+    qint64 m_intervalUs;
+    qint64 m_due = -1;
+};
+
+// The simulated recorders, the wire and the engine's two timers in virtual time.
+struct LineClock {
+    qint64 nowUs = 0;
+    LineServer server;
+    SimPort port{server};
+    VirtualTimer tx{nowUs, PollingEngine::kTxIntervalMs};
+    VirtualTimer rx{nowUs, PollingEngine::kTimeoutMs};
+    qsizetype chunk = 0; // answers arrive in pieces of this many bytes (0: whole)
+
+    // Serves devices {number, model code}; returns the lines of a device list naming them.
+    QStringList serve(const QList<std::pair<int, int>>& devices)
+    {
+        server.setWireFormat({9600, 10, 5});
+        QStringList lines;
+        for (auto [n, model] : devices) {
+            server.addDevice(n, model);
+            while (lines.size() < n)
+                lines << QStringLiteral("X");
+            lines[n - 1] = QStringLiteral("O");
+        }
+        return lines;
+    }
+
+    // Runs the next event (a timer or an answer arriving); false when none is due.
+    bool next()
+    {
+        const qint64 answer = port.nextDueUs();
+        qint64 at = -1;
+        for (qint64 t : {tx.due(), rx.due(), answer})
+            if (t >= 0 && (at < 0 || t < at))
+                at = t;
+        if (at < 0)
+            return false;
+        nowUs = qMax(nowUs, at);
+        port.advanceTime((nowUs + 999) / 1000 - port.now());
+        if (at == answer)
+            port.deliverDue(chunk);
+        else if (at == tx.due())
+            tx.fire();
+        else
+            rx.fire();
+        return true;
+    }
+    // Runs events until `done` holds or `limitMs` of virtual time have passed.
+    template <typename Done> bool runUntil(Done done, qint64 limitMs = 600'000)
+    {
+        const qint64 end = nowUs + limitMs * 1000;
+        while (!done() && nowUs < end && next()) {
+        }
+        return done();
+    }
+    void runFor(qint64 ms)
+    {
+        runUntil([] { return false; }, ms);
+    }
+};
+
+// The same with a link state, a store, a log and the engine of its own.
+struct VirtualLine : LineClock {
+    LinkState link;
+    DataStore store;
+    CommLog log;
+    PollingEngine engine{link, store, log, port, tx, rx};
+
+    explicit VirtualLine(const QList<std::pair<int, int>>& devices) { engine.setDeviceList(serve(devices)); }
+    bool monitoring() const { return link.gReqCode == 11 && link.gCommonReadDone; }
+};

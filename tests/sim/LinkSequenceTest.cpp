@@ -1,0 +1,197 @@
+// Operator actions that land in the middle of the link's sequence, and
+// answers that come too late, on simulated recorders in virtual time.
+#include "common/VirtualLine.h"
+#include "link/Framing.h"
+#include "link/ParamSource.h"
+#include "link/RegisterMap.h"
+#include "sim/RecorderModel.h"
+
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Channel c's name as the recorder holds it: ten characters from five registers.
+QString nameOf(const RecorderModel& r, int c)
+{
+    QByteArray b;
+    for (int i = 1; i <= 5; ++i)
+        AppendU16BE(b, r.channelReg(c, i));
+    return QString::fromLatin1(b);
+}
+
+// The store's channel columns are the selected recorder's, and none beyond its channels.
+void expectStoreHolds(VirtualLine& line, int device)
+{
+    const RecorderModel& r = *line.server.device(device);
+    ASSERT_EQ(line.link.gSelMC_No, device);
+    ASSERT_EQ(line.link.gChCount, r.channelCount());
+    for (int c = 1; c <= regmap::kMaxChannels; ++c) {
+        const bool held = c <= r.channelCount();
+        EXPECT_EQ(line.store.sprdP_CH.text(c, regmap::ch::Name), held ? nameOf(r, c) : QString()) << "CH" << c;
+        EXPECT_EQ(line.store.sprdP_CH.text(c, regmap::ch::RangeCode),
+                  held ? QString::number(r.channelReg(c, 10)) : QString())
+            << "CH" << c;
+    }
+}
+
+int channelReadsTo(const SimPort& port, int device, int from)
+{
+    int n = 0;
+    for (const QByteArray& r : port.requests().mid(from))
+        n += static_cast<quint8>(r[0]) == device && r[1] == char(3) && GetU16BE(r, 2) > 40100;
+    return n;
+}
+
+} // namespace
+
+TEST(LinkSequence, ASelectedDeviceIsReadForItsOwnChannelCount)
+{
+    struct Case {
+        const char* what;
+        QList<std::pair<int, int>> devices;
+        int preselect;  // index selected before the port opens (-1: none)
+        int silent;     // device that never answers (0: none)
+        QList<int> clicks;
+        int expect;
+    };
+    const Case cases[] = {
+        {"12 after 6", {{1, 20}, {2, 10}, {3, 20}}, -1, 0, {1, 2}, 3},
+        {"6 after 12", {{1, 10}, {2, 20}, {3, 10}}, -1, 0, {1, 2}, 3},
+        {"scan end takes the first that answered", {{1, 10}, {2, 20}}, 0, 1, {}, 2},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        VirtualLine line(k.devices);
+        if (k.silent)
+            line.server.setFaults(k.silent, FaultConfig{true});
+        if (k.preselect >= 0)
+            line.engine.selectDevice(k.preselect);
+        ASSERT_TRUE(line.engine.openPort());
+        ASSERT_TRUE(line.runUntil([&] { return line.monitoring(); }));
+        for (int row : k.clicks) {
+            const int from = line.port.requestNumber();
+            line.engine.selectDevice(row);
+            ASSERT_TRUE(line.runUntil([&] { return line.monitoring() && line.link.gSelMC_Index == row; }));
+            EXPECT_EQ(channelReadsTo(line.port, line.link.gSelMC_No, from),
+                      line.server.device(line.link.gSelMC_No)->channelCount());
+        }
+        expectStoreHolds(line, k.expect);
+    }
+}
+
+TEST(LinkSequence, ARowClickDuringTheScanWaitsForItsEnd)
+{
+    QList<std::pair<int, int>> devices;
+    for (int n = 1; n <= 12; ++n)
+        devices.append({n, n == 8 ? 20 : 10});
+    VirtualLine line(devices);
+    for (int n : {2, 5, 9})
+        line.server.setFaults(n, FaultConfig{true});
+    QSignalSpy state(&line.engine, &PollingEngine::portStateRequested);
+    ASSERT_TRUE(line.engine.openPort());
+    line.runFor(4000);
+    ASSERT_EQ(line.engine.phase(), req::Phase::Scan);
+    line.engine.selectDevice(7); // device 8
+    ASSERT_TRUE(line.runUntil([&] { return line.monitoring() && line.link.gSelMC_No == 8; }));
+
+    QSet<int> scanned;
+    for (const QByteArray& r : line.port.requests())
+        if (GetU16BE(r, 2) == 30001 && GetU16BE(r, 4) == 2)
+            scanned.insert(static_cast<quint8>(r[0]));
+    EXPECT_EQ(scanned.size(), 12) << "every device was asked";
+    ASSERT_FALSE(state.isEmpty());
+    EXPECT_FALSE(state.last().at(0).toBool()) << "menus in the open state";
+    EXPECT_EQ(line.link.gMC_Online.count(true), 9);
+    expectStoreHolds(line, 8);
+}
+
+TEST(LinkSequence, ATransferRunsToItsEndBeforeAClickIsTaken)
+{
+    VirtualLine line({{1, 10}, {2, 10}});
+    line.engine.openPort();
+    ASSERT_TRUE(line.runUntil([&] { return line.monitoring(); }));
+    // Device 1's own set, sent back to it.
+    struct Image : ParamSource {
+        const RecorderModel* r;
+        int channelCount() const override { return 6; }
+        QByteArray channelData(int c, int first, int count) const override
+        {
+            return commonData(regmap::ChannelBase(c) + first, count);
+        }
+        QByteArray commonData(int first, int count) const override
+        {
+            QByteArray d;
+            for (int reg = first; reg < first + count; ++reg)
+                AppendU16BE(d, r->reg(reg));
+            return d;
+        }
+    } image;
+    image.r = line.server.device(1);
+    line.engine.setParamSource(&image);
+    QSignalSpy done(&line.engine, &PollingEngine::downloadFinished);
+    const int from = line.port.requestNumber();
+    ASSERT_TRUE(line.engine.post(req::Download));
+    line.runFor(300);
+    line.engine.selectDevice(1); // a click in the middle of the download
+    EXPECT_FALSE(line.engine.setDeviceList({"O"})) << "no list change under an open port";
+    ASSERT_TRUE(line.runUntil([&] { return done.count() == 1 && line.monitoring() && line.link.gSelMC_No == 2; }));
+    int writes = 0;
+    for (const QByteArray& r : line.port.requests().mid(from))
+        if (r[1] == char(16)) {
+            ++writes;
+            EXPECT_EQ(static_cast<quint8>(r[0]), 1) << "every block to the device the download was asked for";
+        }
+    EXPECT_EQ(writes, 20);
+    expectStoreHolds(line, 2);
+}
+
+TEST(LinkSequence, ClockFramesGoOnlyToTheDeviceTheyWereBuiltFor)
+{
+    VirtualLine line({{1, 10}, {2, 10}});
+    line.engine.openPort();
+    ASSERT_TRUE(line.runUntil([&] { return line.monitoring(); }));
+    const quint16 before[2] = {line.server.device(1)->reg(40022), line.server.device(2)->reg(40022)};
+    const QByteArray frame = BuildWriteRequest(1, 40022, QByteArray::fromHex("0011"));
+    // Queued, then the port closes and opens again: the frame is gone.
+    ASSERT_TRUE(line.engine.queueClockFrame(frame, 1));
+    line.engine.closePort();
+    line.engine.openPort();
+    ASSERT_TRUE(line.runUntil([&] { return line.monitoring(); }));
+    // Queued, then another device is selected: the frame is gone.
+    ASSERT_TRUE(line.engine.queueClockFrame(frame, 1));
+    line.engine.selectDevice(1);
+    ASSERT_TRUE(line.runUntil([&] { return line.monitoring() && line.link.gSelMC_No == 2; }));
+    line.runFor(1000);
+    EXPECT_TRUE(line.link.gTxFrame.isEmpty());
+    EXPECT_EQ(line.server.device(1)->reg(40022), before[0]);
+    EXPECT_EQ(line.server.device(2)->reg(40022), before[1]);
+    EXPECT_FALSE(line.engine.queueClockFrame(frame, 1)) << "built for device 1, device 2 is selected";
+}
+
+TEST(LinkSequence, LateAnswersAreNeverTakenForALaterRequest)
+{
+    VirtualLine line({{1, 10}});
+    line.server.setSeed(9);
+    line.engine.openPort();
+    ASSERT_TRUE(line.runUntil([&] { return line.monitoring(); }));
+    FaultConfig late;
+    late.delayRate = 0.3;
+    line.server.setFaults(late);
+    QSignalSpy up(&line.engine, &PollingEngine::uploadFinished);
+    QSignalSpy failed(&line.engine, &PollingEngine::transferFailed);
+    for (int run = 1; run <= 12; ++run) {
+        SCOPED_TRACE(run);
+        const qsizetype uploaded = up.count();
+        ASSERT_TRUE(line.engine.post(req::Upload));
+        ASSERT_TRUE(line.runUntil([&] { return up.count() + failed.count() == run; }));
+        // Each upload gives the recorder's exact set, or says it failed.
+        if (up.count() > uploaded) {
+            expectStoreHolds(line, 1);
+            for (int reg = 40031; reg <= 40044; ++reg)
+                EXPECT_EQ(line.store.sprdP_Common.text(1, reg - 40000), QString::number(line.server.device(1)->reg(reg)));
+        }
+    }
+    EXPECT_GE(up.count(), 9);
+    EXPECT_GT(line.server.counts().delayed, 10);
+}
