@@ -1,0 +1,314 @@
+// An operator who clicks whatever at any moment, recorders that fail in
+// every way a line knows, and a check of the link's promises after each
+// step. Seeded, in virtual time, so a failure replays exactly.
+#include "common/VirtualLine.h"
+#include "link/Framing.h"
+#include "link/ParamSource.h"
+#include "link/RegisterMap.h"
+#include "sim/RecorderModel.h"
+
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+// What a download sends: the target's own registers, so the recorder takes it.
+class OwnSet : public ParamSource {
+public:
+    explicit OwnSet(LineServer& server) : m_server(server) {}
+    int device = 1;
+    int channelCount() const override { return 12; }
+    QByteArray channelData(int c, int first, int count) const override
+    {
+        return commonData(regmap::ChannelBase(c) + first, count);
+    }
+    QByteArray commonData(int first, int count) const override
+    {
+        QByteArray d;
+        const RecorderModel* r = m_server.device(device);
+        for (int reg = first; reg < first + count; ++reg)
+            AppendU16BE(d, r ? r->reg(reg) : 0);
+        return d;
+    }
+
+private:
+    LineServer& m_server;
+};
+
+class Operator {
+public:
+    explicit Operator(quint64 seed)
+        : m_rng(seed)
+        , m_line({{1, 10}, {2, 20}, {3, 10}, {4, 20}, {5, 10}, {7, 20}})
+        , m_set(m_line.server)
+    {
+        m_line.server.setSeed(seed);
+        m_line.engine.setParamSource(&m_set);
+        PollingEngine& e = m_line.engine;
+        QObject::connect(&e, &PollingEngine::answerHandled, [this](int, int) { answered(); });
+        QObject::connect(&e, &PollingEngine::portStateRequested, [this](bool closed) { m_menusOpen = !closed; });
+        QObject::connect(&e, &PollingEngine::uploadFinished, [this] { checkStore(); });
+        // Clock frames queued before the port opened or another device was selected are void.
+        QObject::connect(&e, &PollingEngine::portOpened, [this] { m_clock.clear(); });
+        QObject::connect(&e, &PollingEngine::selectedDeviceChanged, [this](int number) {
+            if (number != std::exchange(m_selected, number))
+                m_clock.clear();
+            // A new selection is polled first: the others may wait that much longer.
+            for (int& grace : m_grace)
+                grace += 3;
+        });
+    }
+
+    // One operator action now and then, else the next event on the line.
+    void step()
+    {
+        if (pick(20) == 0)
+            act();
+        else if (!m_line.engine.isOpen() && pick(10) == 0)
+            open();
+        const qsizetype before = m_line.port.requests().size();
+        m_line.next();
+        for (const QByteArray& request : m_line.port.requests().mid(before))
+            sent(request);
+        check();
+    }
+
+    std::mt19937_64 m_rng;
+    VirtualLine m_line;
+    int m_steps = 0;
+    QStringList m_found; // broken promises, with the step they were seen at
+
+private:
+    int pick(int n) { return static_cast<int>(m_rng() % static_cast<quint64>(n)); }
+    void fail(const QString& what) { m_found << QStringLiteral("step %1: %2").arg(m_steps).arg(what); }
+
+    void act()
+    {
+        PollingEngine& e = m_line.engine;
+        LinkState& k = m_line.link;
+        const int devices = k.deviceCount();
+        switch (pick(12)) {
+        case 0: // port open / close
+            if (e.isOpen()) {
+                cancelOutstanding();
+                e.closePort();
+            } else {
+                open();
+            }
+            break;
+        case 1:
+        case 2: // a row click, sometimes on no row
+            e.selectDevice(pick(devices + 2) - 1);
+            break;
+        case 3: { // Device Setup tried
+            QStringList lines(8, QStringLiteral("X"));
+            for (int n = 1; n <= 8; ++n)
+                if (pick(2) && m_line.server.device(n))
+                    lines[n - 1] = QStringLiteral("O");
+            const bool open = e.isOpen();
+            if (e.setDeviceList(lines) == open)
+                fail(QStringLiteral("device list %1 with the port %2").arg(open ? "changed" : "refused", open ? "open" : "closed"));
+            if (!open)
+                m_sent = m_cancelled = 0; // the counters start again with the list
+            break;
+        }
+        case 4: // editor: Upload, Download, Close
+            e.post(req::Upload);
+            break;
+        case 5:
+            if (e.transferActive())
+                e.post(req::Download);
+            else if (m_set.device = k.gSelMC_No; e.post(req::Download))
+                m_downloadDevice = k.gSelMC_No;
+            break;
+        case 6:
+            e.post(req::Live);
+            break;
+        case 7: { // clock window: an edit, sometimes built for the wrong device
+            const int device = pick(4) ? k.gSelMC_No : pick(8) + 1;
+            const QByteArray f = BuildWriteRequest(static_cast<quint8>(device), 40022, QByteArray::fromHex("0005"));
+            if (e.queueClockFrame(f, device))
+                m_clock << f;
+            else if (device == k.gSelMC_No && e.isOpen() && device > 0)
+                fail(QStringLiteral("clock frame for the selected device refused"));
+            break;
+        }
+        case 8: { // a recorder switched off or on
+            const int n = pick(8) + 1;
+            FaultConfig f = m_line.server.faultsOf(n);
+            f.silent = !f.silent && pick(3) == 0;
+            m_line.server.setFaults(n, f);
+            break;
+        }
+        case 9: { // the line gets better or worse
+            FaultConfig f;
+            const double r = pick(3) == 0 ? 0.0 : 0.04;
+            f.crcRate = f.dropRate = f.delayRate = f.noiseRate = f.truncateRate = f.wrongIdRate = f.exceptionRate = r;
+            m_line.server.setFaults(f);
+            break;
+        }
+        case 10: // answers in pieces
+            m_line.chunk = pick(3) == 0 ? 1 + pick(40) : 0;
+            break;
+        case 11: // the adapter is pulled
+            if (e.isOpen() && pick(4) == 0) {
+                cancelOutstanding();
+                m_line.port.unplug(QStringLiteral("unplugged"));
+            }
+            break;
+        }
+    }
+
+    void open()
+    {
+        if (!m_line.engine.openPort())
+            return;
+        m_scanTransactions = 0;
+        m_sinceLive.clear();
+        m_grace.clear();
+    }
+
+    void cancelOutstanding()
+    {
+        if (m_line.engine.awaitingAnswer())
+            ++m_cancelled;
+    }
+
+    // A request went on the wire.
+    void sent(const QByteArray& frame)
+    {
+        ++m_sent;
+        const LinkState& k = m_line.link;
+        const int device = static_cast<quint8>(frame[0]);
+        const req::Phase phase = m_line.engine.phase();
+        // A sequence that interrupts live polling may cost the device it
+        // resumes with a fresh rule of three.
+        if (m_lastPhase == req::Phase::Live && phase != req::Phase::Live)
+            for (int& grace : m_grace)
+                grace += 3;
+        m_lastPhase = phase;
+        switch (phase) {
+        case req::Phase::Scan:
+            if (++m_scanTransactions > 3 * k.deviceCount())
+                fail(QStringLiteral("the scan does not end"));
+            break;
+        case req::Phase::Live:
+            for (int i = 0; i <= k.gMC_Last; ++i) {
+                if (!k.isOnline(i))
+                    continue;
+                int& since = m_sinceLive[i];
+                int& grace = m_grace[i];
+                if (k.gMC_No.value(i) == device)
+                    since = grace = 0;
+                else
+                    ++since;
+                if (since > 3 * k.gMC_Online.count(true) + grace)
+                    fail(QStringLiteral("device %1 not polled for %2 transactions").arg(k.gMC_No.value(i)).arg(since));
+            }
+            break;
+        case req::Phase::Clock:
+            // Only a frame queued for this device since the port opened and it was selected.
+            if (device != k.gSelMC_No || !m_clock.contains(frame))
+                fail(QStringLiteral("clock frame %1 sent to device %2").arg(QString::fromLatin1(frame.toHex())).arg(device));
+            break;
+        case req::Phase::Download:
+            if (device != m_downloadDevice || device != k.gSelMC_No)
+                fail(QStringLiteral("download block for device %1 sent to %2").arg(m_downloadDevice).arg(device));
+            break;
+        default:
+            break;
+        }
+    }
+
+    // A good answer was decoded: it must answer the request just sent.
+    void answered()
+    {
+        const QList<int>& from = m_line.port.answeredBy();
+        if (from != QList<int>{m_line.port.requestNumber()})
+            fail(QStringLiteral("answer of request %1 taken for request %2")
+                     .arg(from.value(0))
+                     .arg(m_line.port.requestNumber()));
+    }
+
+    void check()
+    {
+        ++m_steps;
+        const LinkState& k = m_line.link;
+        PollingEngine& e = m_line.engine;
+        if (k.gMC_No.size() != k.deviceCount() || k.gMC_Online.size() != k.deviceCount())
+            fail(QStringLiteral("device arrays out of step"));
+        if (e.isOpen() && k.deviceCount() > 0 && (k.gMC_Index < 0 || k.gMC_Index > k.gMC_Last))
+            fail(QStringLiteral("gMC_Index %1 outside the list").arg(k.gMC_Index));
+        if (k.gSelMC_No > 0 && k.gMC_No.value(k.gSelMC_Index) != k.gSelMC_No)
+            fail(QStringLiteral("gSelMC_Index %1 does not hold device %2").arg(k.gSelMC_Index).arg(k.gSelMC_No));
+        if (e.isOpen() && !m_line.tx.isActive() && !m_line.rx.isActive())
+            fail(QStringLiteral("the link stalled"));
+        if (e.isOpen() && e.phase() != req::Phase::Scan && !m_menusOpen)
+            fail(QStringLiteral("the scan ended without the menus opening"));
+
+        // Every transaction is counted once: OK, Time Over or CRC Error.
+        qint64 counted = 0;
+        for (int row = 1; row <= m_line.store.sprdCommState.rowCount(); ++row)
+            for (int c : {counters::Ok, counters::TimeOver, counters::CrcError})
+                counted += m_line.store.sprdCommState.text(c, row).toLongLong();
+        const int resolved = m_sent - m_cancelled - (e.awaitingAnswer() ? 1 : 0);
+        if (counted != resolved)
+            fail(QStringLiteral("%1 transactions counted, %2 resolved").arg(counted).arg(resolved));
+
+        m_clock.removeIf([&](const QByteArray& f) { return !k.gTxFrame.contains(f); });
+
+        // A finished parameter read holds the selected recorder's channels and no others.
+        if (k.gCommonReadDone && !m_readDone)
+            checkStore();
+        m_readDone = k.gCommonReadDone;
+    }
+
+    void checkStore()
+    {
+        const LinkState& k = m_line.link;
+        const RecorderModel* r = m_line.server.device(k.gSelMC_No);
+        if (!r)
+            return;
+        if (k.gChCount != r->channelCount())
+            fail(QStringLiteral("device %1 read for %2 channels").arg(k.gSelMC_No).arg(k.gChCount));
+        for (int c = 1; c <= regmap::kMaxChannels; ++c) {
+            const QString range = m_line.store.sprdP_CH.text(c, regmap::ch::RangeCode);
+            const QString expect = c <= r->channelCount() ? QString::number(r->channelReg(c, 10)) : QString();
+            if (range != expect)
+                fail(QStringLiteral("CH%1 of device %2 holds range %3, the recorder %4").arg(c).arg(k.gSelMC_No).arg(range, expect));
+        }
+    }
+
+    OwnSet m_set;
+    bool m_menusOpen = false;
+    bool m_readDone = false;
+    int m_sent = 0, m_cancelled = 0;
+    int m_selected = 0;
+    int m_scanTransactions = 0;
+    int m_downloadDevice = 0;
+    QMap<int, int> m_sinceLive; // live transactions since each online device's last poll
+    QMap<int, int> m_grace;
+    req::Phase m_lastPhase = req::Phase::None;
+    QList<QByteArray> m_clock; // clock frames that may still go out
+};
+
+void run(quint64 seed, int steps)
+{
+    Operator op(seed);
+    for (int i = 0; i < steps && op.m_found.size() < 5; ++i)
+        op.step();
+    EXPECT_TRUE(op.m_found.isEmpty()) << "seed " << seed << ":\n" << op.m_found.join('\n').toStdString();
+    EXPECT_GT(op.m_line.port.requestNumber(), steps / 20) << "the line was busy";
+}
+
+} // namespace
+
+TEST(OperatorActions, TheLinkKeepsItsPromisesWhateverIsClicked)
+{
+    // VQ800_OPERATOR_SEEDS=500 makes a longer run (under the sanitizers, say).
+    const int seeds = qMax(5, qEnvironmentVariableIntValue("VQ800_OPERATOR_SEEDS"));
+    for (int seed = 1; seed <= seeds; ++seed)
+        run(static_cast<quint64>(seed), 4000);
+}
