@@ -3,7 +3,7 @@
 #include "link/LinkState.h"
 #include "link/RegisterMap.h"
 #include "monitor/MonitorState.h"
-#include "monitor/TrendModel.h"
+#include "monitor/TrendPainter.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>

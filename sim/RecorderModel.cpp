@@ -89,16 +89,6 @@ quint32 leU32(const QByteArray& b, int at)
 
 } // namespace
 
-int ColorNumberOfRgb565(quint16 value)
-{
-    return colours::NumberOfRgb565(value).value_or(-1);
-}
-
-quint16 Rgb565OfColorNumber(int number)
-{
-    return colours::Rgb565(number).value_or(0);
-}
-
 RecorderModel::RecorderModel(int device, int modelCode, const QDateTime& start)
     : m_device(device), m_model(modelCode), m_clockBase(start)
 {
@@ -402,10 +392,10 @@ quint8 RecorderModel::write(int first, const QList<quint16>& values)
         quint16 v = values[r - first];
         if (i == off::Color && v > 11) {
             // A download carries the colour as its RGB565 value.
-            const int n = ColorNumberOfRgb565(v);
-            if (n < 0)
+            const auto n = colours::NumberOfRgb565(v);
+            if (!n)
                 return mbex::IllegalValue;
-            v = static_cast<quint16>(n);
+            v = static_cast<quint16>(*n);
         }
         next[i - 1] = v;
     }
@@ -425,7 +415,7 @@ bool RecorderModel::loadParamImage(const QByteArray& image, QString* error)
     // Checks every colour before changing anything.
     for (int c = 0; c < 6; ++c) {
         const quint16 color = leU16(image, 1232 + 300 * c + 2);
-        if (color > 11 && ColorNumberOfRgb565(color) < 0) {
+        if (color > 11 && !colours::NumberOfRgb565(color)) {
             if (error)
                 *error = QStringLiteral("channel %1 has an unknown colour %2").arg(c + 1).arg(color, 4, 16, QLatin1Char('0'));
             return false;
@@ -456,7 +446,7 @@ bool RecorderModel::loadParamImage(const QByteArray& image, QString* error)
         const auto word = [&](int o) { return leU16(image, at + o); };
         r[off::DispOnOff - 1] = word(0);
         const quint16 color = word(2);
-        r[off::Color - 1] = static_cast<quint16>(color > 11 ? ColorNumberOfRgb565(color) : color);
+        r[off::Color - 1] = static_cast<quint16>(color > 11 ? colours::NumberOfRgb565(color).value_or(0) : color);
         r[off::RangeCode - 1] = word(4);
         r[off::ScaleOnOff - 1] = word(6);
         r[off::UnitMode - 1] = word(8);

@@ -17,9 +17,6 @@ constexpr quint8 IllegalValue = 3;
 constexpr quint8 DeviceFailure = 4;
 }
 
-// Channel colour number (0..11) of an RGB565 colour-table value; -1 if none.
-int ColorNumberOfRgb565(quint16 value);
-quint16 Rgb565OfColorNumber(int number);
 
 class RecorderModel {
 public:

@@ -21,7 +21,7 @@ public:
         m_inputFrom.clear();
     }
     // A pseudo-terminal has no RTS line; neither has this port.
-    bool setRts(bool on) override { return false; }
+    bool setRts(bool) override { return false; }
     void write(const QByteArray& bytes) override;
     QByteArray readAll() override;
     qsizetype bytesAvailable() const override { return m_input.size(); }

@@ -1,9 +1,7 @@
-#include "app/Headless.h"
+#include "app/HeadlessLogging.h"
 
+#include "app/Headless.h"
 #include "app/LinkSession.h"
-#include "link/RegisterMap.h"
-#include "logging/DataLogger.h"
-#include "logging/SaveSettings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -58,52 +56,35 @@ void onSignal(int)
 
 } // namespace
 
-int RunHeadlessLogging(const HeadlessOptions& options)
+LoggingJob::LoggingJob(LinkSession& session, const DSaveSettings& settings, QObject* parent)
+    : QObject(parent)
+    , m_session(session)
+    , m_settings(settings)
+    , m_logger(session.link, session.store)
 {
-    LinkSession s(options.programDir);
-    const QString note = s.loadConfiguration();
-    const DSaveSettings settings = ReadSaveSettings(s.programDir);
+    m_logger.setSettings(settings);
+    m_logger.attach(session.engine);
+    m_tmrDSave.setInterval(50);
+    m_logger.drive(m_tmrDSave);
 
-    DataLogger logger(s.link, s.store);
-    logger.setSettings(settings);
-    logger.attach(s.engine);
-    QTimer tmrDSave;
-    tmrDSave.setInterval(50);
-    logger.drive(tmrDSave);
-
-    out(QStringLiteral("vq800: program folder %1").arg(QDir::toNativeSeparators(s.programDir)));
-    if (!note.isEmpty())
-        err(note);
-    if (s.link.deviceCount() == 0) {
-        err(QStringLiteral("no device is marked \"O\" in %1").arg(QDir::toNativeSeparators(s.programDir + "/CFG/SetEnv.INI")));
-        return 1;
-    }
-    if (settings.enabled())
-        out(QStringLiteral("saving every %1 %2 to %3 as %4_NN%5.VQD")
-                .arg(settings.gDSaveInterval)
-                .arg(settings.gDSaveUnit, QDir::toNativeSeparators(settings.gDSaveFolder), settings.gDSaveFileName,
-                     settings.gDaySave ? QStringLiteral("_YYYYMMDD") : QString()));
-    else
-        err(QStringLiteral("saving is off in CFG/SaveData.INI (first line is not \"Yes\"): polling only"));
-
-    int exitCode = 0;
-    bool stopping = false;
-    QObject::connect(&s.engine, &PollingEngine::statusMessage, [](const QString& t) {
+    PollingEngine& e = session.engine;
+    const LinkState& link = session.link;
+    auto device = [&link](int index) { return QStringLiteral("device %1").arg(link.gMC_No.value(index), 2, 10, QLatin1Char('0')); };
+    connect(&e, &PollingEngine::statusMessage, this, [this](const QString& t) {
         if (!t.isEmpty())
             err(t);
     });
-    QObject::connect(&s.engine, &PollingEngine::answerHandled, [&s](int code, int index) {
+    connect(&e, &PollingEngine::answerHandled, this, [this, device](int code, int index) {
         if (code != 99)
             return;
-        const QString model = s.store.sprdMon.text(regmap::mon::Model, index + 1);
-        out(QStringLiteral("device %1: online").arg(s.link.gMC_No.value(index), 2, 10, QLatin1Char('0'))
-            + (model.isEmpty() ? QString() : QStringLiteral(" (model %1)").arg(model)));
+        const int model = m_session.engine.modelOf(index);
+        out(device(index) + QStringLiteral(": online") + (model > 0 ? QStringLiteral(" (model %1)").arg(model) : QString()));
     });
-    QObject::connect(&s.engine, &PollingEngine::failureAction, [&s](int code, int index) {
+    connect(&e, &PollingEngine::failureAction, this, [this, device](int code, int index) {
         if (code == 99)
-            out(QStringLiteral("device %1: no answer").arg(s.link.gMC_No.value(index), 2, 10, QLatin1Char('0')));
+            out(device(index) + QStringLiteral(": no answer"));
     });
-    QObject::connect(&logger, &DataLogger::saved, [](const QDateTime& t, const QStringList& paths, const QString& failure) {
+    connect(&m_logger, &DataLogger::saved, this, [this](const QDateTime& t, const QStringList& paths, const QString& failure) {
         if (!paths.isEmpty()) {
             QStringList names;
             for (const QString& p : paths)
@@ -114,12 +95,63 @@ int RunHeadlessLogging(const HeadlessOptions& options)
             err(QStringLiteral("%1 %2").arg(stamp(t), failure));
     });
     // The engine closes the port itself when nobody answers the scan or the adapter is lost.
-    QObject::connect(&s.engine, &PollingEngine::portClosed, [&] {
-        if (!stopping) {
-            err(QStringLiteral("the port closed; stopping"));
-            exitCode = 1;
-            QCoreApplication::quit();
-        }
+    connect(&e, &PollingEngine::portClosed, this, [this] {
+        if (m_stopping)
+            return;
+        err(QStringLiteral("the port closed; stopping"));
+        m_tmrDSave.stop();
+        emit ended();
+    });
+}
+
+bool LoggingJob::start()
+{
+    const LinkState& link = m_session.link;
+    out(QStringLiteral("vq800: program folder %1").arg(QDir::toNativeSeparators(m_session.programDir)));
+    if (link.deviceCount() == 0) {
+        err(QStringLiteral("no device is marked \"O\" in %1")
+                .arg(QDir::toNativeSeparators(m_session.programDir + "/CFG/SetEnv.INI")));
+        return false;
+    }
+    const DSaveSettings& s = m_settings;
+    if (s.enabled())
+        out(QStringLiteral("saving every %1 %2 to %3 as %4_NN%5.VQD")
+                .arg(s.gDSaveInterval)
+                .arg(s.gDSaveUnit, QDir::toNativeSeparators(s.gDSaveFolder), s.gDSaveFileName,
+                     s.gDaySave ? QStringLiteral("_YYYYMMDD") : QString()));
+    else
+        err(QStringLiteral("saving is off in CFG/SaveData.INI (first line is not \"Yes\"): polling only"));
+    // Why it did not open has already come as a status message.
+    if (!m_session.engine.openPort())
+        return false;
+    out(QStringLiteral("port %1 open (%2), scanning %3 device(s)")
+            .arg(link.gCommPort, link.settingsText())
+            .arg(link.deviceCount()));
+    m_tmrDSave.start();
+    return true;
+}
+
+void LoggingJob::stop()
+{
+    m_stopping = true;
+    m_tmrDSave.stop();
+    m_session.engine.closePort();
+    out(QStringLiteral("stopped; port closed"));
+}
+
+int RunHeadlessLogging(const HeadlessOptions& options)
+{
+    LinkSession s(options.programDir);
+    const QString note = s.loadConfiguration();
+    LoggingJob job(s, ReadSaveSettings(s.programDir));
+    job.out = out;
+    job.err = err;
+    if (!note.isEmpty())
+        err(note);
+    int exitCode = 0;
+    QObject::connect(&job, &LoggingJob::ended, [&exitCode] {
+        exitCode = 1;
+        QCoreApplication::quit();
     });
 
 #ifdef Q_OS_UNIX
@@ -136,18 +168,12 @@ int RunHeadlessLogging(const HeadlessOptions& options)
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
 
-    // Why it did not open has already come as a status message.
-    if (!s.engine.openPort())
-        return 1;
-    out(QStringLiteral("port %1 open (%2), scanning %3 device(s)")
-            .arg(s.link.gCommPort, s.link.settingsText())
-            .arg(s.link.deviceCount()));
-    tmrDSave.start();
-    QCoreApplication::exec();
-
-    stopping = true;
-    tmrDSave.stop();
-    s.engine.closePort();
+    if (job.start()) {
+        QCoreApplication::exec();
+        job.stop();
+    } else {
+        exitCode = 1;
+    }
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
 #ifdef Q_OS_UNIX
@@ -156,6 +182,5 @@ int RunHeadlessLogging(const HeadlessOptions& options)
         if (fd >= 0)
             ::close(std::exchange(fd, -1));
 #endif
-    out(QStringLiteral("stopped; port closed"));
     return exitCode;
 }

@@ -2,8 +2,8 @@
 
 #include "link/DeviceList.h"
 #include "link/PortFile.h"
-#include "link/QtTimer.h"
-#include "ui/QtSerialPort.h"
+#include "port/QtTimer.h"
+#include "port/QtSerialPort.h"
 
 #include <QDir>
 #include <QSerialPortInfo>

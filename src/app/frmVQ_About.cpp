@@ -2,6 +2,7 @@
 
 #include "app/AppIcon.h"
 #include "app/RunDocument.h"
+#include "Version.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -19,7 +20,7 @@ frmVQ_About::frmVQ_About(QWidget* parent)
     picture->setObjectName(QStringLiteral("picLogo"));
     picture->setPixmap(AppIcon().pixmap(64, 64));
 
-    auto* name = new QLabel(QStringLiteral("VQ800 EV2.0.0"), this);
+    auto* name = new QLabel(QStringLiteral("VQ800 EV" VQ800_VERSION), this);
     name->setObjectName(QStringLiteral("lblVersion"));
     QFont f = name->font();
     f.setPointSizeF(f.pointSizeF() * 1.6);

@@ -7,7 +7,6 @@
 #include "link/DeviceList.h"
 #include "link/PollingEngine.h"
 #include "link/PortFile.h"
-#include "link/QtTimer.h"
 #include "link/frmVQ_SetMC.h"
 #include "link/frmVQ_SetPort.h"
 #include "logging/DataLogger.h"
@@ -21,7 +20,6 @@
 #include "ui/CommLogModel.h"
 #include "ui/Grid.h"
 #include "ui/LedIndicator.h"
-#include "ui/QtSerialPort.h"
 #include "ui/TextTableModel.h"
 
 #include <QAction>

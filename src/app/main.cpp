@@ -1,6 +1,7 @@
 // vq800: monitoring, data logging and parameter setup for VQ800 recorders.
 #include "app/Headless.h"
 #include "app/frmVQ_Main.h"
+#include "Version.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -24,7 +25,7 @@ int main(int argc, char** argv)
     if (!headless)
         QApplication::setStyle(QStringLiteral("Fusion"));
     QCoreApplication::setApplicationName(QStringLiteral("vq800"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("2.0.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VQ800_VERSION));
 
     QCommandLineParser cli;
     cli.setApplicationDescription(QStringLiteral("Monitoring, data logging and parameter setup for VQ800 recorders."));

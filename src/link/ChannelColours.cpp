@@ -1,5 +1,7 @@
 #include "link/ChannelColours.h"
 
+#include <array>
+
 namespace colours {
 namespace {
 struct Entry {
@@ -12,12 +14,12 @@ constexpr std::array<Entry, kCount> kTable{{{0, 0, 255, 0x001F},     {0, 255, 0,
                                             {128, 0, 0, 0x7800},     {128, 0, 128, 0xE01C}, {192, 192, 0, 0x7BE0}}};
 }
 
-QColor ChannelColour(int number)
+Rgb ChannelColour(int number)
 {
     if (number < 0 || number >= kCount)
-        return QColor(255, 255, 255);
+        return RgbOf(255, 255, 255);
     const Entry& e = kTable[number];
-    return QColor(e.r, e.g, e.b);
+    return RgbOf(e.r, e.g, e.b);
 }
 
 std::optional<quint16> Rgb565(int number)

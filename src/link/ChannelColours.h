@@ -1,8 +1,8 @@
 #pragma once
 // The twelve channel colours of the recorders (COLOR 0..11), as the screen
 // shows them and as the parameter file stores them (RGB565).
-#include <QColor>
-#include <array>
+#include "link/Rgb.h"
+
 #include <optional>
 
 namespace colours {
@@ -10,7 +10,7 @@ namespace colours {
 constexpr int kCount = 12;
 
 // Screen colour of a colour number; white for any other number.
-QColor ChannelColour(int number);
+Rgb ChannelColour(int number);
 // RGB565 value the parameter file keeps for a colour number.
 std::optional<quint16> Rgb565(int number);
 // Colour number of an RGB565 value of the table.

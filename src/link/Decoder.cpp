@@ -34,10 +34,10 @@ void decodeLive(LinkState& link, DataStore& store, const QByteArray& f)
             switch (k) {
             case 1:
                 t.setText(mon::Model, row, QString::number(v));
-                // Model codes 10..19 have 6 channels, 20..29 have 12; any other
-                // code leaves the count alone rather than sizing tables to 0 or 18.
-                if (link.gMC_Index == link.gSelMC_Index && v >= 10 && v <= 29)
-                    link.gChCount = (v / 10) * 6;
+                // A code of no known model leaves the count alone rather than
+                // sizing tables to 0 or 18.
+                if (const int n = ChannelsOfModel(v); link.gMC_Index == link.gSelMC_Index && n > 0)
+                    link.gChCount = n;
                 break;
             case 2:
                 t.setText(mon::FwVer, row, QStringLiteral("%1.%2").arg(v >> 8).arg(v & 0xFF));

@@ -9,7 +9,6 @@ namespace modbus {
 constexpr quint8 kReadHolding = 3;
 constexpr quint8 kWriteMultiple = 16;
 constexpr int kWriteAnswerLength = 8;
-constexpr int kReadRequestLength = 8;
 }
 
 // CRC-16/MODBUS over n bytes.

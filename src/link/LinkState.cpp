@@ -16,7 +16,7 @@ int LinkState::nextOnlineIndex(int index) const
     return firstOnlineIndex();
 }
 
-QString LinkState::settingsText() const
+QString PortSettings::settingsText() const
 {
     return QStringList{gCommBaud, gCommParity, gCommDataBits, gCommStopBits}.join(u',');
 }

@@ -1,19 +1,14 @@
 #pragma once
-// The state of the device link shared by the main window, the engine and the
-// windows that post requests. One instance, owned by the main window.
+// The state of the device link: the port settings (Comm.CFG, the base), the
+// device arrays, the selection and the request codes. One instance per link;
+// the engine is the only writer of its request fields.
+#include "link/SerialPort.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
-struct LinkState {
-    // Port and line settings (Comm.CFG).
-    QString gCommPort;
-    QString gCommBaud = QStringLiteral("9600");
-    QString gCommParity = QStringLiteral("N");
-    QString gCommDataBits = QStringLiteral("8");
-    QString gCommStopBits = QStringLiteral("1");
-    QString gCommProtocol = QStringLiteral("Modbus RTU");
-
+struct LinkState : PortSettings {
     // Request codes: the running transaction and the one posted for the next tick.
     int gReqCode = 0;
     int gReqCodeNext = 0;
@@ -44,6 +39,4 @@ struct LinkState {
     int nextOnlineIndex(int index) const;
     // Index of a device number among the enabled devices, or -1.
     int indexOfDevice(int number) const { return gMC_No.indexOf(number); }
-    // Serial settings text such as 9600,N,8,1.
-    QString settingsText() const;
 };

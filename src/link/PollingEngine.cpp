@@ -12,20 +12,14 @@
 #include "link/RegisterMap.h"
 #include "link/SerialPort.h"
 
-#include <QColor>
 #include <QScopeGuard>
 
 using req::Phase;
 
 namespace {
-const QColor kGreen(0, 255, 0);
-const QColor kBlack(0, 0, 0);
+constexpr Rgb kGreen = 0xFF00FF00;
+constexpr Rgb kBlack = 0xFF000000;
 
-// Channels of a model code: 10..19 six, 20..29 twelve; 0 for any other code.
-int channelsOfModel(int model)
-{
-    return model >= 10 && model <= 29 ? (model / 10) * 6 : 0;
-}
 }
 
 PollingEngine::PollingEngine(LinkState& link, DataStore& store, CommLog& log, SerialPort& port,
@@ -81,7 +75,7 @@ bool PollingEngine::openPort(QString* error)
     if (m_port.isOpen())
         return true;
     QString why;
-    if (!m_port.open(PortSettingsOf(m_link), &why)) {
+    if (!m_port.open(m_link, &why)) {
         const QString text = QStringLiteral("Port %1 cannot be opened: %2").arg(m_link.gCommPort, why);
         emit statusMessage(text);
         if (error)
@@ -204,16 +198,11 @@ bool PollingEngine::setDeviceList(const QStringList& lines, QString* note)
     return true;
 }
 
-bool PollingEngine::setLineSettings(const LinkState& from)
+bool PollingEngine::setLineSettings(const PortSettings& from)
 {
     if (m_port.isOpen())
         return false;
-    m_link.gCommPort = from.gCommPort;
-    m_link.gCommBaud = from.gCommBaud;
-    m_link.gCommParity = from.gCommParity;
-    m_link.gCommDataBits = from.gCommDataBits;
-    m_link.gCommStopBits = from.gCommStopBits;
-    m_link.gCommProtocol = from.gCommProtocol;
+    static_cast<PortSettings&>(m_link) = from;
     return true;
 }
 
@@ -240,7 +229,7 @@ void PollingEngine::applySelection(int index)
     m_link.gSelMC_No = number;
     m_selectedFirst = true;
     // The count of this device's own model; 6 until it has answered.
-    const int channels = channelsOfModel(m_models.value(index));
+    const int channels = regmap::ChannelsOfModel(m_models.value(index));
     m_link.gChCount = channels > 0 ? channels : 6;
     if (changed) {
         // The store's parameters were another recorder's: never show them as this one's.
@@ -527,7 +516,7 @@ void PollingEngine::handleRead(const QByteArray& frame)
         if (index < m_models.size())
             m_models[index] = GetU16BE(frame, 3);
         if (code == req::ReadModel) {
-            const int channels = channelsOfModel(m_models.value(index));
+            const int channels = regmap::ChannelsOfModel(m_models.value(index));
             k.gChCount = channels > 0 ? channels : 6;
         }
     }

@@ -19,6 +19,7 @@ class CommLog;
 class OneShotTimer;
 class ParamSource;
 class SerialPort;
+struct PortSettings;
 struct DataStore;
 struct LinkState;
 
@@ -71,7 +72,7 @@ public:
     bool setDeviceList(const QStringList& lines, QString* note = nullptr);
     // Takes new port and line settings (the six texts of Comm.CFG); refused
     // while the port is open.
-    bool setLineSettings(const LinkState& from);
+    bool setLineSettings(const PortSettings& from);
 
     // ---- state for windows and tests
 
@@ -93,7 +94,6 @@ public:
     bool awaitingAnswer() const { return m_wait == Wait::Answer; }
     // The line is being given time to fall silent after a fault.
     bool quieting() const { return m_wait == Wait::Quiet; }
-    int expectedLength() const { return m_expected; }
     int failureStreak() const { return m_streak; }
 
 signals:

@@ -1,7 +1,6 @@
 #include "link/PortFile.h"
 
 #include "link/ConfigText.h"
-#include "link/LinkState.h"
 
 #include <QDir>
 
@@ -21,7 +20,7 @@ QString DefaultPortName(const QStringList& systemPorts)
 #endif
 }
 
-void ReadPortFile(const QString& programDir, LinkState& link, const QString& defaultPort)
+void ReadPortFile(const QString& programDir, PortSettings& link, const QString& defaultPort)
 {
     const QStringList lines = ReadConfigLines(PortFilePath(programDir));
     QString* fields[] = {&link.gCommPort, &link.gCommBaud, &link.gCommParity,
@@ -35,21 +34,10 @@ void ReadPortFile(const QString& programDir, LinkState& link, const QString& def
         link.gCommPort = defaultPort;
 }
 
-bool WritePortFile(const QString& programDir, const LinkState& link, QString* error)
+bool WritePortFile(const QString& programDir, const PortSettings& link, QString* error)
 {
     return WriteConfigLines(PortFilePath(programDir),
                             {link.gCommPort, link.gCommBaud, link.gCommParity, link.gCommDataBits,
                              link.gCommStopBits, link.gCommProtocol},
                             error);
-}
-
-PortSettings PortSettingsOf(const LinkState& link)
-{
-    PortSettings s;
-    s.port = link.gCommPort;
-    s.baud = link.gCommBaud;
-    s.parity = link.gCommParity;
-    s.dataBits = link.gCommDataBits;
-    s.stopBits = link.gCommStopBits;
-    return s;
 }

@@ -2,18 +2,15 @@
 // Comm.CFG: port and line settings, six lines.
 #include "link/SerialPort.h"
 
-struct LinkState;
 
 // The port a fresh installation starts with: the first port the system
 // lists, else COM1 on Windows and ttyS0 elsewhere.
 QString DefaultPortName(const QStringList& systemPorts);
 
-// Reads Comm.CFG of the program folder into the link state. Lines missing
-// from a short or absent file keep the state's defaults; an empty port line
+// Reads Comm.CFG of the program folder into the settings. Lines missing
+// from a short or absent file keep the defaults; an empty port line
 // takes defaultPort.
-void ReadPortFile(const QString& programDir, LinkState& link, const QString& defaultPort);
-bool WritePortFile(const QString& programDir, const LinkState& link, QString* error = nullptr);
+void ReadPortFile(const QString& programDir, PortSettings& link, const QString& defaultPort);
+bool WritePortFile(const QString& programDir, const PortSettings& link, QString* error = nullptr);
 QString PortFilePath(const QString& programDir);
 
-// The serial settings of the link state.
-PortSettings PortSettingsOf(const LinkState& link);

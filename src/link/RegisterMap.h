@@ -15,6 +15,8 @@ constexpr int kCommonCount = 74;
 // Channel c (1..12): holding registers B+1..B+93 with B = 40000 + 100c.
 constexpr int kChannelRegs = 93;
 constexpr int kMaxChannels = 12;
+// Channels of a recorder by its model code: 10..19 six, 20..29 twelve; 0 for any other code.
+constexpr int ChannelsOfModel(int code) { return code >= 10 && code <= 29 ? (code / 10) * 6 : 0; }
 constexpr int ChannelBase(int c) { return 40000 + 100 * c; }
 
 constexpr int kCommonRows = 68;

@@ -5,12 +5,17 @@
 #include <QString>
 #include <functional>
 
+// The six texts of Comm.CFG; the link state carries them under these names.
 struct PortSettings {
-    QString port;     // "COM3", "ttyUSB0", "/dev/pts/4", ...
-    QString baud = QStringLiteral("9600");
-    QString parity = QStringLiteral("N"); // N, E, O
-    QString dataBits = QStringLiteral("8");
-    QString stopBits = QStringLiteral("1");
+    QString gCommPort;     // "COM3", "ttyUSB0", "/dev/pts/4", ...
+    QString gCommBaud = QStringLiteral("9600");
+    QString gCommParity = QStringLiteral("N"); // N, E, O
+    QString gCommDataBits = QStringLiteral("8");
+    QString gCommStopBits = QStringLiteral("1");
+    QString gCommProtocol = QStringLiteral("Modbus RTU");
+
+    // Serial settings text such as 9600,N,8,1.
+    QString settingsText() const;
 };
 
 class SerialPort {

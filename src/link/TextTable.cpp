@@ -9,13 +9,13 @@ TextTable::TextTable(int cols, int rows, QObject* parent)
 void TextTable::resize(int cols, int rows)
 {
     QList<QString> text((cols + 1) * (rows + 1));
-    QList<QColor> colour((cols + 1) * (rows + 1));
+    QList<Rgb> colour((cols + 1) * (rows + 1), kNoColour);
     const int keepCols = qMin(cols, m_cols);
     const int keepRows = qMin(rows, m_rows);
     for (int r = 0; r <= keepRows; ++r) {
         for (int c = 0; c <= keepCols; ++c) {
             text[r * (cols + 1) + c] = m_text.value(index(c, r));
-            colour[r * (cols + 1) + c] = m_colour.value(index(c, r));
+            colour[r * (cols + 1) + c] = m_colour.value(index(c, r), kNoColour);
         }
     }
     m_cols = cols;
@@ -41,7 +41,7 @@ void TextTable::setRowCount(int rows)
     if (rows > m_rows && m_rows >= 0) {
         // Growing keeps the layout: only new cells are appended.
         m_text.resize((m_cols + 1) * (rows + 1));
-        m_colour.resize((m_cols + 1) * (rows + 1));
+        m_colour.resize((m_cols + 1) * (rows + 1)); // new cells: kNoColour (0)
         m_rows = rows;
     } else {
         resize(m_cols, rows);
@@ -74,18 +74,18 @@ bool TextTable::setText(int col, int row, const QString& text)
     return true;
 }
 
-QColor TextTable::background(int col, int row) const
+Rgb TextTable::background(int col, int row) const
 {
     if (!hasCell(col, row))
-        return {};
+        return kNoColour;
     return m_colour[index(col, row)];
 }
 
-bool TextTable::setBackground(int col, int row, const QColor& colour)
+bool TextTable::setBackground(int col, int row, Rgb colour)
 {
     if (!hasCell(col, row))
         return false;
-    QColor& cell = m_colour[index(col, row)];
+    Rgb& cell = m_colour[index(col, row)];
     if (cell == colour)
         return true;
     cell = colour;

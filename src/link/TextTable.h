@@ -3,7 +3,8 @@
 // the column headers and column 0 the row headers. Each cell may carry a
 // background colour. This is the shape of every grid of the program: the
 // hidden data store and the visible tables alike.
-#include <QColor>
+#include "link/Rgb.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -27,9 +28,10 @@ public:
     // text a cell already holds changes nothing and signals nothing.
     bool setText(int col, int row, const QString& text);
 
-    // Background colour; invalid when the cell has none of its own.
-    QColor background(int col, int row) const;
-    bool setBackground(int col, int row, const QColor& colour);
+    // Background colour; kNoColour when the cell has none of its own.
+    static constexpr Rgb kNoColour = 0; // fully transparent: no colour a cell is given
+    Rgb background(int col, int row) const;
+    bool setBackground(int col, int row, Rgb colour);
 
     // Empties the texts of a block of cells (headers are not touched unless named).
     void clearTexts(int col1, int row1, int col2, int row2);
@@ -46,5 +48,5 @@ private:
     int m_cols = 0;
     int m_rows = 0;
     QList<QString> m_text;
-    QList<QColor> m_colour;
+    QList<Rgb> m_colour;
 };

@@ -3,7 +3,7 @@
 #include "link/LinkState.h"
 #include "link/PortFile.h"
 #include "ui/OkCancel.h"
-#include "ui/QtSerialPort.h"
+#include "port/QtSerialPort.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -67,7 +67,7 @@ QStringList frmVQ_SetPort::OfferedPorts()
     return ports;
 }
 
-frmVQ_SetPort::frmVQ_SetPort(const QString& programDir, const LinkState& link, QWidget* parent)
+frmVQ_SetPort::frmVQ_SetPort(const QString& programDir, const PortSettings& link, QWidget* parent)
     : QDialog(parent)
     , m_programDir(programDir)
     , m_saved(link)
@@ -136,11 +136,11 @@ frmVQ_SetPort::frmVQ_SetPort(const QString& programDir, const LinkState& link, Q
 bool frmVQ_SetPort::testPort(const QString& name)
 {
     PortSettings s;
-    s.port = name;
-    s.baud = cmbBaud->currentText();
-    s.parity = cmbParity->currentText();
-    s.dataBits = cmbData->currentText();
-    s.stopBits = cmbStop->currentText();
+    s.gCommPort = name;
+    s.gCommBaud = cmbBaud->currentText();
+    s.gCommParity = cmbParity->currentText();
+    s.gCommDataBits = cmbData->currentText();
+    s.gCommStopBits = cmbStop->currentText();
     QtSerialPort port;
     QString why;
     const bool ok = port.open(s, &why);
@@ -152,7 +152,7 @@ bool frmVQ_SetPort::testPort(const QString& name)
 
 void frmVQ_SetPort::save()
 {
-    LinkState next = m_saved;
+    PortSettings next = m_saved;
     next.gCommPort = cmbPort->currentText().trimmed();
     next.gCommBaud = cmbBaud->currentText().trimmed();
     next.gCommParity = cmbParity->currentText().trimmed();

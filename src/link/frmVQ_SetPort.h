@@ -1,6 +1,6 @@
 #pragma once
 // "PC Port Setup": the serial port and line settings, stored in Comm.CFG.
-#include "link/LinkState.h"
+#include "link/SerialPort.h"
 
 #include <QDialog>
 
@@ -11,11 +11,11 @@ class QPushButton;
 class frmVQ_SetPort : public QDialog {
     Q_OBJECT
 public:
-    frmVQ_SetPort(const QString& programDir, const LinkState& link, QWidget* parent = nullptr);
+    frmVQ_SetPort(const QString& programDir, const PortSettings& link, QWidget* parent = nullptr);
 
     // The settings saved to Comm.CFG by OK (the six gComm texts); the caller
     // hands them to the link.
-    const LinkState& saved() const { return m_saved; }
+    const PortSettings& saved() const { return m_saved; }
 
     // Opens the port with the chosen settings and closes it again at once;
     // says in lblMsg why it failed. The port is never left open.
@@ -39,5 +39,5 @@ private:
     void save();
 
     QString m_programDir;
-    LinkState m_saved;
+    PortSettings m_saved;
 };

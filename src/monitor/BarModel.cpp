@@ -15,10 +15,9 @@ std::optional<BarGeometry> BarGeometryFor(double v, double max, double min, int 
     return BarGeometry{top, h - top};
 }
 
-QColor BarColour(int ch)
+Rgb BarColour(int ch)
 {
-    static const QColor colours[6] = {{0, 0, 255}, {0, 255, 0}, {0, 255, 255},
-                                      {255, 0, 0}, {255, 0, 255}, {255, 128, 0}};
+    static constexpr Rgb colours[6] = {0xFF0000FF, 0xFF00FF00, 0xFF00FFFF, 0xFFFF0000, 0xFFFF00FF, 0xFFFF8000};
     return colours[ch];
 }
 

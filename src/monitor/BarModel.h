@@ -1,9 +1,9 @@
 #pragma once
 // The bar monitor: six gauges whose bars rise from the bottom edge of their
 // panel to the value. Positions are in the panel's units (pixels).
+#include "link/Rgb.h"
 #include "monitor/DisplayRules.h"
 
-#include <QColor>
 #include <array>
 
 struct DataStore;
@@ -20,7 +20,7 @@ struct BarGeometry {
 // height = h - top; -1000 (burn-out) gives an empty gauge. Empty when max = min.
 std::optional<BarGeometry> BarGeometryFor(double v, double max, double min, int h);
 // Bar fill of channel ch (0..5): fixed per position.
-QColor BarColour(int ch);
+Rgb BarColour(int ch);
 
 class BarModel {
 public:

@@ -120,11 +120,6 @@ QString UnitText(int unitMode, const QString& unitName)
     }
 }
 
-QColor ChannelColour(int code)
-{
-    return colours::ChannelColour(code);
-}
-
 bool InBurnOut(qint32 boWord, int ch)
 {
     return (boWord >> (2 * ch)) & 3;
@@ -135,10 +130,9 @@ bool DiOn(qint32 sdDiWord, int k)
     return (sdDiWord >> k) & 1;
 }
 
-std::pair<QColor, QColor> DiColours(bool on)
+std::pair<Rgb, Rgb> DiColours(bool on)
 {
-    return on ? std::pair{QColor(255, 128, 128), QColor(255, 0, 0)}
-              : std::pair{QColor(128, 255, 128), QColor(0, 255, 0)};
+    return on ? std::pair{RgbOf(255, 128, 128), RgbOf(255, 0, 0)} : std::pair{RgbOf(128, 255, 128), RgbOf(0, 255, 0)};
 }
 
 QString MemoryPicture(qint32 sdDiWord, double recordStatus)
@@ -229,7 +223,7 @@ void SingleDisplay::readChannelTexts(MonitorState& state, const DataStore& store
     for (int i = 0; i < kShownChannels; ++i) {
         ChannelDisplay& c = ch[i];
         if (const auto code = chInt(store, i, Color))
-            c.colour = ChannelColour(*code);
+            c.colour = colours::ChannelColour(*code);
         if (const auto fp = chInt(store, i, FpLocate))
             if (const auto f = ChannelFormat(*fp))
                 state.gChFormat[i] = *f;

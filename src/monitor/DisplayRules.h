@@ -4,7 +4,8 @@
 // header marks. Each tick reads the store afresh; a step that cannot be
 // computed (missing cell, division by zero, overflow) leaves what it would
 // have set unchanged.
-#include <QColor>
+#include "link/Rgb.h"
+
 #include <QString>
 #include <array>
 #include <optional>
@@ -35,14 +36,11 @@ QString BurnOutPlaceholder(const QString& format);
 
 // Unit text for UNIT_MODE; mode 5 takes the channel's own unit name.
 QString UnitText(int unitMode, const QString& unitName);
-// Channel colour for COLOR 0..11; other codes give white.
-QColor ChannelColour(int code);
-
 // Channel ch (0..5) is burnt out when either of its two bits is set.
 bool InBurnOut(qint32 boWord, int ch);
 bool DiOn(qint32 sdDiWord, int k);
 // Colour 1 and colour 2 of a DI mark.
-std::pair<QColor, QColor> DiColours(bool on);
+std::pair<Rgb, Rgb> DiColours(bool on);
 // Memory mark picture file for SD_DI_STATUS and RECORD_STATUS.
 QString MemoryPicture(qint32 sdDiWord, double recordStatus);
 
@@ -71,7 +69,7 @@ QString PicturePath(const QString& programDir, const QString& name);
 struct ChannelDisplay {
     QString unit;
     QString maxText, minText, midText;
-    QColor colour = Qt::white;
+    Rgb colour = 0xFFFFFFFF; // white
     QString valueText = QStringLiteral("----.-");
     double value = 0.0; // CurrentValue: the reading, or kBurnOutValue in burn-out
     bool burnOut = false;

@@ -72,7 +72,7 @@ void MultiMonitor::refreshRow(const DataStore& store, int r)
 }
 
 // Bits 0..bits-1 of a status word colour the cells from firstCol on.
-void MultiMonitor::paintBits(const TextTable& mon, int monCol, int r, int firstCol, int bits, const QColor& on)
+void MultiMonitor::paintBits(const TextTable& mon, int monCol, int r, int firstCol, int bits, Rgb on)
 {
     const auto word = LeadingInt32(mon.text(monCol, r));
     if (!word)

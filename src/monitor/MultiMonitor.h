@@ -3,9 +3,9 @@
 // refreshed from the data store at every tick. Only cells whose text or
 // colour changed are written, so a tick over 99 idle devices costs no
 // repaint.
+#include "link/Rgb.h"
 #include "link/TextTable.h"
 
-#include <QColor>
 #include <QList>
 
 struct DataStore;
@@ -23,9 +23,9 @@ constexpr int kChannels = 12;
 constexpr int kShownChannels = 6;
 constexpr int AlarmColumn(int channel, int alarm) { return Alarm1 + (channel - 1) * 4 + (alarm - 1); }
 
-inline const QColor kGreen{0, 255, 0};
-inline const QColor kRed{255, 0, 0};
-inline const QColor kWhite{255, 255, 255};
+constexpr Rgb kGreen = 0xFF00FF00;
+constexpr Rgb kRed = 0xFFFF0000;
+constexpr Rgb kWhite = 0xFFFFFFFF;
 inline const QString kBurnOut = QStringLiteral("----.-");
 } // namespace multimon
 
@@ -53,7 +53,7 @@ public:
 
 private:
     void refreshRow(const DataStore& store, int row);
-    void paintBits(const TextTable& mon, int monCol, int row, int firstCol, int bits, const QColor& on);
+    void paintBits(const TextTable& mon, int monCol, int row, int firstCol, int bits, Rgb on);
 
     Kind m_kind;
     TextTable m_table;

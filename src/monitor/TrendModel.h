@@ -3,10 +3,9 @@
 // segments on a surface six pages wide that scrolls one pixel left per tick
 // once four pages are full; every page boundary redraws the plot from the
 // sample buffer. Positions are pixels, one per sample.
+#include "link/Rgb.h"
 #include "monitor/DisplayRules.h"
 
-#include <QColor>
-#include <QImage>
 #include <QPointF>
 #include <QTime>
 #include <array>
@@ -19,7 +18,7 @@ struct MonitorState;
 struct TrendSegment {
     int ch = 0;
     QPointF from, to;
-    QColor colour;
+    Rgb colour = 0;
 };
 
 // What one tick asks the plot to do.
@@ -60,7 +59,6 @@ public:
     const std::array<QString, 6>& timeLabels() const { return m_timeLabels; }
     // Centre of channel ch's level marker, as last placed.
     std::optional<double> markerY(int ch) const { return m_markerY[ch]; }
-    double previousValue(int ch) const { return m_previous[ch]; }
 
 private:
     void addSegment(std::vector<TrendSegment>& out, int ch, double x, double from, double to) const;
@@ -74,6 +72,3 @@ private:
     std::array<QString, 6> m_timeLabels;
     int m_surfaceX = 0;
 };
-
-// Draws a tick's segments into the surface image (white background).
-void DrawTrend(QImage& surface, const TrendTick& tick);

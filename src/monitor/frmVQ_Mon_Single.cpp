@@ -4,6 +4,7 @@
 #include "monitor/MonitorState.h"
 #include "monitor/MonitorStyle.h"
 #include "monitor/ScalePanel.h"
+#include "monitor/TrendPainter.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -22,7 +23,7 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent* e) override
+    void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
         p.drawImage(0, 0, m_image);

@@ -181,23 +181,6 @@ const QList<ParamField>& ChannelFields()
 const ParamField* CommonFieldOfRow(int row) { return byRow(CommonFields(), row); }
 const ParamField* ChannelFieldOfRow(int row) { return byRow(ChannelFields(), row); }
 
-int ColourCount() { return colours::kCount; }
-
-quint16 Rgb565OfColourNumber(int number)
-{
-    return colours::Rgb565(number).value_or(0);
-}
-
-int ColourNumberOfRgb565(quint16 value)
-{
-    return colours::NumberOfRgb565(value).value_or(-1);
-}
-
-QColor ScreenColourOfNumber(int number)
-{
-    return colours::ChannelColour(number);
-}
-
 std::optional<QString> DecodeField(const ParamField& f, const ParamImage& image, int base)
 {
     const int at = base + f.offset;
@@ -218,8 +201,8 @@ std::optional<QString> DecodeField(const ParamField& f, const ParamImage& image,
     case E::Real: return FloatText(image.f32(at));
     case E::Chars: return image.chars(at, f.width);
     case E::Colour: {
-        const int n = ColourNumberOfRgb565(static_cast<quint16>(v));
-        return n < 0 ? QString() : QString::number(n);
+        const auto n = colours::NumberOfRgb565(static_cast<quint16>(v));
+        return n ? QString::number(*n) : QString();
     }
     }
     return std::nullopt;
@@ -273,14 +256,14 @@ bool EncodeField(const ParamField& f, const QString& text, ParamImage& image, in
     case E::Colour: {
         const QStringList numbers = [] {
             QStringList l;
-            for (int n = 0; n < ColourCount(); ++n)
+            for (int n = 0; n < colours::kCount; ++n)
                 l << QString::number(n);
             return l;
         }();
         const int n = numbers.indexOf(text);
         if (n < 0)
             return false;
-        v = Rgb565OfColourNumber(n);
+        v = *colours::Rgb565(n);
         break;
     }
     }

@@ -1,7 +1,6 @@
 #pragma once
 // Where each key of the editor's tables lives in the parameter image and how
 // its cell text is encoded there.
-#include <QColor>
 #include <QList>
 #include <QString>
 #include <optional>
@@ -52,7 +51,3 @@ std::optional<QString> DecodeField(const ParamField& f, const ParamImage& image,
 bool EncodeField(const ParamField& f, const QString& text, ParamImage& image, int base);
 
 // Channel colours: number 0..11 <-> RGB565 value <-> screen colour.
-int ColourCount();
-quint16 Rgb565OfColourNumber(int number);   // 0 for an unknown number
-int ColourNumberOfRgb565(quint16 value);    // -1 when not in the table
-QColor ScreenColourOfNumber(int number);    // white for an unknown number

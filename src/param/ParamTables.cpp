@@ -1,5 +1,7 @@
 #include "param/ParamTables.h"
 
+#include "link/ChannelColours.h"
+
 #include "link/DataStore.h"
 #include "link/Numbers.h"
 #include "link/RegisterMap.h"
@@ -168,7 +170,7 @@ void ParamTables::RefreshFromStore(const DataStore& store)
             const int v = integerOf(text);
             sprdP_CH.setText(col, r, channelText(r, v, text, sprdP_CH.text(col, r)));
             if (r == regmap::ch::Color)
-                sprdP_CH.setBackground(col, r, ScreenColourOfNumber(v));
+                sprdP_CH.setBackground(col, r, colours::ChannelColour(v));
         }
     }
 }
@@ -188,7 +190,7 @@ void ParamTables::ImageToGrid(const ParamImage& image)
             sprdP_CH.setText(ChannelCol(c), f.row, *text);
             if (f.enc == ParamEnc::Colour)
                 sprdP_CH.setBackground(ChannelCol(c), f.row,
-                                       ScreenColourOfNumber(text->isEmpty() ? -1 : text->toInt()));
+                                       colours::ChannelColour(text->isEmpty() ? -1 : text->toInt()));
         }
     }
 }

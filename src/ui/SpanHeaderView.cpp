@@ -55,12 +55,6 @@ void SpanHeaderView::setCell(int row, int section, const QString& text, int rowS
     viewport()->update();
 }
 
-void SpanHeaderView::clearCells()
-{
-    m_cells.clear();
-    viewport()->update();
-}
-
 const SpanHeaderView::Cell* SpanHeaderView::cellAt(int row, int section) const
 {
     // The latest cell wins where cells overlap.

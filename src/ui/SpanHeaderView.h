@@ -27,13 +27,11 @@ public:
     // Replaces the horizontal header of a view by a new SpanHeaderView.
     static SpanHeaderView* install(QTableView* view, int rows);
 
-    int headerRowCount() const { return m_rows; }
     // Height of one header row in pixels.
     int headerRowHeight() const;
 
     // Adds a cell; it replaces any earlier cell that starts at the same position.
     void setCell(int row, int section, const QString& text, int rowSpan = 1, int colSpan = 1);
-    void clearCells();
 
     // Text of the cell covering (row, section); empty when none does.
     QString cellText(int row, int section) const;

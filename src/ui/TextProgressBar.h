@@ -13,7 +13,6 @@ public:
     int value() const { return m_value; }
     void setValue(int percent);
     QColor barColour1() const { return m_colour1; }
-    QColor barColour2() const { return m_colour2; }
     void setBarColours(const QColor& c1, const QColor& c2);
     QString text() const { return QString::number(m_value) + QLatin1Char('%'); }
     // Width of the filled part in a bar of the given inner width.

@@ -50,16 +50,15 @@ QVariant TextTableModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return m_table->text(col, row);
     case Qt::BackgroundRole: {
-        const QColor c = m_table->background(col, row);
-        if (c.isValid())
-            return QBrush(c);
+        if (const QRgb c = m_table->background(col, row); c != TextTable::kNoColour)
+            return QBrush(QColor(c));
         const QColor alt = (row % 2) ? m_odd : m_even;
         return alt.isValid() ? QVariant(QBrush(alt)) : QVariant();
     }
     case Qt::ForegroundRole: {
-        const QColor c = m_table->background(col, row);
+        const QRgb c = m_table->background(col, row);
         // Dark cells (black "NG", dark blue or red colour numbers) get white text.
-        if (c.isValid() && 0.299 * c.red() + 0.587 * c.green() + 0.114 * c.blue() < 110)
+        if (c != TextTable::kNoColour && 0.299 * qRed(c) + 0.587 * qGreen(c) + 0.114 * qBlue(c) < 110)
             return QBrush(Qt::white);
         return m_odd.isValid() ? QVariant(QBrush(Qt::black)) : QVariant();
     }

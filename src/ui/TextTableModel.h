@@ -1,12 +1,11 @@
 #pragma once
 // Shows a TextTable in a Qt view: row 0 and column 0 become the headers,
 // cells 1.. the data. Changes of the table reach the view cell by cell.
-#include <QAbstractTableModel>
-#include <QPointer>
-
 #include "link/TextTable.h"
 
-
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QPointer>
 
 class TextTableModel : public QAbstractTableModel {
     Q_OBJECT

@@ -1,6 +1,10 @@
 // vq800 --headless against simulated recorders: one data file per online
-// recorder, read back by vq800-vqd, and a clean stop on SIGTERM.
+// recorder, read back by vq800-vqd, and a clean stop on SIGTERM; what the
+// logging job says, in process.
+#include "app/HeadlessLogging.h"
+#include "app/LinkSession.h"
 #include "common/SimProcess.h"
+#include "common/VirtualLine.h"
 #include "link/ConfigText.h"
 
 #include <QCoreApplication>
@@ -8,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -47,7 +52,7 @@ TEST(HeadlessLogging, LogsOneFilePerOnlineRecorderAndStopsCleanly)
     const QString logDir = dir.filePath("log");
     ASSERT_TRUE(QDir().mkpath(logDir));
     ASSERT_TRUE(WriteConfigLines(dir.filePath("Comm.CFG"), {line, "9600", "N", "8", "1", "Modbus RTU"}));
-    ASSERT_TRUE(WriteConfigLines(dir.filePath("CFG/SetEnv.INI"), {"O\tone", "O\ttwo (absent)", "O\tthree"}));
+    ASSERT_TRUE(WriteConfigLines(dir.filePath("CFG/SetEnv.INI"), {"O\tone", "X\ttwo", "O\tthree"}));
     ASSERT_TRUE(WriteConfigLines(dir.filePath("CFG/SaveData.INI"), {"Yes", "1", "sec", logDir, "E2E", "0", "0", "0"}));
 
     QProcess vq;
@@ -63,9 +68,7 @@ TEST(HeadlessLogging, LogsOneFilePerOnlineRecorderAndStopsCleanly)
 
     EXPECT_EQ(vq.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(vq.exitCode(), 0) << err.toStdString();
-    EXPECT_TRUE(out.contains("device 01: online")) << out.toStdString();
-    EXPECT_TRUE(out.contains("device 02: no answer")) << out.toStdString();
-    EXPECT_TRUE(out.contains("device 03: online")) << out.toStdString();
+    EXPECT_TRUE(out.contains("device 03: online (model 10)")) << out.toStdString();
     EXPECT_TRUE(out.contains("stopped; port closed")) << out.toStdString();
 
     EXPECT_EQ(QDir(logDir).entryList(QDir::Files, QDir::Name), (QStringList{"E2E_01.VQD", "E2E_03.VQD"}));
@@ -80,5 +83,54 @@ TEST(HeadlessLogging, LogsOneFilePerOnlineRecorderAndStopsCleanly)
         // The header's model code comes from a decoded live answer, never a blank cell.
         EXPECT_TRUE(summary.contains("Model code: 10 (6 channels)")) << summary.toStdString();
         EXPECT_GE(summary.count("\n20"), 2) << summary.toStdString(); // record rows start with the year
+    }
+}
+
+TEST(HeadlessLogging, SaysWhoAnswersAndStopsWhenThePortCloses)
+{
+    struct Rig : LineClock {
+        Rig(const QList<std::pair<int, int>>& devices, const QStringList& list)
+        {
+            serve(devices);
+            WriteConfigLines(dir.filePath("CFG/SetEnv.INI"), list);
+            session = std::make_unique<LinkSession>(dir.path(), &port, &tx, &rx);
+            session->loadConfiguration();
+            job = std::make_unique<LoggingJob>(*session, DSaveSettings{});
+            job->out = [this](const QString& l) { said << l; };
+            job->err = [this](const QString& l) { said << "! " + l; };
+        }
+        QTemporaryDir dir;
+        std::unique_ptr<LinkSession> session;
+        std::unique_ptr<LoggingJob> job;
+        QStringList said;
+    };
+    {
+        Rig rig({{1, 10}, {3, 20}}, {"O", "O", "O"});
+        ASSERT_TRUE(rig.job->start());
+        ASSERT_TRUE(rig.runUntil([&] { return rig.session->link.gCommonReadDone; }));
+        EXPECT_TRUE(rig.said.contains("device 01: online (model 10)")) << rig.said.join('\n').toStdString();
+        EXPECT_TRUE(rig.said.contains("device 02: no answer"));
+        EXPECT_TRUE(rig.said.contains("device 03: online (model 20)"));
+        rig.job->stop();
+        EXPECT_EQ(rig.said.last(), "stopped; port closed");
+    }
+    {
+        Rig rig({}, {"O"}); // nobody on the line
+        QSignalSpy ended(rig.job.get(), &LoggingJob::ended);
+        ASSERT_TRUE(rig.job->start());
+        rig.runFor(20'000);
+        EXPECT_EQ(ended.count(), 1);
+        EXPECT_TRUE(rig.said.contains("! the port closed; stopping")) << rig.said.join('\n').toStdString();
+    }
+    {
+        Rig rig({}, {"X"});
+        EXPECT_FALSE(rig.job->start());
+        EXPECT_TRUE(rig.said.last().contains("no device is marked")) << rig.said.join('\n').toStdString();
+    }
+    {
+        Rig rig({}, {"O"});
+        rig.port.setOpenError("no such device");
+        EXPECT_FALSE(rig.job->start());
+        EXPECT_TRUE(rig.said.last().contains("cannot be opened: no such device")) << rig.said.join('\n').toStdString();
     }
 }

@@ -1,4 +1,5 @@
 #include "MonitorFixture.h"
+#include "link/ChannelColours.h"
 #include "monitor/DisplayRules.h"
 
 #include <QTemporaryDir>
@@ -38,11 +39,11 @@ TEST(DisplayRules, UnitsAndColours)
         EXPECT_EQ(UnitText(mode, user), text) << mode;
     EXPECT_EQ(UnitText(5, "m3/h  "), "m3/h  ");
 
-    const std::pair<int, QColor> colours[] = {{0, QColor(0, 0, 255)},   {4, QColor(255, 128, 255)},
-                                              {5, QColor(255, 192, 128)}, {11, QColor(192, 192, 0)},
-                                              {12, QColor(255, 255, 255)}, {-1, QColor(255, 255, 255)}};
-    for (const auto& [code, rgb] : colours)
-        EXPECT_EQ(ChannelColour(code), rgb) << code;
+    const std::pair<int, Rgb> table[] = {{0, RgbOf(0, 0, 255)},     {4, RgbOf(255, 128, 255)},
+                                         {5, RgbOf(255, 192, 128)}, {11, RgbOf(192, 192, 0)},
+                                         {12, RgbOf(255, 255, 255)}, {-1, RgbOf(255, 255, 255)}};
+    for (const auto& [code, rgb] : table)
+        EXPECT_EQ(colours::ChannelColour(code), rgb) << code;
 }
 
 TEST(DisplayRules, StatusWordBits)
@@ -134,7 +135,7 @@ TEST_F(SingleDisplayTest, ChannelTextsValuesAndBurnOut)
     d.tick(state, store, link);
     EXPECT_EQ(state.gChFormat[0], "0.00");
     EXPECT_EQ(d.ch[0].unit, "bar");
-    EXPECT_EQ(d.ch[0].colour, QColor(255, 0, 0));
+    EXPECT_EQ(d.ch[0].colour, RgbOf(255, 0, 0));
     EXPECT_EQ(d.ch[0].maxText, "100.00");
     EXPECT_EQ(d.ch[0].midText, "50.00");
     EXPECT_EQ(d.ch[0].valueText, "12.35");

@@ -53,8 +53,8 @@ TEST(MultiMonitor, StatusWordsColourTheirColumns)
         m.refresh(s);
         for (int col = Di1; col <= kColumns; ++col) {
             const bool painted = col < Di1 + 6 || (col >= Relay1 && col < Relay1 + 6) || col >= Alarm1;
-            const QColor on = col >= Alarm1 ? kRed : kGreen;
-            const QColor want = lit.contains(col) ? on : painted ? kWhite : QColor();
+            const Rgb on = col >= Alarm1 ? kRed : kGreen;
+            const Rgb want = lit.contains(col) ? on : painted ? kWhite : TextTable::kNoColour;
             EXPECT_EQ(m.table().background(col, 1), want) << text.toStdString() << " column " << col;
         }
     }
@@ -94,16 +94,16 @@ TEST(MultiMonitor, RowsFollowTheDeviceListAndItsCommunicationState)
 
     ASSERT_EQ(full.table().rowCount(), 3);
     EXPECT_EQ(full.table().text(0, 3), "7");
-    const QList<QColor> comm{full.table().background(Comm, 1), full.table().background(Comm, 2),
-                             full.table().background(Comm, 3)};
-    EXPECT_EQ(comm, (QList<QColor>{kGreen, kRed, kRed}));
+    const QList<Rgb> comm{full.table().background(Comm, 1), full.table().background(Comm, 2),
+                          full.table().background(Comm, 3)};
+    EXPECT_EQ(comm, (QList<Rgb>{kGreen, kRed, kRed}));
     EXPECT_EQ(values(full, 2), (QStringList{"2.0", "2.1", "2.2", "2.3", "2.4", "2.5"}));
     EXPECT_EQ(values(full, 3), QStringList(6));
     EXPECT_EQ(full.table().background(Di1, 3), kWhite);
 
     const QStringList marks{pv.table().text(Comm, 1), pv.table().text(Comm, 2), pv.table().text(Comm, 3)};
     EXPECT_EQ(marks, (QStringList{"O", "X", "X"}));
-    EXPECT_FALSE(pv.table().background(Comm, 1).isValid());
+    EXPECT_EQ(pv.table().background(Comm, 1), TextTable::kNoColour);
     EXPECT_EQ(values(pv, 3), QStringList(6));
 }
 

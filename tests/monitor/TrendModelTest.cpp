@@ -1,5 +1,5 @@
 #include "MonitorFixture.h"
-#include "monitor/TrendModel.h"
+#include "monitor/TrendPainter.h"
 
 namespace {
 

@@ -159,7 +159,7 @@ TEST(SystemPage, ColoursLanguageAndDate)
     w.obtCH_Color[2][5]->click();
     EXPECT_EQ(t.ch.text(5, 10), "5");
     EXPECT_EQ(t.ch.background(5, 10), colours::ChannelColour(5));
-    EXPECT_TRUE(w.lblCH_Color[2]->styleSheet().contains(colours::ChannelColour(5).name()));
+    EXPECT_TRUE(w.lblCH_Color[2]->styleSheet().contains(QColor(colours::ChannelColour(5)).name()));
     w.obtBK_Color[1]->click();
     EXPECT_EQ(t.p.text(3, 15), "WHITE");
     w.obtLanguage[0]->click();

@@ -8,6 +8,7 @@
 #include "link/LinkState.h"
 #include "link/PollingEngine.h"
 #include "link/SerialPort.h"
+#include "link/ChannelColours.h"
 #include "param/ParamFormat.h"
 
 #include <QMap>
@@ -39,8 +40,8 @@ public:
                 quint16 v = GetU16BE(f, 7 + 2 * i);
                 // The recorder keeps a colour as its number; a download carries RGB565.
                 const int reg = first + i;
-                if (reg > 40100 && reg % 100 == 16 && ColourNumberOfRgb565(v) >= 0)
-                    v = static_cast<quint16>(ColourNumberOfRgb565(v));
+                if (const auto n = colours::NumberOfRgb565(v); reg > 40100 && reg % 100 == 16 && n)
+                    v = static_cast<quint16>(*n);
                 regs[reg] = v;
             }
             a = f.left(6);

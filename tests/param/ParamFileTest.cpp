@@ -1,4 +1,5 @@
 // The parameter image, its encodings, the file and the register data a download sends.
+#include "link/ChannelColours.h"
 #include "link/DataStore.h"
 #include "link/Framing.h"
 #include "param/ParamFormat.h"
@@ -46,7 +47,7 @@ ParamImage fullImage(int channels, quint32 seed)
             img.setChars(at, f.width, s);
             break;
         }
-        case ParamEnc::Colour: img.setI16(at, static_cast<qint16>(Rgb565OfColourNumber(pick % 12))); break;
+        case ParamEnc::Colour: img.setI16(at, static_cast<qint16>(*colours::Rgb565(pick % 12))); break;
         }
     };
     for (const ParamField& f : CommonFields())
@@ -182,9 +183,9 @@ TEST(ParamFile, ColourTableBothWays)
 {
     const quint16 rgb[] = {0x001F, 0x07E0, 0x07FF, 0xF800, 0xF81F, 0xFDA0,
                            0x000F, 0x03E0, 0x03EF, 0x7800, 0xE01C, 0x7BE0};
-    const QColor screen[] = {{0, 0, 255},   {0, 255, 0},   {0, 255, 255}, {255, 0, 0},
-                             {255, 128, 255}, {255, 192, 128}, {0, 0, 128},   {0, 128, 0},
-                             {0, 128, 128}, {128, 0, 0},   {128, 0, 128}, {192, 192, 0}};
+    const Rgb screen[] = {RgbOf(0, 0, 255),     RgbOf(0, 255, 0),      RgbOf(0, 255, 255), RgbOf(255, 0, 0),
+                          RgbOf(255, 128, 255), RgbOf(255, 192, 128), RgbOf(0, 0, 128),   RgbOf(0, 128, 0),
+                          RgbOf(0, 128, 128),   RgbOf(128, 0, 0),     RgbOf(128, 0, 128), RgbOf(192, 192, 0)};
     const int at = ParamImage::ChannelOffset(0) + 2;
     for (int n = 0; n < 12; ++n) {
         ParamImage img;
@@ -202,7 +203,7 @@ TEST(ParamFile, ColourTableBothWays)
     ParamTables t;
     t.ImageToGrid(img);
     EXPECT_EQ(t.sprdP_CH.text(3, 10), "");
-    EXPECT_EQ(t.sprdP_CH.background(3, 10), QColor(255, 255, 255));
+    EXPECT_EQ(t.sprdP_CH.background(3, 10), RgbOf(255, 255, 255));
 }
 
 TEST(ParamFile, BadFilesAreRefusedAndLeaveEverythingAsItWas)
@@ -304,6 +305,6 @@ TEST(ParamTables, RefreshFromStoreTranslatesCodes)
     ParamTables t;
     t.setChannelCount(6);
     t.RefreshFromStore(store);
-    EXPECT_EQ(t.sprdP_CH.background(4, 10), QColor(255, 128, 255));
+    EXPECT_EQ(t.sprdP_CH.background(4, 10), RgbOf(255, 128, 255));
     EXPECT_EQ(t.sprdP_CH.colCount(), 8);
 }

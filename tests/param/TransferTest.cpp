@@ -1,5 +1,6 @@
 // Uploads and downloads through the engine against a fake recorder.
 #include "FakeLine.h"
+#include "link/ChannelColours.h"
 #include "param/ParamImage.h"
 #include "param/ParamTables.h"
 
@@ -35,7 +36,7 @@ ParamImage sampleImage(int channels)
         case ParamEnc::Real: img.setF32(at, n * 0.25f); break;
         case ParamEnc::Number32: img.setI32(at, n * 1000); break;
         case ParamEnc::Number: img.setI16(at, static_cast<qint16>(n)); break;
-        case ParamEnc::Colour: img.setI16(at, static_cast<qint16>(Rgb565OfColourNumber(n % 12))); break;
+        case ParamEnc::Colour: img.setI16(at, static_cast<qint16>(*colours::Rgb565(n % 12))); break;
         case ParamEnc::RecordAction: img.setI16(at, 127); break;
         case ParamEnc::DisplayMode: img.setI16(at, 6); break;
         case ParamEnc::Protocol: break;

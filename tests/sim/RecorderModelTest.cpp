@@ -1,3 +1,4 @@
+#include "link/ChannelColours.h"
 #include "sim/RecorderModel.h"
 
 #include <gtest/gtest.h>
@@ -125,9 +126,10 @@ TEST(Recorder, ParameterFileLoads)
 
 TEST(Recorder, ColourTableBothWays)
 {
-    for (int n = 0; n < 12; ++n)
-        EXPECT_EQ(ColorNumberOfRgb565(Rgb565OfColorNumber(n)), n);
-    EXPECT_EQ(ColorNumberOfRgb565(0xFDA0), 5);
-    EXPECT_EQ(ColorNumberOfRgb565(0xE01C), 10);
-    EXPECT_EQ(ColorNumberOfRgb565(0xFFFF), -1);
+    for (int n = 0; n < colours::kCount; ++n)
+        EXPECT_EQ(colours::NumberOfRgb565(*colours::Rgb565(n)), n);
+    EXPECT_EQ(colours::NumberOfRgb565(0xFDA0), 5);
+    EXPECT_EQ(colours::NumberOfRgb565(0xE01C), 10);
+    EXPECT_FALSE(colours::NumberOfRgb565(0xFFFF));
+    EXPECT_FALSE(colours::Rgb565(12));
 }

@@ -1,5 +1,7 @@
 // vq800-vqd: shows what a data file holds, or exports it as CSV.
+#include "link/RegisterMap.h"
 #include "logging/DataFile.h"
+#include "Version.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -7,12 +9,6 @@
 #include <cstdio>
 
 namespace {
-
-// Channels a recorder has by its model code: 10..19 six, otherwise twelve.
-int channelsOf(int modelCode)
-{
-    return modelCode >= 10 && modelCode <= 19 ? 6 : 12;
-}
 
 QString timeText(const DataRecord& r)
 {
@@ -38,9 +34,11 @@ void print(const QString& line)
 
 void printSummary(const QString& path, const DataFileContents& c)
 {
-    const int n = channelsOf(c.modelCode);
+    const int n = regmap::ChannelsOfModel(c.modelCode);
     print(QStringLiteral("File:       %1").arg(QFileInfo(path).fileName()));
-    print(QStringLiteral("Model code: %1 (%2 channels)").arg(c.modelCode).arg(n));
+    print(QStringLiteral("Model code: %1 (%2)")
+              .arg(c.modelCode)
+              .arg(n > 0 ? QStringLiteral("%1 channels").arg(n) : QStringLiteral("unknown model")));
     print(QStringLiteral("Records:    %1").arg(c.records.size()));
     if (!c.records.isEmpty()) {
         print(QStringLiteral("First:      %1").arg(timeText(c.records.first())));
@@ -98,7 +96,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vq800-vqd"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("2.0.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VQ800_VERSION));
     QCommandLineParser cli;
     cli.setApplicationDescription(QStringLiteral("Shows the header and records of a VQ800 data file (*.VQD)."));
     cli.addHelpOption();

@@ -1,4 +1,4 @@
-#include "ui/QtSerialPort.h"
+#include "port/QtSerialPort.h"
 
 QtSerialPort::QtSerialPort()
 {
@@ -34,19 +34,19 @@ QString QtSerialPort::describeOpenError(QSerialPort::SerialPortError error, cons
 
 bool QtSerialPort::open(const PortSettings& s, QString* error)
 {
-    m_port.setPortName(s.port);
+    m_port.setPortName(s.gCommPort);
     bool ok = false;
-    const int baud = s.baud.toInt(&ok);
+    const int baud = s.gCommBaud.toInt(&ok);
     QString bad;
     if (!ok || baud <= 0)
-        bad = QStringLiteral("baud rate \"%1\" is not a number").arg(s.baud);
-    const QString parity = s.parity.trimmed().toUpper();
+        bad = QStringLiteral("baud rate \"%1\" is not a number").arg(s.gCommBaud);
+    const QString parity = s.gCommParity.trimmed().toUpper();
     if (parity != "N" && parity != "E" && parity != "O")
-        bad = QStringLiteral("parity \"%1\" is not N, E or O").arg(s.parity);
-    if (s.dataBits != "7" && s.dataBits != "8")
-        bad = QStringLiteral("data bits \"%1\" are not 7 or 8").arg(s.dataBits);
-    if (s.stopBits != "1" && s.stopBits != "2")
-        bad = QStringLiteral("stop bits \"%1\" are not 1 or 2").arg(s.stopBits);
+        bad = QStringLiteral("parity \"%1\" is not N, E or O").arg(s.gCommParity);
+    if (s.gCommDataBits != "7" && s.gCommDataBits != "8")
+        bad = QStringLiteral("data bits \"%1\" are not 7 or 8").arg(s.gCommDataBits);
+    if (s.gCommStopBits != "1" && s.gCommStopBits != "2")
+        bad = QStringLiteral("stop bits \"%1\" are not 1 or 2").arg(s.gCommStopBits);
     if (!bad.isEmpty()) {
         if (error)
             *error = bad;
@@ -54,12 +54,12 @@ bool QtSerialPort::open(const PortSettings& s, QString* error)
     }
     m_port.setBaudRate(baud);
     m_port.setParity(parity == "E" ? QSerialPort::EvenParity : parity == "O" ? QSerialPort::OddParity : QSerialPort::NoParity);
-    m_port.setDataBits(s.dataBits == "7" ? QSerialPort::Data7 : QSerialPort::Data8);
-    m_port.setStopBits(s.stopBits == "2" ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    m_port.setDataBits(s.gCommDataBits == "7" ? QSerialPort::Data7 : QSerialPort::Data8);
+    m_port.setStopBits(s.gCommStopBits == "2" ? QSerialPort::TwoStop : QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
         if (error)
-            *error = describeOpenError(m_port.error(), s.port, m_port.errorString());
+            *error = describeOpenError(m_port.error(), s.gCommPort, m_port.errorString());
         return false;
     }
     return true;
