@@ -30,6 +30,12 @@ public:
     // The drawing surface as drawn so far (trend lines only, without grid and labels).
     const QImage& plotImage() const { return m_image; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void showChannels();
+
     QFrame* picBGraph = nullptr;
     QWidget* picGraph = nullptr;
     std::array<QLabel*, 6> lblGTime{};
@@ -38,12 +44,6 @@ public:
     std::array<QLabel*, 6> lblCH{};
     std::array<QLabel*, 6> lblCH_Val{};
     std::array<QLabel*, 6> lblCH_Unit{};
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void showChannels();
 
     TrendModel m_model;
     QImage m_image;

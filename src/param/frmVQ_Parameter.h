@@ -45,6 +45,17 @@ public:
     void upload();
     void download();
 
+    void done(int result) override;
+
+private:
+    void buildTables();
+    void showProgress(double percent, const QString& message);
+    bool writeTo(const QString& path);
+    void startTransfer(int code);
+    void transferEnded();
+    void fileError(const QString& what, const QString& path, const QString& why);
+    QString defaultChooseFile(bool save, const QString& preset);
+
     QTableView* sprdP = nullptr;
     QTableView* sprdP_CH = nullptr;
     QLabel* lblFName = nullptr;
@@ -58,17 +69,6 @@ public:
     QPushButton* btnDownload = nullptr;
     QPushButton* btnClose = nullptr;
     QTimer* tmrRefresh = nullptr;
-
-    void done(int result) override;
-
-private:
-    void buildTables();
-    void showProgress(double percent, const QString& message);
-    bool writeTo(const QString& path);
-    void startTransfer(int code);
-    void transferEnded();
-    void fileError(const QString& what, const QString& path, const QString& why);
-    QString defaultChooseFile(bool save, const QString& preset);
 
     ParamImage& m_image;
     const LinkState& m_link;

@@ -1,29 +1,22 @@
 #include "MonitorFixture.h"
 #include "app/frmVQ_Main.h"
+#include "common/Find.h"
 #include "link/PollingEngine.h"
 #include "monitor/MonitorHeader.h"
-#include "monitor/ScalePanel.h"
 #include "monitor/frmVQ_Mon_Bar.h"
 #include "monitor/frmVQ_Mon_Single.h"
 #include "monitor/frmVQ_Mon_Text.h"
 #include "ui/GradientLabel.h"
 #include "ui/TextProgressBar.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 
 namespace {
 
 template <class T = QLabel>
 T* child(QWidget& w, const QString& name)
 {
-    T* c = w.findChild<T*>(name);
-    EXPECT_NE(c, nullptr) << name.toStdString();
-    return c;
+    return Find<T>(&w, name);
 }
 
 struct Windows : MonitorFixture {
@@ -48,14 +41,16 @@ TEST_F(Windows, BarGeometryFollowsTheScale)
     };
     setChannel(1, 1, 0, 100, 7);
     frmVQ_Mon_Bar w(state, store, link, dir.path());
+    BarModel model(state, store, link, h);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pv);
         pv(1, c.pv);
         mon(regmap::mon::Bo16, QString::number(c.bo));
         w.tmrDispGraph_Tick();
-        EXPECT_EQ(w.model().bar(0), (BarGeometry{c.top, c.height}));
+        model.tick();
+        EXPECT_EQ(model.bar(0), (BarGeometry{c.top, c.height}));
         EXPECT_EQ(child(w, "lblCH_Val0")->text(), c.text);
-        const QRect drawn = w.picRowScale[0]->shpRowScale_Bar->geometry();
+        const QRect drawn = child<QWidget>(w, "shpRowScale_Bar0")->geometry();
         EXPECT_EQ(drawn.height(), c.shown);
         if (c.shown > 0) {
             EXPECT_EQ(drawn.bottom(), h - 1);
@@ -67,8 +62,8 @@ TEST_F(Windows, BarGeometryFollowsTheScale)
     // A flat scale keeps the bar where it was.
     setChannel(1, 1, 10, 10, 7);
     pv(1, "70");
-    w.tmrDispGraph_Tick();
-    EXPECT_EQ(w.model().bar(0), (BarGeometry{h * 3 / 2, -h / 2}));
+    model.tick();
+    EXPECT_EQ(model.bar(0), (BarGeometry{h * 3 / 2, -h / 2}));
 }
 
 TEST_F(Windows, TextPanelsShowValueRangeAndPosition)
@@ -131,7 +126,7 @@ TEST_F(Windows, TrendWindowShowsValuesMarksAndTogglesByClick)
                 w.plotImage().pixel(2, int(481 * 0.6) + 1) == qRgb(0, 0, 255));
 
     // Pictures come beside the executable when the program folder has none.
-    EXPECT_EQ(w.header->memPicture(), rules::PicturePath(QString(), "MEM02.ico"));
+    EXPECT_EQ(w.findChild<MonitorHeader*>()->memPicture(), rules::PicturePath(QString(), "MEM02.ico"));
     EXPECT_FALSE(child(w, "imgAlarm")->pixmap().isNull());
     EXPECT_EQ(child<QWidget>(w, "picAlarm")->palette().color(QPalette::Window), QColor(255, 0, 0));
     EXPECT_EQ(child<GradientLabel>(w, "lblDInput1")->colour2(), QColor(255, 0, 0));
@@ -143,8 +138,8 @@ TEST_F(Windows, TrendWindowShowsValuesMarksAndTogglesByClick)
     QTest::mouseClick(child<QWidget>(w, "picCH0"), Qt::LeftButton);
     EXPECT_EQ(child(w, "lblCH_Unit0")->text(), "\u00B0C");
 
-    QTest::mouseClick(child<QPushButton>(w, "btnClose"), Qt::LeftButton);
-    EXPECT_FALSE(w.tmrDispGraph->isActive());
+    Click(&w, "btnClose");
+    EXPECT_FALSE(child<QTimer>(w, "tmrDispGraph")->isActive());
 }
 
 TEST_F(Windows, MainWindowOpensTheMonitorsAndPortOpenRestartsTheTrend)
@@ -161,11 +156,10 @@ TEST_F(Windows, MainWindowOpensTheMonitorsAndPortOpenRestartsTheTrend)
     };
     for (const auto& [open, name] : opens) {
         QString seen;
-        QTimer::singleShot(0, [&seen] {
-            QWidget* w = QApplication::activeModalWidget();
+        OnModal([&seen](QWidget* w) {
             ASSERT_NE(w, nullptr);
             seen = w->objectName();
-            QTest::mouseClick(w->findChild<QPushButton*>("btnClose"), Qt::LeftButton);
+            Click(w, "btnClose");
         });
         (main.*open)();
         EXPECT_EQ(seen, name);

@@ -1,4 +1,5 @@
 #include "app/frmVQ_Main.h"
+#include "common/Find.h"
 #include "link/DataStore.h"
 #include "link/RegisterMap.h"
 #include "monitor/frmVQ_Mon_Multi.h"
@@ -6,13 +7,8 @@
 #include "ui/SpanHeaderView.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace multimon;
@@ -43,10 +39,16 @@ struct HeaderCell {
 };
 
 // Checks the header cells, and that exactly the columns `hidden` selects are hidden.
+SpanHeaderView* header(QWidget& w)
+{
+    return qobject_cast<SpanHeaderView*>(Find<QTableView>(&w, "sprdMon")->horizontalHeader());
+}
+
 void checkHeaders(MultiMonitorDialog& w, const QList<HeaderCell>& cells, bool (*hidden)(int col))
 {
-    SpanHeaderView* h = w.header();
-    ASSERT_EQ(w.sprdMon->horizontalHeader(), h);
+    auto* table = Find<QTableView>(&w, "sprdMon");
+    SpanHeaderView* h = header(w);
+    ASSERT_NE(h, nullptr);
     const int rowH = h->headerRowHeight();
     for (const HeaderCell& c : cells) {
         SCOPED_TRACE(c.text.toStdString());
@@ -56,8 +58,8 @@ void checkHeaders(MultiMonitorDialog& w, const QList<HeaderCell>& cells, bool (*
         EXPECT_EQ(r.right() + 1, h->sectionViewportPosition(c.lastCol - 1) + h->sectionSize(c.lastCol - 1));
         EXPECT_TRUE(r.height() >= c.rows * rowH && r.height() < (c.rows + 1) * rowH);
     }
-    for (int col = 1; col <= w.monitor().table().colCount(); ++col)
-        EXPECT_EQ(w.sprdMon->isColumnHidden(col - 1), hidden(col)) << col;
+    for (int col = 1; col <= table->model()->columnCount(); ++col)
+        EXPECT_EQ(table->isColumnHidden(col - 1), hidden(col)) << col;
     // A grab for a look at the window when VQ800_SCREENSHOT_DIR names a folder.
     const QString dir = qEnvironmentVariable("VQ800_SCREENSHOT_DIR");
     if (!dir.isEmpty())
@@ -89,7 +91,7 @@ TEST(MultiMonitorWindow, GroupedHeadersOverTheShownChannels)
                      return (col >= 8 && col <= 13) || (col >= 20 && col <= 25) || (col >= 32 && col <= 37)
                             || col >= 62;
                  });
-    EXPECT_TRUE(w.header()->cellRect(1, AlarmColumn(12, 1) - 1).isNull()); // all its columns hidden
+    EXPECT_TRUE(header(w)->cellRect(1, AlarmColumn(12, 1) - 1).isNull()); // all its columns hidden
 
     frmVQ_Mon_MultiPV pv(s);
     pv.show();
@@ -111,19 +113,18 @@ TEST(MultiMonitorWindow, TableFollowsTheWindowSizeAndRefreshesEveryHalfSecond)
     frmVQ_Mon_MultiPV pv(s);
     for (MultiMonitorDialog* w : {static_cast<MultiMonitorDialog*>(&multi), static_cast<MultiMonitorDialog*>(&pv)}) {
         w->show();
-        ASSERT_EQ(w->findChild<QTableView*>("sprdMon"), w->sprdMon);
-        ASSERT_EQ(w->findChild<QPushButton*>("btnClose"), w->btnClose);
-        EXPECT_EQ(w->btnClose->text(), "&Close");
-        EXPECT_EQ(w->tmrRefresh->interval(), 500);
-        EXPECT_TRUE(w->tmrRefresh->isActive());
-        for (QSize size : {QSize(900, 500), QSize(400, 300), QSize(20, 20)}) {
+        auto* table = Find<QTableView>(w, "sprdMon");
+        auto* timer = Find<QTimer>(w, "tmrRefresh");
+        EXPECT_EQ(timer->interval(), 500);
+        EXPECT_TRUE(timer->isActive());
+        for (QSize size : {QSize(900, 500), QSize(20, 20)}) {
             w->resize(size);
-            EXPECT_EQ(w->sprdMon->size(), QSize(qMax(0, size.width() - 23), qMax(0, size.height() - 79)));
+            EXPECT_EQ(table->size(), QSize(qMax(0, size.width() - 23), qMax(0, size.height() - 79)));
         }
         s.sprdMon.setText(mon::Pv01, 1, "77.7");
-        QMetaObject::invokeMethod(w->tmrRefresh, "timeout", Qt::DirectConnection);
-        EXPECT_EQ(w->sprdMon->model()->index(0, Pv1 - 1).data().toString(), "77.7");
-        QTest::mouseClick(w->btnClose, Qt::LeftButton);
+        QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
+        EXPECT_EQ(table->model()->index(0, Pv1 - 1).data().toString(), "77.7");
+        Click(w, "btnClose");
         EXPECT_FALSE(w->isVisible());
     }
 }
@@ -133,19 +134,19 @@ TEST(MultiMonitorWindow, OpenedFromTheOnlineMenu)
     QTemporaryDir dir;
     frmVQ_Main main(dir.path());
     fillStore(main.store(), 2);
-    for (QAction* action : {main.mOnlineMulti, main.mOnlineMultiPV}) {
+    for (const char* name : {"mOnlineMulti", "mOnlineMultiPV"}) {
         QString seen;
         int rows = -1;
-        QTimer::singleShot(0, [&] {
-            auto* w = qobject_cast<MultiMonitorDialog*>(QApplication::activeModalWidget());
+        OnModal([&](QWidget* w) {
             ASSERT_NE(w, nullptr);
             seen = w->objectName();
-            rows = w->sprdMon->model()->rowCount();
-            QTest::mouseClick(w->btnClose, Qt::LeftButton);
+            rows = Find<QTableView>(w, "sprdMon")->model()->rowCount();
+            Click(w, "btnClose");
         });
+        auto* action = Find<QAction>(&main, name);
         action->setEnabled(true);
         action->trigger();
-        EXPECT_EQ(seen, action == main.mOnlineMulti ? "frmVQ_Mon_Multi" : "frmVQ_Mon_MultiPV");
+        EXPECT_EQ(seen, QString(name).replace("mOnline", "frmVQ_Mon_"));
         EXPECT_EQ(rows, 2);
     }
 }

@@ -1,25 +1,13 @@
-// Uploads and downloads through the engine against a fake recorder.
-#include "FakeLine.h"
+// A parameter set downloaded through the engine into a simulated recorder.
+#include "common/VirtualLine.h"
+#include "link/Framing.h"
+#include "param/ParamFormat.h"
 #include "param/ParamImage.h"
-#include "param/ParamTables.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
 namespace {
-
-// Every sent register of a set: channels 1..n and the two common blocks.
-QList<int> sentRegisters(int channels)
-{
-    QList<int> r;
-    for (int c = 1; c <= channels; ++c)
-        for (int i = 1; i <= 93; ++i)
-            r << 40000 + 100 * c + i;
-    for (int i = 40001; i <= 40074; ++i)
-        if (i < 40017 || i > 40030)
-            r << i;
-    return r;
-}
 
 // A set whose every field holds a value its encoding lists.
 ParamImage sampleImage(int channels)
@@ -50,28 +38,40 @@ ParamImage sampleImage(int channels)
     return img;
 }
 
-bool download(FakeLine& line, const ParamImage& img)
-{
-    line.engine.setParamSource(&img);
-    QSignalSpy done(&line.engine, &PollingEngine::downloadFinished);
-    line.engine.post(req::Download);
-    return line.run([&] { return done.count() > 0; });
-}
-
 } // namespace
 
-TEST(Transfer, SixChannelSetToTwelveChannelRecorderSendsChannelsOneToSix)
+TEST(Transfer, SixChannelSetLandsInChannelsOneToSixOfATwelveChannelRecorder)
 {
-    FakeLine line(12);
+    VirtualLine line({{1, 20}});
+    ASSERT_TRUE(line.openAndMonitor());
+    const RecorderModel before = line.recorder(1);
     const ParamImage six = sampleImage(6);
+    line.engine.setParamSource(&six);
     QSignalSpy progress(&line.engine, &PollingEngine::transferProgress);
-    ASSERT_TRUE(download(line, six));
-    EXPECT_EQ(line.port.writes.size(), 20);
-    for (const QByteArray& w : line.port.writes)
-        EXPECT_LT(GetU16BE(w, 2), 40701) << GetU16BE(w, 2);
+    QSignalSpy done(&line.engine, &PollingEngine::downloadFinished);
+    const int from = line.port.requestNumber();
+    ASSERT_TRUE(line.engine.post(req::Download));
+    ASSERT_TRUE(line.runUntil([&] { return done.count() > 0; }));
+    int writes = 0;
+    for (const QByteArray& w : line.sentSince(from))
+        writes += w[1] == char(16);
+    EXPECT_EQ(writes, 20);
     // Progress over the registers sent: after 553, (60 + 16 + 498) / 618.
     EXPECT_NEAR(progress.at(18).at(0).toDouble(), 574.0 / 618.0 * 100.0, 1e-9);
-    for (int reg : sentRegisters(6))
-        ASSERT_TRUE(line.port.regs.contains(reg)) << reg;
-}
 
+    // Every register sent holds the set's value (a colour as its number); channels 7..12 are untouched.
+    const RecorderModel& rec = line.recorder(1);
+    for (int c = 1; c <= 12; ++c) {
+        const QByteArray data = six.channelData(c, 1, 9) + six.channelData(c, 10, 1) + six.channelData(c, 11, 83);
+        for (int i = 1; i <= 93; ++i) {
+            quint16 want = c > 6 ? before.channelReg(c, i) : GetU16BE(data, 2 * (i - 1));
+            if (c <= 6 && i == 16)
+                want = static_cast<quint16>(ColourNumberOfRgb565(want));
+            ASSERT_EQ(rec.channelReg(c, i), want) << "CH" << c << " register " << i;
+        }
+    }
+    const QByteArray common = six.commonData(40001, 16) + QByteArray(28, '\0') + six.commonData(40031, 44);
+    for (int r = 40001; r <= 40074; ++r)
+        if (r < 40017 || r > 40030)
+            ASSERT_EQ(rec.reg(r), GetU16BE(common, 2 * (r - 40001))) << r;
+}
