@@ -37,13 +37,18 @@ TEST(EditorPages, CellsOpenThePageOnTheirTabChannelAlarmAndInput)
         {false, 14, regmap::ch::DispRangeMin, "CHANNEL SETUP", 12, 4, 0, 0},
         {false, 4, 46, "ALARM/DI SETUP", 2, -1, 3, 1},
         {true, 3, 58, "ALARM/DI SETUP", 1, -1, 1, 4},
+        {true, 3, 6, "DISPLAY SETUP", 0, -1, 0, 0},
+        {true, 3, 33, "SYSTEM SETUP", 0, 3, 0, 0},
+        {false, 3, regmap::ch::Color, "SYSTEM SETUP", 0, 1, 0, 0},
     };
     for (const Case& c : cases) {
         QString title;
         int channel = 0, tab = -1, alarm = 0, input = 0;
         OnModal([&](QWidget* page) {
             title = page->windowTitle();
-            if (auto* p = qobject_cast<frmVQ_P_Channel*>(page)) {
+            if (auto* s = page->findChild<QTabWidget*>("SSTab1")) {
+                tab = s->currentIndex();
+            } else if (auto* p = qobject_cast<frmVQ_P_Channel*>(page)) {
                 channel = p->channel();
                 tab = Find<QTabWidget>(p, "tabPages")->currentIndex();
             } else if (auto* a = qobject_cast<frmVQ_P_ARM_DI*>(page)) {

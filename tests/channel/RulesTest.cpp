@@ -84,6 +84,22 @@ TEST(AlarmRules, StoredTextsToButtons)
         EXPECT_EQ(LevelIndex(QString::fromLatin1(text)), index) << text;
 }
 
+TEST(AlarmRules, BoxesAndNumbersAreHeldToTheirRange)
+{
+    struct Case { Box box; const char* typed; int count; const char* shown; };
+    const Case cases[] = {
+        {Box::Hysteresis, "2500", 6, "1999.99"}, {Box::Hysteresis, "-1", 6, "0.00"}, {Box::SetValue, "1000", 6, "999.99"},
+        {Box::SetValue, "-5.5", 6, "-5.5"},      {Box::Rate, "3000", 6, "1999.99"},  {Box::WithChannel, "9", 6, "6"},
+        {Box::WithChannel, "9", 12, "9"},        {Box::WithChannel, "0", 12, "1"},   {Box::Relay, "7", 6, "6"},
+        {Box::Relay, "0", 6, "--"},              {Box::OnTime, "1000000", 6, "999999"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ClampBox(c.box, QString::fromLatin1(c.typed), c.count), QLatin1String(c.shown)) << c.typed;
+    EXPECT_EQ(ClampNumber("9", 6), 6);
+    EXPECT_EQ(ClampNumber("0", 12), 1);
+    EXPECT_EQ(ClampNumber("4", 12), 4);
+}
+
 TEST(AlarmRules, TypesPanelsAndPictures)
 {
     for (int code = 0; code < kAlarmTypes; ++code) {

@@ -7,14 +7,18 @@
 // the server's faults or its rewriteAnswer.
 #include "link/CommLog.h"
 #include "link/DataStore.h"
+#include "link/Framing.h"
 #include "link/LinkState.h"
+#include "link/ParamSource.h"
 #include "link/PollingEngine.h"
+#include "link/RegisterMap.h"
 #include "link/SerialPort.h"
 #include "sim/LineServer.h"
 #include "sim/RecorderModel.h"
 #include "sim/SimPort.h"
 
 #include <QList>
+#include <QMap>
 #include <QStringList>
 #include <utility>
 
@@ -124,4 +128,26 @@ struct VirtualLine : LineClock {
     }
     // The requests sent since request number `from`.
     QList<QByteArray> sentSince(int from) const { return port.requests().mid(from); }
+};
+
+// A recorder's parameter set as it was when taken, with edits on top: what a download sends.
+class RecorderSet : public ParamSource {
+public:
+    explicit RecorderSet(const RecorderModel& from) : m_from(from) {}
+    QMap<int, quint16> edits; // register -> value
+    int channelCount() const override { return m_from.channelCount(); }
+    QByteArray channelData(int c, int first, int count) const override
+    {
+        return commonData(regmap::ChannelBase(c) + first, count);
+    }
+    QByteArray commonData(int first, int count) const override
+    {
+        QByteArray d;
+        for (int r = first; r < first + count; ++r)
+            AppendU16BE(d, edits.value(r, m_from.reg(r)));
+        return d;
+    }
+
+private:
+    const RecorderModel m_from;
 };

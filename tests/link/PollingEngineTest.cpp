@@ -2,8 +2,6 @@
 // what it sends, what it stores, and how it takes bad answers.
 #include "common/VirtualLine.h"
 #include "link/Framing.h"
-#include "link/Numbers.h"
-#include "link/ParamSource.h"
 #include "link/RegisterMap.h"
 
 #include <QSignalSpy>
@@ -29,30 +27,6 @@ QList<int> devicesOf(const QList<QByteArray>& requests)
         d << static_cast<quint8>(r[0]);
     return d;
 }
-
-// A recorder's parameter set as it was, with a few edits on top.
-class EditedCopy : public ParamSource {
-public:
-    EditedCopy(const RecorderModel& from) : m_from(from), m_channels(from.channelCount()) {}
-    QMap<int, quint16> edits; // register -> value
-    int channelCount() const override { return m_channels; }
-    QByteArray channelData(int c, int first, int count) const override
-    {
-        return data(regmap::ChannelBase(c) + first, count);
-    }
-    QByteArray commonData(int first, int count) const override { return data(first, count); }
-
-private:
-    QByteArray data(int first, int count) const
-    {
-        QByteArray d;
-        for (int r = first; r < first + count; ++r)
-            AppendU16BE(d, edits.value(r, m_from.reg(r)));
-        return d;
-    }
-    const RecorderModel m_from;
-    int m_channels;
-};
 
 } // namespace
 
@@ -84,14 +58,8 @@ TEST(PollingEngine, ScanSkipsASilentDeviceThenReadsParametersAndPollsTheOthers)
     EXPECT_EQ(line.store.sprdCommState.text(counters::TimeOver, 2), "3");
 
     // The store holds the recorders' own values.
-    for (int row : {1, 3}) {
-        const RecorderModel& r = line.recorder(row);
-        QByteArray pv;
-        AppendU16BE(pv, r.reg(30017));
-        AppendU16BE(pv, r.reg(30018));
-        EXPECT_EQ(line.store.sprdMon.text(regmap::mon::Model, row), QString::number(r.modelCode()));
-        EXPECT_EQ(line.store.sprdMon.text(regmap::mon::Pv01, row), FloatText(GetF32BE(pv, 0)));
-    }
+    for (int row : {1, 3})
+        EXPECT_EQ(line.store.sprdMon.text(regmap::mon::Model, row), QString::number(line.recorder(row).modelCode()));
     EXPECT_EQ(line.store.sprdP_Common.text(1, 31), QString::number(line.recorder(1).reg(40031)));
     EXPECT_EQ(line.store.sprdP_CH.text(6, regmap::ch::RangeCode), QString::number(line.recorder(1).reg(40610)));
 }
@@ -217,7 +185,7 @@ TEST(PollingEngine, DownloadWritesEveryBlockThenUploadReadsItBack)
         RecorderModel& rec = line.recorder(5);
         const int n = rec.channelCount();
         ASSERT_EQ(line.link.gChCount, n);
-        EditedCopy image(rec);
+        RecorderSet image(rec);
         const int lastAlarm = regmap::ChannelBase(n) + 42; // last channel's alarm 1 set value: 100.0
         image.edits = {{40101, 0x4142}, {lastAlarm, 0x42C8}, {lastAlarm + 1, 0}, {40001, 1}, {40033, 2}};
         line.engine.setParamSource(&image);
@@ -274,11 +242,11 @@ TEST(PollingEngine, DownloadWritesEveryBlockThenUploadReadsItBack)
 
 TEST(PollingEngine, ABlockTheImageCannotFillEndsTheDownloadUnsent)
 {
-    struct Short : EditedCopy {
-        using EditedCopy::EditedCopy;
+    struct Short : RecorderSet {
+        using RecorderSet::RecorderSet;
         QByteArray channelData(int c, int first, int count) const override
         {
-            return c == 2 ? QByteArray(3, '\0') : EditedCopy::channelData(c, first, count);
+            return c == 2 ? QByteArray(3, '\0') : RecorderSet::channelData(c, first, count);
         }
     };
     VirtualLine line({{1, 10}});
@@ -298,7 +266,7 @@ TEST(PollingEngine, ClosingDuringATransferStopsItAndReopeningScansAgain)
 {
     VirtualLine line({{1, 10}});
     ASSERT_TRUE(line.openAndMonitor());
-    EditedCopy image(line.recorder(1));
+    RecorderSet image(line.recorder(1));
     line.engine.setParamSource(&image);
     ASSERT_TRUE(line.engine.post(req::Download));
     line.steps(5);

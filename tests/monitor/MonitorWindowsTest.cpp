@@ -9,6 +9,8 @@
 #include "ui/GradientLabel.h"
 #include "ui/TextProgressBar.h"
 
+#include <QAction>
+#include <QTableView>
 #include <QTemporaryDir>
 
 namespace {
@@ -71,9 +73,7 @@ TEST_F(Windows, TextPanelsShowValueRangeAndPosition)
     struct Case { double min, max; int fp; const char* pv; int bo; int percent; const char* shown; };
     const Case cases[] = {
         {-200, 1370, 1, "585.0", 0, 50, "585.0"},
-        {0, 100, 1, "40", 1, 0, "----.-"},
         {-100, 100, 1, "40", 1, 50, "----.-"},
-        {-100, 100, 0, "40", 1, 50, "-----"},
         {0, 100, 1, "-30", 0, -30, "-30.0"},   // kept as given; only the drawing is clamped
         {0, 10, 2, "25", 0, 250, "25.00"},
     };
@@ -149,19 +149,26 @@ TEST_F(Windows, MainWindowOpensTheMonitorsAndPortOpenRestartsTheTrend)
     emit main.engine().portOpened();
     EXPECT_EQ(main.monitorState().gTrendCount, 0);
 
-    const std::pair<void (frmVQ_Main::*)(), const char*> opens[] = {
-        {&frmVQ_Main::openSingleLine, "frmVQ_Mon_Single"},
-        {&frmVQ_Main::openSingleBar, "frmVQ_Mon_Bar"},
-        {&frmVQ_Main::openSingleText, "frmVQ_Mon_Text"},
-    };
-    for (const auto& [open, name] : opens) {
+    main.store().appendDeviceRow(1);
+    main.store().appendDeviceRow(2);
+    const std::pair<const char*, const char*> opens[] = {
+        {"mOnlineSingleLine", "frmVQ_Mon_Single"}, {"mOnlineSingleBar", "frmVQ_Mon_Bar"},
+        {"mOnlineSingleText", "frmVQ_Mon_Text"},   {"mOnlineMulti", "frmVQ_Mon_Multi"},
+        {"mOnlineMultiPV", "frmVQ_Mon_MultiPV"}};
+    for (const auto& [menu, name] : opens) {
         QString seen;
-        OnModal([&seen](QWidget* w) {
+        int rows = -1;
+        OnModal([&](QWidget* w) {
             ASSERT_NE(w, nullptr);
             seen = w->objectName();
+            if (auto* table = w->findChild<QTableView*>("sprdMon"))
+                rows = table->model()->rowCount();
             Click(w, "btnClose");
         });
-        (main.*open)();
+        auto* action = Find<QAction>(&main, menu);
+        action->setEnabled(true); // as once the scan has ended
+        action->trigger();
         EXPECT_EQ(seen, name);
+        EXPECT_EQ(rows, QString(name).startsWith("frmVQ_Mon_Multi") ? 2 : -1) << name;
     }
 }

@@ -3,7 +3,6 @@
 #include "common/Find.h"
 #include "common/VirtualLine.h"
 #include "param/ParamImage.h"
-#include "param/frmVQ_P_System.h"
 #include "param/frmVQ_Parameter.h"
 
 #include <QMessageBox>
@@ -243,43 +242,4 @@ TEST(Editor, ValueCellsOpenTheRecordDisplayPage)
     EXPECT_EQ(w.tables().sprdP_CH.text(6, 3), "ON");
     EXPECT_EQ(w.tables().sprdP.text(3, 1), "OFF");
 
-    // The channel display row opens the same page; the description column nothing.
-    title.clear();
-    OnModal([&](QWidget* page) {
-        if (page) {
-            title = page->windowTitle();
-            page->close();
-        }
-    });
-    e.clickCell("sprdP_CH", 1, 3);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(title, "");
-    OnModal([&](QWidget* page) {
-        title = page->windowTitle();
-        page->close();
-    });
-    e.clickCell("sprdP_CH", 4, 3);
-    EXPECT_EQ(title, "RECORD/DISPLAY Setup");
-}
-
-TEST(Editor, DisplayAndSystemCellsOpenTheirPagesOnTheirTabs)
-{
-    Editor e;
-    e.open().show();
-    struct Case { const char* grid; int row; const char* title; int tab; };
-    const Case cases[] = {{"sprdP", 6, "DISPLAY SETUP", -1}, {"sprdP", 33, "SYSTEM SETUP", 3},
-                          {"sprdP_CH", 10, "SYSTEM SETUP", 1}};
-    for (const Case& c : cases) {
-        QString title;
-        int tab = -1;
-        OnModal([&](QWidget* page) {
-            title = page->windowTitle();
-            if (qobject_cast<frmVQ_P_System*>(page))
-                tab = Find<QTabWidget>(page, "SSTab1")->currentIndex();
-            page->close();
-        });
-        e.clickCell(c.grid, 3, c.row);
-        EXPECT_EQ(title, QString::fromLatin1(c.title)) << c.row;
-        EXPECT_EQ(tab, c.tab) << c.row;
-    }
 }

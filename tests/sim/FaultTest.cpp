@@ -83,18 +83,3 @@ TEST(Faults, PerDeviceFaultsAndSilentDevice)
     EXPECT_EQ(seen.front(), std::make_pair(2, Fault::Silent));
     EXPECT_EQ(seen.back(), std::make_pair(3, Fault::Drop));
 }
-
-TEST(Faults, DelayedAnswersArriveAfterTheTimeOut)
-{
-    LineServer s;
-    s.addDevice(1);
-    s.setWireFormat({0, 10, 5});
-    FaultConfig f;
-    f.delayRate = 1.0;
-    s.setFaults(f);
-    const auto r = s.feed(BuildReadRequest(1, 30001, 47), 0);
-    ASSERT_EQ(r.answers.size(), 1);
-    EXPECT_TRUE(r.answers[0].late);
-    EXPECT_GT(r.answers[0].delayUs, 1'000'000);
-    EXPECT_TRUE(CheckCrc(r.answers[0].bytes));
-}

@@ -56,20 +56,14 @@ TEST_F(Line, RefusesWhatIsOutsideTheMapWithExceptions)
     struct Case { const char* what; QByteArray request; int function; int code; };
     const Case cases[] = {
         {"past the input block", BuildReadRequest(1, 30040, 10), 3, 2},
-        {"register 30048", BuildReadRequest(1, 30048, 1), 3, 2},
-        {"register 40075", BuildReadRequest(1, 40075, 1), 3, 2},
         {"common into channel 1", BuildReadRequest(1, 40070, 40), 3, 2},
-        {"gap before channel 1", BuildReadRequest(1, 40100, 1), 3, 2},
         {"gap after channel 1", BuildReadRequest(1, 40194, 1), 3, 2},
-        {"channel 1 into channel 2", BuildReadRequest(1, 40190, 20), 3, 2},
         {"channel 13", BuildReadRequest(1, 41301, 1), 3, 2},
-        {"holding register 0", BuildReadRequest(1, 0, 1), 3, 2},
         {"zero count", BuildReadRequest(1, 30001, 0), 3, 3},
         {"126 registers", BuildReadRequest(1, 30001, 126), 3, 3},
         {"write to input registers", writeWords(1, 30001, {1}), 16, 2},
         {"write past the common block", writeWords(1, 40073, {1, 2, 3}), 16, 2},
         {"function 4", withCrc(QByteArray::fromHex("01047531002f")), 4, 1},
-        {"function 6", withCrc(QByteArray::fromHex("01069c410001")), 6, 1},
     };
     for (const Case& c : cases) {
         const QByteArray a = ask(c.request);
@@ -86,12 +80,9 @@ TEST_F(Line, WriteThenReadBack)
     const Case cases[] = {
         {"common part 1", 40001, {0, 3, 0, 0, 1, 2, 4, 1, 1, 5, 0, 1, 10, 1, 1, 0}, 40001,
          {0, 3, 0, 0, 1, 2, 4, 1, 1, 5, 0, 1, 10, 1, 1, 0}},
-        {"range code", 40310, {19}, 40310, {19}},
         {"colour as number", 40116, {7}, 40116, {7}},
         {"colour as RGB565", 40216, {0xF800}, 40216, {3}},
-        {"colour 6 as RGB565", 40216, {0x000F}, 40216, {6}},
         {"channel 12 name", 41201, {0x4142, 0x4344, 0x4500, 0, 0}, 41201, {0x4142, 0x4344, 0x4500, 0, 0}},
-        {"reserved start", 40018, {1, 2028, 2, 29, 23, 59, 58}, 40018, {1, 2028, 2, 29, 23, 59, 58}},
         {"DI06_RYT", 40073, {0x0001, 0x86A0}, 40073, {0x0001, 0x86A0}},
     };
     for (const Case& c : cases) {
@@ -152,11 +143,9 @@ TEST_F(Line, ResynchronisesAfterNoiseAndBrokenRequests)
     struct Case { const char* what; QByteArray before; };
     const Case cases[] = {
         {"noise", QByteArray::fromHex("ff13ab00")},
-        {"truncated read", good.left(5)},
         {"truncated write", writeWords(1, 40001, {1, 2, 3}).left(10)},
         {"read with bad CRC", QByteArray(good).replace(7, 1, "\x55")},
         {"write header with huge count", QByteArray::fromHex("01109c41007f7f")},
-        {"foreign function start", QByteArray::fromHex("0117")},
     };
     for (const Case& c : cases) {
         server.lineIdle();
@@ -214,10 +203,8 @@ TEST(WireTiming, RequestAndAnswerBytesAtTheLineRate)
 {
     struct Case { WireFormat w; int req; int ans; qint64 us; };
     const Case cases[] = {
-        {{9600, 10, 5}, 8, 99, 107 * 10 * 1'000'000LL / 9600 + 5000},   // 116458
-        {{9600, 11, 5}, 8, 99, 107 * 11 * 1'000'000LL / 9600 + 5000},   // 8E1
+        {{9600, 11, 5}, 8, 99, 107 * 11 * 1'000'000LL / 9600 + 5000}, // 8E1
         {{19200, 10, 0}, 8, 8, 8333},
-        {{115200, 11, 2}, 175, 8, 183 * 11 * 1'000'000LL / 115200 + 2000},
         {{0, 10, 5}, 8, 99, 0},
     };
     for (const Case& c : cases)

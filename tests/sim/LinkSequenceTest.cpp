@@ -111,23 +111,7 @@ TEST(LinkSequence, ATransferRunsToItsEndBeforeAClickIsTaken)
     VirtualLine line({{1, 10}, {2, 10}});
     line.engine.openPort();
     ASSERT_TRUE(line.runUntil([&] { return line.monitoring(); }));
-    // Device 1's own set, sent back to it.
-    struct Image : ParamSource {
-        const RecorderModel* r;
-        int channelCount() const override { return 6; }
-        QByteArray channelData(int c, int first, int count) const override
-        {
-            return commonData(regmap::ChannelBase(c) + first, count);
-        }
-        QByteArray commonData(int first, int count) const override
-        {
-            QByteArray d;
-            for (int reg = first; reg < first + count; ++reg)
-                AppendU16BE(d, r->reg(reg));
-            return d;
-        }
-    } image;
-    image.r = line.server.device(1);
+    RecorderSet image(line.recorder(1)); // device 1's own set, sent back to it
     line.engine.setParamSource(&image);
     QSignalSpy done(&line.engine, &PollingEngine::downloadFinished);
     const int from = line.port.requestNumber();

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr int kDispMax = 32, kDispMin = 34, kFp = 12, kColor = 16, kRange = 10;
+constexpr int kDispMax = 32, kDispMin = 34;
 constexpr int kAlarmSv = 42, kAlarmType = 48;
 
 } // namespace
@@ -15,8 +15,7 @@ constexpr int kAlarmSv = 42, kAlarmType = 48;
 TEST(Recorder, AlarmBitsFollowTheSetValues)
 {
     struct Case { int channel; int alarm; int word; int bit; };
-    const Case cases[] = {{1, 1, 30014, 0}, {1, 4, 30014, 3}, {4, 2, 30014, 13},
-                          {5, 1, 30013, 0}, {8, 4, 30013, 15}, {9, 3, 30012, 2}, {12, 1, 30012, 12}};
+    const Case cases[] = {{1, 4, 30014, 3}, {4, 2, 30014, 13}, {8, 4, 30013, 15}, {9, 3, 30012, 2}};
     for (const Case& c : cases) {
         RecorderModel m(1, 20);
         // Every alarm off, then one high alarm below the whole display range.
@@ -44,8 +43,7 @@ TEST(Recorder, AlarmBitsFollowTheSetValues)
 TEST(Recorder, BurnOutSetsTheChannelBits)
 {
     struct Case { int channel; int word; int mask; };
-    const Case cases[] = {{1, 30011, 0x0001}, {3, 30011, 0x0010}, {6, 30011, 0x0400},
-                          {7, 30010, 0x0001}, {12, 30010, 0x0400}};
+    const Case cases[] = {{3, 30011, 0x0010}, {7, 30010, 0x0001}, {12, 30010, 0x0400}};
     for (const Case& c : cases) {
         RecorderModel m(1, 20);
         m.setBurnOut(c.channel, true);
