@@ -178,14 +178,16 @@ TEST(PollingEngine, ThirdFailureInARowMovesPollingToTheNextDevice)
 
 TEST(PollingEngine, DownloadWritesEveryBlockThenUploadReadsItBack)
 {
-    for (int model : {10, 20}) {
-        SCOPED_TRACE(model);
-        VirtualLine line({{5, model}});
+    // A set of six channels goes to a twelve-channel recorder as channels 1..6.
+    struct Case { int model; int setModel; };
+    for (const Case c : {Case{10, 10}, Case{20, 20}, Case{20, 10}}) {
+        SCOPED_TRACE(c.model * 100 + c.setModel);
+        VirtualLine line({{5, c.model}});
         ASSERT_TRUE(line.openAndMonitor());
         RecorderModel& rec = line.recorder(5);
-        const int n = rec.channelCount();
-        ASSERT_EQ(line.link.gChCount, n);
-        RecorderSet image(rec);
+        RecorderSet image(c.setModel == c.model ? rec : RecorderModel(5, c.setModel));
+        const int n = image.channelCount(), m = rec.channelCount();
+        ASSERT_EQ(line.link.gChCount, m);
         const int lastAlarm = regmap::ChannelBase(n) + 42; // last channel's alarm 1 set value: 100.0
         image.edits = {{40101, 0x4142}, {lastAlarm, 0x42C8}, {lastAlarm + 1, 0}, {40001, 1}, {40033, 2}};
         line.engine.setParamSource(&image);
@@ -218,7 +220,7 @@ TEST(PollingEngine, DownloadWritesEveryBlockThenUploadReadsItBack)
         ASSERT_EQ(progress.count(), 3 * n + 3);
         EXPECT_DOUBLE_EQ(progress[3 * n + 1][0].toDouble(), 100.0);
         EXPECT_EQ(progress.last()[1].toString(), "Parameter download complete.(PC==>VQ800)");
-        if (n == 6) {
+        if (n == 6) { // progress over the registers sent: after 553, (60 + 16 + 498) / 618
             EXPECT_EQ(progress[6][1].toString(), "Parameter downloading(PC==>VQ800)");
             EXPECT_EQ(progress[18][1].toString(), "Parameter Downloading(PC==>VQ800)");
             EXPECT_NEAR(progress[18][0].toDouble(), 92.88, 0.005);
@@ -228,8 +230,8 @@ TEST(PollingEngine, DownloadWritesEveryBlockThenUploadReadsItBack)
         QSignalSpy up(&line.engine, &PollingEngine::uploadFinished);
         ASSERT_TRUE(line.engine.post(req::Upload));
         ASSERT_TRUE(line.runUntil([&] { return up.count() == 1; }));
-        ASSERT_EQ(progress.count(), 1 + n);
-        EXPECT_NEAR(progress[0][0].toDouble(), 74.0 / (74 + 193 * n) * 100, 1e-9);
+        ASSERT_EQ(progress.count(), 1 + m);
+        EXPECT_NEAR(progress[0][0].toDouble(), 74.0 / (74 + 193 * m) * 100, 1e-9);
         EXPECT_EQ(progress[0][1].toString(), "Parameter uploading...(VQ800==>PC)");
         EXPECT_DOUBLE_EQ(progress.last()[0].toDouble(), 100.0);
         EXPECT_EQ(progress.last()[1].toString(), "Parameter upload complete.(VQ800==>PC)");

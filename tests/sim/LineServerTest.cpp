@@ -22,15 +22,6 @@ QByteArray writeWords(int device, int first, std::initializer_list<int> words)
     return BuildWriteRequest(static_cast<quint8>(device), static_cast<quint16>(first), data);
 }
 
-// Register values of a read answer.
-QList<quint16> regs(const QByteArray& a)
-{
-    QList<quint16> out;
-    for (int k = 0; 3 + 2 * k + 2 < a.size(); ++k)
-        out.append(GetU16BE(a, 3 + 2 * k));
-    return out;
-}
-
 struct Line : ::testing::Test {
     LineServer server;
     void SetUp() override
@@ -71,35 +62,6 @@ TEST_F(Line, RefusesWhatIsOutsideTheMapWithExceptions)
         EXPECT_TRUE(CheckCrc(a)) << c.what;
         EXPECT_EQ(static_cast<quint8>(a[1]), c.function | 0x80) << c.what;
         EXPECT_EQ(a[2], char(c.code)) << c.what;
-    }
-}
-
-TEST_F(Line, WriteThenReadBack)
-{
-    struct Case { const char* what; int first; QList<int> words; int readFirst; QList<int> expected; };
-    const Case cases[] = {
-        {"common part 1", 40001, {0, 3, 0, 0, 1, 2, 4, 1, 1, 5, 0, 1, 10, 1, 1, 0}, 40001,
-         {0, 3, 0, 0, 1, 2, 4, 1, 1, 5, 0, 1, 10, 1, 1, 0}},
-        {"colour as number", 40116, {7}, 40116, {7}},
-        {"colour as RGB565", 40216, {0xF800}, 40216, {3}},
-        {"channel 12 name", 41201, {0x4142, 0x4344, 0x4500, 0, 0}, 41201, {0x4142, 0x4344, 0x4500, 0, 0}},
-        {"DI06_RYT", 40073, {0x0001, 0x86A0}, 40073, {0x0001, 0x86A0}},
-    };
-    for (const Case& c : cases) {
-        QList<int> w = c.words;
-        QByteArray data;
-        for (int v : w)
-            AppendU16BE(data, static_cast<quint16>(v));
-        const QByteArray request = BuildWriteRequest(3, static_cast<quint16>(c.first), data);
-        ASSERT_EQ(static_cast<quint8>(request[6]), w.size()) << "the program's byte-count convention";
-        const QByteArray a = ask(request);
-        ASSERT_EQ(a.size(), modbus::kWriteAnswerLength) << c.what;
-        EXPECT_EQ(a.left(6), request.left(6)) << c.what;
-        EXPECT_TRUE(CheckCrc(a));
-        const QList<quint16> back = regs(ask(BuildReadRequest(3, c.readFirst, static_cast<quint16>(c.expected.size()))));
-        ASSERT_EQ(back.size(), c.expected.size()) << c.what;
-        for (int i = 0; i < c.expected.size(); ++i)
-            EXPECT_EQ(back[i], c.expected[i]) << c.what << " register " << i;
     }
 }
 
