@@ -5,24 +5,11 @@
 #include "sim/SimPort.h"
 
 #include <QAction>
-#include <QMessageBox>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-// Answers the next message box with the given button.
-void answerNextMessageBox(QMessageBox::StandardButton button, QString* seenText = nullptr)
-{
-    OnModal([=](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        ASSERT_NE(box, nullptr);
-        if (seenText)
-            *seenText = box->windowTitle() + "|" + box->text();
-        QTest::mouseClick(box->button(button), Qt::LeftButton);
-    });
-}
 
 bool enabled(const frmVQ_Main& w, const char* name)
 {
@@ -88,11 +75,11 @@ TEST_F(MainWindow, QuitAsksAndNoKeepsTheProgramRunning)
     frmVQ_Main w(dir.path());
     w.show();
     QString seen;
-    answerNextMessageBox(QMessageBox::No, &seen);
+    AnswerMessageBox(QMessageBox::No, &seen);
     EXPECT_FALSE(w.close());
     EXPECT_EQ(seen, "Confirm|Quit?");
     EXPECT_TRUE(w.isVisible());
-    answerNextMessageBox(QMessageBox::Yes);
+    AnswerMessageBox(QMessageBox::Yes);
     EXPECT_TRUE(w.close());
 }
 

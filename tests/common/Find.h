@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -71,4 +72,16 @@ inline bool Lit(const QObject* window, const QString& name)
 inline void OnModal(std::function<void(QWidget*)> f)
 {
     QTimer::singleShot(0, [f] { f(QApplication::activeModalWidget()); });
+}
+
+// Answers the message box the next call shows with `button`; keeps its "title|text".
+inline void AnswerMessageBox(QMessageBox::StandardButton button = QMessageBox::Ok, QString* seen = nullptr)
+{
+    OnModal([=](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        if (seen)
+            *seen = box->windowTitle() + "|" + box->text();
+        QTest::mouseClick(box->button(button), Qt::LeftButton);
+    });
 }

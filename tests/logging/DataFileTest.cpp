@@ -104,9 +104,17 @@ TEST_F(OneRecorder, NewFileHoldsHeaderAndRecordByteForByte)
     record += QByteArray::fromHex("05070B34" "0201" "0B0A" "0700" "FFFF");
     EXPECT_EQ(b.mid(512).toHex(), record.toHex());
 
+    // Status values too large for their byte keep their low bits.
+    store.sprdMon.setText(m::Bo712, 1, "65535");
+    store.sprdMon.setText(m::Bo16, 1, "4095");
+    store.sprdMon.setText(m::SdDiStatus, 1, "65535");
     ASSERT_TRUE(SaveDeviceRecord(path, store.sprdMon, 1, at("2013-05-17 08:10:10.000")));
     EXPECT_EQ(ReadFile(path).size(), 640);
     EXPECT_EQ(ReadFile(path).left(512), header); // the header is written once
+    EXPECT_EQ(ReadFile(path).mid(576 + 52, 4).toHex(), "ff"  // low byte of 0xFFFF
+                                                       "0b"  // (0xFF + 4 * 3) & 0xFF
+                                                       "ff"  // 4095 / 4 = 1023 -> 0xFF
+                                                       "ff"); // 0xFFF -> 0xFF
 
     // The reader takes back what was written.
     DataFileContents c;
@@ -116,24 +124,9 @@ TEST_F(OneRecorder, NewFileHoldsHeaderAndRecordByteForByte)
     const DataRecord& r = c.records[1];
     EXPECT_EQ(r.time, at("2013-05-17 08:10:10.000"));
     EXPECT_EQ(r.pv[1], 1.5e7f);
-    EXPECT_EQ(r.sdDi, 0x34);
+    EXPECT_EQ(r.sdDi, 0xFF);
     EXPECT_EQ(r.relay, 0x0A0B);
     EXPECT_EQ(r.alarm58, 0xFFFF);
-}
-
-TEST(DataFile, OversizedStatusValuesKeepTheirLowBits)
-{
-    DataStore store;
-    store.appendDeviceRow(1);
-    store.sprdMon.setText(m::Bo712, 1, "65535");
-    store.sprdMon.setText(m::Bo16, 1, "4095");
-    store.sprdMon.setText(m::SdDiStatus, 1, "65535");
-    const QByteArray r = BuildRecord(store.sprdMon, 1, at("2020-01-01 00:00:00.000"));
-    ASSERT_EQ(r.size(), 64);
-    EXPECT_EQ(r.mid(52, 4).toHex(), "ff"          // low byte of 0xFFFF
-                                    "0b"          // (0xFF + 4 * 3) & 0xFF
-                                    "ff"          // 4095 / 4 = 1023 -> 0xFF
-                                    "ff");        // 0xFFF -> 0xFF
 }
 
 TEST_F(OneRecorder, FailedWriteIsTakenBack)

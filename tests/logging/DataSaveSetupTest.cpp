@@ -12,16 +12,6 @@
 
 namespace {
 
-void answerMessage(QString* text)
-{
-    OnModal([text](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        ASSERT_NE(box, nullptr);
-        *text = box->text();
-        box->accept();
-    });
-}
-
 struct DataSaveSetup : ::testing::Test {
     QTemporaryDir dir;
     QString ini() { return dir.filePath("CFG/SaveData.INI"); }
@@ -55,14 +45,14 @@ TEST_F(DataSaveSetup, OkValidatesWritesAndTakesEffect)
     EXPECT_EQ(Text(d, "txtDayMM"), "30");
     EXPECT_FALSE(Find(d, "txtDayHH")->isEnabled());
     Find<QLineEdit>(d, "txtFName")->clear();
-    answerMessage(&text);
+    AnswerMessageBox(QMessageBox::Ok, &text);
     Click(d, "btnOK");
-    EXPECT_EQ(text, "Input Filename.");
+    EXPECT_TRUE(text.endsWith("|Input Filename.")) << text.toStdString();
     d->setFolder(QString());
     Find<QLineEdit>(d, "txtFName")->setText("LINE2");
-    answerMessage(&text);
+    AnswerMessageBox(QMessageBox::Ok, &text);
     Click(d, "btnOK");
-    EXPECT_EQ(text, "Select Folder.");
+    EXPECT_TRUE(text.endsWith("|Select Folder.")) << text.toStdString();
     EXPECT_EQ(ReadConfigLines(ini()), before);
     delete d;
 
