@@ -26,7 +26,6 @@ public:
     // Hides or shows channel i's trend line, as a click on its caption does.
     void toggleChannel(int i);
 
-    const TrendModel& model() const { return m_model; }
     // The drawing surface as drawn so far (trend lines only, without grid and labels).
     const QImage& plotImage() const { return m_image; }
 

@@ -26,7 +26,6 @@ public:
                     QWidget* parent = nullptr);
 
     ParamTables& tables() { return m_tables; }
-    QString fileName() const;
 
     // The file dialog: save or open, preset path; returns the chosen path or
     // an empty text when cancelled. Tests replace it.

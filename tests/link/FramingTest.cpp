@@ -28,6 +28,13 @@ TEST(Crc, KnownVectorsAndSwappedBytes)
         EXPECT_FALSE(CheckCrc(f));
     }
     EXPECT_FALSE(CheckCrc(bytes({0x01, 0x03})));
+    // Every entry of the table is used by the bytes 0..255 eight times over.
+    QByteArray all;
+    for (int i = 0; i < 8 * 256; ++i)
+        all.append(static_cast<char>(i));
+    all.append(2, '\0');
+    AppendCrc(all);
+    EXPECT_EQ(all.right(2).toHex(), "9c48");
 }
 
 TEST(Requests, ReadLayoutsCarryTheReferenceNumber)

@@ -40,6 +40,29 @@ struct Line : ::testing::Test {
     }
 };
 
+struct Outcome {
+    FaultCounts counts;
+    QList<QByteArray> answers;
+    int goodAnswers = 0;
+};
+
+// Asks device 1 n times and sorts what came back.
+Outcome ask(LineServer& s, int n, int device = 1)
+{
+    Outcome run;
+    const QByteArray request = BuildReadRequest(static_cast<quint8>(device), 30001, 47);
+    for (int i = 0; i < n; ++i) {
+        const auto r = s.feed(request + '\0', i * 100);
+        for (const Answer& a : r.answers) {
+            run.answers.append(a.bytes);
+            if (a.bytes.size() == 99 && CheckCrc(a.bytes) && a.bytes[0] == char(device) && !a.late)
+                ++run.goodAnswers;
+        }
+    }
+    run.counts = s.counts();
+    return run;
+}
+
 } // namespace
 
 TEST_F(Line, RefusesWhatIsOutsideTheMapWithExceptions)
@@ -99,7 +122,7 @@ TEST_F(Line, UnservedDevicesAndBroadcastsStaySilent)
     EXPECT_EQ(server.counts().requests, 0);
 }
 
-TEST_F(Line, ResynchronisesAfterNoiseAndBrokenRequests)
+TEST_F(Line, ResynchronisesAfterNoiseBrokenRequestsAndSilence)
 {
     const QByteArray good = BuildReadRequest(1, 30001, 2);
     struct Case { const char* what; QByteArray before; };
@@ -116,6 +139,11 @@ TEST_F(Line, ResynchronisesAfterNoiseAndBrokenRequests)
         EXPECT_EQ(r.answers[0].request, good) << c.what;
         EXPECT_EQ(server.buffered(), 0) << c.what;
     }
+    // A silence drops a partial request: the rest alone is no request.
+    EXPECT_TRUE(server.feed(good.left(4), 0).answers.isEmpty());
+    server.lineIdle();
+    EXPECT_TRUE(server.feed(good.mid(4), 0).answers.isEmpty());
+    EXPECT_EQ(server.feed(good, 0).answers.size(), 1);
 }
 
 TEST_F(Line, RequestsSplitAcrossReadsAndBackToBack)
@@ -129,16 +157,6 @@ TEST_F(Line, RequestsSplitAcrossReadsAndBackToBack)
             answers += static_cast<int>(server.feed(all.mid(at, chunk), 0).answers.size());
         EXPECT_EQ(answers, 3) << chunk;
     }
-}
-
-TEST_F(Line, SilenceDropsAPartialRequest)
-{
-    const QByteArray good = BuildReadRequest(1, 30001, 2);
-    EXPECT_TRUE(server.feed(good.left(4), 0).answers.isEmpty());
-    server.lineIdle();
-    // The rest alone is no request.
-    EXPECT_TRUE(server.feed(good.mid(4), 0).answers.isEmpty());
-    EXPECT_EQ(server.feed(good, 0).answers.size(), 1);
 }
 
 TEST_F(Line, RandomGarbageNeverWedgesTheLine)
@@ -178,4 +196,58 @@ TEST(WireTiming, RequestAndAnswerBytesAtTheLineRate)
     const auto r = s.feed(BuildReadRequest(1, 30001, 47), 0);
     ASSERT_EQ(r.answers.size(), 1);
     EXPECT_EQ(r.answers[0].delayUs, 116458);
+}
+
+TEST(Faults, RatesWithinToleranceForAFixedSeed)
+{
+    struct Case { const char* what; double FaultConfig::*field; int FaultCounts::*counter; double rate; };
+    const Case cases[] = {
+        {"crc", &FaultConfig::crcRate, &FaultCounts::crc, 0.1},
+        {"drop", &FaultConfig::dropRate, &FaultCounts::dropped, 0.2},
+        {"delay", &FaultConfig::delayRate, &FaultCounts::delayed, 0.05},
+        {"noise", &FaultConfig::noiseRate, &FaultCounts::noise, 0.3},
+        {"truncate", &FaultConfig::truncateRate, &FaultCounts::truncated, 0.1},
+        {"wrong id", &FaultConfig::wrongIdRate, &FaultCounts::wrongId, 0.1},
+        {"exception", &FaultConfig::exceptionRate, &FaultCounts::exception, 0.5},
+    };
+    constexpr int n = 2000;
+    for (const Case& c : cases) {
+        LineServer s(42);
+        s.addDevice(1);
+        FaultConfig f;
+        f.*c.field = c.rate;
+        s.setFaults(f);
+        const Outcome run = ask(s, n);
+        const double seen = double(run.counts.*c.counter) / n;
+        EXPECT_NEAR(seen, c.rate, 0.03) << c.what;
+        EXPECT_EQ(run.counts.total(), run.counts.*c.counter) << c.what << ": no other fault";
+        EXPECT_EQ(run.counts.requests, n);
+        // Every fault shows on the wire: the good answers are exactly the rest.
+        EXPECT_EQ(run.goodAnswers, n - run.counts.*c.counter) << c.what;
+    }
+}
+
+TEST(Faults, PerDeviceFaultsAndSilentDevice)
+{
+    LineServer s;
+    for (int d : {1, 2, 3})
+        s.addDevice(d);
+    FaultConfig silent;
+    silent.silent = true;
+    FaultConfig dropAll;
+    dropAll.dropRate = 1.0;
+    s.setFaults(2, silent);
+    s.setFaults(3, dropAll);
+    std::vector<std::pair<int, Fault>> seen;
+    s.onFault = [&](int d, Fault f) { seen.emplace_back(d, f); };
+    EXPECT_EQ(ask(s, 10, 1).goodAnswers, 10);
+    EXPECT_TRUE(ask(s, 10, 2).answers.isEmpty());
+    EXPECT_TRUE(ask(s, 10, 3).answers.isEmpty());
+    EXPECT_EQ(s.counts(1).total(), 0);
+    EXPECT_EQ(s.counts(2).silent, 10);
+    EXPECT_EQ(s.counts(3).dropped, 10);
+    EXPECT_EQ(s.counts().total(), 20);
+    ASSERT_EQ(seen.size(), 20u);
+    EXPECT_EQ(seen.front(), std::make_pair(2, Fault::Silent));
+    EXPECT_EQ(seen.back(), std::make_pair(3, Fault::Drop));
 }
