@@ -95,42 +95,35 @@ TEST(PollingEngine, RowClickReadsThatDeviceThenPollingContinuesFromIt)
 
 TEST(PollingEngine, BadAnswersAreCountedAndNeverDecoded)
 {
-    const auto rate = [](double FaultConfig::*field) {
-        return [field](VirtualLine& l) {
-            FaultConfig f;
-            f.*field = 1.0;
-            l.server.setFaults(f);
-        };
-    };
-    const auto rewrite = [](std::function<QByteArray(const QByteArray&, const QByteArray&)> f) {
-        return [f](VirtualLine& l) { l.server.rewriteAnswer = f; };
-    };
+    using Rewrite = std::function<QByteArray(const QByteArray& request, QByteArray answer)>;
     struct Case {
         const char* what;
-        std::function<void(VirtualLine&)> fault;
+        Rewrite answer;
         int column; // counter that counts it
     };
     const Case cases[] = {
-        {"bad CRC", rate(&FaultConfig::crcRate), counters::CrcError},
-        {"other device", rate(&FaultConfig::wrongIdRate), counters::CrcError},
-        {"noise ahead", rate(&FaultConfig::noiseRate), counters::CrcError},
-        {"write answer to a read", rewrite([](const QByteArray& r, const QByteArray&) {
+        {"bad CRC", [](const QByteArray&, QByteArray a) { a[a.size() - 1] = char(a[a.size() - 1] ^ 0x5A); return a; },
+         counters::CrcError},
+        {"other device", [](const QByteArray&, QByteArray a) { a[0] = 2; AppendCrc(a); return a; }, counters::CrcError},
+        {"noise ahead", [](const QByteArray&, QByteArray a) { return QByteArray("\x55\xAA\x01", 3) + a; }, counters::CrcError},
+        {"write answer to a read", [](const QByteArray& r, QByteArray) {
              QByteArray a = r.left(6);
              a[1] = 16;
              a.append(2, '\0');
              AppendCrc(a);
              return a + QByteArray(91, 'x');
-         }),
+         },
          counters::CrcError},
-        {"bytes behind", rewrite([](const QByteArray&, const QByteArray& a) { return a + '\x7E'; }), counters::CrcError},
-        {"truncated", rate(&FaultConfig::truncateRate), counters::TimeOver},
-        {"exception", rate(&FaultConfig::exceptionRate), counters::TimeOver},
+        {"bytes behind", [](const QByteArray&, QByteArray a) { return a + '\x7E'; }, counters::CrcError},
+        {"truncated", [](const QByteArray&, QByteArray a) { return a.left(60); }, counters::TimeOver},
+        {"exception", [](const QByteArray& r, QByteArray) { return ExceptionAnswer(r[0], 3, mbex::DeviceFailure); },
+         counters::TimeOver},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         VirtualLine line({{1, 20}});
         ASSERT_TRUE(line.openAndMonitor());
-        c.fault(line);
+        line.server.rewriteAnswer = c.answer;
         line.store.sprdMon.setText(regmap::mon::Model, 1, "keep");
         const int rows = line.log.rowCount();
         line.step();
@@ -142,7 +135,6 @@ TEST(PollingEngine, BadAnswersAreCountedAndNeverDecoded)
             EXPECT_TRUE(line.log.row(rows + 1).badCrc);
         }
         // The link recovers on the next good answer.
-        line.server.setFaults(FaultConfig{});
         line.server.rewriteAnswer = nullptr;
         line.step();
         EXPECT_EQ(line.store.sprdMon.text(regmap::mon::Model, 1), "20");
