@@ -2,6 +2,7 @@
 #include "common/Files.h"
 #include "common/Find.h"
 #include "common/VirtualLine.h"
+#include "param/ParamFormat.h"
 #include "param/ParamImage.h"
 #include "param/frmVQ_Parameter.h"
 
@@ -168,6 +169,7 @@ TEST(Editor, DownloadAfterOpenSendsTheFileWithLaterEdits)
     ParamImage source;
     source.setChars(1232 + 300 * 2 + 216, 10, "PRESSURE");
     source.setI16(1232 + 300 * 2 + 14, 2); // CH.03 FP_LOCATE
+    source.setI16(1232 + 300 * 2 + 2, static_cast<qint16>(Rgb565OfColourNumber(3))); // CH.03 colour, as RGB565
     source.setI16(1100, 5);               // RS232_MAC_NUMBER
     Editor e;
     e.openPath = dir.filePath("set.CFG");
@@ -182,6 +184,7 @@ TEST(Editor, DownloadAfterOpenSendsTheFileWithLaterEdits)
     const RecorderModel& rec = e.line.recorder(1);
     EXPECT_EQ(rec.reg(40301), 0x5052); // "PR"
     EXPECT_EQ(rec.reg(40312), 3);
+    EXPECT_EQ(rec.reg(40316), 3) << "the recorder keeps the colour as its number";
     EXPECT_EQ(rec.reg(40031), 5);
     EXPECT_EQ(e.message(), "Parameter download complete.(PC==>VQ800)");
 }

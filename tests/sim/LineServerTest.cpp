@@ -55,6 +55,8 @@ Outcome ask(LineServer& s, int n, int device = 1)
         const auto r = s.feed(request + '\0', i * 100);
         for (const Answer& a : r.answers) {
             run.answers.append(a.bytes);
+            if (a.late)
+                EXPECT_GT(a.delayUs, 1'000'000) << "a late answer comes after the master's time-out";
             if (a.bytes.size() == 99 && CheckCrc(a.bytes) && a.bytes[0] == char(device) && !a.late)
                 ++run.goodAnswers;
         }
