@@ -266,6 +266,11 @@ void LineServer::answer(const QByteArray& request, qint64 nowMs, Result& out)
         a.prepend(junk);
         count(device, Fault::Noise);
     }
+    if (rewriteAnswer) {
+        a = rewriteAnswer(request, a);
+        if (a.isEmpty())
+            return;
+    }
     Answer ans;
     ans.device = device;
     ans.request = request;

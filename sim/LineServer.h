@@ -93,6 +93,10 @@ public:
 
     // Told of every fault injected (for a status line per fault).
     std::function<void(int device, Fault fault)> onFault;
+    // Replaces an answer just before it goes on the line (an empty result
+    // sends none): for answers no fault makes, such as a write answer to a
+    // read or bytes behind a good frame.
+    std::function<QByteArray(const QByteArray& request, const QByteArray& answer)> rewriteAnswer;
 
 private:
     // Length of a complete frame with good CRC at the buffer head; 0 when

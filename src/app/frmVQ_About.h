@@ -10,6 +10,7 @@ class frmVQ_About : public QDialog {
 public:
     explicit frmVQ_About(QWidget* parent = nullptr);
 
+private:
     QLabel* lblHomePage = nullptr;
     QPushButton* btnClose = nullptr;
 };

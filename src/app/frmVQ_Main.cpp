@@ -350,7 +350,9 @@ void frmVQ_Main::connectActions()
     connect(mPMeterSysDate, &QAction::triggered, this, &frmVQ_Main::openDateReserve);
 
     tmrBall_Send = new QTimer(this);
+    tmrBall_Send->setObjectName(QStringLiteral("tmrBall_Send"));
     tmrBall_Recv = new QTimer(this);
+    tmrBall_Recv->setObjectName(QStringLiteral("tmrBall_Recv"));
     for (QTimer* t : {tmrBall_Send, tmrBall_Recv}) {
         t->setSingleShot(true);
         t->setInterval(100);

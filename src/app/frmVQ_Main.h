@@ -39,11 +39,8 @@ public:
     // New data save settings: shown in the "Data Save" frame, used from the next save tick.
     void setSaveSettings(const DSaveSettings& s);
     DataLogger& dataLogger() { return *m_logger; }
-    const QString& programDir() const { return m_programDir; }
     PollingEngine& engine() { return m_session.engine; }
     CommLog& commLog() { return m_session.log; }
-    // The parameter set of the editor; kept while the program runs, sent by downloads.
-    ParamImage& paramImage() { return m_paramImage; }
     MonitorState& monitorState() { return m_monitor; }
 
     // The "Port Open" / "Port Close" command.
@@ -72,6 +69,24 @@ public:
     void reloadDeviceList();
     // Selects the device of a row of the device table (1-based).
     void selectDeviceRow(int row);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    QWidget* buildButtonBar();
+    QWidget* buildDevicePanel();
+    QWidget* buildCommPanel();
+    void buildStatusBar();
+    void startUp();
+    void connectActions();
+    void openDocument(const QString& relativePath);
+    void toggleCommView();
+    void countClear();
+
+    void loadDeviceList(const QStringList& lines);
+    void lightLamp(LedIndicator* lamp, QTimer* off, const QColor& colour);
 
     // Menu items, by their names.
     QMenu* mSet = nullptr;
@@ -110,24 +125,6 @@ public:
     QTableView* sprdCommState = nullptr;
     QPushButton* btnCountClear = nullptr;
     QTimer* tmrDSave = nullptr;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void buildMenus();
-    QWidget* buildButtonBar();
-    QWidget* buildDevicePanel();
-    QWidget* buildCommPanel();
-    void buildStatusBar();
-    void startUp();
-    void connectActions();
-    void openDocument(const QString& relativePath);
-    void toggleCommView();
-    void countClear();
-
-    void loadDeviceList(const QStringList& lines);
-    void lightLamp(LedIndicator* lamp, QTimer* off, const QColor& colour);
 
     QString m_programDir;
     ParamImage m_paramImage; // before the session: the engine reads it until the end

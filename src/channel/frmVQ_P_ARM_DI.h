@@ -35,6 +35,20 @@ public:
     // Folders searched for ARMnn.BMP, in order.
     QStringList pictureFolders;
 
+private:
+    QWidget* buildAlarm();
+    QWidget* buildInput();
+    void connectBox(QLineEdit* box, armrules::Box kind, bool input, int k);
+    void refreshAlarm();
+    void refreshInput();
+    void showType(int code);
+    void stepType(int dir);
+    int alarmRow(int k) const;
+    int inputRow(int k) const;
+    void writeAlarm(int k, const QString& text);
+    void writeInput(int k, const QString& text);
+    void tableChanged();
+
     QLineEdit* txtCH_No = nullptr;
     QPushButton* btnUP_CH = nullptr;
     QPushButton* btnDN_CH = nullptr;
@@ -66,20 +80,6 @@ public:
 
     QPushButton* btnClose = nullptr;
     QTimer* tmrRefresh = nullptr;
-
-private:
-    QWidget* buildAlarm();
-    QWidget* buildInput();
-    void connectBox(QLineEdit* box, armrules::Box kind, bool input, int k);
-    void refreshAlarm();
-    void refreshInput();
-    void showType(int code);
-    void stepType(int dir);
-    int alarmRow(int k) const;
-    int inputRow(int k) const;
-    void writeAlarm(int k, const QString& text);
-    void writeInput(int k, const QString& text);
-    void tableChanged();
 
     TextTable& m_sprdP;
     TextTable& m_sprdP_CH;

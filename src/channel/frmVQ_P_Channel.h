@@ -25,6 +25,39 @@ public:
     // Fills the page from the table; repairs an unknown input type code.
     void refresh();
 
+private:
+    QWidget* buildPage1();
+    QWidget* buildPage2();
+    QWidget* buildPage3();
+    QWidget* buildPage4();
+    QWidget* buildPage5();
+    QLineEdit* numberBox(const char* name, int row);
+    void commit(QLineEdit* box, int row);
+
+    chanrules::ChannelSettings settings() const { return {m_table, m_channel}; }
+    void write(int row, const QString& text);
+
+    void stepChannel(int dir);
+    void chooseGroup(int i);
+    void stepType(int dir);
+    void applyInputType(int code);
+    void showInputType(int code);
+    void chooseUnit(int i);
+    void choosePoint(int d);
+    void applyPoint(int d);
+    void chooseScale(int i);
+    void chooseReadMode(int i);
+    void maxRange();
+    void chooseMath(int i);
+    void showMath(bool on);
+    void stepFunction(int dir);
+    void showFunction(int code);
+    void stepAlphaChannel(int dir);
+    void showAlphaChannel(int a);
+    void chooseBType(int i);
+    void showUserRange();
+    void tableChanged(int col, int row);
+
     QLabel* lblCH_No = nullptr;
     QPushButton* btnUP_CHNO = nullptr;
     QPushButton* btnDN_CHNO = nullptr;
@@ -78,39 +111,6 @@ public:
 
     QPushButton* btnClose = nullptr;
     QTimer* tmrRefresh = nullptr;
-
-private:
-    QWidget* buildPage1();
-    QWidget* buildPage2();
-    QWidget* buildPage3();
-    QWidget* buildPage4();
-    QWidget* buildPage5();
-    QLineEdit* numberBox(const char* name, int row);
-    void commit(QLineEdit* box, int row);
-
-    chanrules::ChannelSettings settings() const { return {m_table, m_channel}; }
-    void write(int row, const QString& text);
-
-    void stepChannel(int dir);
-    void chooseGroup(int i);
-    void stepType(int dir);
-    void applyInputType(int code);
-    void showInputType(int code);
-    void chooseUnit(int i);
-    void choosePoint(int d);
-    void applyPoint(int d);
-    void chooseScale(int i);
-    void chooseReadMode(int i);
-    void maxRange();
-    void chooseMath(int i);
-    void showMath(bool on);
-    void stepFunction(int dir);
-    void showFunction(int code);
-    void stepAlphaChannel(int dir);
-    void showAlphaChannel(int a);
-    void chooseBType(int i);
-    void showUserRange();
-    void tableChanged(int col, int row);
 
     TextTable& m_table;
     int m_chCount;

@@ -123,9 +123,11 @@ frmVQ_DateReserve::frmVQ_DateReserve(const LinkState& link, const DataStore& sto
     root->addLayout(bottom);
 
     tmrDT = new QTimer(this);
+    tmrDT->setObjectName(QStringLiteral("tmrDT"));
     tmrDT->setInterval(1000);
     connect(tmrDT, &QTimer::timeout, this, &frmVQ_DateReserve::showPcClock);
     tmrPRefesh = new QTimer(this);
+    tmrPRefesh->setObjectName(QStringLiteral("tmrPRefesh"));
     tmrPRefesh->setInterval(50);
     connect(tmrPRefesh, &QTimer::timeout, this, [this] {
         if (!m_link.gCommonReadDone)
@@ -134,6 +136,7 @@ frmVQ_DateReserve::frmVQ_DateReserve(const LinkState& link, const DataStore& sto
         tmrRefresh->start();
     });
     tmrRefresh = new QTimer(this);
+    tmrRefresh->setObjectName(QStringLiteral("tmrRefresh"));
     tmrRefresh->setSingleShot(true);
     tmrRefresh->setInterval(50);
     connect(tmrRefresh, &QTimer::timeout, this, &frmVQ_DateReserve::refresh);

@@ -29,17 +29,6 @@ public:
     // The PC clock; tests put a fixed one in.
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
 
-    QLabel* lblDateTime = nullptr;
-    QCheckBox* chbSameDT = nullptr;
-    std::array<QLineEdit*, 6> txtSYS{};   // txtSYS_Year .. txtSYS_Second
-    QPushButton* btnSYS_DTSet = nullptr;
-    std::array<QPushButton*, 2> btnRSV{}; // 0 "OFF", 1 "ON"
-    std::array<QLineEdit*, 6> txtRSV{};   // txtRSV_Year .. txtRSV_Second
-    QPushButton* btnClose = nullptr;
-    QTimer* tmrDT = nullptr;
-    QTimer* tmrPRefesh = nullptr;
-    QTimer* tmrRefresh = nullptr;
-
     // One tick of the PC clock.
     void showPcClock();
     // Fills the boxes from the store.
@@ -55,6 +44,17 @@ private:
     void setClock();
     void light(int on);
     clockrules::Clamped clamp(const std::array<QLineEdit*, 6>& boxes, int field) const;
+
+    QLabel* lblDateTime = nullptr;
+    QCheckBox* chbSameDT = nullptr;
+    std::array<QLineEdit*, 6> txtSYS{};   // txtSYS_Year .. txtSYS_Second
+    QPushButton* btnSYS_DTSet = nullptr;
+    std::array<QPushButton*, 2> btnRSV{}; // 0 "OFF", 1 "ON"
+    std::array<QLineEdit*, 6> txtRSV{};   // txtRSV_Year .. txtRSV_Second
+    QPushButton* btnClose = nullptr;
+    QTimer* tmrDT = nullptr;
+    QTimer* tmrPRefesh = nullptr;
+    QTimer* tmrRefresh = nullptr;
 
     const LinkState& m_link;
     const DataStore& m_store;

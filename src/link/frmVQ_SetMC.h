@@ -20,16 +20,16 @@ public:
     // Switches row r (1..99) between "O" and "X".
     void toggleUse(int row);
 
-    QTableWidget* sprdList = nullptr;
-    QPushButton* btnOK = nullptr;
-    QPushButton* btnCancel = nullptr;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void setUse(int row, bool used);
     void save();
+
+    QTableWidget* sprdList = nullptr;
+    QPushButton* btnOK = nullptr;
+    QPushButton* btnCancel = nullptr;
 
     QString m_programDir;
     QStringList m_saved;

@@ -24,6 +24,9 @@ public:
     // The ports offered: those the system reports (and COM1..COM16 on Windows).
     static QStringList OfferedPorts();
 
+private:
+    void save();
+
     QComboBox* cmbPort = nullptr;
     QComboBox* cmbBaud = nullptr;
     QComboBox* cmbParity = nullptr;
@@ -34,9 +37,6 @@ public:
     QPushButton* btnTest = nullptr;
     QPushButton* btnOK = nullptr;
     QPushButton* btnCancel = nullptr;
-
-private:
-    void save();
 
     QString m_programDir;
     PortSettings m_saved;

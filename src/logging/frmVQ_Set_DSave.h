@@ -25,6 +25,14 @@ public:
     // Asks for a folder (a native folder dialog); tests replace it.
     std::function<QString(QWidget*, const QString& start)> chooseFolder;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void pickFolder();
+    void updateHints();
+    void save();
+
     QComboBox* cmbSave = nullptr;
     QLineEdit* txtSaveInterval = nullptr;
     QComboBox* cmbUnit = nullptr;
@@ -38,14 +46,6 @@ public:
     QLabel* lblMSG2 = nullptr;
     QPushButton* btnOK = nullptr;
     QPushButton* btnCancel = nullptr;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void pickFolder();
-    void updateHints();
-    void save();
 
     QString m_programDir;
     DSaveSettings m_saved;

@@ -15,13 +15,6 @@ class SpanHeaderView;
 class MultiMonitorDialog : public QDialog {
     Q_OBJECT
 public:
-    QTableView* sprdMon = nullptr;
-    QPushButton* btnClose = nullptr;
-    QTimer* tmrRefresh = nullptr;
-
-    MultiMonitor& monitor() { return m_monitor; }
-    SpanHeaderView* header() const { return m_header; }
-
     // One tick of tmrRefresh: copies the store into the table.
     void refresh();
 
@@ -43,8 +36,12 @@ protected:
     void sizeToColumns(int rows);
 
     void resizeEvent(QResizeEvent* event) override;
+    SpanHeaderView* header() const { return m_header; }
 
 private:
+    QTableView* sprdMon = nullptr;
+    QPushButton* btnClose = nullptr;
+    QTimer* tmrRefresh = nullptr;
     const DataStore& m_store;
     MultiMonitor m_monitor;
     SpanHeaderView* m_header = nullptr;

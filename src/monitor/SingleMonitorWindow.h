@@ -15,10 +15,6 @@ public:
     // One display tick: read the store and show it.
     virtual void tmrDispGraph_Tick() = 0;
 
-    MonitorHeader* header = nullptr;
-    QPushButton* btnClose = nullptr;
-    QTimer* tmrDispGraph = nullptr;
-
 public slots:
     void done(int r) override;
 
@@ -28,6 +24,10 @@ protected:
     // Puts the body under the header and starts the timer; a fixed window keeps its laid-out size.
     void finish(QLayout* body, bool fixedSize);
 
+    MonitorHeader* header = nullptr;
+
 private:
+    QPushButton* btnClose = nullptr;
+    QTimer* tmrDispGraph = nullptr;
     QVBoxLayout* m_root = nullptr;
 };

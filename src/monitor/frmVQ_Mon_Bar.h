@@ -19,13 +19,12 @@ public:
                   QWidget* parent = nullptr);
 
     void tmrDispGraph_Tick() override;
-    const BarModel& model() const { return m_model; }
 
+private:
     std::array<ScalePanel*, 6> picRowScale{};
     std::array<QLabel*, 6> lblCH{};
     std::array<QLabel*, 6> lblCH_Val{};
     std::array<QLabel*, 6> lblCH_Unit{};
 
-private:
     BarModel m_model;
 };

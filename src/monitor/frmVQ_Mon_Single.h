@@ -26,9 +26,14 @@ public:
     // Hides or shows channel i's trend line, as a click on its caption does.
     void toggleChannel(int i);
 
-    const TrendModel& model() const { return m_model; }
     // The drawing surface as drawn so far (trend lines only, without grid and labels).
     const QImage& plotImage() const { return m_image; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void showChannels();
 
     QFrame* picBGraph = nullptr;
     QWidget* picGraph = nullptr;
@@ -38,12 +43,6 @@ public:
     std::array<QLabel*, 6> lblCH{};
     std::array<QLabel*, 6> lblCH_Val{};
     std::array<QLabel*, 6> lblCH_Unit{};
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void showChannels();
 
     TrendModel m_model;
     QImage m_image;

@@ -18,8 +18,8 @@ public:
                    QWidget* parent = nullptr);
 
     void tmrDispGraph_Tick() override;
-    const rules::SingleDisplay& display() const { return m_display; }
 
+private:
     std::array<GradientLabel*, 6> lblCH_Name{};
     std::array<GradientLabel*, 6> lblPV{};
     std::array<GradientLabel*, 6> lblUnit{};
@@ -27,7 +27,6 @@ public:
     std::array<QLabel*, 6> lblRangeL{};
     std::array<TextProgressBar*, 6> XProgress1{};
 
-private:
     MonitorState& m_state;
     const DataStore& m_store;
     const LinkState& m_link;

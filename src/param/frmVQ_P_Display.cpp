@@ -140,6 +140,7 @@ frmVQ_P_Display::frmVQ_P_Display(TextTable& sprdP, QWidget* parent)
     resize(560, 420);
 
     tmrRefresh = new QTimer(this);
+    tmrRefresh->setObjectName(QStringLiteral("tmrRefresh"));
     tmrRefresh->setSingleShot(true);
     tmrRefresh->setInterval(50);
     connect(tmrRefresh, &QTimer::timeout, this, &frmVQ_P_Display::refresh);

@@ -16,6 +16,15 @@ class frmVQ_P_Display : public QDialog {
 public:
     explicit frmVQ_P_Display(TextTable& sprdP, QWidget* parent = nullptr);
 
+    // Fills the page from the table (the refresh timer runs it).
+    void refresh();
+
+private:
+    QWidget* pairRow(std::array<QPushButton*, 2>& pair, const char* name, const char* caption, const char* a,
+                     const char* b, int row, QWidget* parent);
+    void press(std::array<QPushButton*, 2>& pair, int index, int row);
+    void commitScrollSpeed();
+
     std::array<QPushButton*, 5> obtDisplayMode{};
     std::array<QPushButton*, 2> btnRuler{}, btnTextBar{}, btnAlarmMark{}, btnTrendDir{}, btnReadFrom{};
     QLineEdit* txtScrollSpeed = nullptr;
@@ -29,15 +38,6 @@ public:
     QWidget* picHISTVIEW = nullptr;
     QPushButton* btnClose = nullptr;
     QTimer* tmrRefresh = nullptr;
-
-    // Fills the page from the table (the refresh timer runs it).
-    void refresh();
-
-private:
-    QWidget* pairRow(std::array<QPushButton*, 2>& pair, const char* name, const char* caption, const char* a,
-                     const char* b, int row, QWidget* parent);
-    void press(std::array<QPushButton*, 2>& pair, int index, int row);
-    void commitScrollSpeed();
 
     TextTable& m_p;
 };

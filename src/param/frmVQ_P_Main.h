@@ -13,15 +13,15 @@ class frmVQ_P_Main : public QDialog {
 public:
     frmVQ_P_Main(TextTable& sprdP, TextTable& sprdP_CH, QWidget* parent = nullptr);
 
-    std::array<QPushButton*, 2> obtSD_Save{}; // "OFF", "ON"
-    std::array<QPushButton*, 6> chbDispCH{};  // "01".."06"
-    QPushButton* btnClose = nullptr;
-    QTimer* tmrRefresh = nullptr;
-
 private:
     void refresh();
     void sdSaveClicked(int option);
     void dispClicked(int channel);
+
+    std::array<QPushButton*, 2> obtSD_Save{}; // "OFF", "ON"
+    std::array<QPushButton*, 6> chbDispCH{};  // "01".."06"
+    QPushButton* btnClose = nullptr;
+    QTimer* tmrRefresh = nullptr;
 
     TextTable& m_sprdP;
     TextTable& m_sprdP_CH;

@@ -98,11 +98,13 @@ frmVQ_P_System::frmVQ_P_System(TextTable& sprdP, TextTable& sprdP_CH, int tab, Q
     resize(640, 430);
 
     tmrRefresh = new QTimer(this);
+    tmrRefresh->setObjectName(QStringLiteral("tmrRefresh"));
     tmrRefresh->setSingleShot(true);
     tmrRefresh->setInterval(50);
     connect(tmrRefresh, &QTimer::timeout, this, &frmVQ_P_System::refresh);
     tmrRefresh->start();
     tmrDT = new QTimer(this);
+    tmrDT->setObjectName(QStringLiteral("tmrDT"));
     tmrDT->setInterval(1000);
     connect(tmrDT, &QTimer::timeout, this, &frmVQ_P_System::showPcClock);
     tmrDT->start();

@@ -35,6 +35,21 @@ public:
 
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
 
+    void refresh();
+    void showPcClock();
+
+private:
+    QWidget* buildRecordTab();
+    QWidget* buildColourTab();
+    QWidget* buildDateTab();
+    QWidget* buildSerialTab(Serial& s, const QString& suffix, int firstRow);
+    QWidget* buildLanguageTab();
+    QWidget* twoState(std::array<QPushButton*, 2>& pair, const QString& name, const QString& first,
+                      const QString& second, int row, QWidget* parent);
+    void showTwoState(std::array<QPushButton*, 2>& pair, int row);
+    void chooseColour(int channel, int option);
+    void refreshSerial(Serial& s);
+
     QTabWidget* SSTab1 = nullptr;
     QLabel* lblDateTime = nullptr;
     QLineEdit* txtSaveInterval = nullptr;
@@ -55,21 +70,6 @@ public:
     QPushButton* btnClose = nullptr;
     QTimer* tmrRefresh = nullptr;
     QTimer* tmrDT = nullptr;
-
-    void refresh();
-    void showPcClock();
-
-private:
-    QWidget* buildRecordTab();
-    QWidget* buildColourTab();
-    QWidget* buildDateTab();
-    QWidget* buildSerialTab(Serial& s, const QString& suffix, int firstRow);
-    QWidget* buildLanguageTab();
-    QWidget* twoState(std::array<QPushButton*, 2>& pair, const QString& name, const QString& first,
-                      const QString& second, int row, QWidget* parent);
-    void showTwoState(std::array<QPushButton*, 2>& pair, int row);
-    void chooseColour(int channel, int option);
-    void refreshSerial(Serial& s);
 
     TextTable& m_p;
     TextTable& m_ch;

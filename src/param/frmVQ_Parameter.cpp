@@ -203,11 +203,6 @@ void frmVQ_Parameter::buildTables()
             [this](int section) { openPage(PageForCell(ParamGrid::Channel, section + 1, 0)); });
 }
 
-QString frmVQ_Parameter::fileName() const
-{
-    return lblFName->text();
-}
-
 void frmVQ_Parameter::openPage(const PageTarget& target)
 {
     switch (target.page) {

@@ -26,7 +26,6 @@ public:
                     QWidget* parent = nullptr);
 
     ParamTables& tables() { return m_tables; }
-    QString fileName() const;
 
     // The file dialog: save or open, preset path; returns the chosen path or
     // an empty text when cancelled. Tests replace it.
@@ -45,6 +44,17 @@ public:
     void upload();
     void download();
 
+    void done(int result) override;
+
+private:
+    void buildTables();
+    void showProgress(double percent, const QString& message);
+    bool writeTo(const QString& path);
+    void startTransfer(int code);
+    void transferEnded();
+    void fileError(const QString& what, const QString& path, const QString& why);
+    QString defaultChooseFile(bool save, const QString& preset);
+
     QTableView* sprdP = nullptr;
     QTableView* sprdP_CH = nullptr;
     QLabel* lblFName = nullptr;
@@ -58,17 +68,6 @@ public:
     QPushButton* btnDownload = nullptr;
     QPushButton* btnClose = nullptr;
     QTimer* tmrRefresh = nullptr;
-
-    void done(int result) override;
-
-private:
-    void buildTables();
-    void showProgress(double percent, const QString& message);
-    bool writeTo(const QString& path);
-    void startTransfer(int code);
-    void transferEnded();
-    void fileError(const QString& what, const QString& path, const QString& why);
-    QString defaultChooseFile(bool save, const QString& preset);
 
     ParamImage& m_image;
     const LinkState& m_link;

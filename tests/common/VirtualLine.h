@@ -1,17 +1,24 @@
 #pragma once
-// The polling engine on the simulated recorders in virtual time: the two
-// timers and the answers on the wire fire in the order of their due times,
-// at once. Answers take their wire time (9600 baud unless changed); a
-// delayed answer comes after the engine's time-out, as a slow recorder's does.
+// The test rig of everything that talks to recorders: the polling engine on
+// the simulated recorders in virtual time. The two timers and the answers on
+// the wire fire in the order of their due times, at once. Answers take their
+// wire time (9600 baud unless changed); a delayed answer comes after the
+// engine's time-out, as a slow recorder's does. Hand-made answers come from
+// the server's faults or its rewriteAnswer.
 #include "link/CommLog.h"
 #include "link/DataStore.h"
+#include "link/Framing.h"
 #include "link/LinkState.h"
+#include "link/ParamSource.h"
 #include "link/PollingEngine.h"
+#include "link/RegisterMap.h"
 #include "link/SerialPort.h"
 #include "sim/LineServer.h"
+#include "sim/RecorderModel.h"
 #include "sim/SimPort.h"
 
 #include <QList>
+#include <QMap>
 #include <QStringList>
 #include <utility>
 
@@ -99,6 +106,48 @@ struct VirtualLine : LineClock {
     CommLog log;
     PollingEngine engine{link, store, log, port, tx, rx};
 
+    // Serves devices {number, model code}, all enabled in the device list.
     explicit VirtualLine(const QList<std::pair<int, int>>& devices) { engine.setDeviceList(serve(devices)); }
     bool monitoring() const { return link.gReqCode == 11 && link.gCommonReadDone; }
+    RecorderModel& recorder(int device) { return *server.device(device); }
+    void silence(int device, bool silent = true) { server.setFaults(device, FaultConfig{silent}); }
+
+    // Opens the port and runs the scan and the parameter read.
+    bool openAndMonitor() { return engine.openPort() && runUntil([this] { return monitoring(); }); }
+    // One transaction: the next request goes out and is answered or given
+    // up on. False when no request went out.
+    bool step()
+    {
+        const int sent = port.requestNumber();
+        return runUntil([&] { return port.requestNumber() > sent && !engine.awaitingAnswer(); });
+    }
+    void steps(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            step();
+    }
+    // The requests sent since request number `from`.
+    QList<QByteArray> sentSince(int from) const { return port.requests().mid(from); }
+};
+
+// A recorder's parameter set as it was when taken, with edits on top: what a download sends.
+class RecorderSet : public ParamSource {
+public:
+    explicit RecorderSet(const RecorderModel& from) : m_from(from) {}
+    QMap<int, quint16> edits; // register -> value
+    int channelCount() const override { return m_from.channelCount(); }
+    QByteArray channelData(int c, int first, int count) const override
+    {
+        return commonData(regmap::ChannelBase(c) + first, count);
+    }
+    QByteArray commonData(int first, int count) const override
+    {
+        QByteArray d;
+        for (int r = first; r < first + count; ++r)
+            AppendU16BE(d, edits.value(r, m_from.reg(r)));
+        return d;
+    }
+
+private:
+    const RecorderModel m_from;
 };

@@ -1,3 +1,4 @@
+#include "common/Files.h"
 #include "link/ConfigText.h"
 #include "link/DataStore.h"
 #include "link/DeviceList.h"
@@ -8,42 +9,28 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
-void writeRaw(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-QByteArray readRaw(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-}
-
 TEST(ConfigText, ReadsAnyLineEndingAndWritesCrLf)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("a.txt");
     for (const QByteArray& raw : {QByteArray("a\r\nb\r\n\r\nd"), QByteArray("a\nb\n\nd\n"), QByteArray("a\rb\r\rd\r")}) {
-        writeRaw(path, raw);
+        WriteFile(path, raw);
         EXPECT_EQ(ReadConfigLines(path), (QStringList{"a", "b", "", "d"})) << raw.constData();
     }
     EXPECT_TRUE(ReadConfigLines(dir.filePath("missing")).isEmpty());
     ASSERT_TRUE(WriteConfigLines(dir.filePath("sub/b.txt"), {"x", "y"}));
-    EXPECT_EQ(readRaw(dir.filePath("sub/b.txt")), QByteArray("x\r\ny\r\n"));
+    EXPECT_EQ(ReadFile(dir.filePath("sub/b.txt")), QByteArray("x\r\ny\r\n"));
 }
 
 TEST(ConfigText, FailedWriteIsReported)
 {
     QTemporaryDir dir;
-    writeRaw(dir.filePath("plain"), "old\r\n");
+    WriteFile(dir.filePath("plain"), "old\r\n");
     QString error;
     // A folder that cannot exist: its parent is a file.
     EXPECT_FALSE(WriteConfigLines(dir.filePath("plain/x.txt"), {"new"}, &error));
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(readRaw(dir.filePath("plain")), QByteArray("old\r\n"));
+    EXPECT_EQ(ReadFile(dir.filePath("plain")), QByteArray("old\r\n"));
 }
 
 TEST(PortFile, ShortOrMissingFilesKeepDefaults)
@@ -60,7 +47,7 @@ TEST(PortFile, ShortOrMissingFilesKeepDefaults)
         if (c.content.isNull())
             QFile::remove(PortFilePath(dir.path()));
         else
-            writeRaw(PortFilePath(dir.path()), c.content);
+            WriteFile(PortFilePath(dir.path()), c.content);
         LinkState link;
         ReadPortFile(dir.path(), link, "ttyS9");
         EXPECT_EQ((QStringList{link.gCommPort, link.gCommBaud, link.gCommParity, link.gCommDataBits,

