@@ -1,13 +1,12 @@
 #include "sim/SimPort.h"
 
-bool SimPort::open(const PortSettings& settings, QString* error)
+bool SimPort::open(const PortSettings&, QString* error)
 {
     if (!m_openError.isEmpty()) {
         if (error)
             *error = m_openError;
         return false;
     }
-    m_settings = settings;
     m_open = true;
     return true;
 }
@@ -53,17 +52,16 @@ qint64 SimPort::nextDueUs() const
     return next;
 }
 
-template <typename Pred> int SimPort::deliverIf(Pred pred, qsizetype chunk)
+int SimPort::deliverDue(qsizetype chunk)
 {
-    QList<Pending> now;
+    QList<Pending> due;
     for (qsizetype i = 0; i < m_pending.size();) {
-        if (pred(m_pending[i])) {
-            now.append(m_pending.takeAt(i));
-        } else {
+        if (m_pending[i].dueUs <= m_now * 1000)
+            due.append(m_pending.takeAt(i));
+        else
             ++i;
-        }
     }
-    for (const Pending& p : now) {
+    for (const Pending& p : due) {
         const QByteArray& b = p.answer.bytes;
         const qsizetype step = chunk > 0 ? chunk : b.size();
         for (qsizetype at = 0; at < b.size() && m_open; at += step) {
@@ -74,29 +72,7 @@ template <typename Pred> int SimPort::deliverIf(Pred pred, qsizetype chunk)
                 onReadyRead();
         }
     }
-    return static_cast<int>(now.size());
-}
-
-int SimPort::deliver(qsizetype chunk)
-{
-    return deliverIf([](const Pending& p) { return !p.answer.late; }, chunk);
-}
-
-int SimPort::deliverAll(qsizetype chunk)
-{
-    return deliverIf([](const Pending&) { return true; }, chunk);
-}
-
-int SimPort::deliverDue(qsizetype chunk)
-{
-    const qint64 nowUs = m_now * 1000;
-    return deliverIf([nowUs](const Pending& p) { return p.dueUs <= nowUs; }, chunk);
-}
-
-void SimPort::clearLog()
-{
-    m_writes.clear();
-    m_requests.clear();
+    return static_cast<int>(due.size());
 }
 
 void SimPort::unplug(const QString& why)

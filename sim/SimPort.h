@@ -29,20 +29,14 @@ public:
     // Test controls.
     // Makes open() fail with this reason; an empty text lets it succeed.
     void setOpenError(const QString& why) { m_openError = why; }
-    const PortSettings& settings() const { return m_settings; }
     // Simulation time in ms; the recorders' clocks and signals follow it.
     void advanceTime(qint64 ms) { m_now += ms; }
     qint64 now() const { return m_now; }
 
-    // Moves the pending answers into the input buffer and calls onReadyRead
-    // once per chunk (chunk 0: the whole answer at once). Answers held back
-    // by a delay fault stay pending. Returns the number of answers delivered.
-    int deliver(qsizetype chunk = 0);
-    // Delivers every pending answer, late ones too.
-    int deliverAll(qsizetype chunk = 0);
-    // Delivers the answers whose wire time has passed by now().
+    // Moves the answers whose wire time has passed by now() into the input
+    // buffer and calls onReadyRead once per chunk (chunk 0: the whole answer
+    // at once). Returns the number of answers delivered.
     int deliverDue(qsizetype chunk = 0);
-    int pending() const { return static_cast<int>(m_pending.size()); }
     // Wire time (µs) at which the next pending answer has arrived; -1 when none.
     qint64 nextDueUs() const;
 
@@ -55,7 +49,6 @@ public:
     // Every write() as it came, and the complete requests the line saw.
     const QList<QByteArray>& writes() const { return m_writes; }
     const QList<QByteArray>& requests() const { return m_requests; }
-    void clearLog();
 
     // Raises onFatalError and closes, as when an adapter is unplugged.
     void unplug(const QString& why);
@@ -66,10 +59,7 @@ private:
         qint64 dueUs;
         int request; // its number
     };
-    template <typename Pred> int deliverIf(Pred pred, qsizetype chunk);
-
     LineServer& m_server;
-    PortSettings m_settings;
     QString m_openError;
     bool m_open = false;
     qint64 m_now = 0;

@@ -435,11 +435,6 @@ void frmVQ_Main::setSaveSettings(const DSaveSettings& s)
     showSaveSettings(s);
 }
 
-void frmVQ_Main::reloadDeviceList()
-{
-    loadDeviceList(ReadDeviceListLines(m_programDir));
-}
-
 void frmVQ_Main::loadDeviceList(const QStringList& lines)
 {
     // The list never changes under an open port.

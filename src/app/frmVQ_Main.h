@@ -65,8 +65,6 @@ public:
     void setPanelText(int panel, const QString& text);
     // Shows the data save settings in the "Data Save" frame.
     void showSaveSettings(const DSaveSettings& s);
-    // Reads the device list again and rebuilds the device rows (port closed only).
-    void reloadDeviceList();
     // Selects the device of a row of the device table (1-based).
     void selectDeviceRow(int row);
 

@@ -157,16 +157,6 @@ QString MathFunctionName(int code)
     return QString::fromUtf8(kMathNames[code - 1]);
 }
 
-int StepWrap(int v, int dir, int lo, int hi)
-{
-    v += dir;
-    if (v > hi)
-        return lo;
-    if (v < lo)
-        return hi;
-    return v;
-}
-
 ChannelSettings::ChannelSettings(TextTable& sprdP_CH, int channel)
     : m_table(sprdP_CH)
     , m_channel(channel)

@@ -56,8 +56,6 @@ std::pair<QString, QString> DisplayLimits(int d);
 QString MathFunctionName(int code);
 constexpr int kMathFunctions = 14;
 
-// Steps v by dir inside lo..hi, wrapping at both ends.
-int StepWrap(int v, int dir, int lo, int hi);
 
 // One channel column of sprdP_CH (channel n is column n + 2). Every setter
 // writes the table at once; the page keeps no copy.

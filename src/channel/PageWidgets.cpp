@@ -51,6 +51,20 @@ QPushButton* ArrowButton(const QString& name, bool up, QWidget* parent)
     return b;
 }
 
+std::pair<QPushButton*, QPushButton*> AddStepper(QBoxLayout* row, QWidget* value, const QString& upName,
+                                                 const QString& downName, const std::function<void(int)>& step,
+                                                 int stretch)
+{
+    auto* up = ArrowButton(upName, true, value->parentWidget());
+    auto* down = ArrowButton(downName, false, value->parentWidget());
+    row->addWidget(value, stretch);
+    row->addWidget(up);
+    row->addWidget(down);
+    QObject::connect(up, &QPushButton::clicked, value, [step] { step(1); });
+    QObject::connect(down, &QPushButton::clicked, value, [step] { step(-1); });
+    return {up, down};
+}
+
 QPushButton* CloseButton(QWidget* parent)
 {
     auto* b = new QPushButton(QStringLiteral("&Close"), parent);

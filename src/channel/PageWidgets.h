@@ -7,7 +7,9 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <span>
+#include <utility>
 
 class QLabel;
 class QLineEdit;
@@ -48,6 +50,11 @@ void Light(std::span<QPushButton* const> buttons, int i);
 // Index of the lit button, -1 for none.
 int LitIndex(std::span<QPushButton* const> buttons);
 QPushButton* ArrowButton(const QString& name, bool up, QWidget* parent);
+// A value and its up and down arrows, added to `row` in that order; the
+// arrows step by +1 and -1. Returns the two arrows.
+std::pair<QPushButton*, QPushButton*> AddStepper(QBoxLayout* row, QWidget* value, const QString& upName,
+                                                 const QString& downName, const std::function<void(int)>& step,
+                                                 int stretch = 0);
 QPushButton* CloseButton(QWidget* parent);
 
 // A sunken label showing a value.

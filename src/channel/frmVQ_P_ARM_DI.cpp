@@ -5,6 +5,7 @@
 #include "channel/PageWidgets.h"
 #include "link/Numbers.h"
 #include "link/TextTable.h"
+#include "param/ParamTables.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -101,16 +102,11 @@ QWidget* frmVQ_P_ARM_DI::buildAlarm()
     txtCH_No = DigitsBox(QStringLiteral("txtCH_No"), 2, box);
     txtCH_No->setAlignment(Qt::AlignCenter);
     txtCH_No->setMaximumWidth(48);
-    btnUP_CH = ArrowButton(QStringLiteral("btnUP_CH"), true, box);
-    btnDN_CH = ArrowButton(QStringLiteral("btnDN_CH"), false, box);
     chRow->addWidget(caption("CH.NO.", box));
-    chRow->addWidget(txtCH_No);
-    chRow->addWidget(btnUP_CH);
-    chRow->addWidget(btnDN_CH);
+    std::tie(btnUP_CH, btnDN_CH) = AddStepper(chRow, txtCH_No, QStringLiteral("btnUP_CH"), QStringLiteral("btnDN_CH"),
+                                              [this](int d) { setChannel(StepWrap(m_channel, d, 1, m_chCount)); });
     chRow->addStretch();
     left->addLayout(chRow);
-    connect(btnUP_CH, &QPushButton::clicked, this, [this] { setChannel(chanrules::StepWrap(m_channel, 1, 1, m_chCount)); });
-    connect(btnDN_CH, &QPushButton::clicked, this, [this] { setChannel(chanrules::StepWrap(m_channel, -1, 1, m_chCount)); });
     connect(txtCH_No, &QLineEdit::editingFinished, this, [this] {
         if (txtCH_No->isModified())
             setChannel(ClampNumber(txtCH_No->text(), m_chCount));
@@ -129,16 +125,11 @@ QWidget* frmVQ_P_ARM_DI::buildAlarm()
     auto* typeRow = new QHBoxLayout;
     lblALM_Type = ValueLabel(QStringLiteral("lblALM_Type"), box, 40);
     lblALM_TypeName = ValueLabel(QStringLiteral("lblALM_TypeName"), box, 130);
-    btnUP_ALT = ArrowButton(QStringLiteral("btnUP_ALT"), true, box);
-    btnDN_ALT = ArrowButton(QStringLiteral("btnDN_ALT"), false, box);
     typeRow->addWidget(caption("TYPE", box));
-    typeRow->addWidget(lblALM_Type);
-    typeRow->addWidget(btnUP_ALT);
-    typeRow->addWidget(btnDN_ALT);
+    std::tie(btnUP_ALT, btnDN_ALT) = AddStepper(typeRow, lblALM_Type, QStringLiteral("btnUP_ALT"), QStringLiteral("btnDN_ALT"),
+                                                [this](int d) { stepType(d); });
     typeRow->addWidget(lblALM_TypeName, 1);
     left->addLayout(typeRow);
-    connect(btnUP_ALT, &QPushButton::clicked, this, [this] { stepType(1); });
-    connect(btnDN_ALT, &QPushButton::clicked, this, [this] { stepType(-1); });
 
     picALM_Type = new QLabel(box);
     picALM_Type->setObjectName(QStringLiteral("picALM_Type"));
@@ -240,14 +231,9 @@ QWidget* frmVQ_P_ARM_DI::buildInput()
     txtDI_No = DigitsBox(QStringLiteral("txtDI_No"), 1, box);
     txtDI_No->setAlignment(Qt::AlignCenter);
     txtDI_No->setMaximumWidth(48);
-    btnUP_DI = ArrowButton(QStringLiteral("btnUP_DI"), true, box);
-    btnDN_DI = ArrowButton(QStringLiteral("btnDN_DI"), false, box);
-    noRow->addWidget(txtDI_No);
-    noRow->addWidget(btnUP_DI);
-    noRow->addWidget(btnDN_DI);
+    std::tie(btnUP_DI, btnDN_DI) = AddStepper(noRow, txtDI_No, QStringLiteral("btnUP_DI"), QStringLiteral("btnDN_DI"),
+                                              [this](int d) { setInput(StepWrap(m_input, d, 1, kInputs)); });
     noRow->addStretch();
-    connect(btnUP_DI, &QPushButton::clicked, this, [this] { setInput(chanrules::StepWrap(m_input, 1, 1, kInputs)); });
-    connect(btnDN_DI, &QPushButton::clicked, this, [this] { setInput(chanrules::StepWrap(m_input, -1, 1, kInputs)); });
     connect(txtDI_No, &QLineEdit::editingFinished, this, [this] {
         if (txtDI_No->isModified())
             setInput(ClampNumber(txtDI_No->text(), kInputs));
@@ -319,7 +305,7 @@ int frmVQ_P_ARM_DI::inputRow(int k) const
 void frmVQ_P_ARM_DI::writeAlarm(int k, const QString& text)
 {
     QScopedValueRollback busy(m_busy, true);
-    m_sprdP_CH.setText(m_channel + 2, alarmRow(k), text);
+    m_sprdP_CH.setText(ParamTables::ChannelCol(m_channel), alarmRow(k), text);
 }
 
 void frmVQ_P_ARM_DI::writeInput(int k, const QString& text)
@@ -361,7 +347,7 @@ void frmVQ_P_ARM_DI::refresh()
 
 void frmVQ_P_ARM_DI::refreshAlarm()
 {
-    const int col = m_channel + 2;
+    const int col = ParamTables::ChannelCol(m_channel);
     auto cell = [&](int k) { return m_sprdP_CH.text(col, alarmRow(k)); };
     txtCH_No->setText(QString::number(m_channel));
     Light(obtALM_No, m_alarm - 1);
@@ -408,8 +394,8 @@ void frmVQ_P_ARM_DI::showType(int code)
 
 void frmVQ_P_ARM_DI::stepType(int dir)
 {
-    const int code = LeadingInt32(m_sprdP_CH.text(m_channel + 2, alarmRow(Type))).value_or(0);
-    const int next = chanrules::StepWrap(code, dir, 0, kAlarmTypes - 1);
+    const int code = LeadingInt32(m_sprdP_CH.text(ParamTables::ChannelCol(m_channel), alarmRow(Type))).value_or(0);
+    const int next = StepWrap(code, dir, 0, kAlarmTypes - 1);
     writeAlarm(Type, QString::number(next));
     showType(next);
 }

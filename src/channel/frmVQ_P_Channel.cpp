@@ -4,6 +4,7 @@
 #include "link/Numbers.h"
 #include "link/RegisterMap.h"
 #include "link/TextTable.h"
+#include "param/ParamTables.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -72,15 +73,10 @@ frmVQ_P_Channel::frmVQ_P_Channel(TextTable& sprdP_CH, int chCount, int channel, 
     QFont big = bold;
     big.setPointSizeF(big.pointSizeF() * 1.3);
     lblCH_No->setFont(big);
-    btnUP_CHNO = ArrowButton(QStringLiteral("btnUP_CHNO"), true, this);
-    btnDN_CHNO = ArrowButton(QStringLiteral("btnDN_CHNO"), false, this);
     top->addWidget(chCaption);
-    top->addWidget(lblCH_No);
-    top->addWidget(btnUP_CHNO);
-    top->addWidget(btnDN_CHNO);
+    std::tie(btnUP_CHNO, btnDN_CHNO) = AddStepper(top, lblCH_No, QStringLiteral("btnUP_CHNO"), QStringLiteral("btnDN_CHNO"),
+                                                  [this](int d) { stepChannel(d); });
     top->addStretch();
-    connect(btnUP_CHNO, &QPushButton::clicked, this, [this] { stepChannel(1); });
-    connect(btnDN_CHNO, &QPushButton::clicked, this, [this] { stepChannel(-1); });
 
     tabPages = new QTabWidget(this);
     tabPages->setObjectName(QStringLiteral("tabPages"));
@@ -133,18 +129,13 @@ QWidget* frmVQ_P_Channel::buildPage1()
     f.setBold(true);
     f.setPointSizeF(f.pointSizeF() * 1.2);
     lblINP->setFont(f);
-    btnUP_INP = ArrowButton(QStringLiteral("btnUP_INP"), true, type);
-    btnDN_INP = ArrowButton(QStringLiteral("btnDN_INP"), false, type);
     auto* typeRow = new QHBoxLayout;
-    typeRow->addWidget(lblINP, 1);
-    typeRow->addWidget(btnUP_INP);
-    typeRow->addWidget(btnDN_INP);
+    std::tie(btnUP_INP, btnDN_INP) = AddStepper(typeRow, lblINP, QStringLiteral("btnUP_INP"), QStringLiteral("btnDN_INP"),
+                                                [this](int d) { stepType(d); }, 1);
     tl->addLayout(groups, 0, 0);
     tl->addLayout(typeRow, 1, 0);
     for (int i = 0; i < 3; ++i)
         connect(btnINP[i], &QPushButton::clicked, this, [this, i] { chooseGroup(i); });
-    connect(btnUP_INP, &QPushButton::clicked, this, [this] { stepType(1); });
-    connect(btnDN_INP, &QPushButton::clicked, this, [this] { stepType(-1); });
 
     auto* unit = new QGroupBox(QStringLiteral("UNIT"), page);
     auto* ul = new QHBoxLayout(unit);
@@ -286,30 +277,20 @@ QWidget* frmVQ_P_Channel::buildPage4()
     f.setBold(true);
     f.setPointSizeF(f.pointSizeF() * 1.2);
     lblMType->setFont(f);
-    btnUP_MType = ArrowButton(QStringLiteral("btnUP_MType"), true, typeBox);
-    btnDN_MType = ArrowButton(QStringLiteral("btnDN_MType"), false, typeBox);
     tl->addWidget(lblMType_Code);
-    tl->addWidget(lblMType, 1);
-    tl->addWidget(btnUP_MType);
-    tl->addWidget(btnDN_MType);
-    connect(btnUP_MType, &QPushButton::clicked, this, [this] { stepFunction(1); });
-    connect(btnDN_MType, &QPushButton::clicked, this, [this] { stepFunction(-1); });
+    std::tie(btnUP_MType, btnDN_MType) = AddStepper(tl, lblMType, QStringLiteral("btnUP_MType"), QStringLiteral("btnDN_MType"),
+                                                    [this](int d) { stepFunction(d); }, 1);
 
     auto* alpha = new QGroupBox(QStringLiteral("α"), page);
     auto* al = new QHBoxLayout(alpha);
     lblA_CH = ValueLabel(QStringLiteral("lblA_CH"), alpha, 40);
     lblA_CH_Type = ValueLabel(QStringLiteral("lblA_CH_Type"), alpha, 120);
-    btnUpA_CH = ArrowButton(QStringLiteral("btnUpA_CH"), true, alpha);
-    btnDnA_CH = ArrowButton(QStringLiteral("btnDnA_CH"), false, alpha);
     al->addWidget(caption(" : CH", alpha));
-    al->addWidget(lblA_CH);
-    al->addWidget(btnUpA_CH);
-    al->addWidget(btnDnA_CH);
+    std::tie(btnUpA_CH, btnDnA_CH) = AddStepper(al, lblA_CH, QStringLiteral("btnUpA_CH"), QStringLiteral("btnDnA_CH"),
+                                                [this](int d) { stepAlphaChannel(d); });
     al->addSpacing(16);
     al->addWidget(caption("TYPE", alpha));
     al->addWidget(lblA_CH_Type, 1);
-    connect(btnUpA_CH, &QPushButton::clicked, this, [this] { stepAlphaChannel(1); });
-    connect(btnDnA_CH, &QPushButton::clicked, this, [this] { stepAlphaChannel(-1); });
 
     auto* beta = new QGroupBox(QStringLiteral("β"), page);
     auto* bl = new QHBoxLayout(beta);
@@ -384,7 +365,7 @@ void frmVQ_P_Channel::write(int row, const QString& text)
 
 void frmVQ_P_Channel::tableChanged(int col, int row)
 {
-    if (!m_busy && col == m_channel + 2 && row <= ch::LowpointError)
+    if (!m_busy && col == ParamTables::ChannelCol(m_channel) && row <= ch::LowpointError)
         tmrRefresh->start();
 }
 
@@ -459,8 +440,8 @@ void frmVQ_P_Channel::refresh()
 
 void frmVQ_P_Channel::showUserRange()
 {
-    const QString hi = formatCell(m_table.text(m_channel + 2, ch::UserRangeMax), m_rangeDecimals);
-    const QString lo = formatCell(m_table.text(m_channel + 2, ch::UserRangeMin), m_rangeDecimals);
+    const QString hi = formatCell(m_table.text(ParamTables::ChannelCol(m_channel), ch::UserRangeMax), m_rangeDecimals);
+    const QString lo = formatCell(m_table.text(ParamTables::ChannelCol(m_channel), ch::UserRangeMin), m_rangeDecimals);
     txtURange_H->setText(hi);
     lblURange_H->setText(hi);
     txtURange_L->setText(lo);
@@ -532,7 +513,7 @@ void frmVQ_P_Channel::applyPoint(int d)
     const auto [lo, hi] = DisplayLimits(d);
     lblDispTT[0]->setText(lo);
     lblDispTT[1]->setText(hi);
-    const int col = m_channel + 2;
+    const int col = ParamTables::ChannelCol(m_channel);
     const QString sHi = formatCell(m_table.text(col, ch::ScaleRangeMax), d);
     const QString sLo = formatCell(m_table.text(col, ch::ScaleRangeMin), d);
     lblSRange_H->setText(sHi);
@@ -569,7 +550,7 @@ void frmVQ_P_Channel::maxRange()
         QScopedValueRollback busy(m_busy, true);
         settings().maxRange();
     }
-    const int col = m_channel + 2;
+    const int col = ParamTables::ChannelCol(m_channel);
     txtURange_L->setText(m_table.text(col, ch::UserRangeMin));
     lblURange_L->setText(txtURange_L->text());
     txtURange_H->setText(m_table.text(col, ch::UserRangeMax));

@@ -63,3 +63,13 @@ QString FloatText(float v)
     QString s = QString::number(static_cast<double>(v), 'G', 7);
     return s;
 }
+
+int StepWrap(int value, int delta, int lo, int hi)
+{
+    const int v = value + delta;
+    if (v > hi)
+        return lo;
+    if (v < lo)
+        return hi;
+    return v;
+}

@@ -10,6 +10,10 @@ double LeadingNumber(QStringView text);
 // LeadingNumber rounded to a 32-bit integer; empty when it does not fit.
 std::optional<qint32> LeadingInt32(QStringView text);
 
+// value + delta, wrapping past either end of lo..hi to the other end (the
+// stepping arrows of the parameter pages).
+int StepWrap(int value, int delta, int lo, int hi);
+
 // Rounds halves to even (2.5 -> 2, 3.5 -> 4), as the parameter file wants.
 double RoundHalfEven(double v);
 

@@ -128,8 +128,7 @@ void MonitorHeader::showMarks(const rules::HeaderDisplay& h)
     if (lblSysTime->text() != h.time)
         lblSysTime->setText(h.time);
     if (h.alarm) {
-        m_alarmFile = showPicture(imgAlarm, *h.alarm ? QStringLiteral("SoundON.ico") : QStringLiteral("SoundOFF.ico"),
-                                  m_alarmName);
+        showPicture(imgAlarm, *h.alarm ? QStringLiteral("SoundON.ico") : QStringLiteral("SoundOFF.ico"), m_alarmName);
         QPalette p = picAlarm->palette();
         p.setColor(QPalette::Window, *h.alarm ? QColor(255, 0, 0) : QColor(0, 255, 0));
         picAlarm->setPalette(p);

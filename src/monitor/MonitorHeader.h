@@ -17,7 +17,6 @@ public:
 
     void showMarks(const rules::HeaderDisplay& h);
     // Picture file last shown (empty when the file was missing and the picture cleared).
-    QString alarmPicture() const { return m_alarmFile; }
     QString memPicture() const { return m_memFile; }
 
     QLabel* lblTitle = nullptr;
@@ -36,5 +35,5 @@ private:
 
     QString m_programDir;
     QString m_alarmName, m_memName;
-    QString m_alarmFile, m_memFile;
+    QString m_memFile;
 };

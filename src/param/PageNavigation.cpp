@@ -1,5 +1,7 @@
 #include "param/PageNavigation.h"
 
+#include "param/ParamTables.h"
+
 namespace {
 
 int systemTab(int row)
@@ -47,7 +49,7 @@ PageTarget PageForCell(ParamGrid grid, int col, int row)
             return {ParamPage::AlarmDi, (row - 45) / 4};
         return {};
     }
-    const int channel = col - 2;
+    const int channel = ParamTables::ChannelOfCol(col);
     if (channel > 12)
         return {};
     if (row == 0)

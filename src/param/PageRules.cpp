@@ -7,16 +7,6 @@
 
 namespace pagerules {
 
-int StepWrap(int value, int delta, int lo, int hi)
-{
-    const int v = value + delta;
-    if (v > hi)
-        return lo;
-    if (v < lo)
-        return hi;
-    return v;
-}
-
 QString ClampTyped(const QString& typed, int lo, int hi)
 {
     const double v = std::round(LeadingNumber(typed));

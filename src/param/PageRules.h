@@ -5,8 +5,6 @@
 
 namespace pagerules {
 
-// value + delta, wrapping past either end of lo..hi to the other end.
-int StepWrap(int value, int delta, int lo, int hi);
 // A typed number held to lo..hi (no number counts as 0).
 QString ClampTyped(const QString& typed, int lo, int hi);
 

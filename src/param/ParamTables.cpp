@@ -154,7 +154,7 @@ void ParamTables::setChannelCount(int n)
     const int old = sprdP_CH.colCount();
     sprdP_CH.setColCount(cols);
     for (int col = old + 1; col <= cols; ++col)
-        sprdP_CH.setText(col, 0, QStringLiteral("CH.%1").arg(col - 2, 2, 10, QLatin1Char('0')));
+        sprdP_CH.setText(col, 0, QStringLiteral("CH.%1").arg(ChannelOfCol(col), 2, 10, QLatin1Char('0')));
 }
 
 void ParamTables::RefreshFromStore(const DataStore& store)

@@ -12,8 +12,9 @@ public:
     static constexpr int kCommonRows = 68;
     static constexpr int kChannelRows = 61;
     static constexpr int kValueCol = 3;
-    // Column of channel c (1-based) in sprdP_CH.
+    // Column of channel c (1-based) in sprdP_CH, and the channel of a column.
     static constexpr int ChannelCol(int c) { return c + 2; }
+    static constexpr int ChannelOfCol(int col) { return col - 2; }
 
     ParamTables();
     ParamTables(const ParamTables&) = delete;
@@ -24,7 +25,7 @@ public:
 
     // Shows channels 1..n (n = 6 or 12): sprdP_CH gets n + 2 columns.
     void setChannelCount(int n);
-    int channelCount() const { return sprdP_CH.colCount() - 2; }
+    int channelCount() const { return ChannelOfCol(sprdP_CH.colCount()); }
 
     // Fills the value cells from the data store's parameter tables.
     void RefreshFromStore(const DataStore& store);

@@ -4,6 +4,7 @@
 #include "link/Numbers.h"
 #include "link/TextTable.h"
 #include "param/PageRules.h"
+#include "param/ParamTables.h"
 #include "ui/PageLook.h"
 
 #include <QFormLayout>
@@ -227,8 +228,8 @@ QWidget* frmVQ_P_System::buildColourTab()
 
 void frmVQ_P_System::chooseColour(int channel, int option)
 {
-    m_ch.setText(channel + 2, kColourRow, QString::number(option));
-    m_ch.setBackground(channel + 2, kColourRow, colours::ChannelColour(option));
+    m_ch.setText(ParamTables::ChannelCol(channel), kColourRow, QString::number(option));
+    m_ch.setBackground(ParamTables::ChannelCol(channel), kColourRow, colours::ChannelColour(option));
     PaintSwatch(lblCH_Color[channel - 1], colours::ChannelColour(option));
     for (int i = 0; i < colours::kCount; ++i)
         obtCH_Color[channel - 1][i]->setChecked(i == option);
@@ -407,7 +408,7 @@ void frmVQ_P_System::refresh()
     refreshSerial(s232);
     refreshSerial(s485);
     for (int c = 1; c <= 6; ++c) {
-        const QString cell = m_ch.text(c + 2, kColourRow);
+        const QString cell = m_ch.text(ParamTables::ChannelCol(c), kColourRow);
         const int n = cell.isEmpty() ? -1 : static_cast<int>(LeadingNumber(cell));
         for (int i = 0; i < colours::kCount; ++i)
             obtCH_Color[c - 1][i]->setChecked(i == n);

@@ -1,5 +1,6 @@
 #include "common/Find.h"
 #include "link/ChannelColours.h"
+#include "link/Numbers.h"
 #include "link/TextTable.h"
 #include "param/PageRules.h"
 #include "param/frmVQ_P_Display.h"
