@@ -7,21 +7,12 @@
 #include "common/VirtualLine.h"
 #include "link/ConfigText.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-QString program(const char* name)
-{
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(name));
-}
 
 // Reads from a process until `done` says so or a generous watchdog runs out.
 bool readUntil(QProcess& p, QByteArray& out, const std::function<bool(const QByteArray&)>& done)
@@ -41,13 +32,12 @@ bool readUntil(QProcess& p, QByteArray& out, const std::function<bool(const QByt
 
 TEST(HeadlessLogging, LogsOneFilePerOnlineRecorderAndStopsCleanly)
 {
-    if (!QFileInfo::exists(program("vq800")) || !QFileInfo::exists(program("vq800-vqd")))
+    if (!QFileInfo::exists(BuiltProgram("vq800")) || !QFileInfo::exists(BuiltProgram("vq800-vqd")))
         GTEST_SKIP() << "vq800 or vq800-vqd is not built";
     QTemporaryDir dir;
     const QString line = dir.filePath("line");
     SimProcess sim;
-    if (!sim.start(line, {"--baud", "0", "--devices", "1,3"}))
-        GTEST_SKIP() << "vq800-sim could not be started";
+    ASSERT_TRUE(sim.start(line, {"--baud", "0", "--devices", "1,3"}));
 
     const QString logDir = dir.filePath("log");
     ASSERT_TRUE(QDir().mkpath(logDir));
@@ -56,7 +46,7 @@ TEST(HeadlessLogging, LogsOneFilePerOnlineRecorderAndStopsCleanly)
     ASSERT_TRUE(WriteConfigLines(dir.filePath("CFG/SaveData.INI"), {"Yes", "1", "sec", logDir, "E2E", "0", "0", "0"}));
 
     QProcess vq;
-    vq.start(program("vq800"), {"--headless", "--dir", dir.path()});
+    vq.start(BuiltProgram("vq800"), {"--headless", "--dir", dir.path()});
     QByteArray out;
     const bool logged = readUntil(vq, out, [](const QByteArray& o) { return o.count(" saved ") >= 3; });
     vq.terminate(); // SIGTERM
@@ -76,7 +66,7 @@ TEST(HeadlessLogging, LogsOneFilePerOnlineRecorderAndStopsCleanly)
         const QString file = QDir(logDir).filePath(QString::fromLatin1(name));
         EXPECT_EQ((QFileInfo(file).size() - 512) % 64, 0) << name;
         QProcess vqd;
-        vqd.start(program("vq800-vqd"), {file});
+        vqd.start(BuiltProgram("vq800-vqd"), {file});
         ASSERT_TRUE(vqd.waitForFinished(10'000));
         const QByteArray summary = vqd.readAllStandardOutput();
         EXPECT_EQ(vqd.exitCode(), 0) << summary.toStdString();

@@ -329,17 +329,3 @@ TEST(PollingEngine, LostAdapterReturnsToTheClosedState)
     line.port.unplug("again"); // a second report changes nothing
     EXPECT_EQ(state.count(), 2);
 }
-
-TEST(PollingEngine, PortThatCannotOpenSaysWhy)
-{
-    VirtualLine line({{1, 10}});
-    LinkState settings;
-    settings.gCommPort = QStringLiteral("ttyTEST");
-    line.engine.setLineSettings(settings);
-    line.port.setOpenError(QStringLiteral("no such device"));
-    QString why;
-    EXPECT_FALSE(line.engine.openPort(&why));
-    EXPECT_TRUE(why.contains("ttyTEST"));
-    EXPECT_TRUE(why.contains("no such device"));
-    EXPECT_FALSE(line.tx.isActive());
-}
