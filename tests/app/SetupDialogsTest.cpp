@@ -101,11 +101,10 @@ TEST_F(SetupDialogs, DeviceSetupMarksRowsAndRebuildsTheDevices)
         auto* t = Find<QTableWidget>(d, "sprdList");
         EXPECT_EQ(t->rowCount(), 99);
         EXPECT_EQ(t->item(6, 1)->text(), "Kiln");
-        const QRect row1 = t->visualRect(t->model()->index(0, 0));
-        QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, row1.center());
+        ClickCell(d, "sprdList", 1, 1);
         t->setCurrentCell(4, 0);
         QTest::keyClick(t, Qt::Key_Space);
-        QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, t->visualRect(t->model()->index(6, 0)).center());
+        ClickCell(d, "sprdList", 1, 7);
         EXPECT_EQ(t->item(6, 0)->text(), "X");
         Click(d, "btnOK");
     });

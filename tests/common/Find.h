@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -61,6 +62,14 @@ inline QString Text(const QObject* window, const QString& name)
     if (auto* e = window->findChild<QLineEdit*>(name))
         return e->text();
     return Find<QAbstractButton>(window, name)->text();
+}
+
+// Clicks cell (col, row) of a table, both counted from 1.
+inline void ClickCell(const QObject* window, const QString& name, int col, int row)
+{
+    auto* view = Find<QTableView>(window, name);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      view->visualRect(view->model()->index(row - 1, col - 1)).center());
 }
 
 inline bool Lit(const QObject* window, const QString& name)

@@ -10,7 +10,6 @@
 #include "ui/TextProgressBar.h"
 
 #include <QAction>
-#include <QTableView>
 #include <QTemporaryDir>
 
 namespace {

@@ -7,7 +7,6 @@
 #include "ui/SpanHeaderView.h"
 
 #include <QSignalSpy>
-#include <QTableView>
 #include <gtest/gtest.h>
 
 using namespace multimon;

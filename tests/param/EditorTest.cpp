@@ -11,7 +11,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTableView>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -36,12 +35,6 @@ struct Editor {
         return *w;
     }
     void click(const char* button) { Click(w.get(), button); }
-    void clickCell(const char* grid, int col, int row)
-    {
-        auto* view = Find<QTableView>(w.get(), grid);
-        const QRect r = view->visualRect(view->model()->index(row - 1, col - 1));
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
-    }
     bool enabled(const char* button) { return Find<QPushButton>(w.get(), button)->isEnabled(); }
     QString message() { return Text(w.get(), "lblMsg"); }
     VirtualLine line;
@@ -240,7 +233,7 @@ TEST(Editor, ValueCellsOpenTheRecordDisplayPage)
         Click(page, "obtSD_Save0");
         Click(page, "btnClose");
     });
-    e.clickCell("sprdP", 3, 1);
+    ClickCell(&w, "sprdP", 3, 1);
     EXPECT_EQ(title, "RECORD/DISPLAY Setup");
     EXPECT_TRUE(onShown);
     EXPECT_EQ(w.tables().sprdP_CH.text(6, 3), "ON");
