@@ -1,10 +1,9 @@
 #include "channel/AlarmRules.h"
 #include "channel/ChannelRules.h"
+#include "common/Files.h"
 #include "link/RegisterMap.h"
 #include "link/TextTable.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -108,11 +107,9 @@ TEST(AlarmRules, TypesPanelsAndPictures)
     EXPECT_EQ(RateLabel(10), QLatin1String("DOWN RATE"));
 
     QTemporaryDir a, b;
-    QFile f(QDir(b.path()).filePath(QStringLiteral("ARM07.BMP")));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
+    ASSERT_TRUE(WriteFile(b.filePath("ARM07.BMP"), {}));
     const QStringList folders{a.path() + QStringLiteral("/none"), a.path(), b.path()};
-    EXPECT_EQ(AlarmPicturePath(7, folders), f.fileName());
+    EXPECT_EQ(AlarmPicturePath(7, folders), b.filePath("ARM07.BMP"));
     EXPECT_TRUE(AlarmPicturePath(8, folders).isEmpty());
     EXPECT_TRUE(AlarmPicturePath(16, folders).isEmpty());
     EXPECT_TRUE(AlarmPicturePath(-1, folders).isEmpty());

@@ -102,11 +102,7 @@ TEST(ParamBackup, FailuresEndWithAMessageAndANonZeroExit)
 {
     JobRig rig({{1, 10}, {2, 10}});
     rig.server.setFaults(2, FaultConfig{true});
-    struct Case {
-        QStringList args;
-        int exit;
-        const char* says;
-    };
+    struct Case { QStringList args; int exit; const char* says; };
     const Case cases[] = {
         {{"2", "up", rig.dir.filePath("x.CFG")}, TransferJob::Failed, "device 2 is not online"},
         {{"5", "up", rig.dir.filePath("x.CFG")}, TransferJob::Usage, "not enabled"},

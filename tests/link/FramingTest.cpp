@@ -77,10 +77,3 @@ TEST(Conversions, BigEndianFieldsAndLittleEndianImages)
     EXPECT_EQ(IntegerToBytes(0x1234), bytes({0x34, 0x12}));
     EXPECT_EQ(BytesToInteger(bytes({0xFE, 0xFF})), -2);
 }
-
-TEST(Conversions, HexByte)
-{
-    const std::pair<int, const char*> cases[] = {{0, "00"}, {15, "0F"}, {255, "FF"}, {0xA, "0A"}, {0x100, "0100"}};
-    for (auto [v, text] : cases)
-        EXPECT_EQ(HexByte(v), QString::fromLatin1(text)) << v;
-}

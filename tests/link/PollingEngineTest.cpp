@@ -96,11 +96,7 @@ TEST(PollingEngine, RowClickReadsThatDeviceThenPollingContinuesFromIt)
 TEST(PollingEngine, BadAnswersAreCountedAndNeverDecoded)
 {
     using Rewrite = std::function<QByteArray(const QByteArray& request, QByteArray answer)>;
-    struct Case {
-        const char* what;
-        Rewrite answer;
-        int column; // counter that counts it
-    };
+    struct Case { const char* what; Rewrite answer; int column; }; // column: the counter that counts it
     const Case cases[] = {
         {"bad CRC", [](const QByteArray&, QByteArray a) { a[a.size() - 1] = char(a[a.size() - 1] ^ 0x5A); return a; },
          counters::CrcError},

@@ -1,9 +1,9 @@
 #include "MonitorFixture.h"
+#include "common/Files.h"
 #include "link/ChannelColours.h"
 #include "monitor/DisplayRules.h"
 
 #include <QTemporaryDir>
-#include <QFile>
 
 using namespace rules;
 
@@ -77,9 +77,7 @@ TEST(DisplayRules, RatiosAndScales)
 TEST(DisplayRules, PicturesComeFromTheProgramFolderFirst)
 {
     QTemporaryDir dir;
-    QFile f(dir.filePath("MEM01.ico"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
+    ASSERT_TRUE(WriteFile(dir.filePath("MEM01.ico"), {}));
     EXPECT_EQ(PicturePath(dir.path(), "MEM01.ico"), dir.filePath("MEM01.ico"));
     EXPECT_TRUE(PicturePath(dir.path(), "NOPE.ico").isEmpty());
 }

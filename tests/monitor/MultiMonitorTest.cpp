@@ -37,11 +37,8 @@ QStringList values(const MultiMonitor& m, int row)
     return v;
 }
 
-struct HeaderCell {
-    int row, col;
-    QString text;
-    int firstCol, lastCol, rows; // the shown columns and the rows it covers
-};
+// A header cell, the shown columns and the rows it covers.
+struct HeaderCell { int row, col; QString text; int firstCol, lastCol, rows; };
 
 // Checks the header cells, and that exactly the columns `hidden` selects are hidden.
 SpanHeaderView* header(QWidget& w)

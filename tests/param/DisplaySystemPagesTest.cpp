@@ -47,10 +47,7 @@ TEST(PageRules, TypedValuesAreHeldToTheirRange)
 }
 
 namespace {
-struct Tables {
-    TextTable p{3, 68};
-    TextTable ch{14, 61};
-};
+struct Tables { TextTable p{3, 68}, ch{14, 61}; };
 }
 
 TEST(DisplayPage, ButtonsAndTypedValuesWriteTheTable)

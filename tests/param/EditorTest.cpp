@@ -46,29 +46,18 @@ struct Editor {
 
 } // namespace
 
-TEST(Editor, TransfersNeedTheSelectedRecorderOnlineAtOpening)
+TEST(Editor, ShowsTheRecorderChannelsAndTransfersNeedItSelectedAndOnline)
 {
-    struct Case {
-        const char* online;
-        int selected;
-        bool enabled;
-    };
-    for (const Case& k : {Case{"OK", 1, true}, Case{"NG", 1, false}, Case{"OK", 0, false}}) {
-        Editor e;
+    struct Case { int model; const char* online; int selected; bool enabled; };
+    for (const Case& k : {Case{10, "OK", 1, true}, Case{20, "NG", 1, false}, Case{20, "OK", 0, false}}) {
+        SCOPED_TRACE(k.online + std::to_string(k.selected));
+        Editor e(k.model);
         e.line.store.sprdStatus.setText(status::Online, 1, k.online);
         e.line.link.gSelMC_No = k.selected;
-        e.open();
-        EXPECT_EQ(e.enabled("btnUpload"), k.enabled) << k.online;
-        EXPECT_EQ(e.enabled("btnDownload"), k.enabled) << k.online;
-    }
-}
-
-TEST(Editor, ShowsTheRecorderChannelsAndHidesKeysAndReservedRow)
-{
-    for (const int model : {10, 20}) {
-        Editor e(model);
         frmVQ_Parameter& w = e.open();
-        const int channels = model == 20 ? 12 : 6;
+        EXPECT_EQ(e.enabled("btnUpload"), k.enabled);
+        EXPECT_EQ(e.enabled("btnDownload"), k.enabled);
+        const int channels = k.model == 20 ? 12 : 6;
         auto* ch = Find<QTableView>(&w, "sprdP_CH");
         auto* common = Find<QTableView>(&w, "sprdP");
         EXPECT_EQ(ch->model()->columnCount(), channels + 2);
@@ -183,31 +172,16 @@ TEST(Editor, DownloadAfterOpenSendsTheFileWithLaterEdits)
     EXPECT_EQ(e.message(), "Parameter download complete.(PC==>VQ800)");
 }
 
-TEST(Editor, ClosingReturnsToMonitoringUnlessATransferRuns)
+TEST(Editor, OneTransferAtATimeClosingLetsItRunAndAFailedOneSaysSo)
 {
-    {
-        Editor e;
-        e.open().show();
-        e.click("btnClose");
-        EXPECT_EQ(e.line.engine.phase(), req::Phase::Live);
-    }
     Editor e;
     e.open().show();
-    e.click("btnDownload");
-    e.line.steps(3); // the download is under way
-    e.click("btnClose");
-    EXPECT_EQ(e.line.engine.phase(), req::Phase::Download);
-    QSignalSpy done(&e.line.engine, &PollingEngine::downloadFinished);
-    EXPECT_TRUE(e.line.runUntil([&] { return done.count() > 0; }));
-}
-
-TEST(Editor, OneTransferAtATimeAndAFailedOneSaysSo)
-{
-    Editor e;
-    e.open();
     e.click("btnUpload");
     EXPECT_FALSE(e.enabled("btnUpload"));
     EXPECT_FALSE(e.enabled("btnDownload")) << "no second transfer while one runs";
+    e.line.steps(3);
+    e.click("btnClose");
+    EXPECT_EQ(e.line.engine.phase(), req::Phase::Upload);
     e.line.silence(1); // the recorder stops answering
     QSignalSpy failed(&e.line.engine, &PollingEngine::transferFailed);
     ASSERT_TRUE(e.line.runUntil([&] { return failed.count() > 0; }));

@@ -17,6 +17,8 @@ TEST(CommLogModel, ShowsDirectionBytesAndColours)
     EXPECT_EQ(model.headerData(0, Qt::Vertical, Qt::DisplayRole).toString(), "SEND");
     EXPECT_EQ(model.headerData(1, Qt::Vertical, Qt::DisplayRole).toString(), "RECV");
     EXPECT_EQ(model.index(0, 2).data().toString(), "75");
+    EXPECT_EQ(model.index(1, 3).data().toString(), "0A");
+    EXPECT_EQ(model.index(2, 0).data().toString(), "FF");
     EXPECT_EQ(model.index(0, 6).data().toString(), QString());
     EXPECT_FALSE(model.index(0, 0).data(Qt::BackgroundRole).isValid());
     EXPECT_EQ(model.index(1, 200).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(192, 255, 192));
