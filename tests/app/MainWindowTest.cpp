@@ -92,15 +92,15 @@ TEST_F(MainWindow, DeviceRowClickSelectsTheDevice)
 
 TEST_F(MainWindow, PortOpenSwitchesMenusAndClosesDeviceAndPortSetup)
 {
-    // Lines past device 99 are no devices: one message says so.
+    // Lines past device 99 are no devices (line 257 would wrap to 1 in a byte): one message says so.
     QByteArray list = "O\r\n";
     for (int n = 2; n <= 257; ++n)
-        list += n == 120 || n == 257 ? "O\r\n" : "X\r\n";
+        list += n == 99 || n == 100 || n == 257 ? "O\r\n" : "X\r\n";
     WriteFile(path("CFG/SetEnv.INI"), list);
     LineServer server;
     SimPort port(server);
     frmVQ_Main w(dir.path(), &port);
-    EXPECT_EQ(w.link().gMC_No, QList<int>{1});
+    EXPECT_EQ(w.link().gMC_No, (QList<int>{1, 99}));
     EXPECT_TRUE(w.panelText(4).contains("2 device(s) after line 99 ignored")) << w.panelText(4).toStdString();
 
     // A few of each kind: setup closed while the port is open, monitors open
@@ -144,8 +144,9 @@ TEST_F(MainWindow, PortOpenSwitchesMenusAndClosesDeviceAndPortSetup)
     expectMenus(true, false, "closed again");
 }
 
-TEST_F(MainWindow, CommunicationViewTogglesWithACheckMark)
+TEST_F(MainWindow, CommunicationViewTogglesWithACheckMarkAndItsCountersClear)
 {
+    WriteFile(path("CFG/SetEnv.INI"), "O\r\nO\r\n");
     frmVQ_Main w(dir.path());
     w.show();
     auto* view = Find<QAction>(&w, "mHelpViewComm");
@@ -157,12 +158,8 @@ TEST_F(MainWindow, CommunicationViewTogglesWithACheckMark)
     view->trigger();
     EXPECT_TRUE(Find(&w, "sprdCommState")->isVisible());
     EXPECT_TRUE(view->isChecked());
-}
 
-TEST_F(MainWindow, CountClearEmptiesEveryCounterButKeepsTheDevices)
-{
-    WriteFile(path("CFG/SetEnv.INI"), "O\r\nO\r\n");
-    frmVQ_Main w(dir.path());
+    // Count Clear empties every counter but keeps the devices.
     TextTable& t = w.store().sprdCommState;
     t.setText(1, 1, "12");
     t.setText(3, 2, "4");

@@ -46,19 +46,14 @@ struct ClockRig : VirtualLine {
 
 } // namespace
 
-TEST(DateReserve, DayIsHeldToTheMonthOfTheYearBoxes)
+TEST(DateReserve, BoxesAreClampedClockBoxesWaitForSetAReserveBoxIsSentAtOnce)
 {
     ClockRig rig;
     Find<QLineEdit>(rig.w.get(), "txtSYS_Year")->setText("2100");
     Find<QLineEdit>(rig.w.get(), "txtSYS_Month")->setText("2");
     Type(rig.w.get(), "txtSYS_Day", "31");
-    EXPECT_EQ(Text(rig.w.get(), "txtSYS_Day"), "28");
+    EXPECT_EQ(Text(rig.w.get(), "txtSYS_Day"), "28") << "the day is held to the month of the year boxes";
     EXPECT_TRUE(rig.link.gTxFrame.isEmpty()) << "clock boxes send nothing before SET";
-}
-
-TEST(DateReserve, ReserveHourIsClampedAndSentAtOnce)
-{
-    ClockRig rig;
     const int rows = rig.log.rowCount();
     Type(rig.w.get(), "txtRSV_Hour", "24");
     EXPECT_EQ(Text(rig.w.get(), "txtRSV_Hour"), "23");

@@ -37,7 +37,7 @@ TEST(Crc, KnownVectorsAndSwappedBytes)
     EXPECT_EQ(all.right(2).toHex(), "9c48");
 }
 
-TEST(Requests, ReadLayoutsCarryTheReferenceNumber)
+TEST(Requests, ReadsCarryTheReferenceNumberWritesTheRegisterCount)
 {
     struct Case { quint16 reg; quint16 count; int hi; int lo; };
     for (const Case& c : {Case{30001, 47, 0x75, 0x31}, Case{40001, 74, 0x9C, 0x41}, Case{40101, 93, 0x9C, 0xA5}}) {
@@ -49,10 +49,8 @@ TEST(Requests, ReadLayoutsCarryTheReferenceNumber)
     EXPECT_EQ(ReadAnswerLength(47), 99);
     EXPECT_EQ(ReadAnswerLength(74), 153);
     EXPECT_EQ(ReadAnswerLength(93), 191);
-}
 
-TEST(Requests, WriteByteCountFieldHoldsRegisterCount)
-{
+    // A write's byte-count field holds the register count.
     QByteArray data;
     for (int i = 0; i < 83; ++i)
         AppendU16BE(data, static_cast<quint16>(0x0100 + i));

@@ -33,7 +33,7 @@ TEST_F(DataSaveSetup, NumberBoxesAreHeldToTheirRanges)
     }
 }
 
-TEST_F(DataSaveSetup, OkValidatesWritesAndTakesEffect)
+TEST_F(DataSaveSetup, OkValidatesWritesAndTakesEffectAndFailuresShow)
 {
     ASSERT_TRUE(WriteConfigLines(ini(), {"No", "10", "min", dir.path(), "PLANT", "0", "6", "30"}));
     frmVQ_Main w(dir.path());
@@ -79,11 +79,8 @@ TEST_F(DataSaveSetup, OkValidatesWritesAndTakesEffect)
         EXPECT_EQ(Text(&w, label), text) << label;
     EXPECT_EQ(w.dataLogger().settings().intervalSeconds(), 5);
     EXPECT_TRUE(w.dataLogger().settings().gDaySave);
-}
 
-TEST_F(DataSaveSetup, FailingSaveShowsInTheStatusBarUntilASaveSucceeds)
-{
-    frmVQ_Main w(dir.path());
+    // A failing save shows in the status bar until a save succeeds.
     DataLogger& logger = w.dataLogger();
     emit logger.saved(QDateTime::currentDateTime(), {}, "Save failed: /x/P_01.VQD: No space left on device");
     EXPECT_TRUE(Text(&w, "StatusPanel3").contains("P_01.VQD"));

@@ -44,7 +44,7 @@ TEST(DisplayRules, UnitsAndColours)
         EXPECT_EQ(colours::ChannelColour(code), rgb) << code;
 }
 
-TEST(DisplayRules, StatusWordBits)
+TEST(DisplayRules, StatusWordBitsRatiosAndScales)
 {
     // Two bits per channel: 0b01 on channel 1, 0b10 on channel 3, 0b11 on channel 6.
     const qint32 bo = 0x1 | (0x2 << 4) | (0x3 << 10);
@@ -55,10 +55,7 @@ TEST(DisplayRules, StatusWordBits)
     EXPECT_EQ(MemoryPicture(0x0003, 1), "MEM00.ico");
     EXPECT_EQ(MemoryPicture(0x8003, 0), "MEM01.ico");
     EXPECT_EQ(MemoryPicture(0x8000, 1), "MEM02.ico");
-}
 
-TEST(DisplayRules, RatiosAndScales)
-{
     EXPECT_EQ(SdcRatioText(512, 1024), "050");
     EXPECT_EQ(SdcRatioText(1, 3), "033");
     EXPECT_FALSE(SdcRatioText(10, 0));

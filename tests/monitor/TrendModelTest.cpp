@@ -108,7 +108,7 @@ TEST_F(TrendTest, HiddenChannelGapIsFilledOnlyAtThePageBoundary)
     EXPECT_EQ(count(runTo(700), 2), 560);
 }
 
-TEST_F(TrendTest, FlatScaleDrawsNothingAndKeepsTheMarker)
+TEST_F(TrendTest, FlatScaleDrawsNothingAndKeepsTheMarkerBurnOutDropsTheLine)
 {
     runTo(5);
     const auto marker = model.markerY(3);
@@ -118,15 +118,12 @@ TEST_F(TrendTest, FlatScaleDrawsNothingAndKeepsTheMarker)
     EXPECT_EQ(count(t, 3), 0);
     EXPECT_EQ(count(t, 0), 1);
     EXPECT_EQ(model.markerY(3), marker);
-}
 
-TEST_F(TrendTest, BurnOutDropsTheLineToMinus1000)
-{
-    runTo(10);
+    // Burn-out drops the line to -1000.
     mon(regmap::mon::Bo16, "4"); // channel 2
-    const TrendTick t = runTo(11);
+    const TrendTick b = runTo(7);
     EXPECT_EQ(model.display().ch[1].valueText, "----.-");
-    EXPECT_EQ(t.segments[1].to.y(), *model.y(1, -1000));
+    EXPECT_EQ(b.segments[1].to.y(), *model.y(1, -1000));
     EXPECT_GT(*model.markerY(1), TrendModel::kPlotHeight);
 }
 
