@@ -34,10 +34,7 @@ TEST_F(MainWindow, ReadsTheThreeFilesAtStartUpOrTakesDefaults)
         EXPECT_FALSE(w.link().gCommPort.isEmpty());
         EXPECT_EQ(w.panelText(2), "9600,N,8,1");
         EXPECT_EQ(w.panelText(5), "Modbus RTU");
-        const std::pair<const char*, const char*> shown[] = {
-            {"lblDSave_Enable", "No"}, {"lblDSave_Intv", "1"}, {"lblDSave_Unit", "min"}, {"lblDaySave", "No"}};
-        for (auto [label, text] : shown)
-            EXPECT_EQ(Text(&w, label), text) << label;
+        ExpectTexts(&w, {{"lblDSave_Enable", "No"}, {"lblDSave_Intv", "1"}, {"lblDSave_Unit", "min"}, {"lblDaySave", "No"}});
         EXPECT_TRUE(Find<QTimer>(&w, "tmrDSave")->isActive());
     }
     WriteFile(path("Comm.CFG"), "COM2\r\n38400\r\nE\r\n8\r\n1\r\nModbus RTU\r\n");
@@ -53,9 +50,7 @@ TEST_F(MainWindow, ReadsTheThreeFilesAtStartUpOrTakesDefaults)
         EXPECT_TRUE(status->isColumnHidden(3));
         EXPECT_EQ(w.panelText(1), "COM2");
         EXPECT_EQ(w.panelText(2), "38400,E,8,1");
-        EXPECT_EQ(Text(&w, "lblDSave_Enable"), "Yes");
-        EXPECT_EQ(Text(&w, "lblDSave_Unit"), "sec");
-        EXPECT_EQ(Text(&w, "lblDaySave"), "Yes");
+        ExpectTexts(&w, {{"lblDSave_Enable", "Yes"}, {"lblDSave_Unit", "sec"}, {"lblDaySave", "Yes"}});
         EXPECT_EQ(w.saveSettings().gDaySaveMinute, 30);
     }
     // The day-save line is compared as a number.

@@ -21,19 +21,10 @@ namespace {
 
 // A pseudo-terminal: a port the system does not list but that opens.
 struct Pty {
-    int master = -1;
-    QString path;
-    Pty()
-    {
-        master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0)
-            path = QString::fromLocal8Bit(ptsname(master));
-    }
-    ~Pty()
-    {
-        if (master >= 0)
-            ::close(master);
-    }
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    QString path = master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0 ? QString::fromLocal8Bit(ptsname(master))
+                                                                                 : QString();
+    ~Pty() { ::close(master); }
 };
 
 struct SetupDialogs : ::testing::Test {

@@ -15,7 +15,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <stdexcept>
+#include <utility>
 
 template <class T = QWidget>
 T* Find(const QObject* window, const QString& name)
@@ -70,6 +72,13 @@ inline void ClickCell(const QObject* window, const QString& name, int col, int r
     auto* view = Find<QTableView>(window, name);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                       view->visualRect(view->model()->index(row - 1, col - 1)).center());
+}
+
+// Each named control shows its text.
+inline void ExpectTexts(const QObject* window, std::initializer_list<std::pair<const char*, const char*>> shown)
+{
+    for (auto [name, text] : shown)
+        EXPECT_EQ(Text(window, QString::fromLatin1(name)), QString::fromUtf8(text)) << name;
 }
 
 inline bool Lit(const QObject* window, const QString& name)

@@ -73,10 +73,7 @@ TEST_F(DataSaveSetup, OkValidatesWritesAndTakesEffectAndFailuresShow)
     w.openDataSaveSetup();
     EXPECT_EQ(ReadConfigLines(ini()),
               (QStringList{"Yes", "5", "sec", QDir::toNativeSeparators(logDir), "PLANT", "1", "6", "30"}));
-    const std::pair<const char*, const char*> shown[] = {
-        {"lblDSave_Enable", "Yes"}, {"lblDSave_Intv", "5"}, {"lblDSave_Unit", "sec"}, {"lblDaySave", "Yes"}};
-    for (auto [label, text] : shown)
-        EXPECT_EQ(Text(&w, label), text) << label;
+    ExpectTexts(&w, {{"lblDSave_Enable", "Yes"}, {"lblDSave_Intv", "5"}, {"lblDSave_Unit", "sec"}, {"lblDaySave", "Yes"}});
     EXPECT_EQ(w.dataLogger().settings().intervalSeconds(), 5);
     EXPECT_TRUE(w.dataLogger().settings().gDaySave);
 
