@@ -124,7 +124,7 @@ TEST(Editor, NewThenSaveAsWritesTheCodesOfEmptyTexts)
     EXPECT_EQ(img.i16(1038), 9);
 }
 
-TEST(Editor, ABadFileIsRefusedWithAMessageAndChangesNothing)
+TEST(Editor, ABadFileIsRefusedAGoodOneIsSentWithLaterEdits)
 {
     QTemporaryDir dir;
     Editor e;
@@ -142,20 +142,14 @@ TEST(Editor, ABadFileIsRefusedWithAMessageAndChangesNothing)
     EXPECT_TRUE(shown.contains("100 bytes")) << qPrintable(shown);
     EXPECT_EQ(Text(&w, "lblFName"), "");
     EXPECT_EQ(w.tables().sprdP_CH.text(3, 1), "KEEP");
-}
 
-TEST(Editor, DownloadAfterOpenSendsTheFileWithLaterEdits)
-{
-    QTemporaryDir dir;
     ParamImage source;
     source.setChars(1232 + 300 * 2 + 216, 10, "PRESSURE");
     source.setI16(1232 + 300 * 2 + 14, 2); // CH.03 FP_LOCATE
     source.setI16(1232 + 300 * 2 + 2, static_cast<qint16>(*colours::Rgb565(3))); // CH.03 colour, as RGB565
     source.setI16(1100, 5);               // RS232_MAC_NUMBER
-    Editor e;
     e.openPath = dir.filePath("set.CFG");
     WriteFile(e.openPath, source.bytes());
-    frmVQ_Parameter& w = e.open();
     e.click("btnOpen");
     EXPECT_EQ(w.tables().sprdP_CH.text(5, 1).left(8), "PRESSURE");
     w.tables().sprdP_CH.setText(5, 6, "3");
