@@ -34,7 +34,8 @@ TEST_F(MainWindow, ReadsTheThreeFilesAtStartUpOrTakesDefaults)
         EXPECT_FALSE(w.link().gCommPort.isEmpty());
         EXPECT_EQ(w.panelText(2), "9600,N,8,1");
         EXPECT_EQ(w.panelText(5), "Modbus RTU");
-        ExpectTexts(&w, {{"lblDSave_Enable", "No"}, {"lblDSave_Intv", "1"}, {"lblDSave_Unit", "min"}, {"lblDaySave", "No"}});
+        ExpectTexts(&w, {{"lblDSave_Enable", "No"}, {"lblDSave_Intv", "1"}, {"lblDSave_Unit", "min"},
+                         {"lblDaySave", "No"}});
         EXPECT_TRUE(Find<QTimer>(&w, "tmrDSave")->isActive());
     }
     WriteFile(path("Comm.CFG"), "COM2\r\n38400\r\nE\r\n8\r\n1\r\nModbus RTU\r\n");

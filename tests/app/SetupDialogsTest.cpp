@@ -22,8 +22,9 @@ namespace {
 // A pseudo-terminal: a port the system does not list but that opens.
 struct Pty {
     int master = posix_openpt(O_RDWR | O_NOCTTY);
-    QString path = master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0 ? QString::fromLocal8Bit(ptsname(master))
-                                                                                 : QString();
+    QString path = master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0
+                       ? QString::fromLocal8Bit(ptsname(master))
+                       : QString();
     ~Pty() { ::close(master); }
 };
 

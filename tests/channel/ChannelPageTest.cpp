@@ -52,8 +52,8 @@ TEST(ChannelPage, ChoosingATypeSetsUnitPointAndRanges)
     EXPECT_FALSE(Lit(&page, "btnDP1"));
 
     Click(&page, "btnDN_INP"); // ±0.10000V
-    rig.expect(1, {{ch::UnitMode, "0"}, {ch::FpLocate, "2"}, {ch::UserRangeMin, "-100.00"}, {ch::DispRangeMin, "-100.00"},
-                   {ch::UserRangeMax, "100.00"}, {ch::DispRangeMax, "100.00"},
+    rig.expect(1, {{ch::UnitMode, "0"}, {ch::FpLocate, "2"}, {ch::UserRangeMin, "-100.00"},
+                   {ch::DispRangeMin, "-100.00"}, {ch::UserRangeMax, "100.00"}, {ch::DispRangeMax, "100.00"},
                    {ch::ScaleRangeMax, "123.456"}}); // shown, not rewritten
     ExpectTexts(&page, {{"lblINP_RangeMin", "-100.00"}, {"lblURange_H", "100.00"}, {"txtDRange_L", "-100.00"},
                         {"txtSRange_H", "123.46"}});

@@ -88,7 +88,7 @@ TEST(DateReserve, SetFollowingThePcClockSendsOneClockFrame)
     EXPECT_EQ(rig.recorder(4).clock().toString("yyyy-MM-dd HH:mm"), "2026-12-04 10:20");
 }
 
-TEST(DateReserve, QuickEditsAllReachTheRecorderAndAreReadBack)
+TEST(DateReserve, QuickEditsAllReachTheRecorderAreReadBackAndCloseCommitsTheLast)
 {
     ClockRig rig;
     Type(rig.w.get(), "txtRSV_Hour", "6");
@@ -105,11 +105,8 @@ TEST(DateReserve, QuickEditsAllReachTheRecorderAndAreReadBack)
     EXPECT_EQ(Text(rig.w.get(), "txtRSV_Minute"), "45");
     EXPECT_TRUE(Find(rig.w.get(), "btnRSV1")->styleSheet().contains("0,255,0"));
     EXPECT_EQ(rig.link.gReqCode, 11);
-}
 
-TEST(DateReserve, CloseSendsTheTypedValueToItsRecorderAndLeavesNothingQueued)
-{
-    ClockRig rig;
+    // Close sends a typed value to its recorder and leaves nothing queued.
     rig.w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(rig.w.get()));
     auto* second = Find<QLineEdit>(rig.w.get(), "txtRSV_Second");

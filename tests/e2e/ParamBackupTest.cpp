@@ -130,7 +130,7 @@ TEST(ParamBackup, FailuresEndWithAMessageAndANonZeroExit)
 
     rig.port.setOpenError("no such device");
     EXPECT_EQ(rig.run({"1", "up", rig.dir.filePath("z.CFG")}), TransferJob::Failed);
-    EXPECT_TRUE(rig.message.contains(QStringLiteral("Port %1 cannot be opened: no such device").arg(rig.session->link.gCommPort)))
-        << rig.message.toStdString();
+    const QString why = QStringLiteral("Port %1 cannot be opened: no such device").arg(rig.session->link.gCommPort);
+    EXPECT_TRUE(rig.message.contains(why)) << rig.message.toStdString();
     EXPECT_FALSE(rig.tx.isActive());
 }

@@ -69,7 +69,8 @@ TEST_F(DataSaveSetup, BoxesAreHeldToTheirRangesOkValidatesWritesAndTakesEffectFa
     w.openDataSaveSetup();
     EXPECT_EQ(ReadConfigLines(ini()),
               (QStringList{"Yes", "5", "sec", QDir::toNativeSeparators(logDir), "PLANT", "1", "6", "30"}));
-    ExpectTexts(&w, {{"lblDSave_Enable", "Yes"}, {"lblDSave_Intv", "5"}, {"lblDSave_Unit", "sec"}, {"lblDaySave", "Yes"}});
+    ExpectTexts(&w, {{"lblDSave_Enable", "Yes"}, {"lblDSave_Intv", "5"}, {"lblDSave_Unit", "sec"},
+                     {"lblDaySave", "Yes"}});
     EXPECT_EQ(w.dataLogger().settings().intervalSeconds(), 5);
     EXPECT_TRUE(w.dataLogger().settings().gDaySave);
 

@@ -66,7 +66,8 @@ TEST_F(Line, RefusesWhatIsOutsideTheMapAndChangesNothing)
         const auto r = server.feed(c.request + '\0', 0);
         ASSERT_EQ(r.answers.size(), c.function ? 1 : 0);
         if (c.function) {
-            EXPECT_EQ(r.answers[0].bytes.toHex(), withCrc(QByteArray(1, 1) + char(c.function | 0x80) + char(c.code)).toHex());
+            const QByteArray exception = withCrc(QByteArray(1, 1) + char(c.function | 0x80) + char(c.code));
+            EXPECT_EQ(r.answers[0].bytes.toHex(), exception.toHex());
         }
     }
     EXPECT_EQ(server.device(1)->reg(40116), colour);
@@ -162,7 +163,8 @@ TEST(Faults, EachAtItsRateAndOnlyWhereItIsSet)
         int good = 0;
         for (int i = 0; i < n; ++i) {
             for (int d : {1, 2}) {
-                for (const Answer& a : s.feed(BuildReadRequest(static_cast<quint8>(d), 30001, 47) + '\0', i * 100).answers) {
+                const QByteArray request = BuildReadRequest(static_cast<quint8>(d), 30001, 47) + '\0';
+                for (const Answer& a : s.feed(request, i * 100).answers) {
                     EXPECT_TRUE(!a.late || a.delayUs > 1'000'000) << "a late answer comes after the master's time-out";
                     good += a.bytes.size() == 99 && CheckCrc(a.bytes) && a.bytes[0] == char(d) && !a.late;
                 }

@@ -8,7 +8,8 @@
 TEST(LinkSequence, ASelectedDeviceIsReadForItsOwnChannelCount)
 {
     // preselect: the index selected before the port opens; silent: a device that never answers.
-    struct Case { const char* what; QList<std::pair<int, int>> devices; int preselect, silent; QList<int> clicks; int expect; };
+    struct Case { const char* what; QList<std::pair<int, int>> devices; int preselect, silent;
+                  QList<int> clicks; int expect; };
     const Case cases[] = {
         {"12 after 6", {{1, 20}, {2, 10}, {3, 20}}, -1, 0, {1, 2}, 3},
         {"6 after 12", {{1, 10}, {2, 20}, {3, 10}}, -1, 0, {1, 2}, 3},
