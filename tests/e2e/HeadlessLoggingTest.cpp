@@ -122,5 +122,6 @@ TEST(HeadlessLogging, SaysWhoAnswersAndStopsWhenThePortCloses)
         rig.port.setOpenError("no such device");
         EXPECT_FALSE(rig.job->start());
         EXPECT_TRUE(rig.said.last().contains("cannot be opened: no such device")) << rig.said.join('\n').toStdString();
+        EXPECT_FALSE(rig.tx.isActive()) << "nothing ticks on a port that did not open";
     }
 }

@@ -27,6 +27,8 @@ TEST(LinkSequence, ASelectedDeviceIsReadForItsOwnChannelCount)
         for (int row : k.clicks) {
             const int from = line.port.requestNumber();
             line.engine.selectDevice(row);
+            ASSERT_TRUE(line.runUntil([&] { return line.link.gSelMC_Index == row; }));
+            EXPECT_EQ(line.store.sprdP_CH.text(1, regmap::ch::Name), "") << "another recorder's name as this one's";
             ASSERT_TRUE(line.runUntil([&] { return line.monitoring() && line.link.gSelMC_Index == row; }));
             int reads = 0; // channel blocks
             for (const QByteArray& r : line.sentSince(from))
