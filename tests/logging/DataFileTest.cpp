@@ -80,9 +80,6 @@ TEST(DataFile, FileDateChangesAfterTheDayChangeTime)
     };
     for (const Case& c : cases)
         EXPECT_EQ(FileDate(at(c.now), c.hh, c.mm).toString(Qt::ISODate), c.date) << c.now;
-    EXPECT_EQ(QDir::fromNativeSeparators(DataFileName("/log", "PLANT", 3)), "/log/PLANT_03.VQD");
-    EXPECT_EQ(QDir::fromNativeSeparators(DataFileName("/log", "PLANT", 3, QDate(2026, 12, 4))),
-              "/log/PLANT_03_20261204.VQD");
 }
 
 TEST_F(OneRecorder, NewFileHoldsHeaderAndRecordByteForByte)
