@@ -5,7 +5,6 @@
 #include "sim/SimPort.h"
 
 #include <QAction>
-#include <QTableView>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -25,45 +24,38 @@ struct MainWindow : ::testing::Test {
 
 } // namespace
 
-TEST_F(MainWindow, StartsWithDefaultsWhenNothingIsConfigured)
+TEST_F(MainWindow, ReadsTheThreeFilesAtStartUpOrTakesDefaults)
 {
-    frmVQ_Main w(dir.path());
-    EXPECT_TRUE(QDir(path("CFG")).exists());
-    EXPECT_EQ(w.link().gMC_Last, -1);
-    EXPECT_EQ(w.link().gChCount, 6);
-    EXPECT_FALSE(w.link().gCommPort.isEmpty());
-    EXPECT_EQ(w.panelText(2), "9600,N,8,1");
-    EXPECT_EQ(w.panelText(5), "Modbus RTU");
-    const std::pair<const char*, const char*> shown[] = {
-        {"lblDSave_Enable", "No"}, {"lblDSave_Intv", "1"}, {"lblDSave_Unit", "min"}, {"lblDaySave", "No"}};
-    for (auto [label, text] : shown)
-        EXPECT_EQ(Text(&w, label), text) << label;
-    EXPECT_TRUE(Find<QTimer>(&w, "tmrDSave")->isActive());
-}
-
-TEST_F(MainWindow, ReadsTheThreeFilesAtStartUp)
-{
+    {
+        frmVQ_Main w(dir.path());
+        EXPECT_TRUE(QDir(path("CFG")).exists());
+        EXPECT_EQ(w.link().gMC_Last, -1);
+        EXPECT_EQ(w.link().gChCount, 6);
+        EXPECT_FALSE(w.link().gCommPort.isEmpty());
+        EXPECT_EQ(w.panelText(2), "9600,N,8,1");
+        EXPECT_EQ(w.panelText(5), "Modbus RTU");
+        ExpectTexts(&w, {{"lblDSave_Enable", "No"}, {"lblDSave_Intv", "1"}, {"lblDSave_Unit", "min"},
+                         {"lblDaySave", "No"}});
+        EXPECT_TRUE(Find<QTimer>(&w, "tmrDSave")->isActive());
+    }
     WriteFile(path("Comm.CFG"), "COM2\r\n38400\r\nE\r\n8\r\n1\r\nModbus RTU\r\n");
     WriteFile(path("CFG/SetEnv.INI"), "X\tspare\r\nO\tBoiler\r\nO\tKiln\r\n");
     WriteFile(path("CFG/SaveData.INI"), "Yes\n10\nsec\n/tmp\nPLANT\n1\n6\n30\n");
-    frmVQ_Main w(dir.path());
-    EXPECT_EQ(w.link().gMC_No, (QList<int>{2, 3}));
-    auto* status = Find<QTableView>(&w, "sprdStatus");
-    EXPECT_EQ(status->model()->rowCount(), 2);
-    EXPECT_EQ(status->model()->index(1, 0).data().toString(), "3");
-    EXPECT_TRUE(status->isColumnHidden(2));
-    EXPECT_TRUE(status->isColumnHidden(3));
-    EXPECT_EQ(w.panelText(1), "COM2");
-    EXPECT_EQ(w.panelText(2), "38400,E,8,1");
-    EXPECT_EQ(Text(&w, "lblDSave_Enable"), "Yes");
-    EXPECT_EQ(Text(&w, "lblDSave_Unit"), "sec");
-    EXPECT_EQ(w.saveSettings().gDaySaveMinute, 30);
-}
-
-TEST_F(MainWindow, DaySaveLineIsComparedAsANumber)
-{
-    const std::pair<const char*, const char*> cases[] = {{"1", "Yes"}, {"1.0", "Yes"}, {"2", "No"}, {"Yes", "No"}};
-    for (auto [line6, shown] : cases) {
+    {
+        frmVQ_Main w(dir.path());
+        EXPECT_EQ(w.link().gMC_No, (QList<int>{2, 3}));
+        auto* status = Find<QTableView>(&w, "sprdStatus");
+        EXPECT_EQ(status->model()->rowCount(), 2);
+        EXPECT_EQ(status->model()->index(1, 0).data().toString(), "3");
+        EXPECT_TRUE(status->isColumnHidden(2));
+        EXPECT_TRUE(status->isColumnHidden(3));
+        EXPECT_EQ(w.panelText(1), "COM2");
+        EXPECT_EQ(w.panelText(2), "38400,E,8,1");
+        ExpectTexts(&w, {{"lblDSave_Enable", "Yes"}, {"lblDSave_Unit", "sec"}, {"lblDaySave", "Yes"}});
+        EXPECT_EQ(w.saveSettings().gDaySaveMinute, 30);
+    }
+    // The day-save line is compared as a number.
+    for (auto [line6, shown] : {std::pair{"1.0", "Yes"}, {"2", "No"}, {"Yes", "No"}}) {
         WriteFile(path("CFG/SaveData.INI"), QByteArray("Yes\r\n5\r\nmin\r\n/tmp\r\nX\r\n") + line6 + "\r\n0\r\n0\r\n");
         frmVQ_Main w(dir.path());
         EXPECT_EQ(Text(&w, "lblDaySave"), QString::fromLatin1(shown)) << line6;
@@ -88,9 +80,7 @@ TEST_F(MainWindow, DeviceRowClickSelectsTheDevice)
     WriteFile(path("CFG/SetEnv.INI"), "O\r\nX\r\nO\r\n");
     frmVQ_Main w(dir.path());
     w.show();
-    auto* t = Find<QTableView>(&w, "sprdStatus");
-    const QRect cell = t->visualRect(t->model()->index(1, 0));
-    QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, cell.center());
+    ClickCell(&w, "sprdStatus", 1, 2);
     EXPECT_EQ(w.link().gSelMC_No, 3);
     EXPECT_EQ(w.link().gSelMC_Index, 1);
     EXPECT_EQ(Text(&w, "lblMC_No"), "3");
@@ -98,15 +88,15 @@ TEST_F(MainWindow, DeviceRowClickSelectsTheDevice)
 
 TEST_F(MainWindow, PortOpenSwitchesMenusAndClosesDeviceAndPortSetup)
 {
-    // Lines past device 99 are no devices: one message says so.
+    // Lines past device 99 are no devices (line 257 would wrap to 1 in a byte): one message says so.
     QByteArray list = "O\r\n";
     for (int n = 2; n <= 257; ++n)
-        list += n == 120 || n == 257 ? "O\r\n" : "X\r\n";
+        list += n == 99 || n == 100 || n == 257 ? "O\r\n" : "X\r\n";
     WriteFile(path("CFG/SetEnv.INI"), list);
     LineServer server;
     SimPort port(server);
     frmVQ_Main w(dir.path(), &port);
-    EXPECT_EQ(w.link().gMC_No, QList<int>{1});
+    EXPECT_EQ(w.link().gMC_No, (QList<int>{1, 99}));
     EXPECT_TRUE(w.panelText(4).contains("2 device(s) after line 99 ignored")) << w.panelText(4).toStdString();
 
     // A few of each kind: setup closed while the port is open, monitors open
@@ -150,8 +140,9 @@ TEST_F(MainWindow, PortOpenSwitchesMenusAndClosesDeviceAndPortSetup)
     expectMenus(true, false, "closed again");
 }
 
-TEST_F(MainWindow, CommunicationViewTogglesWithACheckMark)
+TEST_F(MainWindow, CommunicationViewTogglesWithACheckMarkAndItsCountersClear)
 {
+    WriteFile(path("CFG/SetEnv.INI"), "O\r\nO\r\n");
     frmVQ_Main w(dir.path());
     w.show();
     auto* view = Find<QAction>(&w, "mHelpViewComm");
@@ -163,12 +154,8 @@ TEST_F(MainWindow, CommunicationViewTogglesWithACheckMark)
     view->trigger();
     EXPECT_TRUE(Find(&w, "sprdCommState")->isVisible());
     EXPECT_TRUE(view->isChecked());
-}
 
-TEST_F(MainWindow, CountClearEmptiesEveryCounterButKeepsTheDevices)
-{
-    WriteFile(path("CFG/SetEnv.INI"), "O\r\nO\r\n");
-    frmVQ_Main w(dir.path());
+    // Count Clear empties every counter but keeps the devices.
     TextTable& t = w.store().sprdCommState;
     t.setText(1, 1, "12");
     t.setText(3, 2, "4");

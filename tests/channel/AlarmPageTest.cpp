@@ -94,13 +94,15 @@ TEST(AlarmPage, ChannelStaysWithinTheChannelCount)
     }
 }
 
-TEST(AlarmPage, RefreshShowsStoredOptions)
+TEST(AlarmPage, RefreshShowsStoredOptionsAndDigitalInputs)
 {
     Rig rig;
     const char* cells[] = {"-10", "1", "2", "3", "2", "SEC.", "STOP", "0", "5"};
     for (int k = 0; k < 9; ++k)
         rig.sprdP_CH.setText(5, Rig::row(4, k), QLatin1String(cells[k]));
-    frmVQ_P_ARM_DI page(rig.sprdP, rig.sprdP_CH, rig.count, 3, 4, 1, QString());
+    rig.sprdP.setText(3, 45 + 4 * 5, QStringLiteral("HIGH"));
+    rig.sprdP.setText(3, 47 + 4 * 5, QStringLiteral("4"));
+    frmVQ_P_ARM_DI page(rig.sprdP, rig.sprdP_CH, rig.count, 3, 4, 6, QString());
     EXPECT_TRUE(Lit(&page, "obtALM_No3"));
     EXPECT_TRUE(Lit(&page, "obtTUNIT2"));
     EXPECT_TRUE(Lit(&page, "btnALM_RCD1"));
@@ -110,14 +112,7 @@ TEST(AlarmPage, RefreshShowsStoredOptions)
     EXPECT_TRUE(Find<QTimer>(&page, "tmrRefresh")->isActive());
     page.refresh();
     EXPECT_TRUE(Lit(&page, "btnALM_RCD2"));
-}
 
-TEST(AlarmPage, DigitalInputs)
-{
-    Rig rig;
-    rig.sprdP.setText(3, 45 + 4 * 5, QStringLiteral("HIGH"));
-    rig.sprdP.setText(3, 47 + 4 * 5, QStringLiteral("4"));
-    frmVQ_P_ARM_DI page(rig.sprdP, rig.sprdP_CH, rig.count, 1, 1, 6, QString());
     page.show();
     EXPECT_TRUE(Lit(&page, "btnDI_Level1"));
     EXPECT_EQ(Text(&page, "txtDI_RYO"), QLatin1String("4"));

@@ -27,6 +27,12 @@ struct Rig {
     }
     void set(int c, int row, const char* text) { table.setText(c + 2, row, QString::fromUtf8(text)); }
     QString get(int c, int row) const { return table.text(c + 2, row); }
+    // Channel c holds these texts in these rows.
+    void expect(int c, std::initializer_list<std::pair<int, const char*>> cells) const
+    {
+        for (auto [row, text] : cells)
+            EXPECT_EQ(get(c, row), QString::fromUtf8(text)) << "CH" << c << " row " << row;
+    }
 };
 } // namespace
 
@@ -37,45 +43,37 @@ TEST(ChannelPage, ChoosingATypeSetsUnitPointAndRanges)
     frmVQ_P_Channel page(rig.table, rig.count, 1, 0);
     page.show();
     Click(&page, "btnINP0"); // VDC: ±30.00V
-    EXPECT_EQ(rig.get(1, ch::RangeCode), QLatin1String("19"));
+    rig.expect(1, {{ch::RangeCode, "19"}});
     Click(&page, "btnDN_INP"); // ±10.000V
-    EXPECT_EQ(Text(&page, "lblINP"), QStringLiteral("±10.000V"));
-    EXPECT_EQ(rig.get(1, ch::UnitMode), QLatin1String("1"));
-    EXPECT_EQ(rig.get(1, ch::FpLocate), QLatin1String("3"));
+    ExpectTexts(&page, {{"lblINP", "±10.000V"}, {"txtSRange_H", "123.456"}});
+    rig.expect(1, {{ch::UnitMode, "1"}, {ch::FpLocate, "3"}});
     EXPECT_TRUE(Lit(&page, "btnUnit1"));
     EXPECT_TRUE(Lit(&page, "btnDP3"));
     EXPECT_FALSE(Lit(&page, "btnDP1"));
-    EXPECT_EQ(Text(&page, "txtSRange_H"), QLatin1String("123.456"));
 
     Click(&page, "btnDN_INP"); // ±0.10000V
-    EXPECT_EQ(rig.get(1, ch::UnitMode), QLatin1String("0"));
-    EXPECT_EQ(rig.get(1, ch::FpLocate), QLatin1String("2"));
-    for (int row : {ch::UserRangeMin, ch::DispRangeMin})
-        EXPECT_EQ(rig.get(1, row), QLatin1String("-100.00"));
-    for (int row : {ch::UserRangeMax, ch::DispRangeMax})
-        EXPECT_EQ(rig.get(1, row), QLatin1String("100.00"));
-    EXPECT_EQ(Text(&page, "lblINP_RangeMin"), QLatin1String("-100.00"));
-    EXPECT_EQ(Text(&page, "lblURange_H"), QLatin1String("100.00"));
-    EXPECT_EQ(Text(&page, "txtDRange_L"), QLatin1String("-100.00"));
-    EXPECT_EQ(Text(&page, "txtSRange_H"), QLatin1String("123.46"));
-    EXPECT_EQ(rig.get(1, ch::ScaleRangeMax), QLatin1String("123.456")); // shown, not rewritten
+    rig.expect(1, {{ch::UnitMode, "0"}, {ch::FpLocate, "2"}, {ch::UserRangeMin, "-100.00"},
+                   {ch::DispRangeMin, "-100.00"}, {ch::UserRangeMax, "100.00"}, {ch::DispRangeMax, "100.00"},
+                   {ch::ScaleRangeMax, "123.456"}}); // shown, not rewritten
+    ExpectTexts(&page, {{"lblINP_RangeMin", "-100.00"}, {"lblURange_H", "100.00"}, {"txtDRange_L", "-100.00"},
+                        {"txtSRange_H", "123.46"}});
     Click(&page, "btnUP_INP");
-    EXPECT_EQ(rig.get(1, ch::RangeCode), QLatin1String("18"));
+    rig.expect(1, {{ch::RangeCode, "18"}});
 
     // The point sets the display limits.
     Click(&page, "btnDP4");
-    EXPECT_EQ(rig.get(1, ch::FpLocate), QLatin1String("4"));
-    EXPECT_EQ(Text(&page, "lblDispTT0"), QLatin1String("-9.9999"));
-    EXPECT_EQ(Text(&page, "lblDispTT1"), QLatin1String("9.9999"));
+    rig.expect(1, {{ch::FpLocate, "4"}});
+    ExpectTexts(&page, {{"lblDispTT0", "-9.9999"}, {"lblDispTT1", "9.9999"}});
 
     Click(&page, "btnINP1"); // RTD
-    EXPECT_EQ(Text(&page, "lblINP"), QLatin1String("Pt100(DIN)"));
-    EXPECT_EQ(rig.get(1, ch::UnitMode), QLatin1String("3"));
+    ExpectTexts(&page, {{"lblINP", "Pt100(DIN)"}});
+    rig.expect(1, {{ch::UnitMode, "3"}});
 }
 
 TEST(ChannelPage, ChannelAndAlphaChannelWrapAtTheChannelCount)
 {
     for (int count : {6, 12}) {
+        SCOPED_TRACE(count);
         Rig rig(count);
         rig.set(count, ch::MathOnOff, "ON");
         rig.set(count, ch::MathACh, QByteArray::number(count).constData());
@@ -83,14 +81,13 @@ TEST(ChannelPage, ChannelAndAlphaChannelWrapAtTheChannelCount)
         frmVQ_P_Channel page(rig.table, count, count, 3);
         page.show();
         Click(&page, "btnUpA_CH");
-        EXPECT_EQ(rig.get(count, ch::MathACh), QLatin1String("1"));
-        EXPECT_EQ(Text(&page, "lblA_CH_Type"), QStringLiteral("±10.000V"));
+        rig.expect(count, {{ch::MathACh, "1"}});
+        ExpectTexts(&page, {{"lblA_CH_Type", "±10.000V"}});
         Click(&page, "btnDnA_CH");
         EXPECT_EQ(Text(&page, "lblA_CH"), QString::number(count));
 
         Click(&page, "btnUP_CHNO");
-        EXPECT_EQ(Text(&page, "lblCH_No"), QLatin1String("1")) << count;
-        EXPECT_EQ(Text(&page, "lblINP"), QStringLiteral("±10.000V"));
+        ExpectTexts(&page, {{"lblCH_No", "1"}, {"lblINP", "±10.000V"}});
         Click(&page, "btnDN_CHNO");
         EXPECT_EQ(page.channel(), count);
     }
@@ -104,31 +101,28 @@ TEST(ChannelPage, FunctionSteppingNeedsMathOn)
     EXPECT_FALSE(Find<QPushButton>(&page, "btnDN_MType")->isEnabled());
     Click(&page, "btnDN_MType");
     Click(&page, "btnUpA_CH");
-    EXPECT_EQ(rig.get(1, ch::MathFType), QLatin1String("1"));
-    EXPECT_EQ(rig.get(1, ch::MathACh), QLatin1String("1"));
+    rig.expect(1, {{ch::MathFType, "1"}, {ch::MathACh, "1"}});
     EXPECT_EQ(Find<QLabel>(&page, "lblMType")->palette().color(QPalette::Window), QColor(192, 192, 192));
 
     Click(&page, "btnMOnOff1");
-    EXPECT_EQ(rig.get(1, ch::MathOnOff), QLatin1String("ON"));
+    rig.expect(1, {{ch::MathOnOff, "ON"}});
     Click(&page, "btnDN_MType");
-    EXPECT_EQ(rig.get(1, ch::MathFType), QLatin1String("14"));
-    EXPECT_EQ(Text(&page, "lblMType_Code"), QLatin1String("14"));
-    EXPECT_EQ(Text(&page, "lblMType"), QStringLiteral("α [°C→°F]"));
+    rig.expect(1, {{ch::MathFType, "14"}});
+    ExpectTexts(&page, {{"lblMType_Code", "14"}, {"lblMType", "α [°C→°F]"}});
     Click(&page, "btnUP_MType");
-    EXPECT_EQ(Text(&page, "lblMType"), QStringLiteral("α+β"));
+    ExpectTexts(&page, {{"lblMType", "α+β"}});
     EXPECT_EQ(Find<QLabel>(&page, "lblMOnOff1")->palette().color(QPalette::Window), QColor(0, 255, 0));
 
     // β: the box edits the channel or the constant, whichever is lit.
     rig.set(1, ch::MathBConst, "2.5");
     Click(&page, "btnBType1");
-    EXPECT_EQ(rig.get(1, ch::MathBSelect), QLatin1String("CONSTANT"));
-    EXPECT_EQ(Text(&page, "txtBVal"), QLatin1String("2.5"));
+    rig.expect(1, {{ch::MathBSelect, "CONSTANT"}});
+    ExpectTexts(&page, {{"txtBVal", "2.5"}});
     Type(&page, "txtBVal", QStringLiteral("-7.25"));
-    EXPECT_EQ(rig.get(1, ch::MathBConst), QLatin1String("-7.25"));
+    rig.expect(1, {{ch::MathBConst, "-7.25"}});
     Click(&page, "btnBType0");
     Type(&page, "txtBVal", QStringLiteral("4"));
-    EXPECT_EQ(rig.get(1, ch::MathBCh), QLatin1String("4"));
-    EXPECT_EQ(rig.get(1, ch::MathBConst), QLatin1String("-7.25"));
+    rig.expect(1, {{ch::MathBCh, "4"}, {ch::MathBConst, "-7.25"}});
 }
 
 TEST(ChannelPage, RefreshShowsTheChannelsOwnValues)
@@ -146,11 +140,8 @@ TEST(ChannelPage, RefreshShowsTheChannelsOwnValues)
     frmVQ_P_Channel page(rig.table, rig.count, 1, 4);
     page.show();
     for (int pass = 0; pass < 2; ++pass) { // shown again after a visit to channel 2
-        EXPECT_EQ(Text(&page, "lblINP_RangeMax"), QLatin1String("1372.0"));
-        EXPECT_EQ(Text(&page, "lblA_CH_Type"), QStringLiteral("±10.000V"));
-        EXPECT_EQ(Text(&page, "lblURange_L"), QLatin1String("-100.0"));
-        EXPECT_EQ(Text(&page, "lblSRange_H"), QLatin1String("80.0"));
-        EXPECT_EQ(Text(&page, "txtEOffset"), QLatin1String("0.3"));
+        ExpectTexts(&page, {{"lblINP_RangeMax", "1372.0"}, {"lblA_CH_Type", "±10.000V"}, {"lblURange_L", "-100.0"},
+                            {"lblSRange_H", "80.0"}, {"txtEOffset", "0.3"}});
         EXPECT_TRUE(Find<QLineEdit>(&page, "txtSRange_H")->isEnabled());
         Click(&page, "btnUP_CHNO");
         Click(&page, "btnDN_CHNO");
@@ -158,16 +149,16 @@ TEST(ChannelPage, RefreshShowsTheChannelsOwnValues)
     // An unknown input type code is repaired to TYPE K.
     Click(&page, "btnUP_CHNO");
     Click(&page, "btnUP_CHNO");
-    EXPECT_EQ(rig.get(3, ch::RangeCode), QLatin1String("1"));
+    rig.expect(3, {{ch::RangeCode, "1"}});
     EXPECT_TRUE(Lit(&page, "btnINP2"));
-    EXPECT_EQ(Text(&page, "lblINP"), QLatin1String("TYPE K"));
+    ExpectTexts(&page, {{"lblINP", "TYPE K"}});
 
     // A change made elsewhere is shown on the next refresh tick.
     EXPECT_FALSE(Find<QTimer>(&page, "tmrRefresh")->isActive());
     rig.set(3, ch::Name, "BOILER");
     EXPECT_TRUE(Find<QTimer>(&page, "tmrRefresh")->isActive());
     page.refresh();
-    EXPECT_EQ(Text(&page, "txtCH_Name"), QLatin1String("BOILER"));
+    ExpectTexts(&page, {{"txtCH_Name", "BOILER"}});
 }
 
 TEST(ChannelPage, BoxesWriteWhatIsTyped)
@@ -186,15 +177,12 @@ TEST(ChannelPage, BoxesWriteWhatIsTyped)
     Click(&page, "btnSOnOff1");
     Click(&page, "btnReadMode2");
     Click(&page, "btnUnit5");
-    EXPECT_EQ(rig.get(2, ch::ScaleOnOff), QLatin1String("ON"));
-    EXPECT_EQ(rig.get(2, ch::ReadMode), QLatin1String("MIN"));
-    EXPECT_EQ(rig.get(2, ch::UnitMode), QLatin1String("5"));
+    rig.expect(2, {{ch::ScaleOnOff, "ON"}, {ch::ReadMode, "MIN"}, {ch::UnitMode, "5"}});
     for (const Case& c : cases) {
         Type(&page, c.box, QString::fromLatin1(c.typed));
-        EXPECT_EQ(rig.get(2, c.row), QLatin1String(c.stored)) << c.box;
+        rig.expect(2, {{c.row, c.stored}});
     }
-    EXPECT_EQ(Text(&page, "lblURange_H"), QLatin1String("+250.5"));
-    EXPECT_EQ(Text(&page, "lblSRange_L"), QLatin1String("-1.25"));
+    ExpectTexts(&page, {{"lblURange_H", "+250.5"}, {"lblSRange_L", "-1.25"}});
 
     Click(&page, "btnReadMode0");
     EXPECT_FALSE(Find<QLineEdit>(&page, "txtReadTime")->isEnabled());
@@ -205,6 +193,6 @@ TEST(ChannelPage, BoxesWriteWhatIsTyped)
 
     // MAX: the user range becomes the input range.
     Click(&page, "btnMaxRange");
-    EXPECT_EQ(rig.get(2, ch::UserRangeMin), QLatin1String("-270.0"));
-    EXPECT_EQ(Text(&page, "txtURange_H"), QLatin1String("1372.0"));
+    rig.expect(2, {{ch::UserRangeMin, "-270.0"}});
+    ExpectTexts(&page, {{"txtURange_H", "1372.0"}});
 }

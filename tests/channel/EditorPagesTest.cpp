@@ -9,17 +9,7 @@
 #include "param/ParamTables.h"
 #include "param/frmVQ_Parameter.h"
 
-#include <QTableView>
 #include <gtest/gtest.h>
-
-namespace {
-void clickCell(QWidget* editor, const char* grid, int col, int row)
-{
-    auto* view = Find<QTableView>(editor, grid);
-    const QRect r = view->visualRect(view->model()->index(row - 1, col - 1));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
-}
-} // namespace
 
 TEST(EditorPages, CellsOpenThePageOnTheirTabChannelAlarmAndInput)
 {
@@ -58,7 +48,7 @@ TEST(EditorPages, CellsOpenThePageOnTheirTabChannelAlarmAndInput)
             }
             page->close();
         });
-        clickCell(&w, c.common ? "sprdP" : "sprdP_CH", c.col, c.row);
+        ClickCell(&w, c.common ? "sprdP" : "sprdP_CH", c.col, c.row);
         EXPECT_EQ(title, QLatin1String(c.title)) << c.col << "," << c.row;
         EXPECT_EQ(channel, c.channel) << c.row;
         EXPECT_EQ(tab, c.tab) << c.row;
@@ -73,7 +63,7 @@ TEST(EditorPages, CellsOpenThePageOnTheirTabChannelAlarmAndInput)
         shown = Find<QTableView>(&w, "sprdP_CH")->model()->index(regmap::ch::MathOnOff - 1, 6 - 1).data().toString();
         page->close();
     });
-    clickCell(&w, "sprdP_CH", 6, regmap::ch::MathFType);
+    ClickCell(&w, "sprdP_CH", 6, regmap::ch::MathFType);
     EXPECT_EQ(shown, QLatin1String("ON"));
 }
 

@@ -1,10 +1,9 @@
 #include "channel/AlarmRules.h"
 #include "channel/ChannelRules.h"
+#include "common/Files.h"
 #include "link/RegisterMap.h"
 #include "link/TextTable.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -32,7 +31,7 @@ TEST(ChannelRules, TypeSteppingStaysInsideTheGroup)
             }
 }
 
-TEST(ChannelRules, RangeCodeRepair)
+TEST(ChannelRules, RangeCodeRepairFormatsLimitsAndNames)
 {
     const std::pair<const char*, bool> cases[] = {
         {"", true}, {"0", true}, {"20", true}, {"abc", true}, {"4.5", true}, {"-1", true},
@@ -44,10 +43,6 @@ TEST(ChannelRules, RangeCodeRepair)
         EXPECT_EQ(ChannelSettings(t, 1).repairRangeCode(), repaired) << text;
         EXPECT_EQ(t.text(3, ch::RangeCode), repaired ? QStringLiteral("1") : QString::fromLatin1(text));
     }
-}
-
-TEST(ChannelRules, FormatsLimitsAndNames)
-{
     const std::tuple<int, const char*, const char*> limits[] = {
         {0, "-99999", "99999"}, {1, "-9999.9", "9999.9"}, {4, "-9.9999", "9.9999"}, {7, "-99999", "99999"}};
     for (auto [d, lo, hi] : limits) {
@@ -67,7 +62,7 @@ TEST(ChannelRules, FormatsLimitsAndNames)
 
 using namespace armrules;
 
-TEST(AlarmRules, StoredTextsToButtons)
+TEST(AlarmRules, StoredTextsToButtonsBoxesHeldToTheirRange)
 {
     const std::pair<const char*, int> units[] = {
         {"HOUR", 0}, {"MIN.", 1}, {"SEC.", 2}, {"0", 0}, {"2", 2}, {"3", -1}, {"", -1}, {"x", -1}};
@@ -79,10 +74,8 @@ TEST(AlarmRules, StoredTextsToButtons)
     const std::pair<const char*, int> levels[] = {{"LOW", 0}, {"HIGH", 1}, {"1", 1}, {"0", 0}, {"", 0}};
     for (auto [text, index] : levels)
         EXPECT_EQ(LevelIndex(QString::fromLatin1(text)), index) << text;
-}
 
-TEST(AlarmRules, BoxesAndNumbersAreHeldToTheirRange)
-{
+    // Boxes and numbers are held to their range.
     struct Case { Box box; const char* typed; int count; const char* shown; };
     const Case cases[] = {
         {Box::Hysteresis, "2500", 6, "1999.99"}, {Box::Hysteresis, "-1", 6, "0.00"}, {Box::SetValue, "1000", 6, "999.99"},
@@ -108,11 +101,9 @@ TEST(AlarmRules, TypesPanelsAndPictures)
     EXPECT_EQ(RateLabel(10), QLatin1String("DOWN RATE"));
 
     QTemporaryDir a, b;
-    QFile f(QDir(b.path()).filePath(QStringLiteral("ARM07.BMP")));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
+    ASSERT_TRUE(WriteFile(b.filePath("ARM07.BMP"), {}));
     const QStringList folders{a.path() + QStringLiteral("/none"), a.path(), b.path()};
-    EXPECT_EQ(AlarmPicturePath(7, folders), f.fileName());
+    EXPECT_EQ(AlarmPicturePath(7, folders), b.filePath("ARM07.BMP"));
     EXPECT_TRUE(AlarmPicturePath(8, folders).isEmpty());
     EXPECT_TRUE(AlarmPicturePath(16, folders).isEmpty());
     EXPECT_TRUE(AlarmPicturePath(-1, folders).isEmpty());

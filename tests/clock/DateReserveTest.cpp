@@ -46,19 +46,14 @@ struct ClockRig : VirtualLine {
 
 } // namespace
 
-TEST(DateReserve, DayIsHeldToTheMonthOfTheYearBoxes)
+TEST(DateReserve, BoxesAreClampedClockBoxesWaitForSetAReserveBoxIsSentAtOnce)
 {
     ClockRig rig;
     Find<QLineEdit>(rig.w.get(), "txtSYS_Year")->setText("2100");
     Find<QLineEdit>(rig.w.get(), "txtSYS_Month")->setText("2");
     Type(rig.w.get(), "txtSYS_Day", "31");
-    EXPECT_EQ(Text(rig.w.get(), "txtSYS_Day"), "28");
+    EXPECT_EQ(Text(rig.w.get(), "txtSYS_Day"), "28") << "the day is held to the month of the year boxes";
     EXPECT_TRUE(rig.link.gTxFrame.isEmpty()) << "clock boxes send nothing before SET";
-}
-
-TEST(DateReserve, ReserveHourIsClampedAndSentAtOnce)
-{
-    ClockRig rig;
     const int rows = rig.log.rowCount();
     Type(rig.w.get(), "txtRSV_Hour", "24");
     EXPECT_EQ(Text(rig.w.get(), "txtRSV_Hour"), "23");
@@ -93,7 +88,7 @@ TEST(DateReserve, SetFollowingThePcClockSendsOneClockFrame)
     EXPECT_EQ(rig.recorder(4).clock().toString("yyyy-MM-dd HH:mm"), "2026-12-04 10:20");
 }
 
-TEST(DateReserve, QuickEditsAllReachTheRecorderAndAreReadBack)
+TEST(DateReserve, QuickEditsAllReachTheRecorderAreReadBackAndCloseCommitsTheLast)
 {
     ClockRig rig;
     Type(rig.w.get(), "txtRSV_Hour", "6");
@@ -110,11 +105,8 @@ TEST(DateReserve, QuickEditsAllReachTheRecorderAndAreReadBack)
     EXPECT_EQ(Text(rig.w.get(), "txtRSV_Minute"), "45");
     EXPECT_TRUE(Find(rig.w.get(), "btnRSV1")->styleSheet().contains("0,255,0"));
     EXPECT_EQ(rig.link.gReqCode, 11);
-}
 
-TEST(DateReserve, CloseSendsTheTypedValueToItsRecorderAndLeavesNothingQueued)
-{
-    ClockRig rig;
+    // Close sends a typed value to its recorder and leaves nothing queued.
     rig.w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(rig.w.get()));
     auto* second = Find<QLineEdit>(rig.w.get(), "txtRSV_Second");

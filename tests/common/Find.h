@@ -9,12 +9,15 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <stdexcept>
+#include <utility>
 
 template <class T = QWidget>
 T* Find(const QObject* window, const QString& name)
@@ -61,6 +64,21 @@ inline QString Text(const QObject* window, const QString& name)
     if (auto* e = window->findChild<QLineEdit*>(name))
         return e->text();
     return Find<QAbstractButton>(window, name)->text();
+}
+
+// Clicks cell (col, row) of a table, both counted from 1.
+inline void ClickCell(const QObject* window, const QString& name, int col, int row)
+{
+    auto* view = Find<QTableView>(window, name);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      view->visualRect(view->model()->index(row - 1, col - 1)).center());
+}
+
+// Each named control shows its text.
+inline void ExpectTexts(const QObject* window, std::initializer_list<std::pair<const char*, const char*>> shown)
+{
+    for (auto [name, text] : shown)
+        EXPECT_EQ(Text(window, QString::fromLatin1(name)), QString::fromUtf8(text)) << name;
 }
 
 inline bool Lit(const QObject* window, const QString& name)

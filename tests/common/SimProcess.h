@@ -7,13 +7,19 @@
 #include <QProcess>
 #include <QThread>
 
+// A program built beside the test programs.
+inline QString BuiltProgram(const char* name)
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(name));
+}
+
 class SimProcess {
 public:
     // Starts the simulator; linkPath becomes a symlink to its line.
     bool start(const QString& linkPath, const QStringList& args)
     {
         m_link = linkPath;
-        const QString exe = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("vq800-sim"));
+        const QString exe = BuiltProgram("vq800-sim");
         if (!QFileInfo(exe).isExecutable())
             return false;
         m_proc.setProgram(exe);

@@ -128,6 +128,26 @@ struct VirtualLine : LineClock {
     }
     // The requests sent since request number `from`.
     QList<QByteArray> sentSince(int from) const { return port.requests().mid(from); }
+
+    // What in the store's channel columns is not recorder `device`'s (it must be
+    // the selected one, read for its own channel count, and no columns beyond);
+    // empty when all is.
+    QString storeDiffers(int device)
+    {
+        const RecorderModel* r = server.device(device);
+        if (!r || link.gSelMC_No != device || link.gChCount != r->channelCount())
+            return QStringLiteral("device %1 selected, read for %2 channels").arg(link.gSelMC_No).arg(link.gChCount);
+        for (int c = 1; c <= regmap::kMaxChannels; ++c) {
+            QByteArray name;
+            for (int i = 1; c <= r->channelCount() && i <= 5; ++i)
+                AppendU16BE(name, r->channelReg(c, i));
+            const QString range = c <= r->channelCount() ? QString::number(r->channelReg(c, 10)) : QString();
+            if (store.sprdP_CH.text(c, regmap::ch::Name) != QString::fromLatin1(name)
+                || store.sprdP_CH.text(c, regmap::ch::RangeCode) != range)
+                return QStringLiteral("CH%1 of device %2 is not the recorder's").arg(c).arg(device);
+        }
+        return {};
+    }
 };
 
 // A recorder's parameter set as it was when taken, with edits on top: what a download sends.

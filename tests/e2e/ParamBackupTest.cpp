@@ -8,64 +8,34 @@
 #include "param/ParamImage.h"
 #include "param/ParamTables.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    QString err;
-};
-
-CliRun vq800(const QString& dir, const QStringList& args)
+TEST(ParamBackup, UploadAndDownloadFromTheCommandLine)
 {
-    QProcess p;
-    p.start(QDir(QCoreApplication::applicationDirPath()).filePath("vq800"),
-            QStringList{"--headless", "--dir", dir} + args);
-    CliRun r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        r.err = "did not finish";
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return r;
-}
-
-struct Line {
-    explicit Line(const QStringList& simArgs, const QByteArray& deviceList = "O\tone\r\n")
-    {
-        const QString link = dir.filePath("line");
-        started = sim.start(link, QStringList{"--baud", "0"} + simArgs);
-        WriteFile(dir.filePath("Comm.CFG"), (link + "\r\n9600\r\nN\r\n8\r\n1\r\nModbus RTU\r\n").toLocal8Bit());
-        WriteFile(dir.filePath("CFG/SetEnv.INI"), deviceList);
-    }
-    QString file(const QString& name) const { return dir.filePath(name); }
     QTemporaryDir dir;
+    const QString line = dir.filePath("line");
     SimProcess sim;
-    bool started = false;
-};
-
-} // namespace
-
-TEST(ParamBackup, UploadDownloadLeavesTheRecorderAsItWas)
-{
-    Line line({"--devices", "1", "--model", "1=20"});
-    if (!line.started)
-        GTEST_SKIP() << "vq800-sim could not be started";
-    CliRun r = vq800(line.dir.path(), {"--device", "1", "--upload", line.file("a.CFG")});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QByteArray a = ReadFile(line.file("a.CFG"));
-    ASSERT_EQ(a.size(), 4832);
-    r = vq800(line.dir.path(), {"--device", "1", "--download", line.file("a.CFG")});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    r = vq800(line.dir.path(), {"--device", "1", "--upload", line.file("b.CFG")});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(ReadFile(line.file("b.CFG")), a);
+    ASSERT_TRUE(sim.start(line, {"--baud", "0", "--devices", "1", "--model", "1=20"}));
+    ASSERT_TRUE(WriteConfigLines(dir.filePath("Comm.CFG"), {line, "9600", "N", "8", "1", "Modbus RTU"}));
+    ASSERT_TRUE(WriteConfigLines(dir.filePath("CFG/SetEnv.INI"), {"O\tone"}));
+    QString err;
+    const auto vq800 = [&](const QStringList& args) { // its exit code
+        QProcess p;
+        p.start(BuiltProgram("vq800"), QStringList{"--headless", "--dir", dir.path(), "--device"} + args);
+        const bool ended = p.waitForFinished(60000);
+        if (!ended)
+            p.kill();
+        p.waitForFinished();
+        err = QString::fromLocal8Bit(p.readAllStandardError());
+        return ended && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    const QString file = dir.filePath("a.CFG");
+    ASSERT_EQ(vq800({"1", "--upload", file}), 0) << err.toStdString();
+    EXPECT_EQ(ReadFile(file).size(), 4832);
+    EXPECT_EQ(vq800({"1", "--download", file}), 0) << err.toStdString();
+    EXPECT_EQ(vq800({"2", "--download", file}), TransferJob::Usage) << "device 2 is not in the list";
+    EXPECT_TRUE(err.contains("not enabled")) << err.toStdString();
 }
 
 namespace {
@@ -122,6 +92,9 @@ TEST(ParamBackup, TransfersCompleteWithAnyOtherDeviceOffline)
         ASSERT_TRUE(t.WriteParamFile(file, img));
         ASSERT_EQ(rig.run({QString::number(device), "down", file}), TransferJob::Ok) << rig.message.toStdString();
         EXPECT_EQ(rig.server.device(device)->channelReg(1, 1), 0x5245); // "RE"
+        // Read back, the set is the file, byte for byte.
+        ASSERT_EQ(rig.run({QString::number(device), "up", file + "2"}), TransferJob::Ok);
+        EXPECT_EQ(ReadFile(file + "2"), ReadFile(file));
     }
 }
 
@@ -129,11 +102,7 @@ TEST(ParamBackup, FailuresEndWithAMessageAndANonZeroExit)
 {
     JobRig rig({{1, 10}, {2, 10}});
     rig.server.setFaults(2, FaultConfig{true});
-    struct Case {
-        QStringList args;
-        int exit;
-        const char* says;
-    };
+    struct Case { QStringList args; int exit; const char* says; };
     const Case cases[] = {
         {{"2", "up", rig.dir.filePath("x.CFG")}, TransferJob::Failed, "device 2 is not online"},
         {{"5", "up", rig.dir.filePath("x.CFG")}, TransferJob::Usage, "not enabled"},
@@ -158,4 +127,9 @@ TEST(ParamBackup, FailuresEndWithAMessageAndANonZeroExit)
     EXPECT_EQ(rig.run({"1", "up", rig.dir.filePath("z.CFG")}), TransferJob::Failed);
     EXPECT_TRUE(rig.message.contains("does not answer")) << rig.message.toStdString();
     EXPECT_FALSE(QFile::exists(rig.dir.filePath("z.CFG")));
+
+    rig.port.setOpenError("no such device");
+    EXPECT_EQ(rig.run({"1", "up", rig.dir.filePath("z.CFG")}), TransferJob::Failed);
+    const QString why = QStringLiteral("Port %1 cannot be opened: no such device").arg(rig.session->link.gCommPort);
+    EXPECT_TRUE(rig.message.contains(why)) << rig.message.toStdString();
 }

@@ -51,7 +51,7 @@ QByteArray liveRegisters(int model)
 
 } // namespace
 
-TEST_F(Fixture, LiveAnswerFillsItsDeviceRow)
+TEST_F(Fixture, LiveAnswerFillsItsDeviceRowAScanAnswerOnlyMarksIt)
 {
     const QByteArray f = answer(3, liveRegisters(25));
     ASSERT_EQ(f.size(), 99);
@@ -66,6 +66,12 @@ TEST_F(Fixture, LiveAnswerFillsItsDeviceRow)
     for (auto [col, text] : cells)
         EXPECT_EQ(t.text(col, 2), QString::fromLatin1(text)) << "column " << col;
     EXPECT_EQ(t.text(1, 1), QString()) << "another device's row stays untouched";
+
+    // A scan answer only marks its device.
+    link.gMC_Index = 0;
+    DecodeAnswer(link, store, 99, answer(1, liveRegisters(25).left(4)));
+    EXPECT_EQ(t.text(1, 1), "OK");
+    EXPECT_EQ(t.text(2, 1), QString());
 }
 
 TEST_F(Fixture, ModelCodeSetsChannelCountOnlyForTheSelectedDevice)
@@ -138,15 +144,4 @@ TEST_F(Fixture, ChannelAnswerKeepsNamePaddingAndDecodesEveryType)
         EXPECT_EQ(t.text(3, regmap::ch::Alarm(4, 8)), "70003");
         EXPECT_EQ(t.text(2, 1), QString()) << "only the addressed channel's column changes";
     }
-}
-
-TEST_F(Fixture, ScanAnswerOnlyMarksTheDevice)
-{
-    link.gMC_Index = 1;
-    QByteArray r;
-    AppendU16BE(r, 10);
-    AppendU16BE(r, 0x0102);
-    DecodeAnswer(link, store, 99, answer(3, r));
-    EXPECT_EQ(store.sprdMon.text(1, 2), "OK");
-    EXPECT_EQ(store.sprdMon.text(2, 2), QString());
 }

@@ -37,7 +37,7 @@ TEST(Crc, KnownVectorsAndSwappedBytes)
     EXPECT_EQ(all.right(2).toHex(), "9c48");
 }
 
-TEST(Requests, ReadLayoutsCarryTheReferenceNumber)
+TEST(Requests, ReadsCarryTheReferenceNumberWritesTheRegisterCount)
 {
     struct Case { quint16 reg; quint16 count; int hi; int lo; };
     for (const Case& c : {Case{30001, 47, 0x75, 0x31}, Case{40001, 74, 0x9C, 0x41}, Case{40101, 93, 0x9C, 0xA5}}) {
@@ -49,10 +49,8 @@ TEST(Requests, ReadLayoutsCarryTheReferenceNumber)
     EXPECT_EQ(ReadAnswerLength(47), 99);
     EXPECT_EQ(ReadAnswerLength(74), 153);
     EXPECT_EQ(ReadAnswerLength(93), 191);
-}
 
-TEST(Requests, WriteByteCountFieldHoldsRegisterCount)
-{
+    // A write's byte-count field holds the register count.
     QByteArray data;
     for (int i = 0; i < 83; ++i)
         AppendU16BE(data, static_cast<quint16>(0x0100 + i));
@@ -76,11 +74,4 @@ TEST(Conversions, BigEndianFieldsAndLittleEndianImages)
     EXPECT_EQ(BytesToLong(bytes({0xFF, 0xFF, 0xFF, 0xFF})), -1);
     EXPECT_EQ(IntegerToBytes(0x1234), bytes({0x34, 0x12}));
     EXPECT_EQ(BytesToInteger(bytes({0xFE, 0xFF})), -2);
-}
-
-TEST(Conversions, HexByte)
-{
-    const std::pair<int, const char*> cases[] = {{0, "00"}, {15, "0F"}, {255, "FF"}, {0xA, "0A"}, {0x100, "0100"}};
-    for (auto [v, text] : cases)
-        EXPECT_EQ(HexByte(v), QString::fromLatin1(text)) << v;
 }

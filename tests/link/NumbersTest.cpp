@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(LeadingNumber, TakesOnlyTheLeadingNumber)
+TEST(LeadingNumber, TakesOnlyTheLeadingNumberAndInt32RoundsOrRefuses)
 {
     const std::pair<const char*, double> cases[] = {
         {"", 0},        {"abc", 0},   {"  12", 12},  {"-12.5", -12.5}, {"+3", 3},   {"1.10", 1.1},
@@ -11,10 +11,7 @@ TEST(LeadingNumber, TakesOnlyTheLeadingNumber)
     };
     for (auto [text, v] : cases)
         EXPECT_DOUBLE_EQ(LeadingNumber(QString::fromLatin1(text)), v) << text;
-}
-
-TEST(LeadingNumber, Int32RoundsAndRefusesWhatDoesNotFit)
-{
+    // As a 32-bit integer: rounded half to even, refused when it does not fit.
     EXPECT_EQ(LeadingInt32(u"2.5"), 2);
     EXPECT_EQ(LeadingInt32(u"3.5"), 4);
     EXPECT_EQ(LeadingInt32(u"-0.4"), 0);

@@ -19,21 +19,7 @@ struct DataSaveSetup : ::testing::Test {
 
 } // namespace
 
-TEST_F(DataSaveSetup, NumberBoxesAreHeldToTheirRanges)
-{
-    frmVQ_Set_DSave d(dir.path());
-    struct Case { const char* box; const char* typed; const char* shown; };
-    const Case cases[] = {{"txtSaveInterval", "0", "1"}, {"txtSaveInterval", "90", "60"},
-                          {"txtSaveInterval", "abc", "1"}, {"txtDayHH", "30", "23"},
-                          {"txtDayHH", "-1", "0"},        {"txtDayMM", "75", "59"}};
-    Find<QCheckBox>(&d, "chbDSaveF")->setChecked(true);
-    for (const Case& c : cases) {
-        Type(&d, c.box, c.typed);
-        EXPECT_EQ(Text(&d, c.box), c.shown) << c.box << " " << c.typed;
-    }
-}
-
-TEST_F(DataSaveSetup, OkValidatesWritesAndTakesEffect)
+TEST_F(DataSaveSetup, BoxesAreHeldToTheirRangesOkValidatesWritesAndTakesEffectFailuresShow)
 {
     ASSERT_TRUE(WriteConfigLines(ini(), {"No", "10", "min", dir.path(), "PLANT", "0", "6", "30"}));
     frmVQ_Main w(dir.path());
@@ -44,6 +30,16 @@ TEST_F(DataSaveSetup, OkValidatesWritesAndTakesEffect)
     EXPECT_EQ(Text(d, "txtFName"), "PLANT");
     EXPECT_EQ(Text(d, "txtDayMM"), "30");
     EXPECT_FALSE(Find(d, "txtDayHH")->isEnabled());
+    // Number boxes are held to their ranges.
+    Find<QCheckBox>(d, "chbDSaveF")->setChecked(true);
+    struct Case { const char* box; const char* typed; const char* shown; };
+    const Case cases[] = {{"txtSaveInterval", "0", "1"}, {"txtSaveInterval", "90", "60"},
+                          {"txtSaveInterval", "abc", "1"}, {"txtDayHH", "30", "23"},
+                          {"txtDayHH", "-1", "0"},        {"txtDayMM", "75", "59"}};
+    for (const Case& c : cases) {
+        Type(d, c.box, c.typed);
+        EXPECT_EQ(Text(d, c.box), c.shown) << c.box << " " << c.typed;
+    }
     Find<QLineEdit>(d, "txtFName")->clear();
     AnswerMessageBox(QMessageBox::Ok, &text);
     Click(d, "btnOK");
@@ -73,17 +69,12 @@ TEST_F(DataSaveSetup, OkValidatesWritesAndTakesEffect)
     w.openDataSaveSetup();
     EXPECT_EQ(ReadConfigLines(ini()),
               (QStringList{"Yes", "5", "sec", QDir::toNativeSeparators(logDir), "PLANT", "1", "6", "30"}));
-    const std::pair<const char*, const char*> shown[] = {
-        {"lblDSave_Enable", "Yes"}, {"lblDSave_Intv", "5"}, {"lblDSave_Unit", "sec"}, {"lblDaySave", "Yes"}};
-    for (auto [label, text] : shown)
-        EXPECT_EQ(Text(&w, label), text) << label;
+    ExpectTexts(&w, {{"lblDSave_Enable", "Yes"}, {"lblDSave_Intv", "5"}, {"lblDSave_Unit", "sec"},
+                     {"lblDaySave", "Yes"}});
     EXPECT_EQ(w.dataLogger().settings().intervalSeconds(), 5);
     EXPECT_TRUE(w.dataLogger().settings().gDaySave);
-}
 
-TEST_F(DataSaveSetup, FailingSaveShowsInTheStatusBarUntilASaveSucceeds)
-{
-    frmVQ_Main w(dir.path());
+    // A failing save shows in the status bar until a save succeeds.
     DataLogger& logger = w.dataLogger();
     emit logger.saved(QDateTime::currentDateTime(), {}, "Save failed: /x/P_01.VQD: No space left on device");
     EXPECT_TRUE(Text(&w, "StatusPanel3").contains("P_01.VQD"));

@@ -10,16 +10,9 @@
 #include "ui/TextProgressBar.h"
 
 #include <QAction>
-#include <QTableView>
 #include <QTemporaryDir>
 
 namespace {
-
-template <class T = QLabel>
-T* child(QWidget& w, const QString& name)
-{
-    return Find<T>(&w, name);
-}
 
 struct Windows : MonitorFixture {
     QTemporaryDir dir;
@@ -51,15 +44,15 @@ TEST_F(Windows, BarGeometryFollowsTheScale)
         w.tmrDispGraph_Tick();
         model.tick();
         EXPECT_EQ(model.bar(0), (BarGeometry{c.top, c.height}));
-        EXPECT_EQ(child(w, "lblCH_Val0")->text(), c.text);
-        const QRect drawn = child<QWidget>(w, "shpRowScale_Bar0")->geometry();
+        EXPECT_EQ(Find<QLabel>(&w, "lblCH_Val0")->text(), c.text);
+        const QRect drawn = Find<QWidget>(&w, "shpRowScale_Bar0")->geometry();
         EXPECT_EQ(drawn.height(), c.shown);
         if (c.shown > 0) {
             EXPECT_EQ(drawn.bottom(), h - 1);
         }
     }
-    EXPECT_EQ(child(w, "lblCH_Unit0")->text(), "\u00B0C");
-    EXPECT_EQ(child(w, "lblCH0")->text(), "[CH.01]");
+    EXPECT_EQ(Find<QLabel>(&w, "lblCH_Unit0")->text(), "\u00B0C");
+    EXPECT_EQ(Find<QLabel>(&w, "lblCH0")->text(), "[CH.01]");
 
     // A flat scale keeps the bar where it was.
     setChannel(1, 1, 10, 10, 7);
@@ -84,18 +77,18 @@ TEST_F(Windows, TextPanelsShowValueRangeAndPosition)
         pv(2, c.pv);
         mon(regmap::mon::Bo16, QString::number(c.bo << 2));
         w.tmrDispGraph_Tick();
-        EXPECT_EQ(child<GradientLabel>(w, "lblPV1")->text(), c.shown);
-        EXPECT_EQ(child<TextProgressBar>(w, "XProgress11")->value(), c.percent);
+        EXPECT_EQ(Find<GradientLabel>(&w, "lblPV1")->text(), c.shown);
+        EXPECT_EQ(Find<TextProgressBar>(&w, "XProgress11")->value(), c.percent);
     }
-    auto* bar = child<TextProgressBar>(w, "XProgress11");
+    auto* bar = Find<TextProgressBar>(&w, "XProgress11");
     EXPECT_EQ(bar->text(), "250%");
     EXPECT_EQ(TextProgressBar::filledWidth(250, 200), 200);
     EXPECT_EQ(TextProgressBar::filledWidth(-30, 200), 0);
-    EXPECT_EQ(child<GradientLabel>(w, "lblCH_Name1")->colour1(), QColor(255, 0, 0));
-    EXPECT_EQ(child<GradientLabel>(w, "lblUnit1")->colour2(), QColor(255, 0, 0));
-    EXPECT_EQ(child<GradientLabel>(w, "lblUnit1")->text(), "%");
+    EXPECT_EQ(Find<GradientLabel>(&w, "lblCH_Name1")->colour1(), QColor(255, 0, 0));
+    EXPECT_EQ(Find<GradientLabel>(&w, "lblUnit1")->colour2(), QColor(255, 0, 0));
+    EXPECT_EQ(Find<GradientLabel>(&w, "lblUnit1")->text(), "%");
     EXPECT_EQ(bar->barColour1(), QColor(255, 0, 0));
-    EXPECT_EQ(child(w, "lblRangeH1")->text(), "10.00");
+    EXPECT_EQ(Find<QLabel>(&w, "lblRangeH1")->text(), "10.00");
 
     // A flat range keeps the bar's last percent.
     setChannel(2, 1, 5, 5, 3);
@@ -113,33 +106,33 @@ TEST_F(Windows, TrendWindowShowsValuesMarksAndTogglesByClick)
     mon(Alarm14, "1");
     frmVQ_Mon_Single w(state, store, link, dir.path());
     EXPECT_EQ(w.windowTitle(), "Single Monitoring - LINE");
-    EXPECT_EQ(child(w, "lblCH_Val0")->text(), "----.-");
+    EXPECT_EQ(Find<QLabel>(&w, "lblCH_Val0")->text(), "----.-");
     for (int n = 1; n <= 3; ++n)
         w.tick(QTime(8, 0, n));
-    EXPECT_EQ(child(w, "lblCH_Val0")->text(), "40.0");
-    EXPECT_EQ(child(w, "lblGTime0")->text(), "08:00:01");
-    EXPECT_EQ(child(w, "lblRowScale_Mid0")->text(), "50.0");
+    EXPECT_EQ(Find<QLabel>(&w, "lblCH_Val0")->text(), "40.0");
+    EXPECT_EQ(Find<QLabel>(&w, "lblGTime0")->text(), "08:00:01");
+    EXPECT_EQ(Find<QLabel>(&w, "lblRowScale_Mid0")->text(), "50.0");
     // The level marker's centre sits at 40 % of the scale from the bottom.
-    const QWidget* marker = child<QWidget>(w, "shpRowScale_Bar0");
+    const QWidget* marker = Find<QWidget>(&w, "shpRowScale_Bar0");
     EXPECT_NEAR(marker->geometry().center().y(), 1 + 481 * 0.6, 1.0);
     EXPECT_TRUE(w.plotImage().pixel(2, int(481 * 0.6)) == qRgb(0, 0, 255) ||
                 w.plotImage().pixel(2, int(481 * 0.6) + 1) == qRgb(0, 0, 255));
 
     // Pictures come beside the executable when the program folder has none.
     EXPECT_EQ(w.findChild<MonitorHeader*>()->memPicture(), rules::PicturePath(QString(), "MEM02.ico"));
-    EXPECT_FALSE(child(w, "imgAlarm")->pixmap().isNull());
-    EXPECT_EQ(child<QWidget>(w, "picAlarm")->palette().color(QPalette::Window), QColor(255, 0, 0));
-    EXPECT_EQ(child<GradientLabel>(w, "lblDInput1")->colour2(), QColor(255, 0, 0));
-    EXPECT_EQ(child<GradientLabel>(w, "lblDInput2")->colour2(), QColor(0, 255, 0));
+    EXPECT_FALSE(Find<QLabel>(&w, "imgAlarm")->pixmap().isNull());
+    EXPECT_EQ(Find<QWidget>(&w, "picAlarm")->palette().color(QPalette::Window), QColor(255, 0, 0));
+    EXPECT_EQ(Find<GradientLabel>(&w, "lblDInput1")->colour2(), QColor(255, 0, 0));
+    EXPECT_EQ(Find<GradientLabel>(&w, "lblDInput2")->colour2(), QColor(0, 255, 0));
 
-    QTest::mouseClick(child(w, "lblCH_Val0"), Qt::LeftButton);
-    EXPECT_EQ(child(w, "lblCH_Unit0")->text(), "CH.OFF");
+    QTest::mouseClick(Find<QLabel>(&w, "lblCH_Val0"), Qt::LeftButton);
+    EXPECT_EQ(Find<QLabel>(&w, "lblCH_Unit0")->text(), "CH.OFF");
     EXPECT_FALSE(state.gTrendChVisible[0]);
-    QTest::mouseClick(child<QWidget>(w, "picCH0"), Qt::LeftButton);
-    EXPECT_EQ(child(w, "lblCH_Unit0")->text(), "\u00B0C");
+    QTest::mouseClick(Find<QWidget>(&w, "picCH0"), Qt::LeftButton);
+    EXPECT_EQ(Find<QLabel>(&w, "lblCH_Unit0")->text(), "\u00B0C");
 
     Click(&w, "btnClose");
-    EXPECT_FALSE(child<QTimer>(w, "tmrDispGraph")->isActive());
+    EXPECT_FALSE(Find<QTimer>(&w, "tmrDispGraph")->isActive());
 }
 
 TEST_F(Windows, MainWindowOpensTheMonitorsAndPortOpenRestartsTheTrend)

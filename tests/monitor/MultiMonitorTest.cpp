@@ -7,7 +7,6 @@
 #include "ui/SpanHeaderView.h"
 
 #include <QSignalSpy>
-#include <QTableView>
 #include <gtest/gtest.h>
 
 using namespace multimon;
@@ -38,11 +37,8 @@ QStringList values(const MultiMonitor& m, int row)
     return v;
 }
 
-struct HeaderCell {
-    int row, col;
-    QString text;
-    int firstCol, lastCol, rows; // the shown columns and the rows it covers
-};
+// A header cell, the shown columns and the rows it covers.
+struct HeaderCell { int row, col; QString text; int firstCol, lastCol, rows; };
 
 // Checks the header cells, and that exactly the columns `hidden` selects are hidden.
 SpanHeaderView* header(QWidget& w)
@@ -184,7 +180,7 @@ TEST(MultiMonitor, TickOverManyDevicesRewritesOnlyWhatChanged)
     EXPECT_EQ(changed, want); // COMM: text and colour
 }
 
-TEST(MultiMonitorWindow, GroupedHeadersOverTheShownChannels)
+TEST(MultiMonitorWindow, GroupedHeadersATableTheWindowsSizeAndAHalfSecondRefresh)
 {
     DataStore s;
     addDevices(s, 12);
@@ -216,28 +212,20 @@ TEST(MultiMonitorWindow, GroupedHeadersOverTheShownChannels)
                      {1, Pv1 + 3, "4", Pv1 + 3, Pv1 + 3, 1},
                  },
                  [](int col) { return col >= 8; });
-}
 
-TEST(MultiMonitorWindow, TableFollowsTheWindowSizeAndRefreshesEveryHalfSecond)
-{
-    DataStore s;
-    addDevices(s, 3);
-    frmVQ_Mon_Multi multi(s);
-    frmVQ_Mon_MultiPV pv(s);
-    for (MultiMonitorDialog* w : {static_cast<MultiMonitorDialog*>(&multi), static_cast<MultiMonitorDialog*>(&pv)}) {
-        w->show();
-        auto* table = Find<QTableView>(w, "sprdMon");
-        auto* timer = Find<QTimer>(w, "tmrRefresh");
+    for (MultiMonitorDialog* d : std::initializer_list<MultiMonitorDialog*>{&w, &pv}) {
+        auto* table = Find<QTableView>(d, "sprdMon");
+        auto* timer = Find<QTimer>(d, "tmrRefresh");
         EXPECT_EQ(timer->interval(), 500);
         EXPECT_TRUE(timer->isActive());
         for (QSize size : {QSize(900, 500), QSize(20, 20)}) {
-            w->resize(size);
+            d->resize(size);
             EXPECT_EQ(table->size(), QSize(qMax(0, size.width() - 23), qMax(0, size.height() - 79)));
         }
         s.sprdMon.setText(mon::Pv01, 1, "77.7");
         QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
         EXPECT_EQ(table->model()->index(0, Pv1 - 1).data().toString(), "77.7");
-        Click(w, "btnClose");
-        EXPECT_FALSE(w->isVisible());
+        Click(d, "btnClose");
+        EXPECT_FALSE(d->isVisible());
     }
 }

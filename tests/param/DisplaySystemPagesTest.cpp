@@ -10,7 +10,7 @@
 
 using namespace pagerules;
 
-TEST(PageRules, SteppingTables)
+TEST(PageRules, SteppingTablesAndTypedValuesInRange)
 {
     EXPECT_EQ(StepWrap(900, 1, 1, 900), 1);
     EXPECT_EQ(StepWrap(1, -1, 1, 900), 900);
@@ -30,10 +30,8 @@ TEST(PageRules, SteppingTables)
                                                   {1, false, 6}, {5, false, 6}, {2, false, 1}};
     for (auto [from, up, to] : windows)
         EXPECT_EQ(StepWindowNumber(from, up), to) << from << up;
-}
 
-TEST(PageRules, TypedValuesAreHeldToTheirRange)
-{
+    // Typed values are held to their range.
     EXPECT_EQ(ClampTyped("300", 1, 255), "255");
     EXPECT_EQ(ClampTyped("0", 1, 255), "1");
     EXPECT_EQ(ClampTyped("", 1, 120), "1");
@@ -48,13 +46,10 @@ TEST(PageRules, TypedValuesAreHeldToTheirRange)
 }
 
 namespace {
-struct Tables {
-    TextTable p{3, 68};
-    TextTable ch{14, 61};
-};
+struct Tables { TextTable p{3, 68}, ch{14, 61}; };
 }
 
-TEST(DisplayPage, ButtonsAndTypedValuesWriteTheTable)
+TEST(DisplayPage, ButtonsAndTypedValuesWriteTheTableTheModeChoosesThePanels)
 {
     Tables t;
     t.p.setText(3, 2, "H.TREND");
@@ -75,14 +70,8 @@ TEST(DisplayPage, ButtonsAndTypedValuesWriteTheTable)
     EXPECT_EQ(t.p.text(3, 7), "4");
     Click(&w, "btnTrendDir1");
     EXPECT_EQ(t.p.text(3, 8), "VERTICAL");
-}
 
-TEST(DisplayPage, ModeChoosesThePanels)
-{
-    Tables t;
-    t.p.setText(3, 2, "H.TREND");
-    frmVQ_P_Display w(t.p);
-    w.show();
+    // The mode chooses the panels.
     struct Case { const char* option; const char* text; bool trend, tview, hist; };
     const Case cases[] = {{"obtDisplayMode3", "BAR GRAPH", false, false, false},
                           {"obtDisplayMode2", "TEXT-VIEW", false, true, false},
@@ -99,7 +88,7 @@ TEST(DisplayPage, ModeChoosesThePanels)
     }
 }
 
-TEST(SystemPage, SteppingAndTypedEntriesStayInRange)
+TEST(SystemPage, SteppingAndTypedEntriesStayInRangeColoursLanguageAndDate)
 {
     Tables t;
     t.p.setText(3, 10, "900");
@@ -121,13 +110,7 @@ TEST(SystemPage, SteppingAndTypedEntriesStayInRange)
     Type(&w, "txtScrSaver_T", "0");
     EXPECT_EQ(t.p.text(3, 13), "0");
     EXPECT_EQ(Text(&w, "txtScrSaver_T"), "--");
-}
 
-TEST(SystemPage, ColoursLanguageAndDate)
-{
-    Tables t;
-    frmVQ_P_System w(t.p, t.ch, 1);
-    w.show();
     Click(&w, "obtCH03_Color5");
     EXPECT_EQ(t.ch.text(5, 10), "5");
     EXPECT_EQ(t.ch.background(5, 10), colours::ChannelColour(5));

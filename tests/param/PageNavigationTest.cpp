@@ -5,11 +5,7 @@
 TEST(PageNavigation, EveryCellOpensItsPageAndTab)
 {
     using P = ParamPage;
-    struct Case {
-        ParamGrid grid;
-        int col, row;
-        PageTarget want;
-    };
+    struct Case { ParamGrid grid; int col, row; PageTarget want; };
     const ParamGrid C = ParamGrid::Common, H = ParamGrid::Channel;
     const Case cases[] = {
         {C, 2, 5, {}},                   {C, 3, 0, {}},                   {C, 3, 1, {P::Main}},

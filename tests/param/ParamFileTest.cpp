@@ -34,13 +34,7 @@ TEST(ParamFile, EveryFieldAndEveryUnnamedByteSurvivesReadAndWrite)
 
 TEST(ParamFile, ValuesOutsideTheirListComeBackNormalised)
 {
-    struct Case {
-        bool channel;
-        int row;
-        qint16 stored;
-        const char* shown; // nullptr: the cell keeps its text
-        qint16 written;
-    };
+    struct Case { bool channel; int row; qint16 stored; const char* shown; qint16 written; }; // shown null: kept
     const Case cases[] = {
         {false, 1, 2, "ON", 1},          // on/off
         {false, 32, 3, "Modbus RTU", 0}, // protocol
@@ -68,12 +62,7 @@ TEST(ParamFile, ValuesOutsideTheirListComeBackNormalised)
 
 TEST(ParamFile, CellTextsAreEncodedOrKeepTheField)
 {
-    struct Case {
-        bool channel;
-        int row;
-        const char* text;
-        qint64 expected; // value read back from the field
-    };
+    struct Case { bool channel; int row; const char* text; qint64 expected; }; // expected: the field read back
     const Case cases[] = {
         {false, 1, "ON", 1},         {false, 1, "maybe", 77},    // unlisted: field kept
         {false, 6, "2.5", 2},        {false, 6, "3.5", 4},       // halves to even
@@ -210,12 +199,7 @@ TEST(ParamFile, DownloadDataAreTheImageFieldsBigEndian)
 
 TEST(ParamTables, RefreshFromStoreTranslatesCodes)
 {
-    struct Case {
-        bool channel;
-        int row;
-        const char* store;
-        const char* shown; // nullptr: the cell keeps its text
-    };
+    struct Case { bool channel; int row; const char* store; const char* shown; }; // shown null: kept
     const Case cases[] = {
         {false, 1, "3", "ON"},         {false, 2, "17", "HISTORY-VIEW"}, {false, 2, "2", nullptr},
         {false, 9, "", "MEMORY"},      {false, 32, "5", "Modbus-RTU"},   {false, 33, "2", "38400"},

@@ -1,60 +1,15 @@
 // Operator actions that land in the middle of the link's sequence, and
 // answers that come too late, on simulated recorders in virtual time.
 #include "common/VirtualLine.h"
-#include "link/Framing.h"
-#include "link/ParamSource.h"
-#include "link/RegisterMap.h"
-#include "sim/RecorderModel.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
-namespace {
-
-// Channel c's name as the recorder holds it: ten characters from five registers.
-QString nameOf(const RecorderModel& r, int c)
-{
-    QByteArray b;
-    for (int i = 1; i <= 5; ++i)
-        AppendU16BE(b, r.channelReg(c, i));
-    return QString::fromLatin1(b);
-}
-
-// The store's channel columns are the selected recorder's, and none beyond its channels.
-void expectStoreHolds(VirtualLine& line, int device)
-{
-    const RecorderModel& r = *line.server.device(device);
-    ASSERT_EQ(line.link.gSelMC_No, device);
-    ASSERT_EQ(line.link.gChCount, r.channelCount());
-    for (int c = 1; c <= regmap::kMaxChannels; ++c) {
-        const bool held = c <= r.channelCount();
-        EXPECT_EQ(line.store.sprdP_CH.text(c, regmap::ch::Name), held ? nameOf(r, c) : QString()) << "CH" << c;
-        EXPECT_EQ(line.store.sprdP_CH.text(c, regmap::ch::RangeCode),
-                  held ? QString::number(r.channelReg(c, 10)) : QString())
-            << "CH" << c;
-    }
-}
-
-int channelReadsTo(const SimPort& port, int device, int from)
-{
-    int n = 0;
-    for (const QByteArray& r : port.requests().mid(from))
-        n += static_cast<quint8>(r[0]) == device && r[1] == char(3) && GetU16BE(r, 2) > 40100;
-    return n;
-}
-
-} // namespace
-
 TEST(LinkSequence, ASelectedDeviceIsReadForItsOwnChannelCount)
 {
-    struct Case {
-        const char* what;
-        QList<std::pair<int, int>> devices;
-        int preselect;  // index selected before the port opens (-1: none)
-        int silent;     // device that never answers (0: none)
-        QList<int> clicks;
-        int expect;
-    };
+    // preselect: the index selected before the port opens; silent: a device that never answers.
+    struct Case { const char* what; QList<std::pair<int, int>> devices; int preselect, silent;
+                  QList<int> clicks; int expect; };
     const Case cases[] = {
         {"12 after 6", {{1, 20}, {2, 10}, {3, 20}}, -1, 0, {1, 2}, 3},
         {"6 after 12", {{1, 10}, {2, 20}, {3, 10}}, -1, 0, {1, 2}, 3},
@@ -72,11 +27,15 @@ TEST(LinkSequence, ASelectedDeviceIsReadForItsOwnChannelCount)
         for (int row : k.clicks) {
             const int from = line.port.requestNumber();
             line.engine.selectDevice(row);
+            ASSERT_TRUE(line.runUntil([&] { return line.link.gSelMC_Index == row; }));
+            EXPECT_EQ(line.store.sprdP_CH.text(1, regmap::ch::Name), "") << "another recorder's name as this one's";
             ASSERT_TRUE(line.runUntil([&] { return line.monitoring() && line.link.gSelMC_Index == row; }));
-            EXPECT_EQ(channelReadsTo(line.port, line.link.gSelMC_No, from),
-                      line.server.device(line.link.gSelMC_No)->channelCount());
+            int reads = 0; // channel blocks
+            for (const QByteArray& r : line.sentSince(from))
+                reads += static_cast<quint8>(r[0]) == line.link.gSelMC_No && r[1] == char(3) && GetU16BE(r, 2) > 40100;
+            EXPECT_EQ(reads, line.recorder(line.link.gSelMC_No).channelCount());
         }
-        expectStoreHolds(line, k.expect);
+        EXPECT_EQ(line.storeDiffers(k.expect), "");
     }
 }
 
@@ -103,7 +62,7 @@ TEST(LinkSequence, ARowClickDuringTheScanWaitsForItsEnd)
     ASSERT_FALSE(state.isEmpty());
     EXPECT_FALSE(state.last().at(0).toBool()) << "menus in the open state";
     EXPECT_EQ(line.link.gMC_Online.count(true), 9);
-    expectStoreHolds(line, 8);
+    EXPECT_EQ(line.storeDiffers(8), "");
 }
 
 TEST(LinkSequence, ATransferRunsToItsEndBeforeAClickIsTaken)
@@ -126,7 +85,7 @@ TEST(LinkSequence, ATransferRunsToItsEndBeforeAClickIsTaken)
             EXPECT_EQ(static_cast<quint8>(r[0]), 1) << "every block to the device the download was asked for";
         }
     EXPECT_EQ(writes, 20);
-    expectStoreHolds(line, 2);
+    EXPECT_EQ(line.storeDiffers(2), "");
 }
 
 TEST(LinkSequence, ClockFramesGoOnlyToTheDeviceTheyWereBuiltFor)
@@ -169,9 +128,9 @@ TEST(LinkSequence, LateAnswersAreNeverTakenForALaterRequest)
         ASSERT_TRUE(line.runUntil([&] { return up.count() + failed.count() == run; }));
         // Each upload gives the recorder's exact set, or says it failed.
         if (up.count() > uploaded) {
-            expectStoreHolds(line, 1);
+            EXPECT_EQ(line.storeDiffers(1), "");
             for (int reg = 40031; reg <= 40044; ++reg)
-                EXPECT_EQ(line.store.sprdP_Common.text(1, reg - 40000), QString::number(line.server.device(1)->reg(reg)));
+                EXPECT_EQ(line.store.sprdP_Common.text(1, reg - 40000), QString::number(line.recorder(1).reg(reg)));
         }
     }
     EXPECT_GE(up.count(), 9);

@@ -12,7 +12,7 @@ constexpr int kAlarmSv = 42, kAlarmType = 48;
 
 } // namespace
 
-TEST(Recorder, AlarmBitsFollowTheSetValues)
+TEST(Recorder, StatusWordsFollowTheAlarmsAndBurnOut)
 {
     struct Case { int channel; int alarm; int word; int bit; };
     const Case cases[] = {{1, 4, 30014, 3}, {4, 2, 30014, 13}, {8, 4, 30013, 15}, {9, 3, 30012, 2}};
@@ -38,19 +38,13 @@ TEST(Recorder, AlarmBitsFollowTheSetValues)
         m.advance(3000);
         EXPECT_EQ(m.reg(c.word), 0);
     }
-}
-
-TEST(Recorder, BurnOutSetsTheChannelBits)
-{
-    struct Case { int channel; int word; int mask; };
-    const Case cases[] = {{3, 30011, 0x0010}, {7, 30010, 0x0001}, {12, 30010, 0x0400}};
-    for (const Case& c : cases) {
+    // Burn-out: two bits a channel, channels 1..6 in 30011, 7..12 in 30010.
+    for (auto [channel, word, mask] : {std::tuple{3, 30011, 0x0010}, {7, 30010, 0x0001}, {12, 30010, 0x0400}}) {
         RecorderModel m(1, 20);
-        m.setBurnOut(c.channel, true);
-        EXPECT_EQ(m.reg(c.word), c.mask) << c.channel;
-        EXPECT_EQ(m.reg(c.word == 30011 ? 30010 : 30011), 0);
-        m.setBurnOut(c.channel, false);
-        EXPECT_EQ(m.reg(c.word), 0);
+        m.setBurnOut(channel, true);
+        EXPECT_EQ(m.reg(30010) | m.reg(30011) << 16, word == 30010 ? mask : mask << 16) << channel;
+        m.setBurnOut(channel, false);
+        EXPECT_EQ(m.reg(word), 0);
     }
 }
 
@@ -89,26 +83,20 @@ TEST(Recorder, ParameterFileLoads)
     file.setF32(1232 + 300 + 32, 250.5f);         // CH02 DISP_RANGE_MAX
     file.setF32(1232 + 300 + 92 + 28 + 16, 42.25f); // CH02 ALARM02_SV
     file.setChars(1232 + 300 + 216, 10, "KILN");
-    QByteArray image = file.bytes();
     RecorderModel m(1);
     QString error;
-    ASSERT_TRUE(m.loadParamImage(image, &error)) << qPrintable(error);
-    EXPECT_EQ(m.reg(40001), 1);
-    EXPECT_EQ(m.reg(40031), 17);
-    EXPECT_EQ(m.reg(40216), 11);
-    EXPECT_EQ(m.reg(40210), 16);
+    ASSERT_TRUE(m.loadParamImage(file.bytes(), &error)) << qPrintable(error);
+    const std::pair<int, int> regs[] = {{40001, 1}, {40031, 17}, {40216, 11}, {40210, 16},
+                                        {40201, 0x4B49}, {40202, 0x4C4E}, {40203, 0}};
+    for (auto [reg, value] : regs)
+        EXPECT_EQ(m.reg(reg), value) << reg;
     EXPECT_EQ(m.channelFloat(2, kDispMax), 250.5f);
     EXPECT_EQ(m.channelFloat(2, kAlarmSv + 13), 42.25f);
-    EXPECT_EQ(m.reg(40201), 0x4B49);
-    EXPECT_EQ(m.reg(40202), 0x4C4E);
-    EXPECT_EQ(m.reg(40203), 0);
 
     // A bad file changes nothing.
     file.setI16(788, 0);
     file.setI16(1232 + 2, 0x1234);
-    image = file.bytes();
-    EXPECT_FALSE(m.loadParamImage(image, &error));
-    EXPECT_FALSE(m.loadParamImage(image.left(3000), &error));
+    EXPECT_FALSE(m.loadParamImage(file.bytes(), &error));
+    EXPECT_FALSE(m.loadParamImage(file.bytes().left(3000), &error));
     EXPECT_EQ(m.reg(40001), 1);
 }
-
