@@ -18,6 +18,7 @@ int LoadDeviceList(const QStringList& lines, LinkState& link, DataStore& store)
     // stale device numbers in front of the new ones.
     link.gMC_No.clear();
     link.gMC_Online.clear();
+    link.gMC_Desc.clear();
     link.gMC_Last = -1;
     int ignored = 0;
     for (int n = 0; n < lines.size(); ++n) {
@@ -30,6 +31,7 @@ int LoadDeviceList(const QStringList& lines, LinkState& link, DataStore& store)
         }
         link.gMC_No.append(n + 1);
         link.gMC_Online.append(false);
+        link.gMC_Desc.append(lines[n].section(u'\t', 1, 1));
         link.gMC_Last = static_cast<int>(link.gMC_No.size()) - 1;
         store.appendDeviceRow(n + 1);
     }

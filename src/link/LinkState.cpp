@@ -20,3 +20,10 @@ QString PortSettings::settingsText() const
 {
     return QStringList{gCommBaud, gCommParity, gCommDataBits, gCommStopBits}.join(u',');
 }
+
+QString LinkState::deviceName(int number) const
+{
+    const QString desc = gMC_Desc.value(indexOfDevice(number)).trimmed();
+    const QString name = QStringLiteral("device %1").arg(number);
+    return desc.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, desc);
+}

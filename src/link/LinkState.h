@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 struct LinkState : PortSettings {
     // Request codes: the running transaction and the one posted for the next tick.
@@ -16,6 +17,7 @@ struct LinkState : PortSettings {
     // Enabled devices: numbers, online flags, last valid index (-1 = none).
     QList<int> gMC_No;
     QList<bool> gMC_Online;
+    QStringList gMC_Desc; // the descriptions typed in Device Setup
     int gMC_Last = -1;
     int gMC_Index = 0;
     int gMC_IndexNext = -1;
@@ -39,4 +41,6 @@ struct LinkState : PortSettings {
     int nextOnlineIndex(int index) const;
     // Index of a device number among the enabled devices, or -1.
     int indexOfDevice(int number) const { return gMC_No.indexOf(number); }
+    // "device 3 (Kiln line 2)", or "device 3" without a description.
+    QString deviceName(int number) const;
 };
