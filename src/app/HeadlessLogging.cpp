@@ -84,7 +84,10 @@ LoggingJob::LoggingJob(LinkSession& session, const DSaveSettings& settings, QObj
         if (code == 99)
             out(device(index) + QStringLiteral(": no answer"));
     });
-    connect(&m_logger, &DataLogger::saved, this, [this](const QDateTime& t, const QStringList& paths, const QString& failure) {
+    connect(&m_logger, &DataLogger::saved, this,
+            [this](const QDateTime& t, const QStringList& paths, const QString& failure, const QString& note) {
+        if (!note.isEmpty())
+            err(QStringLiteral("%1 %2").arg(stamp(t), note));
         if (!paths.isEmpty()) {
             QStringList names;
             for (const QString& p : paths)

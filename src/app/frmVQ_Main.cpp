@@ -99,14 +99,29 @@ frmVQ_Main::frmVQ_Main(const QString& programDir, SerialPort* port, QWidget* par
     m_logger = new DataLogger(m_link, m_store, this);
     m_logger->attach(*m_engine);
     m_logger->drive(*tmrDSave);
-    // A failing save stays in panel 3 (written by nothing else) until a save succeeds.
-    connect(m_logger, &DataLogger::saved, this, [this](const QDateTime&, const QStringList&, const QString& failure) {
-        QLabel* p = m_panels[2];
-        // Room stays for the communication messages of panel 4; the tooltip has it all.
-        p->setText(p->fontMetrics().elidedText(failure, Qt::ElideMiddle, 420));
-        p->setToolTip(failure);
-        p->setStyleSheet(failure.isEmpty() ? QString() : QStringLiteral("QLabel { color: #b01010; }"));
-    });
+    // A failing save stays in panel 3 (written by nothing else) until a save
+    // succeeds; a repaired file is said there for a minute.
+    connect(m_logger, &DataLogger::saved, this,
+            [this](const QDateTime&, const QStringList&, const QString& failure, const QString& note) {
+                QLabel* p = m_panels[2];
+                // A note stays for its minute unless a failure takes its place.
+                if (failure.isEmpty() && note.isEmpty() && p->property("note").toBool())
+                    return;
+                const QString text = failure.isEmpty() ? note : failure;
+                // Room stays for the communication messages of panel 4; the tooltip has it all.
+                p->setText(p->fontMetrics().elidedText(text, Qt::ElideMiddle, 420));
+                p->setToolTip(text);
+                p->setProperty("note", failure.isEmpty() && !note.isEmpty());
+                p->setStyleSheet(failure.isEmpty() ? QString() : QStringLiteral("QLabel { color: #b01010; }"));
+                if (failure.isEmpty() && !note.isEmpty())
+                    QTimer::singleShot(60'000, p, [p, note] {
+                        if (p->property("note").toBool() && p->toolTip() == note) {
+                            p->clear();
+                            p->setToolTip(QString());
+                            p->setProperty("note", false);
+                        }
+                    });
+            });
 
     startUp();
     resize(1180, 760);

@@ -108,7 +108,7 @@ qint64 WriteAll(QFileDevice& f, const QByteArray& bytes)
 }
 
 bool SaveDeviceRecord(const QString& path, const TextTable& mon, int row, const QDateTime& now, QString* error,
-                      const WriteBytes& write)
+                      const WriteBytes& write, QString* note)
 {
     auto fail = [&](const QString& why) {
         if (error)
@@ -120,22 +120,29 @@ bool SaveDeviceRecord(const QString& path, const TextTable& mon, int row, const 
     if (!f.open(existed ? QIODevice::ReadWrite : QIODevice::WriteOnly))
         return fail(f.errorString());
     const qint64 length = f.size();
+    // A file cut inside its header is no data file yet: it is written anew.
+    const bool fresh = !existed || length < vqd::kHeaderSize;
     QByteArray bytes;
-    if (!existed)
+    if (fresh)
         bytes = BuildHeader(static_cast<int>(cellInt(mon, regmap::mon::Model, row)));
     bytes += BuildRecord(mon, row, now);
     // A record torn by a crash or power loss would shift every later record
     // off the 64-byte grid: the new record takes its place instead.
-    qint64 at = length;
-    if (existed && length > vqd::kHeaderSize)
+    qint64 at = fresh ? 0 : length;
+    if (!fresh && length > vqd::kHeaderSize)
         at -= (length - vqd::kHeaderSize) % vqd::kRecordSize;
     if (!f.seek(at))
         return fail(f.errorString());
     const qint64 written = write(f, bytes);
     if (written == bytes.size() && f.flush()) {
         f.close();
-        if (f.error() == QFileDevice::NoError)
+        if (f.error() == QFileDevice::NoError) {
+            if (existed && fresh && note)
+                *note = QStringLiteral("%1 was %2 bytes, shorter than its header; repaired")
+                            .arg(QDir::toNativeSeparators(path))
+                            .arg(length);
             return true;
+        }
     }
     // Take the partial write back, so later records stay on their 64-byte grid.
     QString why = f.errorString();

@@ -42,11 +42,13 @@ using WriteBytes = std::function<qint64(QFileDevice&, const QByteArray&)>;
 qint64 WriteAll(QFileDevice& f, const QByteArray& bytes);
 
 // Appends one record for sprdMon row `row` to `path`, creating the file with
-// its header when it does not exist. A write that does not complete is taken
-// back (the file keeps its previous length; a new file is removed), so a
-// file never holds part of a record. False and why in *error on failure.
+// its header when it does not exist. A file shorter than its header (cut by a
+// crash while it was being created) gets its header whole again, and *note
+// says so. A write that does not complete is taken back (the file keeps its
+// previous length; a new file is removed), so a file never holds part of a
+// record. False and why in *error on failure.
 bool SaveDeviceRecord(const QString& path, const TextTable& sprdMon, int row, const QDateTime& now,
-                      QString* error = nullptr, const WriteBytes& write = WriteAll);
+                      QString* error = nullptr, const WriteBytes& write = WriteAll, QString* note = nullptr);
 
 // A data file read back.
 struct DataRecord {

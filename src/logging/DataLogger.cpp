@@ -40,32 +40,42 @@ void DataLogger::onAnswerHandled(int requestCode, int index)
 void DataLogger::saveCheck()
 {
     const DSaveSettings& s = m_settings;
-    if (!s.enabled() || m_link.gReqCode != 11)
+    if (!s.enabled() || m_link.gReqCode != 11 || !portOpen())
+        return;
+    // Recorders that can be saved: online, with live values of this run.
+    QList<int> eligible;
+    for (int i = 0; i <= m_link.gMC_Last; ++i)
+        if (m_store.sprdStatus.text(status::Online, i + 1) == QLatin1String("OK") && m_decoded.contains(m_link.gMC_No.value(i)))
+            eligible << i;
+    // An instant with nobody to save does not use up the interval.
+    if (eligible.isEmpty())
         return;
     const QDateTime t = now();
     // A clock set back would otherwise stop saving until it caught up again.
-    if (m_lastSave.isValid()) {
-        const qint64 elapsed = m_lastSave.msecsTo(t);
-        if (elapsed >= 0 && elapsed <= qint64(s.intervalSeconds()) * 1000)
+    const qint64 elapsed = m_lastSave.isValid() ? m_lastSave.msecsTo(t) : -1;
+    if (m_lastSave.isValid() && elapsed >= 0 && elapsed <= qint64(s.intervalSeconds()) * 1000) {
+        // Between instants only a recorder's first record of the run is written,
+        // so that a recorder answering late does not wait a whole interval.
+        eligible.removeIf([this](int i) { return m_recorded.contains(m_link.gMC_No.value(i)); });
+        if (eligible.isEmpty())
             return;
+    } else {
+        m_lastSave = t;
     }
-    m_lastSave = t;
-    if (!portOpen())
-        return;
 
     const QDate fileDate = s.gDaySave ? FileDate(t, s.gDaySaveHour, s.gDaySaveMinute) : QDate();
-    QStringList savedPaths;
-    QStringList failures;
-    for (int i = 0; i <= m_link.gMC_Last; ++i) {
+    QStringList savedPaths, failures, notes;
+    for (int i : eligible) {
         const int number = m_link.gMC_No.value(i);
-        if (m_store.sprdStatus.text(status::Online, i + 1) != QLatin1String("OK") || !m_decoded.contains(number))
-            continue;
+        m_recorded.insert(number);
         const QString path = DataFileName(s.gDSaveFolder, s.gDSaveFileName, number, fileDate);
-        QString why;
-        if (SaveDeviceRecord(path, m_store.sprdMon, i + 1, t, &why, write))
+        QString why, note;
+        if (SaveDeviceRecord(path, m_store.sprdMon, i + 1, t, &why, write, &note))
             savedPaths << path;
         else
             failures << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), why);
+        if (!note.isEmpty())
+            notes << note;
     }
     QString failure;
     if (!failures.isEmpty()) {
@@ -73,6 +83,5 @@ void DataLogger::saveCheck()
         if (failures.size() > 1)
             failure += QStringLiteral(" (and %1 more)").arg(failures.size() - 1);
     }
-    if (!savedPaths.isEmpty() || !failures.isEmpty())
-        emit saved(t, savedPaths, failure);
+    emit saved(t, savedPaths, failure, notes.join(QStringLiteral("; ")));
 }

@@ -38,8 +38,12 @@ public:
     // One save tick.
     void saveCheck();
 
-    // The port opened: no recorder has live values yet.
-    void onPortOpened() { m_decoded.clear(); }
+    // The port opened: no recorder has live values or a record of this run yet.
+    void onPortOpened()
+    {
+        m_decoded.clear();
+        m_recorded.clear();
+    }
     // An answer was decoded; code 11 carries the live values of device index `index`.
     void onAnswerHandled(int requestCode, int index);
 
@@ -47,8 +51,9 @@ public:
 
 signals:
     // A save instant with at least one online recorder: the files appended
-    // to, and what failed (which file and why; empty when all went well).
-    void saved(const QDateTime& at, const QStringList& paths, const QString& failure);
+    // to, what failed (which file and why; empty when all went well), and
+    // what was mended on the way (a data file repaired; empty when nothing was).
+    void saved(const QDateTime& at, const QStringList& paths, const QString& failure, const QString& note);
 
 private:
     const LinkState& m_link;
@@ -56,4 +61,5 @@ private:
     DSaveSettings m_settings;
     QDateTime m_lastSave;     // LastSaveTime; invalid until the first save
     QSet<int> m_decoded;      // device numbers with live values since the port opened
+    QSet<int> m_recorded;     // device numbers saved (or tried) since the port opened
 };

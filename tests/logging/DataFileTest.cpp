@@ -165,6 +165,19 @@ TEST_F(OneRecorder, FailedOrTornWritesAreTakenBack)
     EXPECT_EQ(c.trailingBytes, 0);
     EXPECT_EQ(c.records[2].time, t.addSecs(180));
     EXPECT_EQ(c.records[2].pv[0], -12.5f);
+
+    // A file cut inside its header (a crash while it was created) gets it back whole.
+    for (int cut : {0, 300, 511}) {
+        const QString path = dir.filePath(QStringLiteral("D%1_01.VQD").arg(cut));
+        ASSERT_TRUE(SaveDeviceRecord(path, store.sprdMon, 1, t));
+        ASSERT_TRUE(QFile::resize(path, cut));
+        QString note;
+        ASSERT_TRUE(SaveDeviceRecord(path, store.sprdMon, 1, t.addSecs(60), &why, WriteAll, &note)) << cut;
+        ASSERT_TRUE(ReadDataFile(path, c)) << cut;
+        EXPECT_EQ(c.records.size(), 1) << cut;
+        EXPECT_EQ(c.trailingBytes, 0) << cut;
+        EXPECT_TRUE(note.contains(QStringLiteral("%1 bytes").arg(cut))) << note.toStdString();
+    }
 }
 
 TEST(DataFile, BadFilesAreRefusedAndATornTailIsCounted)
@@ -253,25 +266,41 @@ TEST_F(Logger, OneFilePerOnlineRecorderAtTheInterval)
                                     "PLANT_03_20261203.VQD", "PLANT_03_20261204.VQD"}));
 }
 
-TEST_F(Logger, SavesOnlyWhileMonitoringWithLiveValues)
+TEST_F(Logger, EachRecorderHasItsFirstRecordAtItsFirstLiveValues)
 {
+    // An hour's interval: no recorder waits that long for its first record.
+    DSaveSettings s = logger.settings();
+    s.gDSaveInterval = 60;
+    logger.setSettings(s);
+    const QDateTime start = clock;
     link.gReqCode = 100; // reading parameters: nothing happens, the interval does not start
     logger.saveCheck();
-    EXPECT_FALSE(logger.lastSaveTime().isValid());
-
     link.gReqCode = 11;
-    open = false; // the interval runs, but nothing is written
+    open = false;
     logger.saveCheck();
-    EXPECT_EQ(logger.lastSaveTime(), clock);
-    EXPECT_TRUE(files().isEmpty());
-
     open = true;
     logger.onPortOpened(); // nothing decoded since this open
     logger.onAnswerHandled(99, 0); // a scan answer carries no live values
+    logger.saveCheck();
+    EXPECT_FALSE(logger.lastSaveTime().isValid()) << "nobody to save: the interval is not used up";
+    EXPECT_TRUE(files().isEmpty());
+
+    // Device 3 answers first, device 1 two seconds later: each is saved at once.
     logger.onAnswerHandled(11, 1);
-    clock = clock.addSecs(61);
+    clock = start.addMSecs(50);
     logger.saveCheck();
     EXPECT_EQ(files(), QStringList{"PLANT_03.VQD"});
+    logger.onAnswerHandled(11, 0);
+    clock = start.addSecs(2);
+    logger.saveCheck();
+    EXPECT_EQ(files(), (QStringList{"PLANT_01.VQD", "PLANT_03.VQD"}));
+    // Then both follow the interval that began with the first record.
+    for (const auto& [secs, size] : {std::pair{1800, 576}, {3600, 576}, {3601, 640}}) {
+        clock = start.addSecs(secs);
+        logger.saveCheck();
+        EXPECT_EQ(this->size("PLANT_01.VQD"), size) << secs;
+        EXPECT_EQ(this->size("PLANT_03.VQD"), size) << secs;
+    }
 }
 
 TEST_F(Logger, FailureIsReportedUntilASaveSucceeds)

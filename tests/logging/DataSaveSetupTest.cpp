@@ -74,10 +74,15 @@ TEST_F(DataSaveSetup, BoxesAreHeldToTheirRangesOkValidatesWritesAndTakesEffectFa
     EXPECT_EQ(w.dataLogger().settings().intervalSeconds(), 5);
     EXPECT_TRUE(w.dataLogger().settings().gDaySave);
 
-    // A failing save shows in the status bar until a save succeeds.
+    // A failing save shows in the status bar until a save succeeds; a repair
+    // note outlives the next success.
     DataLogger& logger = w.dataLogger();
-    emit logger.saved(QDateTime::currentDateTime(), {}, "Save failed: /x/P_01.VQD: No space left on device");
+    const QDateTime t = QDateTime::currentDateTime();
+    emit logger.saved(t, {}, "Save failed: /x/P_01.VQD: No space left on device", QString());
     EXPECT_TRUE(Text(&w, "StatusPanel3").contains("P_01.VQD"));
-    emit logger.saved(QDateTime::currentDateTime(), {"/x/P_01.VQD"}, QString());
+    emit logger.saved(t, {"/x/P_01.VQD"}, QString(), QString());
     EXPECT_TRUE(Text(&w, "StatusPanel3").isEmpty());
+    emit logger.saved(t, {"/x/P_02.VQD"}, QString(), "/x/P_02.VQD was 300 bytes, shorter than its header; repaired");
+    emit logger.saved(t, {"/x/P_01.VQD"}, QString(), QString());
+    EXPECT_TRUE(Text(&w, "StatusPanel3").contains("repaired"));
 }
