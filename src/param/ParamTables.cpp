@@ -121,6 +121,32 @@ int integerOf(const QString& text)
     return LeadingInt32(text).value_or(0);
 }
 
+// What a new set holds: zeros, and colour 0 (zero is no colour code).
+ParamImage NewImage(int channels)
+{
+    ParamImage image;
+    image.setChannelCount(channels);
+    const ParamField* colour = ChannelFieldOfRow(regmap::ch::Color);
+    for (int c = 0; c < channels; ++c)
+        image.setI16(ParamImage::ChannelOffset(c) + colour->offset, static_cast<qint16>(*colours::Rgb565(0)));
+    return image;
+}
+
+// Names are padded with NULs: the cell shows the name alone, and a save pads
+// it again to the same bytes.
+QString shownText(QString text)
+{
+    while (text.endsWith(QChar(0)))
+        text.chop(1);
+    return text;
+}
+
+constexpr int kValueCount = ParamTables::kCommonRows + regmap::kMaxChannels * ParamTables::kChannelRows;
+constexpr int ChannelValue(int c, int row)
+{
+    return ParamTables::kCommonRows + (c - 1) * ParamTables::kChannelRows + row - 1;
+}
+
 } // namespace
 
 ParamTables::ParamTables()
@@ -144,6 +170,16 @@ ParamTables::ParamTables()
     sprdP_CH.setText(2, 0, QStringLiteral("KEY"));
     for (int c = 1; c <= regmap::kMaxChannels; ++c)
         sprdP_CH.setText(ChannelCol(c), 0, QStringLiteral("CH.%1").arg(c, 2, 10, QLatin1Char('0')));
+
+    m_clean = values();
+    QObject::connect(&sprdP, &TextTable::cellChanged, &sprdP, [this](int col, int row) {
+        if (col == kValueCol && row >= 1)
+            track(row - 1, sprdP.text(col, row));
+    });
+    QObject::connect(&sprdP_CH, &TextTable::cellChanged, &sprdP_CH, [this](int col, int row) {
+        if (ChannelOfCol(col) >= 1 && row >= 1)
+            track(ChannelValue(ChannelOfCol(col), row), sprdP_CH.text(col, row));
+    });
 }
 
 void ParamTables::setChannelCount(int n)
@@ -163,23 +199,56 @@ void ParamTables::RefreshFromStore(const DataStore& store)
         const QString text = store.sprdP_Common.text(1, r);
         sprdP.setText(kValueCol, r, commonText(r, integerOf(text), text, sprdP.text(kValueCol, r)));
     }
-    for (int c = 1; c <= channelCount() && c <= store.sprdP_CH.colCount(); ++c) {
-        const int col = ChannelCol(c);
-        for (int r = 1; r <= store.sprdP_CH.rowCount() && r <= kChannelRows; ++r) {
-            const QString text = store.sprdP_CH.text(c, r);
-            const int v = integerOf(text);
-            sprdP_CH.setText(col, r, channelText(r, v, text, sprdP_CH.text(col, r)));
-            if (r == regmap::ch::Color)
-                sprdP_CH.setBackground(col, r, colours::ChannelColour(v));
+    for (int c = 1; c <= channelCount() && c <= store.sprdP_CH.colCount(); ++c)
+        refreshChannel(store, c);
+}
+
+void ParamTables::refreshChannel(const DataStore& store, int c)
+{
+    const int col = ChannelCol(c);
+    for (int r = 1; r <= store.sprdP_CH.rowCount() && r <= kChannelRows; ++r) {
+        const QString text = store.sprdP_CH.text(c, r);
+        const int v = integerOf(text);
+        sprdP_CH.setText(col, r, channelText(r, v, text, sprdP_CH.text(col, r)));
+        if (r == regmap::ch::Color)
+            sprdP_CH.setBackground(col, r, colours::ChannelColour(v));
+    }
+}
+
+void ParamTables::FillChannels(const DataStore& store, int from, int to)
+{
+    const ParamImage fresh = NewImage(regmap::kMaxChannels);
+    for (int c = qMax(from, 1); c <= qMin(to, channelCount()); ++c) {
+        bool read = false;
+        for (int r = 1; r <= kChannelRows && !read; ++r)
+            read = !store.sprdP_CH.text(c, r).isEmpty();
+        if (read) {
+            refreshChannel(store, c);
+            continue;
+        }
+        for (const ParamField& f : ChannelFields()) {
+            const QString text = DecodeField(f, fresh, ParamImage::ChannelOffset(c - 1)).value_or(QString());
+            sprdP_CH.setText(ChannelCol(c), f.row, shownText(text));
+            if (f.enc == ParamEnc::Colour)
+                sprdP_CH.setBackground(ChannelCol(c), f.row, colours::ChannelColour(0));
         }
     }
+}
+
+void ParamTables::NewSet(ParamImage& image)
+{
+    image.setBytes(NewImage(channelCount()).bytes());
+    for (int r = 1; r <= kCommonRows; ++r)
+        if (!CommonFieldOfRow(r))
+            sprdP.setText(kValueCol, r, QString());
+    ImageToGrid(image);
 }
 
 void ParamTables::ImageToGrid(const ParamImage& image)
 {
     for (const ParamField& f : CommonFields())
         if (const auto text = DecodeField(f, image, 0))
-            sprdP.setText(kValueCol, f.row, *text);
+            sprdP.setText(kValueCol, f.row, shownText(*text));
     const int channels = qMin(image.channelCount(), channelCount());
     for (int c = 1; c <= channels; ++c) {
         const int base = ParamImage::ChannelOffset(c - 1);
@@ -187,7 +256,7 @@ void ParamTables::ImageToGrid(const ParamImage& image)
             const auto text = DecodeField(f, image, base);
             if (!text)
                 continue;
-            sprdP_CH.setText(ChannelCol(c), f.row, *text);
+            sprdP_CH.setText(ChannelCol(c), f.row, shownText(*text));
             if (f.enc == ParamEnc::Colour)
                 sprdP_CH.setBackground(ChannelCol(c), f.row,
                                        colours::ChannelColour(text->isEmpty() ? -1 : text->toInt()));
@@ -217,4 +286,33 @@ bool ParamTables::WriteParamFile(const QString& path, ParamImage& image, QString
 {
     GridToImage(image);
     return WriteImageFile(path, image, error);
+}
+
+ParamTables::Values ParamTables::values() const
+{
+    Values v(kValueCount);
+    for (int r = 1; r <= kCommonRows; ++r)
+        v[r - 1] = sprdP.text(kValueCol, r);
+    for (int c = 1; c <= regmap::kMaxChannels; ++c)
+        for (int r = 1; r <= kChannelRows; ++r)
+            v[ChannelValue(c, r)] = sprdP_CH.text(ChannelCol(c), r);
+    return v;
+}
+
+void ParamTables::setClean(const Values& clean)
+{
+    m_clean = clean;
+    m_changed.clear();
+    const Values now = values();
+    for (int i = 0; i < now.size(); ++i)
+        if (now[i] != m_clean.value(i))
+            m_changed.insert(i);
+}
+
+void ParamTables::track(int index, const QString& text)
+{
+    if (text != m_clean.value(index))
+        m_changed.insert(index);
+    else
+        m_changed.remove(index);
 }

@@ -4,6 +4,9 @@
 // 3.. channels). The editor shows them; the scripted backup uses them alone.
 #include "link/TextTable.h"
 
+#include <QList>
+#include <QSet>
+
 struct DataStore;
 class ParamImage;
 
@@ -29,6 +32,14 @@ public:
 
     // Fills the value cells from the data store's parameter tables.
     void RefreshFromStore(const DataStore& store);
+    // Channels from..to (1-based) take the recorder's values from the store
+    // where it has read them, otherwise those of a new set.
+    void FillChannels(const DataStore& store, int from, int to);
+    // A new set of the channels shown: the image becomes zeros with colour 0,
+    // and every value cell shows the text of what a save writes for it (a
+    // display mode without text keeps its cell). Rows the image has no place
+    // for are emptied.
+    void NewSet(ParamImage& image);
     // Image -> cells and cells -> image, channel by channel as far as both hold.
     void ImageToGrid(const ParamImage& image);
     void GridToImage(ParamImage& image) const;
@@ -37,4 +48,18 @@ public:
     bool ReadParamFile(const QString& path, ParamImage& image, QString* error = nullptr);
     // Cells -> image -> file.
     bool WriteParamFile(const QString& path, ParamImage& image, QString* error = nullptr) const;
+
+    // The value cells of both tables, to tell later whether any has changed.
+    using Values = QList<QString>;
+    Values values() const;
+    // The cells count as unchanged while they hold `clean`.
+    void setClean(const Values& clean);
+    bool isModified() const { return !m_changed.isEmpty(); }
+
+private:
+    void refreshChannel(const DataStore& store, int c);
+    void track(int index, const QString& text);
+
+    Values m_clean;
+    QSet<int> m_changed; // indexes into Values
 };

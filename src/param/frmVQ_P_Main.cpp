@@ -19,10 +19,11 @@ const char* kToggleStyle = "QPushButton { min-width: 56px; min-height: 34px; fon
                            "QPushButton:checked { background-color: rgb(0,255,0); color: black; }";
 }
 
-frmVQ_P_Main::frmVQ_P_Main(TextTable& sprdP, TextTable& sprdP_CH, QWidget* parent)
+frmVQ_P_Main::frmVQ_P_Main(TextTable& sprdP, TextTable& sprdP_CH, int channels, QWidget* parent)
     : QDialog(parent)
     , m_sprdP(sprdP)
     , m_sprdP_CH(sprdP_CH)
+    , m_channels(channels > 6 ? 12 : 6)
 {
     setObjectName(QStringLiteral("frmVQ_P_Main"));
     setWindowTitle(QStringLiteral("RECORD/DISPLAY Setup"));
@@ -42,12 +43,12 @@ frmVQ_P_Main::frmVQ_P_Main(TextTable& sprdP, TextTable& sprdP_CH, QWidget* paren
     }
 
     auto* dispBox = new QGroupBox(QStringLiteral("DISPLAY CHANNEL"), this);
-    auto* dispRow = new QHBoxLayout(dispBox);
-    for (int i = 0; i < 6; ++i) {
+    auto* dispRows = new QGridLayout(dispBox);
+    for (int i = 0; i < m_channels; ++i) {
         chbDispCH[i] = new QPushButton(QStringLiteral("%1").arg(i + 1, 2, 10, QLatin1Char('0')), dispBox);
         chbDispCH[i]->setObjectName(QStringLiteral("chbDispCH%1").arg(i));
         chbDispCH[i]->setCheckable(true);
-        dispRow->addWidget(chbDispCH[i]);
+        dispRows->addWidget(chbDispCH[i], i / 6, i % 6);
         connect(chbDispCH[i], &QPushButton::clicked, this, [this, i] { dispClicked(i); });
     }
 
@@ -78,7 +79,7 @@ void frmVQ_P_Main::refresh()
     tmrRefresh->stop();
     const bool on = m_sprdP.text(3, kRecordRow) != QLatin1String("OFF");
     obtSD_Save[on ? 1 : 0]->setChecked(true);
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < m_channels; ++i)
         chbDispCH[i]->setChecked(m_sprdP_CH.text(i + 3, kDispRow) == QLatin1String("ON"));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // "RECORD/DISPLAY Setup": recording to the SD card and the display switch of
-// channels 1..6, written straight into the editor's cells.
+// each channel of the set (6 or 12), written straight into the editor's cells.
 #include <QDialog>
 #include <array>
 
@@ -11,7 +11,7 @@ class TextTable;
 class frmVQ_P_Main : public QDialog {
     Q_OBJECT
 public:
-    frmVQ_P_Main(TextTable& sprdP, TextTable& sprdP_CH, QWidget* parent = nullptr);
+    frmVQ_P_Main(TextTable& sprdP, TextTable& sprdP_CH, int channels = 6, QWidget* parent = nullptr);
 
 private:
     void refresh();
@@ -19,10 +19,11 @@ private:
     void dispClicked(int channel);
 
     std::array<QPushButton*, 2> obtSD_Save{}; // "OFF", "ON"
-    std::array<QPushButton*, 6> chbDispCH{};  // "01".."06"
+    std::array<QPushButton*, 12> chbDispCH{}; // "01".."12", as many as the set has channels
     QPushButton* btnClose = nullptr;
     QTimer* tmrRefresh = nullptr;
 
     TextTable& m_sprdP;
     TextTable& m_sprdP_CH;
+    int m_channels;
 };

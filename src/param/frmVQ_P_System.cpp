@@ -66,10 +66,11 @@ QString fieldText(int field, const QString& cell)
 }
 }
 
-frmVQ_P_System::frmVQ_P_System(TextTable& sprdP, TextTable& sprdP_CH, int tab, QWidget* parent)
+frmVQ_P_System::frmVQ_P_System(TextTable& sprdP, TextTable& sprdP_CH, int tab, int channels, QWidget* parent)
     : QDialog(parent)
     , m_p(sprdP)
     , m_ch(sprdP_CH)
+    , m_channels(channels > 6 ? 12 : 6)
 {
     setObjectName(QStringLiteral("frmVQ_P_System"));
     setWindowTitle(QStringLiteral("SYSTEM SETUP"));
@@ -204,7 +205,7 @@ QWidget* frmVQ_P_System::buildColourTab()
     auto* chans = new QGroupBox(QStringLiteral("CHANNEL COLOR"), page);
     auto* g = new QGridLayout(chans);
     g->setHorizontalSpacing(3);
-    for (int c = 0; c < 6; ++c) {
+    for (int c = 0; c < m_channels; ++c) {
         g->addWidget(new QLabel(QStringLiteral("CH.%1").arg(c + 1, 2, 10, QLatin1Char('0')), chans), c, 0);
         for (int i = 0; i < colours::kCount; ++i) {
             auto* b = button(QString::number(i), QStringLiteral("obtCH%1_Color%2").arg(c + 1, 2, 10, QLatin1Char('0')).arg(i),
@@ -407,7 +408,7 @@ void frmVQ_P_System::refresh()
     }
     refreshSerial(s232);
     refreshSerial(s485);
-    for (int c = 1; c <= 6; ++c) {
+    for (int c = 1; c <= m_channels; ++c) {
         const QString cell = m_ch.text(ParamTables::ChannelCol(c), kColourRow);
         const int n = cell.isEmpty() ? -1 : static_cast<int>(LeadingNumber(cell));
         for (int i = 0; i < colours::kCount; ++i)

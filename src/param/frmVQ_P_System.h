@@ -2,7 +2,8 @@
 // "SYSTEM SETUP": record period, power-failure resume, beep, screen saver,
 // buffer, screen and channel colours, reserve and date fields, the two
 // serial interfaces and the language. Edits rows 10..44 of the editor's
-// common table and row 10 (colour) of its channel table.
+// common table and row 10 (colour) of its channel table, for each channel
+// of the set (6 or 12).
 #include <QDateTime>
 #include <QDialog>
 #include <array>
@@ -18,8 +19,8 @@ class TextTable;
 class frmVQ_P_System : public QDialog {
     Q_OBJECT
 public:
-    // tab: the tab to show first (0..5).
-    frmVQ_P_System(TextTable& sprdP, TextTable& sprdP_CH, int tab, QWidget* parent = nullptr);
+    // tab: the tab to show first (0..5); channels: the set's channel count.
+    frmVQ_P_System(TextTable& sprdP, TextTable& sprdP_CH, int tab, int channels = 6, QWidget* parent = nullptr);
 
     // One serial interface's controls (suffix 232 or 485).
     struct Serial {
@@ -59,8 +60,8 @@ private:
     QLineEdit* txtScrSaver_T = nullptr;
     std::array<QPushButton*, 2> obtBK_Color{};
     QLabel* lblBColor = nullptr;
-    std::array<std::array<QPushButton*, 12>, 6> obtCH_Color{}; // obtCH01_Color .. obtCH06_Color
-    std::array<QLabel*, 6> lblCH_Color{};
+    std::array<std::array<QPushButton*, 12>, 12> obtCH_Color{}; // obtCH01_Color .. obtCH12_Color
+    std::array<QLabel*, 12> lblCH_Color{};
     std::array<QLineEdit*, 6> txtSYS{};
     QPushButton* btnSYS_DTSet = nullptr;
     std::array<QPushButton*, 2> btnRSV{}; // "ON", "OFF"
@@ -73,4 +74,5 @@ private:
 
     TextTable& m_p;
     TextTable& m_ch;
+    int m_channels;
 };

@@ -3,6 +3,7 @@
 #include "link/DataStore.h"
 #include "link/LinkState.h"
 #include "link/PollingEngine.h"
+#include "param/ParamFiles.h"
 #include "param/ParamImage.h"
 #include "channel/frmVQ_P_ARM_DI.h"
 #include "channel/frmVQ_P_Channel.h"
@@ -12,21 +13,27 @@
 #include "ui/Grid.h"
 #include "ui/TextTableModel.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSortFilterProxyModel>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
+
+const QString kTitle = QStringLiteral("Parameter Setup");
 
 // Descriptions read left-aligned; values stay centred.
 class LeftAligned : public QStyledItemDelegate {
@@ -43,6 +50,8 @@ QPushButton* button(const QString& name, const QString& caption, QWidget* parent
 {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(name);
+    // Return belongs to the tables: no button of the editor is a default.
+    b->setAutoDefault(false);
     b->setMinimumHeight(30);
     b->setStyleSheet(QStringLiteral("text-align: left; padding-left: 8px;"));
     return b;
@@ -53,6 +62,27 @@ QString qtFilter()
     // "Text(*.X)|*.X": the part before the bar is what the dialog shows.
     return QString::fromLatin1(kParamFileFilter).section(u'|', 0, 0);
 }
+
+// Leaves the program's own configuration files out of the file dialogs.
+class HideProgramConfig : public QSortFilterProxyModel {
+public:
+    HideProgramConfig(const QString& programDir, QObject* parent)
+        : QSortFilterProxyModel(parent)
+        , m_programDir(programDir)
+    {
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+    {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        const QModelIndex i = sourceModel()->index(row, 0, parent);
+        return !files || files->isDir(i) || !IsProgramConfigFile(files->filePath(i), m_programDir);
+    }
+
+private:
+    QString m_programDir;
+};
 
 } // namespace
 
@@ -65,7 +95,8 @@ frmVQ_Parameter::frmVQ_Parameter(ParamImage& image, const LinkState& link, DataS
     , m_engine(engine)
 {
     setObjectName(QStringLiteral("frmVQ_Parameter"));
-    setWindowTitle(QStringLiteral("Parameter Setup"));
+    setWindowTitle(kTitle);
+    programDir = QCoreApplication::applicationDirPath();
     chooseFile = [this](bool save, const QString& preset) { return defaultChooseFile(save, preset); };
 
     auto* caption = new QLabel(QStringLiteral("File Name"), this);
@@ -103,6 +134,7 @@ frmVQ_Parameter::frmVQ_Parameter(ParamImage& image, const LinkState& link, DataS
     lblMsg = new QLabel(this);
     lblMsg->setObjectName(QStringLiteral("lblMsg"));
     lblMsg->setMinimumWidth(320);
+    lblMsg->setWordWrap(true);
     XProgress1 = new QProgressBar(this);
     XProgress1->setObjectName(QStringLiteral("XProgress1"));
     XProgress1->setRange(0, 100);
@@ -151,21 +183,26 @@ frmVQ_Parameter::frmVQ_Parameter(ParamImage& image, const LinkState& link, DataS
         transferEnded();
         tmrRefresh->start();
     });
-    connect(&m_engine, &PollingEngine::downloadFinished, this, &frmVQ_Parameter::transferEnded);
+    connect(&m_engine, &PollingEngine::downloadFinished, this, &frmVQ_Parameter::downloadEnded);
     connect(&m_engine, &PollingEngine::transferFailed, this, [this](const QString& why) {
         lblMsg->setText(why);
+        m_downloading = false;
         transferEnded();
     });
     connect(&m_engine, &PollingEngine::portClosed, this, [this] {
         if (m_transferRunning)
             lblMsg->setText(QStringLiteral("The port was closed; the transfer did not end"));
+        m_downloading = false;
         transferEnded();
     });
+    for (TextTable* t : {&m_tables.sprdP, &m_tables.sprdP_CH})
+        connect(t, &TextTable::cellChanged, this, &frmVQ_Parameter::updateTitle);
 
     // Transfers only with the selected recorder online at opening.
     m_transferAllowed = m_link.gSelMC_No > 0
         && m_store.sprdStatus.text(status::Online, m_link.gSelMC_Index + 1) == QLatin1String("OK");
     transferEnded();
+    m_cleanChannels = m_image.channelCount();
     tmrRefresh->start();
 }
 
@@ -175,6 +212,7 @@ void frmVQ_Parameter::buildTables()
 
     TextTableModel* model = nullptr;
     sprdP = MakeGridView(&m_tables.sprdP, QStringLiteral("sprdP"), this, &model);
+    sprdP->installEventFilter(this);
     sprdP->horizontalHeader()->hide();
     sprdP->setColumnHidden(1, true);
     sprdP->setRowHidden(16, true);
@@ -185,6 +223,8 @@ void frmVQ_Parameter::buildTables()
     sprdP->setMinimumWidth(390);
 
     sprdP_CH = MakeGridView(&m_tables.sprdP_CH, QStringLiteral("sprdP_CH"), this, &model);
+    sprdP_CH->installEventFilter(this);
+    m_channelModel = model;
     model->setRowColours(QColor(255, 255, 255), QColor(192, 255, 192));
     sprdP_CH->setColumnHidden(1, true);
     sprdP_CH->setColumnWidth(0, 210);
@@ -203,11 +243,41 @@ void frmVQ_Parameter::buildTables()
             [this](int section) { openPage(PageForCell(ParamGrid::Channel, section + 1, 0)); });
 }
 
+bool frmVQ_Parameter::eventFilter(QObject* watched, QEvent* event)
+{
+    // Return or Enter on a cell opens its page, as a click does.
+    if (event->type() == QEvent::KeyPress && (watched == sprdP || watched == sprdP_CH)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            const QModelIndex i = static_cast<QTableView*>(watched)->currentIndex();
+            if (i.isValid())
+                openPage(PageForCell(watched == sprdP ? ParamGrid::Common : ParamGrid::Channel,
+                                     TextTableModel::tableCol(i), TextTableModel::tableRow(i)));
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+int frmVQ_Parameter::setChannels() const
+{
+    return qMin(m_image.channelCount(), m_tables.channelCount());
+}
+
 void frmVQ_Parameter::openPage(const PageTarget& target)
 {
+    const int channels = setChannels();
+    if (target.channel > channels) {
+        lblMsg->setText(QStringLiteral("CH.%1 is not part of this parameter set, which holds channels 1 to %2: "
+                                       "it is not edited, saved or downloaded. Save can extend the set to %3 channels.")
+                            .arg(target.channel, 2, 10, QLatin1Char('0'))
+                            .arg(channels)
+                            .arg(m_tables.channelCount()));
+        return;
+    }
     switch (target.page) {
     case ParamPage::Main: {
-        frmVQ_P_Main page(m_tables.sprdP, m_tables.sprdP_CH, this);
+        frmVQ_P_Main page(m_tables.sprdP, m_tables.sprdP_CH, channels, this);
         page.exec();
         break;
     }
@@ -217,19 +287,19 @@ void frmVQ_Parameter::openPage(const PageTarget& target)
         break;
     }
     case ParamPage::System: {
-        frmVQ_P_System page(m_tables.sprdP, m_tables.sprdP_CH, target.tab, this);
+        frmVQ_P_System page(m_tables.sprdP, m_tables.sprdP_CH, target.tab, channels, this);
         page.exec();
         break;
     }
     case ParamPage::Channel: {
-        frmVQ_P_Channel page(m_tables.sprdP_CH, m_tables.channelCount(), target.channel, target.tab, this);
+        frmVQ_P_Channel page(m_tables.sprdP_CH, channels, target.channel, target.tab, this);
         page.exec();
         break;
     }
     case ParamPage::AlarmDi: {
         // From sprdP the tab names the input, from sprdP_CH the alarm of the channel.
         const bool input = target.channel == 0;
-        frmVQ_P_ARM_DI page(m_tables.sprdP, m_tables.sprdP_CH, m_tables.channelCount(), qMax(1, target.channel),
+        frmVQ_P_ARM_DI page(m_tables.sprdP, m_tables.sprdP_CH, channels, qMax(1, target.channel),
                             input ? 1 : target.tab + 1, input ? target.tab + 1 : 1, programDir, this);
         page.exec();
         break;
@@ -239,24 +309,73 @@ void frmVQ_Parameter::openPage(const PageTarget& target)
     }
 }
 
+void frmVQ_Parameter::showSetChannels()
+{
+    const int held = setChannels();
+    const bool fewer = held < m_tables.channelCount();
+    m_channelModel->setDimmedFrom(
+        fewer ? ParamTables::ChannelCol(held + 1) : 0,
+        QStringLiteral("Not part of this parameter set (channels 1 to %1): not edited, saved or downloaded").arg(held));
+    updateTitle();
+}
+
+bool frmVQ_Parameter::isModified() const
+{
+    return m_tables.isModified() || m_image.channelCount() != m_cleanChannels;
+}
+
+void frmVQ_Parameter::markClean()
+{
+    m_tables.setClean(m_tables.values());
+    m_cleanChannels = m_image.channelCount();
+    updateTitle();
+}
+
+void frmVQ_Parameter::updateTitle()
+{
+    const QString title = isModified() ? kTitle + QStringLiteral(" *") : kTitle;
+    if (windowTitle() != title)
+        setWindowTitle(title);
+}
+
+bool frmVQ_Parameter::ask(const QString& question)
+{
+    QMessageBox box(QMessageBox::Question, kTitle, question, QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName(QStringLiteral("msgQuestion"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+bool frmVQ_Parameter::confirmDiscard()
+{
+    return !isModified() || ask(QStringLiteral("The parameter set has changes that are not saved.\nDiscard them?"));
+}
+
 void frmVQ_Parameter::RefreshFromStore()
 {
     tmrRefresh->stop();
     // The tables now hold the recorder's set: the image takes its channel count.
     m_image.setChannelCount(m_tables.channelCount());
     m_tables.RefreshFromStore(m_store);
+    showSetChannels();
+    markClean();
 }
 
 void frmVQ_Parameter::newSet()
 {
-    m_store.sprdP_Common.clearTexts(1, 1, 1, ParamTables::kCommonRows);
-    m_store.sprdP_CH.clearTexts(1, 1, qMin(m_link.gChCount + 2, m_store.sprdP_CH.colCount()), ParamTables::kChannelRows);
+    if (!confirmDiscard())
+        return;
+    // The editor's set only: the store stays the recorder's, for the monitors.
+    m_tables.NewSet(m_image);
     lblFName->clear();
-    tmrRefresh->start();
+    showSetChannels();
+    markClean();
 }
 
 void frmVQ_Parameter::openFile()
 {
+    if (!confirmDiscard())
+        return;
     const QString path = chooseFile(false, lblFName->text());
     if (path.isEmpty())
         return;
@@ -265,17 +384,53 @@ void frmVQ_Parameter::openFile()
         fileError(QStringLiteral("cannot be opened"), path, why);
         return;
     }
+    // Channels the file lacks show what the recorder has, as far as it was read.
+    m_tables.FillChannels(m_store, m_image.channelCount() + 1, m_tables.channelCount());
     lblFName->setText(QDir::toNativeSeparators(path));
+    RememberParamFolder(path);
+    showSetChannels();
+    markClean();
+}
+
+void frmVQ_Parameter::offerExtension()
+{
+    const int held = m_image.channelCount(), shown = m_tables.channelCount();
+    if (held >= shown)
+        return;
+    if (!ask(QStringLiteral("This parameter set holds channels 1 to %1; the recorder has %2.\n"
+                            "Extend the set to %2 channels? Channels %3 to %2 take the values last read from the "
+                            "recorder, or those of a new set where none were read.\n"
+                            "No saves channels 1 to %1 only.")
+                 .arg(held)
+                 .arg(shown)
+                 .arg(held + 1)))
+        return;
+    m_tables.FillChannels(m_store, held + 1, shown);
+    m_image.setChannelCount(shown);
+    showSetChannels();
 }
 
 bool frmVQ_Parameter::writeTo(const QString& path)
 {
+    if (IsProgramConfigFile(path, programDir)) {
+        QMessageBox box(QMessageBox::Warning, kTitle,
+                        QStringLiteral("%1 belongs to the program's own configuration; a parameter set is never "
+                                       "saved over it. Choose another name or folder.")
+                            .arg(QDir::toNativeSeparators(path)),
+                        QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("msgRefused"));
+        box.exec();
+        return false;
+    }
+    offerExtension();
     QString why;
     if (!m_tables.WriteParamFile(path, m_image, &why)) {
         fileError(QStringLiteral("cannot be written"), path, why);
         return false;
     }
     lblFName->setText(QDir::toNativeSeparators(path));
+    RememberParamFolder(path);
+    markClean();
     return true;
 }
 
@@ -297,6 +452,8 @@ void frmVQ_Parameter::saveAs()
 
 void frmVQ_Parameter::upload()
 {
+    if (!m_transferAllowed || m_transferRunning || !confirmDiscard())
+        return;
     startTransfer(req::Upload);
 }
 
@@ -304,8 +461,33 @@ void frmVQ_Parameter::download()
 {
     if (!m_transferAllowed || m_transferRunning)
         return;
+    if (!ask(QStringLiteral("Download the parameter set to %1?").arg(m_link.deviceName(m_link.gSelMC_No))))
+        return;
     m_tables.GridToImage(m_image);
+    m_sentValues = m_tables.values();
+    m_sentSetChannels = m_image.channelCount();
+    m_sentChannels = m_engine.downloadChannels();
     startTransfer(req::Download);
+    m_downloading = m_transferRunning;
+}
+
+void frmVQ_Parameter::downloadEnded()
+{
+    transferEnded();
+    if (!m_downloading)
+        return;
+    m_downloading = false;
+    const int recorder = m_link.gChCount;
+    if (m_sentChannels < recorder)
+        lblMsg->setText(lblMsg->text()
+                        + QStringLiteral("\nChannels 1 to %1 sent; channels %2 to %3 were left as they are on the recorder.")
+                              .arg(m_sentChannels)
+                              .arg(m_sentChannels + 1)
+                              .arg(recorder));
+    // What went out is now the recorder's: later edits still count as changes.
+    m_tables.setClean(m_sentValues);
+    m_cleanChannels = m_sentSetChannels;
+    updateTitle();
 }
 
 void frmVQ_Parameter::startTransfer(int code)
@@ -349,16 +531,24 @@ void frmVQ_Parameter::fileError(const QString& what, const QString& path, const 
 
 QString frmVQ_Parameter::defaultChooseFile(bool save, const QString& preset)
 {
-    if (!save)
-        return QFileDialog::getOpenFileName(this, QStringLiteral("Open"), preset, qtFilter());
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), preset, qtFilter());
-    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".CFG");
-    return path;
+    // Qt's own dialog: only it can leave the program's configuration out of the list.
+    QFileDialog dialog(this, save ? QStringLiteral("Save As") : QStringLiteral("Open"), QString(), qtFilter());
+    dialog.setObjectName(QStringLiteral("CommonDialog1"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new HideProgramConfig(programDir, &dialog));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("CFG"));
+    dialog.setDirectory(preset.isEmpty() ? ParamFolder() : QFileInfo(preset).absolutePath());
+    if (!preset.isEmpty())
+        dialog.selectFile(QFileInfo(preset).fileName());
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 void frmVQ_Parameter::done(int result)
 {
+    if (!confirmDiscard())
+        return;
     // Back to monitoring: a running transfer is let finish, and the engine
     // returns to monitoring itself after it.
     m_engine.post(req::Live);

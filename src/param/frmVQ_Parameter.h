@@ -1,7 +1,8 @@
 #pragma once
 // "Parameter Setup": the selected recorder's parameter set in two tables,
 // parameter files, upload and download through the engine, and the pages
-// that edit the cells.
+// that edit the cells. The set holds 6 or 12 channels; channels the table
+// shows beyond it are greyed and not edited.
 #include "param/PageNavigation.h"
 #include "param/ParamTables.h"
 
@@ -30,11 +31,17 @@ public:
     // The file dialog: save or open, preset path; returns the chosen path or
     // an empty text when cancelled. Tests replace it.
     std::function<QString(bool save, const QString& preset)> chooseFile;
-    // Program folder: the alarm page looks there for its pictures.
+    // Program folder: the alarm page looks there for its pictures, and its
+    // configuration files are never offered or overwritten as parameter files.
     QString programDir;
 
-    // Opens the page a click on a cell leads to.
+    // Opens the page a click on a cell leads to; a channel outside the set
+    // opens none.
     void openPage(const PageTarget& target);
+    // Channels of the set that the table shows: the ones the pages edit.
+    int setChannels() const;
+    // The set differs from what was last opened, saved or transferred.
+    bool isModified() const;
 
     void RefreshFromStore();
     void newSet();
@@ -46,8 +53,18 @@ public:
 
     void done(int result) override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildTables();
+    void showSetChannels();
+    void markClean();
+    void updateTitle();
+    bool ask(const QString& question);
+    bool confirmDiscard();
+    void offerExtension();
+    void downloadEnded();
     void showProgress(double percent, const QString& message);
     bool writeTo(const QString& path);
     void startTransfer(int code);
@@ -68,6 +85,7 @@ private:
     QPushButton* btnDownload = nullptr;
     QPushButton* btnClose = nullptr;
     QTimer* tmrRefresh = nullptr;
+    TextTableModel* m_channelModel = nullptr;
 
     ParamImage& m_image;
     const LinkState& m_link;
@@ -76,4 +94,10 @@ private:
     ParamTables m_tables;
     bool m_transferRunning = false;
     bool m_transferAllowed = false; // the selected recorder was online at opening
+    int m_cleanChannels = 0;        // the set's channel count when last unchanged
+    // A running download: the values it sends and the channels it covers.
+    bool m_downloading = false;
+    ParamTables::Values m_sentValues;
+    int m_sentSetChannels = 0;
+    int m_sentChannels = 0;
 };

@@ -40,12 +40,30 @@ void TextTableModel::setRowColours(const QColor& odd, const QColor& even)
     m_even = even;
 }
 
+void TextTableModel::setDimmedFrom(int col, const QString& toolTip)
+{
+    m_dimFrom = col;
+    m_dimTip = toolTip;
+    if (rowCount() > 0 && columnCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    if (columnCount() > 0)
+        emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
 QVariant TextTableModel::data(const QModelIndex& index, int role) const
 {
     if (!m_table || !index.isValid())
         return {};
     const int col = tableCol(index);
     const int row = tableRow(index);
+    if (dimmed(col)) {
+        switch (role) {
+        case Qt::BackgroundRole: return QBrush(QColor(224, 224, 224));
+        case Qt::ForegroundRole: return QBrush(QColor(128, 128, 128));
+        case Qt::ToolTipRole: return m_dimTip;
+        default: break;
+        }
+    }
     switch (role) {
     case Qt::DisplayRole:
         return m_table->text(col, row);
@@ -71,6 +89,12 @@ QVariant TextTableModel::data(const QModelIndex& index, int role) const
 
 QVariant TextTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (m_table && orientation == Qt::Horizontal && dimmed(section + 1)) {
+        if (role == Qt::ToolTipRole)
+            return m_dimTip;
+        if (role == Qt::ForegroundRole)
+            return QBrush(QColor(128, 128, 128));
+    }
     if (!m_table || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     return orientation == Qt::Horizontal ? m_table->text(section + 1, 0) : m_table->text(0, section + 1);

@@ -22,6 +22,9 @@ public:
     void setAlignment(Qt::Alignment a) { m_align = a; }
     // Background of rows without a colour of their own: alternate two colours.
     void setRowColours(const QColor& odd, const QColor& even);
+    // Columns from `col` on (table numbering; 0 for none) are greyed, with a
+    // tooltip saying why.
+    void setDimmedFrom(int col, const QString& toolTip);
 
     // Table cell (column, row from 1) of a model index.
     static int tableCol(const QModelIndex& i) { return i.column() + 1; }
@@ -31,4 +34,8 @@ private:
     QPointer<TextTable> m_table;
     Qt::Alignment m_align = Qt::AlignCenter;
     QColor m_odd, m_even;
+    int m_dimFrom = 0;
+    QString m_dimTip;
+
+    bool dimmed(int col) const { return m_dimFrom > 0 && col >= m_dimFrom; }
 };

@@ -4,6 +4,7 @@
 #include "link/TextTable.h"
 #include "param/PageRules.h"
 #include "param/frmVQ_P_Display.h"
+#include "param/frmVQ_P_Main.h"
 #include "param/frmVQ_P_System.h"
 
 #include <gtest/gtest.h>
@@ -123,4 +124,16 @@ TEST(SystemPage, SteppingAndTypedEntriesStayInRangeColoursLanguageAndDate)
     EXPECT_EQ(t.p.text(3, 25), QString()) << "date fields reach the table only through SET";
     Click(&w, "btnSYS_DTSet");
     EXPECT_EQ(t.p.text(3, 25), "2027");
+}
+
+TEST(SystemPage, ATwelveChannelSetHasColourAndDisplaySwitchOfEveryChannel)
+{
+    Tables t;
+    frmVQ_P_System colours(t.p, t.ch, 3, 12);
+    Click(&colours, "obtCH12_Color5");
+    EXPECT_EQ(t.ch.text(14, 10), "5");
+    frmVQ_P_Main display(t.p, t.ch, 12);
+    Click(&display, "chbDispCH11");
+    EXPECT_EQ(t.ch.text(14, 3), "ON");
+    EXPECT_EQ(frmVQ_P_Main(t.p, t.ch, 6).findChild<QWidget*>("chbDispCH6"), nullptr);
 }

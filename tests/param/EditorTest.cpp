@@ -3,6 +3,7 @@
 #include "common/Find.h"
 #include "common/VirtualLine.h"
 #include "link/ChannelColours.h"
+#include "param/ParamFiles.h"
 #include "param/ParamFormat.h"
 #include "param/ParamImage.h"
 #include "param/frmVQ_Parameter.h"
@@ -102,9 +103,12 @@ TEST(Editor, NewThenSaveAsWritesTheCodesOfEmptyTexts)
     e.line.store.sprdP_CH.setText(1, 1, "TANK");
     frmVQ_Parameter& w = e.open();
     w.tables().sprdP.setText(3, 2, "BAR GRAPH");
+    AnswerMessageBox(QMessageBox::Yes);
     e.click("btnNew");
     QCoreApplication::processEvents();
     EXPECT_EQ(Text(&w, "lblFName"), "");
+    EXPECT_EQ(w.tables().sprdP_CH.text(3, 10), "0") << "colour cells show the code a save writes";
+    EXPECT_EQ(e.line.store.sprdP_CH.text(1, 1), "TANK") << "the monitors keep the recorder's set";
     e.savePath = dir.filePath("new.CFG");
     e.click("btnSaveAs");
     ParamImage img;
@@ -114,6 +118,8 @@ TEST(Editor, NewThenSaveAsWritesTheCodesOfEmptyTexts)
     EXPECT_EQ(img.i16(1066), 0);      // BACKGROUND_COLOR "BLACK"
     EXPECT_EQ(img.i16(1128 + 2), 0);  // DI01 record "STOP"
     EXPECT_EQ(img.chars(1232 + 216, 10), QString(10, QChar(0)));
+    for (int c = 0; c < 6; ++c)
+        EXPECT_EQ(img.i16(1232 + 300 * c + 2), static_cast<qint16>(*colours::Rgb565(0))) << "CH." << c + 1;
     EXPECT_EQ(Text(&w, "lblFName"), QDir::toNativeSeparators(e.savePath));
 
     // Save asks for no name again.
@@ -128,8 +134,8 @@ TEST(Editor, ABadFileIsRefusedAGoodOneIsSentWithLaterEdits)
 {
     QTemporaryDir dir;
     Editor e;
+    e.line.store.sprdP_CH.setText(1, 1, "KEEP");
     frmVQ_Parameter& w = e.open();
-    w.tables().sprdP_CH.setText(3, 1, "KEEP");
     e.openPath = dir.filePath("short.CFG");
     WriteFile(e.openPath, QByteArray(100, 'x'));
     QString shown;
@@ -154,6 +160,7 @@ TEST(Editor, ABadFileIsRefusedAGoodOneIsSentWithLaterEdits)
     EXPECT_EQ(w.tables().sprdP_CH.text(5, 1).left(8), "PRESSURE");
     w.tables().sprdP_CH.setText(5, 6, "3");
     QSignalSpy done(&e.line.engine, &PollingEngine::downloadFinished);
+    AnswerMessageBox(QMessageBox::Yes);
     e.click("btnDownload");
     ASSERT_TRUE(e.line.runUntil([&] { return done.count() > 0; }));
     const RecorderModel& rec = e.line.recorder(1);
@@ -205,4 +212,141 @@ TEST(Editor, ValueCellsOpenTheRecordDisplayPage)
     EXPECT_EQ(w.tables().sprdP_CH.text(6, 3), "ON");
     EXPECT_EQ(w.tables().sprdP.text(3, 1), "OFF");
 
+}
+
+TEST(Editor, ReturnOnACellOpensItsPageAndNeverClearsTheSet)
+{
+    QTemporaryDir dir;
+    Editor e;
+    frmVQ_Parameter& w = e.open();
+    w.show();
+    e.openPath = dir.filePath("set.CFG");
+    WriteFile(e.openPath, ParamImage().bytes());
+    e.click("btnOpen");
+    w.tables().sprdP_CH.setText(3, 1, "KEEP");
+    auto* view = Find<QTableView>(&w, "sprdP_CH");
+    view->setFocus();
+    view->setCurrentIndex(view->model()->index(0, 2));
+    QString title;
+    OnModal([&](QWidget* page) {
+        title = page->windowTitle();
+        page->close();
+    });
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(title, "CHANNEL SETUP");
+    EXPECT_EQ(w.tables().sprdP_CH.text(3, 1), "KEEP");
+    EXPECT_EQ(Text(&w, "lblFName"), QDir::toNativeSeparators(e.openPath));
+}
+
+TEST(Editor, UnsavedEditsAreMarkedAndAskBeforeTheyAreDropped)
+{
+    QTemporaryDir dir;
+    for (const char* button : {"btnNew", "btnOpen", "btnUpload", "btnClose"}) {
+        SCOPED_TRACE(button);
+        Editor e;
+        frmVQ_Parameter& w = e.open();
+        w.show();
+        e.openPath = dir.filePath("other.CFG");
+        WriteFile(e.openPath, ParamImage().bytes());
+        EXPECT_EQ(w.windowTitle(), "Parameter Setup");
+        w.tables().sprdP_CH.setText(3, 1, "EDITED");
+        EXPECT_EQ(w.windowTitle(), "Parameter Setup *");
+        QString seen;
+        AnswerMessageBox(QMessageBox::No, &seen);
+        e.click(button);
+        EXPECT_TRUE(seen.contains("not saved")) << qPrintable(seen);
+        EXPECT_EQ(w.tables().sprdP_CH.text(3, 1), "EDITED");
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_EQ(e.line.engine.phase(), req::Phase::Live);
+    }
+    // Saved edits are no longer changes; New over them asks nothing.
+    Editor e;
+    frmVQ_Parameter& w = e.open();
+    w.tables().sprdP_CH.setText(3, 1, "EDITED");
+    e.savePath = dir.filePath("saved.CFG");
+    e.click("btnSaveAs");
+    EXPECT_EQ(w.windowTitle(), "Parameter Setup");
+    e.click("btnNew");
+    EXPECT_EQ(w.tables().sprdP_CH.text(3, 1), "");
+}
+
+TEST(Editor, ASixChannelSetOnATwelveChannelRecorderSendsAndSavesWhatItShows)
+{
+    QTemporaryDir dir;
+    Editor e(20);
+    e.line.link.gMC_Desc = QStringList{"Kiln line 2"};
+    RecorderModel& rec = e.line.recorder(1);
+    rec.write(40101 + 11 * 100, {0x4F4C}); // CH.12 name "OL" on the recorder
+    frmVQ_Parameter& w = e.open();
+    w.show();
+    e.openPath = dir.filePath("six.CFG");
+    WriteFile(e.openPath, ParamImage().bytes()); // 3032 bytes: channels 1..6
+    e.click("btnOpen");
+    auto* ch = Find<QTableView>(&w, "sprdP_CH");
+    EXPECT_TRUE(ch->model()->index(0, 13).data(Qt::ToolTipRole).toString().contains("Not part of this parameter set"));
+    EXPECT_TRUE(ch->model()->index(0, 7).data(Qt::ToolTipRole).toString().isEmpty());
+    bool opened = false;
+    OnModal([&](QWidget* page) {
+        opened = page != nullptr;
+        if (page)
+            page->close();
+    });
+    ClickCell(&w, "sprdP_CH", 14, 1);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(opened) << "channels outside the set are not edited";
+    EXPECT_TRUE(e.message().contains("CH.12 is not part of this parameter set")) << qPrintable(e.message());
+
+    QString question;
+    QSignalSpy done(&e.line.engine, &PollingEngine::downloadFinished);
+    AnswerMessageBox(QMessageBox::Yes, &question);
+    e.click("btnDownload");
+    EXPECT_EQ(question, "Parameter Setup|Download the parameter set to device 1 (Kiln line 2)?");
+    ASSERT_TRUE(e.line.runUntil([&] { return done.count() > 0; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(e.message(), "Parameter download complete.(PC==>VQ800)\n"
+                           "Channels 1 to 6 sent; channels 7 to 12 were left as they are on the recorder.");
+    EXPECT_EQ(rec.reg(40101 + 11 * 100), 0x4F4C);
+
+    // Save keeps six channels unless the operator extends the set.
+    ParamImage twelve;
+    twelve.setChannelCount(12);
+    const std::pair<QMessageBox::StandardButton, qsizetype> saves[] = {{QMessageBox::No, ParamImage().bytes().size()},
+                                                                       {QMessageBox::Yes, twelve.bytes().size()}};
+    for (auto [answer, size] : saves) {
+        e.savePath = dir.filePath(QStringLiteral("saved%1.CFG").arg(answer));
+        AnswerMessageBox(answer);
+        e.click("btnSaveAs");
+        EXPECT_EQ(ReadFile(e.savePath).size(), size);
+    }
+    EXPECT_TRUE(ch->model()->index(0, 13).data(Qt::ToolTipRole).toString().isEmpty()) << "CH.12 is now in the set";
+}
+
+TEST(ParamFiles, TheProgramConfigurationIsNeverAParameterFile)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("CFG");
+    const std::pair<QString, bool> paths[] = {
+        {dir.filePath("Comm.CFG"), true},          {dir.filePath("COMM.cfg"), true},
+        {dir.filePath("CFG/SetEnv.INI"), true},    {dir.filePath("CFG/../Comm.CFG"), true},
+        {dir.filePath("CFG/Kiln.CFG"), true},      {dir.filePath("Kiln.CFG"), false},
+        {dir.filePath("CFG/../sets/Comm.CFG"), false}};
+    for (const auto& [path, config] : paths)
+        EXPECT_EQ(IsProgramConfigFile(path, dir.path()), config) << qPrintable(path);
+
+    // The editor refuses such a name and leaves the file as it was.
+    Editor e;
+    frmVQ_Parameter& w = e.open();
+    w.programDir = dir.path();
+    e.savePath = dir.filePath("Comm.CFG");
+    WriteFile(e.savePath, "/dev/ttyUSB0\n");
+    QString seen;
+    AnswerMessageBox(QMessageBox::Ok, &seen);
+    e.click("btnSaveAs");
+    EXPECT_TRUE(seen.contains("never saved over it")) << qPrintable(seen);
+    EXPECT_EQ(ReadFile(e.savePath), "/dev/ttyUSB0\n");
+
+    // A parameter file's folder is where the dialogs start next time.
+    e.savePath = dir.filePath("Kiln.CFG");
+    e.click("btnSaveAs");
+    EXPECT_EQ(ParamFolder(), dir.path());
 }

@@ -98,8 +98,11 @@ TEST(ParamFile, NamesAndUnitsFillTheirSlots)
     t.GridToImage(img);
     EXPECT_EQ(img.chars(base + 216, 10), "BOILER-INL");
     EXPECT_EQ(img.bytes().mid(base + 204, 12), QByteArray("\xB0\0C\0\0\0\0\0\0\0\0\0", 12));
+    const QByteArray bytes = img.bytes();
     t.ImageToGrid(img);
-    EXPECT_EQ(t.sprdP_CH.text(4, 2), QString::fromUtf8("°C") + QString(4, QChar(0)));
+    EXPECT_EQ(t.sprdP_CH.text(4, 2), QString::fromUtf8("°C")) << "the cell shows no padding";
+    t.GridToImage(img);
+    EXPECT_EQ(img.bytes(), bytes);
 }
 
 TEST(ParamFile, ColourTableBothWays)
