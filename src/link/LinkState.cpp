@@ -27,3 +27,8 @@ QString LinkState::deviceName(int number) const
     const QString name = QStringLiteral("device %1").arg(number);
     return desc.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, desc);
 }
+
+QString LinkState::captionForSelected(const QString& caption) const
+{
+    return gSelMC_No > 0 ? caption + QStringLiteral(" \u2013 ") + deviceName(gSelMC_No) : caption;
+}

@@ -43,4 +43,7 @@ struct LinkState : PortSettings {
     int indexOfDevice(int number) const { return gMC_No.indexOf(number); }
     // "device 3 (Kiln line 2)", or "device 3" without a description.
     QString deviceName(int number) const;
+    // A window's caption followed by " – device 2 (Kiln line 2)" for the
+    // selected device; the caption alone while none is selected.
+    QString captionForSelected(const QString& caption) const;
 };

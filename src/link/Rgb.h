@@ -12,3 +12,8 @@ constexpr Rgb RgbOf(int r, int g, int b)
 constexpr int RedOf(Rgb c) { return int((c >> 16) & 0xFF); }
 constexpr int GreenOf(Rgb c) { return int((c >> 8) & 0xFF); }
 constexpr int BlueOf(Rgb c) { return int(c & 0xFF); }
+
+// Contrast ratio of two colours (1..21), by their relative luminance.
+double ContrastRatio(Rgb a, Rgb b);
+// Black or white, whichever reads better on `background`.
+Rgb ReadableTextOn(Rgb background);

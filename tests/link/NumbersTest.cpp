@@ -1,4 +1,5 @@
 #include "link/Numbers.h"
+#include "link/Rgb.h"
 
 #include <gtest/gtest.h>
 
@@ -28,4 +29,16 @@ TEST(FloatText, SevenSignificantDigits)
     };
     for (auto [v, text] : cases)
         EXPECT_EQ(FloatText(v), QString::fromLatin1(text)) << v;
+}
+
+TEST(Rgb, TextColourReadsOnItsBackground)
+{
+    EXPECT_NEAR(ContrastRatio(RgbOf(0, 0, 0), RgbOf(255, 255, 255)), 21.0, 1e-9);
+    EXPECT_NEAR(ContrastRatio(RgbOf(255, 0, 0), RgbOf(255, 0, 0)), 1.0, 1e-9);
+    const std::pair<Rgb, Rgb> text[] = {{RgbOf(0, 255, 0), RgbOf(0, 0, 0)},  {RgbOf(0, 255, 255), RgbOf(0, 0, 0)},
+                                        {RgbOf(0, 0, 128), RgbOf(255, 255, 255)}, {RgbOf(128, 0, 0), RgbOf(255, 255, 255)}};
+    for (auto [background, readable] : text) {
+        EXPECT_EQ(ReadableTextOn(background), readable) << std::hex << background;
+        EXPECT_GE(ContrastRatio(ReadableTextOn(background), background), 4.5);
+    }
 }
