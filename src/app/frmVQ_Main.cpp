@@ -20,6 +20,7 @@
 #include "ui/CommLogModel.h"
 #include "ui/Grid.h"
 #include "ui/LedIndicator.h"
+#include "ui/StatusPanel.h"
 #include "ui/TextTableModel.h"
 
 #include <QAction>
@@ -103,21 +104,21 @@ frmVQ_Main::frmVQ_Main(const QString& programDir, SerialPort* port, QWidget* par
     // succeeds; a repaired file is said there for a minute.
     connect(m_logger, &DataLogger::saved, this,
             [this](const QDateTime&, const QStringList&, const QString& failure, const QString& note) {
-                QLabel* p = m_panels[2];
+                StatusPanel* p = m_panels[2];
                 // A note stays for its minute unless a failure takes its place.
                 if (failure.isEmpty() && note.isEmpty() && p->property("note").toBool())
                     return;
                 const QString text = failure.isEmpty() ? note : failure;
-                // Room stays for the communication messages of panel 4; the tooltip has it all.
-                p->setText(p->fontMetrics().elidedText(text, Qt::ElideMiddle, 420));
-                p->setToolTip(text);
+                p->setText(text);
                 p->setProperty("note", failure.isEmpty() && !note.isEmpty());
-                p->setStyleSheet(failure.isEmpty() ? QString() : QStringLiteral("QLabel { color: #b01010; }"));
+                QPalette red = StatusBar1->palette();
+                if (!failure.isEmpty())
+                    red.setColor(QPalette::WindowText, QColor(0xb0, 0x10, 0x10));
+                p->setPalette(red);
                 if (failure.isEmpty() && !note.isEmpty())
                     QTimer::singleShot(60'000, p, [p, note] {
-                        if (p->property("note").toBool() && p->toolTip() == note) {
-                            p->clear();
-                            p->setToolTip(QString());
+                        if (p->property("note").toBool() && p->text() == note) {
+                            p->setText(QString());
                             p->setProperty("note", false);
                         }
                     });
@@ -233,7 +234,10 @@ QWidget* frmVQ_Main::buildDevicePanel()
     sprdStatus->verticalHeader()->hide();
     sprdStatus->setColumnHidden(2, true);
     sprdStatus->setColumnHidden(3, true);
-    sprdStatus->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // Number and state keep their width; the description takes the rest.
+    sprdStatus->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    sprdStatus->horizontalHeader()->setSectionResizeMode(status::Description - 1, QHeaderView::Stretch);
+    FrameSelectedRow(sprdStatus);
     sprdStatus->setToolTip(QStringLiteral("Click a device to select it"));
     connect(sprdStatus, &QTableView::clicked, this,
             [this](const QModelIndex& i) { selectDeviceRow(TextTableModel::tableRow(i)); });
@@ -327,17 +331,27 @@ void frmVQ_Main::buildStatusBar()
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     setStatusBar(StatusBar1);
-    const int widths[5] = {110, 130, 60, 320, 110};
+    // Port, line settings and protocol always show whole; the save state (3)
+    // and the communication messages (4) share the rest and show in their
+    // tooltips what does not fit.
     for (int i = 0; i < 5; ++i) {
-        auto* l = new QLabel(StatusBar1);
+        auto* l = new StatusPanel(StatusBar1);
         l->setObjectName(QStringLiteral("StatusPanel%1").arg(i + 1));
-        l->setFrameShape(QFrame::Panel);
-        l->setFrameShadow(QFrame::Sunken);
-        l->setMinimumWidth(widths[i]);
-        l->setContentsMargins(4, 0, 4, 0);
+        l->setKeepWhole(i != 2 && i != 3);
         m_panels[i] = l;
         StatusBar1->addPermanentWidget(l, i == 3 ? 1 : 0);
     }
+    m_panels[2]->setElideMode(Qt::ElideMiddle);
+    m_transient = new QTimer(this);
+    m_transient->setObjectName(QStringLiteral("tmrMessage"));
+    m_transient->setSingleShot(true);
+    connect(m_transient, &QTimer::timeout, this, [this] { m_panels[3]->setText(m_standing); });
+}
+
+void frmVQ_Main::showMessage(const QString& text, int ms)
+{
+    m_panels[3]->setText(text);
+    m_transient->start(ms);
 }
 
 void frmVQ_Main::connectActions()
@@ -488,19 +502,25 @@ QString frmVQ_Main::panelText(int panel) const
 
 void frmVQ_Main::setPanelText(int panel, const QString& text)
 {
-    if (panel >= 1 && panel <= 5)
-        m_panels[panel - 1]->setText(text);
+    if (panel < 1 || panel > 5)
+        return;
+    if (panel == 4) {
+        // A message of the link replaces a passing one for good.
+        m_transient->stop();
+        m_standing = text;
+    }
+    m_panels[panel - 1]->setText(text);
 }
 
 void frmVQ_Main::openDocument(const QString& relativePath)
 {
     const QString file = QDir(m_programDir).filePath(relativePath);
     if (!QFileInfo::exists(file)) {
-        StatusBar1->showMessage(QStringLiteral("Not found: %1").arg(QDir::toNativeSeparators(file)), 6000);
+        showMessage(QStringLiteral("Not found: %1").arg(QDir::toNativeSeparators(file)));
         return;
     }
     if (!RunDocument(QStringLiteral("OPEN"), file, QString(), m_programDir, 10))
-        StatusBar1->showMessage(QStringLiteral("No program opens %1").arg(QDir::toNativeSeparators(file)), 6000);
+        showMessage(QStringLiteral("No program opens %1").arg(QDir::toNativeSeparators(file)));
 }
 
 void frmVQ_Main::toggleCommView()
@@ -558,6 +578,8 @@ void frmVQ_Main::openPortSetup()
     setPanelText(1, m_link.gCommPort);
     setPanelText(2, m_link.settingsText());
     setPanelText(5, m_link.gCommProtocol);
+    // What was said about the old port no longer holds.
+    setPanelText(4, QString());
 }
 
 void frmVQ_Main::openDataSaveSetup()

@@ -21,6 +21,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QStatusBar;
+class StatusPanel;
 class QTableView;
 class QTimer;
 class QWidget;
@@ -63,6 +64,8 @@ public:
     // Text of status bar panel 1..5.
     QString panelText(int panel) const;
     void setPanelText(int panel, const QString& text);
+    // A passing message: panel 4 shows it for `ms`, then its own text again.
+    void showMessage(const QString& text, int ms = 8000);
     // Shows the data save settings in the "Data Save" frame.
     void showSaveSettings(const DSaveSettings& s);
     // Selects the device of a row of the device table (1-based).
@@ -135,6 +138,8 @@ private:
     DSaveSettings m_dsave;
     DataLogger* m_logger = nullptr;
     MonitorState m_monitor;
-    std::array<QLabel*, 5> m_panels{};
+    std::array<StatusPanel*, 5> m_panels{};
+    QString m_standing; // panel 4's own text under a passing message
+    QTimer* m_transient = nullptr;
     QWidget* m_commPanel = nullptr;
 };

@@ -1,6 +1,7 @@
 // vq800: monitoring, data logging and parameter setup for VQ800 recorders.
 #include "app/Headless.h"
 #include "app/frmVQ_Main.h"
+#include "ui/WindowPlaces.h"
 #include "Version.h"
 
 #include <QApplication>
@@ -74,6 +75,8 @@ int main(int argc, char** argv)
         return RunHeadlessLogging(o);
     }
 
+    // Every window comes back where the operator left it.
+    app.installEventFilter(new WindowPlaces(&app));
     frmVQ_Main w(dir);
     w.show();
     if (cli.isSet(openOption))

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QStyle>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 namespace pagewidgets {
 
@@ -15,9 +17,29 @@ QString PageStyle()
                           "QPushButton[option=\"true\"]:checked { background-color: rgb(0,255,0); color: black; }");
 }
 
+namespace {
+// Draws its caption in compatibility form: a unit such as the square-mV
+// character, which the fonts that have it squeeze into one cramped cell,
+// shows as "mV" in letters as large as those of the other units.
+class OptionPushButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QStylePainter p(this);
+        QStyleOptionButton o;
+        initStyleOption(&o);
+        o.text = o.text.normalized(QString::NormalizationForm_KC);
+        p.drawControl(QStyle::CE_PushButton, o);
+    }
+};
+} // namespace
+
 QPushButton* OptionButton(const QString& caption, const QString& name, QWidget* parent)
 {
-    auto* b = new QPushButton(caption, parent);
+    auto* b = new OptionPushButton(caption, parent);
     b->setObjectName(name);
     b->setCheckable(true);
     b->setAutoDefault(false);

@@ -17,6 +17,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -48,7 +49,6 @@ QFrame* panel(const QString& name, const QString& text, QWidget* parent, QLabel*
     auto* t = new QLabel(text, f);
     t->setWordWrap(true);
     l->addWidget(t);
-    f->setVisible(false);
     return f;
 }
 } // namespace
@@ -125,6 +125,12 @@ QWidget* frmVQ_P_ARM_DI::buildAlarm()
     auto* typeRow = new QHBoxLayout;
     lblALM_Type = ValueLabel(QStringLiteral("lblALM_Type"), box, 40);
     lblALM_TypeName = ValueLabel(QStringLiteral("lblALM_TypeName"), box, 130);
+    // As wide as the longest name whatever it shows: the fields beside it stay put.
+    int longest = 0;
+    for (int code = 0; code < kAlarmTypes; ++code)
+        longest = qMax(longest, lblALM_TypeName->fontMetrics().horizontalAdvance(AlarmTypeName(code)));
+    lblALM_TypeName->setMinimumWidth(qMax(130, longest + 12));
+    lblALM_TypeName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     typeRow->addWidget(caption("TYPE", box));
     std::tie(btnUP_ALT, btnDN_ALT) = AddStepper(typeRow, lblALM_Type, QStringLiteral("btnUP_ALT"), QStringLiteral("btnDN_ALT"),
                                                 [this](int d) { stepType(d); });
@@ -177,8 +183,10 @@ QWidget* frmVQ_P_ARM_DI::buildAlarm()
     connectBox(txtALM_RATE, Box::Rate, false, Rate);
     connectBox(txtALM_CCH, Box::WithChannel, false, Cch);
 
-    // What the type means, under the fields.
-    auto* panels = new QVBoxLayout;
+    // What the type means, under the fields: one panel at a time in a stack
+    // as tall as the tallest, so that nothing below moves with the type.
+    auto* panels = new QStackedWidget(box);
+    panels->setObjectName(QStringLiteral("stkALT"));
     picALT[0] = panel(QStringLiteral("picALT0"),
                       QStringLiteral("Alarm when the value passes SET VALUE; it clears HYST. back inside."), box);
     picALT[1] = panel(QStringLiteral("picALT1"),
@@ -191,12 +199,14 @@ QWidget* frmVQ_P_ARM_DI::buildAlarm()
     picALT[3] = panel(QStringLiteral("picALT3"), QStringLiteral("No alarm."), box);
     for (QFrame* f : picALT)
         panels->addWidget(f);
-    fields->addLayout(panels, r++, 0, 1, 3);
+    panels->addWidget(new QWidget(panels)); // a code without a panel
+    fields->addWidget(panels, r++, 0, 1, 3);
     fields->setRowStretch(r, 1);
     grid->addLayout(fields, 0, 1);
 
     // What the alarm does.
     auto* action = new QGroupBox(QStringLiteral("ALARM ACTION"), box);
+    action->setObjectName(QStringLiteral("fraALM_Action"));
     auto* al = new QGridLayout(action);
     auto* rcdRow = new QHBoxLayout;
     btnALM_RCD = OptionRowStretched<3>(RecordTexts(), QStringLiteral("btnALM_RCD"), rcdRow, action);
@@ -387,8 +397,8 @@ void frmVQ_P_ARM_DI::showType(int code)
         picALM_Type->clear();
     }
     const int shown = AlarmPanel(code);
-    for (int i = 0; i < 4; ++i)
-        picALT[i]->setVisible(i == shown);
+    auto* panels = static_cast<QStackedWidget*>(picALT[0]->parentWidget());
+    panels->setCurrentIndex(shown >= 0 ? shown : panels->count() - 1);
     Label21->setText(RateLabel(code));
 }
 

@@ -21,22 +21,6 @@ using namespace chanrules;
 using namespace pagewidgets;
 namespace ch = regmap::ch;
 
-#include <QFontDatabase>
-#include <QRawFont>
-
-namespace {
-// Qt falls back to other fonts for a character the button's font lacks.
-bool anyFontHas(char32_t ch)
-{
-    for (const QString& family : QFontDatabase::families()) {
-        const QRawFont raw = QRawFont::fromFont(QFont(family));
-        if (raw.isValid() && raw.supportsCharacter(ch))
-            return true;
-    }
-    return false;
-}
-}
-
 namespace {
 // A number cell in d decimals; an empty cell stays empty.
 QString formatCell(const QString& text, int d)
@@ -140,10 +124,6 @@ QWidget* frmVQ_P_Channel::buildPage1()
     auto* unit = new QGroupBox(QStringLiteral("UNIT"), page);
     auto* ul = new QHBoxLayout(unit);
     btnUnit = OptionRow<6>(UnitCaptions(), QStringLiteral("btnUnit"), ul, unit);
-    // Without any font that has the square-mV character the button reads "mV".
-    static const bool squareMv = anyFontHas(0x33B7);
-    if (!squareMv)
-        btnUnit[1]->setText(QStringLiteral("mV"));
     txtUnitName = TextBox(QStringLiteral("txtUnitName"), 6, unit);
     txtUnitName->setMaximumWidth(90);
     ul->addWidget(txtUnitName);

@@ -41,7 +41,10 @@ frmVQ_DateReserve::frmVQ_DateReserve(const LinkState& link, const DataStore& sto
     , m_engine(engine)
 {
     setObjectName(QStringLiteral("frmVQ_DateReserve"));
-    setWindowTitle(QStringLiteral("System DateTime/Reserve Setup"));
+    // The caption names the recorder the frames go to.
+    const auto title = [this] { setWindowTitle(m_link.captionForSelected(QStringLiteral("System DateTime/Reserve Setup"))); };
+    title();
+    connect(&m_engine, &PollingEngine::selectedDeviceChanged, this, title);
 
     // System date and time.
     auto* sys = new QGroupBox(QStringLiteral("SYSTEM DATE/TIME"), this);

@@ -6,7 +6,7 @@ DataStore::DataStore()
     : sprdMon(regmap::mon::kColumns, 0)
     , sprdP_Common(1, regmap::kCommonRows)
     , sprdP_CH(regmap::kMaxChannels, regmap::kChannelRows)
-    , sprdStatus(4, 0)
+    , sprdStatus(5, 0)
     , sprdCommState(3, 0)
 {
     const QStringList mon = regmap::MonHeaders();
@@ -20,7 +20,7 @@ DataStore::DataStore()
         sprdP_CH.setText(0, r, ch[r - 1]);
     for (int c = 1; c <= regmap::kMaxChannels; ++c)
         sprdP_CH.setText(c, 0, QStringLiteral("CH%1").arg(c, 2, 10, QLatin1Char('0')));
-    const QStringList st{"Device No", "Online", "SYSDATA", "OPTDATA"};
+    const QStringList st{"Device No", "Online", "SYSDATA", "OPTDATA", "Description"};
     for (int c = 1; c <= st.size(); ++c)
         sprdStatus.setText(c, 0, st[c - 1]);
     const QStringList cs{"OK", "Time Over", "CRC Error"};
@@ -35,10 +35,12 @@ void DataStore::clearDeviceRows()
     sprdCommState.setRowCount(0);
 }
 
-void DataStore::appendDeviceRow(int deviceNumber)
+void DataStore::appendDeviceRow(int deviceNumber, const QString& description)
 {
     const QString no = QString::number(deviceNumber);
-    sprdStatus.setText(status::DeviceNo, sprdStatus.appendRow(), no);
+    const int row = sprdStatus.appendRow();
+    sprdStatus.setText(status::DeviceNo, row, no);
+    sprdStatus.setText(status::Description, row, description);
     sprdMon.setText(0, sprdMon.appendRow(), no);
     sprdCommState.setText(0, sprdCommState.appendRow(), no);
 }

@@ -33,7 +33,7 @@ int LoadDeviceList(const QStringList& lines, LinkState& link, DataStore& store)
         link.gMC_Online.append(false);
         link.gMC_Desc.append(lines[n].section(u'\t', 1, 1));
         link.gMC_Last = static_cast<int>(link.gMC_No.size()) - 1;
-        store.appendDeviceRow(n + 1);
+        store.appendDeviceRow(n + 1, link.gMC_Desc.last());
     }
     return ignored;
 }

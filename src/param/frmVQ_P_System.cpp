@@ -211,8 +211,9 @@ QWidget* frmVQ_P_System::buildColourTab()
             auto* b = button(QString::number(i), QStringLiteral("obtCH%1_Color%2").arg(c + 1, 2, 10, QLatin1Char('0')).arg(i),
                              chans, 28);
             b->setCheckable(true);
-            b->setFixedWidth(34);
             PaintButton(b, colours::ChannelColour(i));
+            // All as wide as the widest number, chosen.
+            b->setFixedWidth(qMax(34, PaintedButtonWidth(b, QString::number(colours::kCount - 1))));
             obtCH_Color[c][i] = b;
             g->addWidget(b, c, i + 1);
             connect(b, &QPushButton::clicked, this, [this, c, i] { chooseColour(c + 1, i); });

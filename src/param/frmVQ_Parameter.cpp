@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QStyledItemDelegate>
@@ -46,6 +47,26 @@ public:
     }
 };
 
+// A column width that shows each of `texts` whole.
+int textWidth(const QTableView* view, std::initializer_list<QString> texts)
+{
+    int widest = 0;
+    for (const QString& t : texts)
+        widest = qMax(widest, view->fontMetrics().horizontalAdvance(t));
+    return widest + 16;
+}
+
+// Width of a table showing its first `columns` columns (hidden ones not counted) and a scroll bar.
+int tableWidth(const QTableView* view, int columns)
+{
+    int w = view->verticalHeader()->sizeHint().width() + view->verticalScrollBar()->sizeHint().width()
+        + 2 * view->frameWidth() + 2;
+    for (int c = 0; c < columns; ++c)
+        if (!view->isColumnHidden(c))
+            w += view->columnWidth(c);
+    return w;
+}
+
 QPushButton* button(const QString& name, const QString& caption, QWidget* parent)
 {
     auto* b = new QPushButton(caption, parent);
@@ -53,7 +74,7 @@ QPushButton* button(const QString& name, const QString& caption, QWidget* parent
     // Return belongs to the tables: no button of the editor is a default.
     b->setAutoDefault(false);
     b->setMinimumHeight(30);
-    b->setStyleSheet(QStringLiteral("text-align: left; padding-left: 8px;"));
+    b->setStyleSheet(QStringLiteral("text-align: left; padding: 4px 14px 4px 8px;"));
     return b;
 }
 
@@ -95,7 +116,7 @@ frmVQ_Parameter::frmVQ_Parameter(ParamImage& image, const LinkState& link, DataS
     , m_engine(engine)
 {
     setObjectName(QStringLiteral("frmVQ_Parameter"));
-    setWindowTitle(kTitle);
+    setWindowTitle(m_link.captionForSelected(kTitle));
     programDir = QCoreApplication::applicationDirPath();
     chooseFile = [this](bool save, const QString& preset) { return defaultChooseFile(save, preset); };
 
@@ -122,7 +143,8 @@ frmVQ_Parameter::frmVQ_Parameter(ParamImage& image, const LinkState& link, DataS
     btnClose = button(QStringLiteral("btnClose"), QStringLiteral("&Close"), this);
     btnClose->setStyleSheet(QString());
     btnDownload->setMinimumWidth(btnDownload->sizeHint().width() + 16);
-    auto* buttons = new QVBoxLayout;
+    // The commands in one row above the tables leave their width to the channels.
+    auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {btnNew, btnOpen, btnSave, btnSaveAs})
         buttons->addWidget(b);
     buttons->addSpacing(16);
@@ -156,14 +178,17 @@ frmVQ_Parameter::frmVQ_Parameter(ParamImage& image, const LinkState& link, DataS
     commonBox->addWidget(sprdP, 1);
 
     auto* grid = new QGridLayout(this);
-    grid->addLayout(fileRow, 0, 0, 1, 3);
-    grid->addLayout(commonBox, 1, 0);
-    grid->addWidget(sprdP_CH, 1, 1);
-    grid->addLayout(buttons, 1, 2);
-    grid->addLayout(progressRow, 2, 0, 1, 3);
+    grid->addLayout(fileRow, 0, 0, 1, 2);
+    grid->addLayout(buttons, 1, 0, 1, 2);
+    grid->addLayout(commonBox, 2, 0);
+    grid->addWidget(sprdP_CH, 2, 1);
+    grid->addLayout(progressRow, 3, 0, 1, 2);
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(1, 1);
-    resize(1260, 760);
+    grid->setRowStretch(2, 1);
+    // Wide enough for the common table and six channels.
+    const QMargins m = grid->contentsMargins();
+    resize(m.left() + sprdP->minimumWidth() + grid->horizontalSpacing() + tableWidth(sprdP_CH, 2 + 6) + m.right(),
+           760);
 
     tmrRefresh = new QTimer(this);
     tmrRefresh->setObjectName(QStringLiteral("tmrRefresh"));
@@ -197,6 +222,7 @@ frmVQ_Parameter::frmVQ_Parameter(ParamImage& image, const LinkState& link, DataS
     });
     for (TextTable* t : {&m_tables.sprdP, &m_tables.sprdP_CH})
         connect(t, &TextTable::cellChanged, this, &frmVQ_Parameter::updateTitle);
+    connect(&m_engine, &PollingEngine::selectedDeviceChanged, this, &frmVQ_Parameter::updateTitle);
 
     // Transfers only with the selected recorder online at opening.
     m_transferAllowed = m_link.gSelMC_No > 0
@@ -216,21 +242,23 @@ void frmVQ_Parameter::buildTables()
     sprdP->horizontalHeader()->hide();
     sprdP->setColumnHidden(1, true);
     sprdP->setRowHidden(16, true);
-    sprdP->setColumnWidth(0, 230);
-    sprdP->setColumnWidth(2, 110);
     sprdP->setItemDelegateForColumn(0, new LeftAligned(sprdP));
+    sprdP->resizeColumnToContents(0);
+    sprdP->setColumnWidth(2, textWidth(sprdP, {QStringLiteral("HISTORY-VIEW"), QStringLiteral("Modbus-RTU")}));
     sprdP->setSelectionBehavior(QAbstractItemView::SelectItems);
-    sprdP->setMinimumWidth(390);
+    sprdP->setMinimumWidth(tableWidth(sprdP, 3));
 
     sprdP_CH = MakeGridView(&m_tables.sprdP_CH, QStringLiteral("sprdP_CH"), this, &model);
     sprdP_CH->installEventFilter(this);
     m_channelModel = model;
     model->setRowColours(QColor(255, 255, 255), QColor(192, 255, 192));
     sprdP_CH->setColumnHidden(1, true);
-    sprdP_CH->setColumnWidth(0, 210);
-    for (int c = 2; c < m_tables.sprdP_CH.colCount(); ++c)
-        sprdP_CH->setColumnWidth(c, 84);
     sprdP_CH->setItemDelegateForColumn(0, new LeftAligned(sprdP_CH));
+    sprdP_CH->resizeColumnToContents(0);
+    // Floating-point texts show whole, as "-1.234568E+08".
+    const int channelWidth = textWidth(sprdP_CH, {QStringLiteral("-1.234568E+08"), QStringLiteral("CONSTANT")});
+    for (int c = 2; c < m_tables.sprdP_CH.colCount(); ++c)
+        sprdP_CH->setColumnWidth(c, channelWidth);
     sprdP_CH->setSelectionBehavior(QAbstractItemView::SelectItems);
 
     connect(sprdP, &QTableView::clicked, this, [this](const QModelIndex& i) {
@@ -278,22 +306,22 @@ void frmVQ_Parameter::openPage(const PageTarget& target)
     switch (target.page) {
     case ParamPage::Main: {
         frmVQ_P_Main page(m_tables.sprdP, m_tables.sprdP_CH, channels, this);
-        page.exec();
+        runPage(page);
         break;
     }
     case ParamPage::Display: {
         frmVQ_P_Display page(m_tables.sprdP, this);
-        page.exec();
+        runPage(page);
         break;
     }
     case ParamPage::System: {
         frmVQ_P_System page(m_tables.sprdP, m_tables.sprdP_CH, target.tab, channels, this);
-        page.exec();
+        runPage(page);
         break;
     }
     case ParamPage::Channel: {
         frmVQ_P_Channel page(m_tables.sprdP_CH, channels, target.channel, target.tab, this);
-        page.exec();
+        runPage(page);
         break;
     }
     case ParamPage::AlarmDi: {
@@ -301,12 +329,19 @@ void frmVQ_Parameter::openPage(const PageTarget& target)
         const bool input = target.channel == 0;
         frmVQ_P_ARM_DI page(m_tables.sprdP, m_tables.sprdP_CH, channels, qMax(1, target.channel),
                             input ? 1 : target.tab + 1, input ? target.tab + 1 : 1, programDir, this);
-        page.exec();
+        runPage(page);
         break;
     }
     case ParamPage::None:
         break;
     }
+}
+
+void frmVQ_Parameter::runPage(QDialog& page)
+{
+    // A page names the recorder as the editor does.
+    page.setWindowTitle(m_link.captionForSelected(page.windowTitle()));
+    page.exec();
 }
 
 void frmVQ_Parameter::showSetChannels()
@@ -333,7 +368,8 @@ void frmVQ_Parameter::markClean()
 
 void frmVQ_Parameter::updateTitle()
 {
-    const QString title = isModified() ? kTitle + QStringLiteral(" *") : kTitle;
+    const QString named = m_link.captionForSelected(kTitle);
+    const QString title = isModified() ? named + QStringLiteral(" *") : named;
     if (windowTitle() != title)
         setWindowTitle(title);
 }

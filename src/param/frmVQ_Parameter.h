@@ -61,6 +61,7 @@ private:
     void showSetChannels();
     void markClean();
     void updateTitle();
+    void runPage(QDialog& page);
     bool ask(const QString& question);
     bool confirmDiscard();
     void offerExtension();

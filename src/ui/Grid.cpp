@@ -3,6 +3,10 @@
 #include "ui/TextTableModel.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QToolTip>
 
 QTableView* MakeGridView(TextTable* table, const QString& objectName, QWidget* parent, TextTableModel** modelOut)
 {
@@ -21,4 +25,77 @@ QTableView* MakeGridView(TextTable* table, const QString& objectName, QWidget* p
     if (modelOut)
         *modelOut = model;
     return view;
+}
+
+namespace {
+
+class FramedRow : public QStyledItemDelegate {
+public:
+    explicit FramedRow(QTableView* view)
+        : QStyledItemDelegate(view)
+        , m_view(view)
+        , m_frame(view->palette().color(QPalette::Highlight))
+    {
+        // The view paints no highlight under the cells.
+        QPalette p = view->palette();
+        p.setColor(QPalette::Highlight, Qt::transparent);
+        p.setColor(QPalette::HighlightedText, p.color(QPalette::Text));
+        view->setPalette(p);
+    }
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem o(option);
+        const bool selected = o.state & QStyle::State_Selected;
+        o.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+        if (selected)
+            o.font.setBold(true);
+        QStyledItemDelegate::paint(p, o, index);
+        if (!selected)
+            return;
+        // One frame around the row: top and bottom on every cell, the sides at its ends.
+        const QHeaderView* h = m_view->horizontalHeader();
+        int first = -1, last = -1;
+        for (int v = 0; v < h->count(); ++v) {
+            if (h->isSectionHidden(h->logicalIndex(v)))
+                continue;
+            if (first < 0)
+                first = v;
+            last = v;
+        }
+        const int at = h->visualIndex(index.column());
+        const QRect r = option.rect.adjusted(0, 0, -1, -1);
+        p->save();
+        p->setPen(QPen(m_frame, 2));
+        p->drawLine(r.topLeft() + QPoint(0, 1), r.topRight() + QPoint(0, 1));
+        p->drawLine(r.bottomLeft(), r.bottomRight());
+        if (at == first)
+            p->drawLine(r.topLeft() + QPoint(1, 0), r.bottomLeft() + QPoint(1, 0));
+        if (at == last)
+            p->drawLine(r.topRight(), r.bottomRight());
+        p->restore();
+    }
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override
+    {
+        const QString text = index.data(Qt::DisplayRole).toString();
+        if (event->type() == QEvent::ToolTip && index.data(Qt::ToolTipRole).isNull()
+            && option.fontMetrics.horizontalAdvance(text) + 8 > option.rect.width()) {
+            QToolTip::showText(event->globalPos(), text, view);
+            return true;
+        }
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    }
+
+private:
+    QTableView* m_view;
+    QColor m_frame;
+};
+
+} // namespace
+
+void FrameSelectedRow(QTableView* view)
+{
+    view->setItemDelegate(new FramedRow(view));
 }

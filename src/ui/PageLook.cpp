@@ -1,6 +1,7 @@
 #include "ui/PageLook.h"
 
 #include <QAbstractButton>
+#include <QFontMetrics>
 #include <QWidget>
 
 void PaintButton(QAbstractButton* button, const QColor& colour)
@@ -16,6 +17,14 @@ void PaintButton(QAbstractButton* button, const QColor& colour)
                                          " border-radius: 3px; padding: 3px 8px; }"
                                          " QAbstractButton:checked { border: 3px solid #202020; font-weight: bold; }")
                               .arg(colour.name(), text.name()));
+}
+
+int PaintedButtonWidth(const QAbstractButton* button, const QString& text)
+{
+    QFont bold = button->font();
+    bold.setBold(true);
+    // Padding 8 and the chosen frame 3 on each side, and a pixel of air.
+    return QFontMetrics(bold).horizontalAdvance(text.isEmpty() ? button->text() : text) + 2 * (8 + 3) + 2;
 }
 
 void LightButton(QAbstractButton* button, bool lit)

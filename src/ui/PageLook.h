@@ -10,5 +10,8 @@ class QWidget;
 void LightButton(QAbstractButton* button, bool lit);
 // Paints a button in a colour, or gives it back the button-face colour (invalid colour).
 void PaintButton(QAbstractButton* button, const QColor& colour);
+// Width a painted button needs to show its text (or `text`) whole, chosen
+// (bold, heavy frame) or not.
+int PaintedButtonWidth(const QAbstractButton* button, const QString& text = QString());
 // Fills a widget's background (a swatch label).
 void PaintSwatch(QWidget* swatch, const QColor& colour);

@@ -3,8 +3,12 @@
 #include "common/Find.h"
 #include "sim/LineServer.h"
 #include "sim/SimPort.h"
+#include "ui/WindowPlaces.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QScreen>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -47,6 +51,7 @@ TEST_F(MainWindow, ReadsTheThreeFilesAtStartUpOrTakesDefaults)
         auto* status = Find<QTableView>(&w, "sprdStatus");
         EXPECT_EQ(status->model()->rowCount(), 2);
         EXPECT_EQ(status->model()->index(1, 0).data().toString(), "3");
+        EXPECT_EQ(status->model()->index(1, 4).data().toString(), "Kiln");
         EXPECT_TRUE(status->isColumnHidden(2));
         EXPECT_TRUE(status->isColumnHidden(3));
         EXPECT_EQ(w.panelText(1), "COM2");
@@ -84,6 +89,76 @@ TEST_F(MainWindow, DeviceRowClickSelectsTheDevice)
     EXPECT_EQ(w.link().gSelMC_No, 3);
     EXPECT_EQ(w.link().gSelMC_Index, 1);
     EXPECT_EQ(Text(&w, "lblMC_No"), "3");
+}
+
+TEST_F(MainWindow, TheSelectedRowKeepsItsOnlineColour)
+{
+    WriteFile(path("CFG/SetEnv.INI"), "O\r\nO\r\n");
+    frmVQ_Main w(dir.path());
+    w.show();
+    w.store().sprdStatus.setText(status::Online, 1, "OK");
+    w.store().sprdStatus.setBackground(status::Online, 1, qRgb(0, 255, 0));
+    ClickCell(&w, "sprdStatus", 1, 1);
+    auto* view = Find<QTableView>(&w, "sprdStatus");
+    const QRect cell = view->visualRect(view->model()->index(0, status::Online - 1));
+    const QImage shot = view->viewport()->grab().toImage();
+    EXPECT_EQ(QColor(shot.pixel(cell.left() + 5, cell.center().y())), QColor(0, 255, 0));
+}
+
+TEST_F(MainWindow, StatusPanelsShowTheirWholeTextOrItInTheirTooltip)
+{
+    frmVQ_Main w(dir.path());
+    w.resize(900, 600);
+    w.show();
+    const QString advice = "Port /dev/ttyUSB0 cannot be opened: permission denied or in use (Permission denied); "
+                           "the user must be in the group dialout to use serial ports";
+    w.setPanelText(3, "Save failed: /home/operator/data/PLANT_01.VQD: No such file or directory (and 1 more)");
+    w.setPanelText(4, advice);
+    QCoreApplication::processEvents();
+    for (int i = 1; i <= 5; ++i) {
+        auto* panel = Find<QLabel>(&w, QStringLiteral("StatusPanel%1").arg(i));
+        const bool whole = panel->fontMetrics().horizontalAdvance(panel->text()) <= panel->contentsRect().width();
+        EXPECT_TRUE(whole ? panel->toolTip().isEmpty() : panel->toolTip() == panel->text()) << i;
+        EXPECT_TRUE(whole || i == 3 || i == 4) << i << " is squeezed";
+        EXPECT_TRUE(!whole || i != 4) << "too long for 900 pixels";
+    }
+
+    // A passing message shows over panel 4's own text, which then comes back.
+    Click(&w, "btnMenu8");
+    EXPECT_TRUE(w.panelText(4).startsWith("Not found: ")) << qPrintable(w.panelText(4));
+    Find<QTimer>(&w, "tmrMessage")->start(0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.panelText(4) == advice; }));
+}
+
+TEST_F(MainWindow, WindowsComeBackWhereTheyWereLeftAndOnAScreen)
+{
+    WindowPlaces places;
+    qApp->installEventFilter(&places);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect moved(screen.left() + 40, screen.top() + 50, 420, 300);
+    const auto window = [] {
+        auto w = std::make_unique<QDialog>();
+        w->setObjectName("frmVQ_Test");
+        return w;
+    };
+    {
+        auto w = window();
+        w->show();
+        w->setGeometry(moved);
+        w->close();
+    }
+    QSettings settings("vq800", "vq800");
+    for (const QRect& saved : {moved, QRect(-5000, 9000, 420, 300), QRect(screen.right() - 10, 20, 420, 300)}) {
+        if (saved != moved)
+            settings.setValue("windows/frmVQ_Test/geometry", saved);
+        settings.sync();
+        auto w = window();
+        w->show();
+        EXPECT_TRUE(screen.contains(w->geometry())) << saved.x() << "," << saved.y();
+        EXPECT_EQ(w->size(), saved.size());
+        EXPECT_TRUE(saved != moved || w->geometry() == moved);
+    }
+    qApp->removeEventFilter(&places);
 }
 
 TEST_F(MainWindow, PortOpenSwitchesMenusAndClosesDeviceAndPortSetup)

@@ -47,7 +47,9 @@ TEST_F(SetupDialogs, PortSetupWritesSixLinesAndUpdatesTheStatusBar)
         Find<QComboBox>(d, "cmbParity")->setCurrentText("E");
         Click(d, "btnOK");
     });
+    w.setPanelText(4, "Port COM1 cannot be opened: no such device");
     w.openPortSetup();
+    EXPECT_EQ(w.panelText(4), "") << "said of the old port";
     EXPECT_EQ(ReadFile(path("Comm.CFG")), "COM2\r\n38400\r\nE\r\n8\r\n1\r\nModbus RTU\r\n");
     EXPECT_EQ(w.panelText(1), "COM2");
     EXPECT_EQ(w.panelText(2), "38400,E,8,1");

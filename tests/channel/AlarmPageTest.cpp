@@ -64,10 +64,18 @@ TEST(AlarmPage, TypeChoosesPanelAndPicture)
     EXPECT_TRUE(Find<QFrame>(&page, "picALT3")->isVisible());
 
     // Every type has its shipped picture; a folder without it clears the picture.
+    // The fields and the alarm action stay where they are whatever the type.
+    const auto places = [&] {
+        QCoreApplication::processEvents();
+        return std::pair{Find(&page, "txtALM_SV")->mapTo(&page, QPoint()),
+                         Find(&page, "fraALM_Action")->mapTo(&page, QPoint())};
+    };
+    const auto first = places();
     for (int code = 0; code < 16; ++code) {
-        rig.sprdP_CH.setText(3, Rig::row(1, 3), QString::number(code));
+        rig.sprdP_CH.setText(3, Rig::row(2, 3), QString::number(code)); // alarm 2 is shown
         page.refresh();
         EXPECT_EQ(picture->pixmap().size(), QSize(240, 150)) << code;
+        EXPECT_EQ(places(), first) << code;
     }
     QTemporaryDir empty;
     page.pictureFolders = {empty.path()};

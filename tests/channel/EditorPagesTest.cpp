@@ -7,7 +7,12 @@
 #include "link/RegisterMap.h"
 #include "param/ParamImage.h"
 #include "param/ParamTables.h"
+#include "param/frmVQ_P_Display.h"
+#include "param/frmVQ_P_Main.h"
+#include "param/frmVQ_P_System.h"
 #include "param/frmVQ_Parameter.h"
+
+#include <QStyleOptionButton>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +20,7 @@ TEST(EditorPages, CellsOpenThePageOnTheirTabChannelAlarmAndInput)
 {
     VirtualLine line({{1, 20}});
     ASSERT_TRUE(line.openAndMonitor());
+    line.link.gMC_Desc = QStringList{"Kiln line 2"};
     ParamImage image;
     frmVQ_Parameter w(image, line.link, line.store, line.engine);
     QCoreApplication::processEvents();
@@ -49,7 +55,7 @@ TEST(EditorPages, CellsOpenThePageOnTheirTabChannelAlarmAndInput)
             page->close();
         });
         ClickCell(&w, c.common ? "sprdP" : "sprdP_CH", c.col, c.row);
-        EXPECT_EQ(title, QLatin1String(c.title)) << c.col << "," << c.row;
+        EXPECT_EQ(title, QLatin1String(c.title) + QStringLiteral(" – device 1 (Kiln line 2)")) << c.col << "," << c.row;
         EXPECT_EQ(channel, c.channel) << c.row;
         EXPECT_EQ(tab, c.tab) << c.row;
         EXPECT_EQ(alarm, c.alarm) << c.row;
@@ -99,4 +105,55 @@ TEST(EditorPages, PageTextsEncodeIntoTheParameterImage)
     EXPECT_EQ(image.i16(alarm2 + 10), 0); // RYO "--"
     EXPECT_EQ(image.i16(di3), 1);         // DI03 "HIGH"
     EXPECT_EQ(image.i16(di3 + 2), 0);     // DI03 "STOP"
+}
+
+namespace {
+// Columns of `image` holding text-dark pixels.
+int InkWidth(const QImage& image)
+{
+    int left = image.width(), right = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 80) {
+                left = qMin(left, x);
+                right = qMax(right, x);
+            }
+    return right - left + 1;
+}
+} // namespace
+
+// Every option of every page shows its caption whole, chosen (bold, heavy
+// frame) or not, and the square-mV unit reads as large as the others.
+TEST(EditorPages, OptionButtonsShowTheirCaptionsWhole)
+{
+    ParamTables tables;
+    tables.setChannelCount(12);
+    std::vector<std::unique_ptr<QDialog>> pages;
+    pages.push_back(std::make_unique<frmVQ_P_Main>(tables.sprdP, tables.sprdP_CH, 12));
+    pages.push_back(std::make_unique<frmVQ_P_Display>(tables.sprdP));
+    pages.push_back(std::make_unique<frmVQ_P_System>(tables.sprdP, tables.sprdP_CH, 0, 12));
+    pages.push_back(std::make_unique<frmVQ_P_Channel>(tables.sprdP_CH, 12, 1, 0));
+    pages.push_back(std::make_unique<frmVQ_P_ARM_DI>(tables.sprdP, tables.sprdP_CH, 12, 1, 1, 1, QString()));
+    for (auto& page : pages) {
+        page->show();
+        for (QPushButton* b : page->findChildren<QPushButton*>()) {
+            if (!b->isCheckable() || b->text().isEmpty())
+                continue;
+            b->setChecked(true);
+            QStyleOptionButton o;
+            o.initFrom(b);
+            o.state |= QStyle::State_On;
+            o.text = b->text();
+            const QRect room = b->style()->subElementRect(QStyle::SE_PushButtonContents, &o, b);
+            QFont bold = b->font();
+            bold.setBold(true);
+            const QString caption = b->text().remove(u'&').normalized(QString::NormalizationForm_KC);
+            EXPECT_LE(QFontMetrics(bold).horizontalAdvance(caption), room.width())
+                << page->objectName().toStdString() << " " << b->objectName().toStdString();
+        }
+    }
+    auto* channel = pages[3].get();
+    const int v = InkWidth(Find<QPushButton>(channel, "btnUnit0")->grab().toImage());
+    const int mv = InkWidth(Find<QPushButton>(channel, "btnUnit1")->grab().toImage());
+    EXPECT_GE(mv, 2 * v) << "m and V as large as the V beside them";
 }

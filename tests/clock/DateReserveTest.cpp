@@ -68,6 +68,12 @@ TEST(DateReserve, BoxesAreClampedClockBoxesWaitForSetAReserveBoxIsSentAtOnce)
     EXPECT_EQ(rig.log.row(rows).bytes, expect) << "logged as it goes on the wire";
 }
 
+TEST(DateReserve, TheCaptionNamesTheRecorder)
+{
+    ClockRig rig;
+    EXPECT_EQ(rig.w->windowTitle(), "System DateTime/Reserve Setup – device 4");
+}
+
 TEST(DateReserve, SetFollowingThePcClockSendsOneClockFrame)
 {
     ClockRig rig;

@@ -3,6 +3,7 @@
 #include "common/Find.h"
 #include "common/VirtualLine.h"
 #include "link/ChannelColours.h"
+#include "link/RegisterMap.h"
 #include "param/ParamFiles.h"
 #include "param/ParamFormat.h"
 #include "param/ParamImage.h"
@@ -207,11 +208,25 @@ TEST(Editor, ValueCellsOpenTheRecordDisplayPage)
         Click(page, "btnClose");
     });
     ClickCell(&w, "sprdP", 3, 1);
-    EXPECT_EQ(title, "RECORD/DISPLAY Setup");
+    EXPECT_EQ(title, "RECORD/DISPLAY Setup – device 1");
     EXPECT_TRUE(onShown);
     EXPECT_EQ(w.tables().sprdP_CH.text(6, 3), "ON");
     EXPECT_EQ(w.tables().sprdP.text(3, 1), "OFF");
 
+}
+
+TEST(Editor, OpensWideEnoughForSixChannelsWithWholeNumbers)
+{
+    Editor e(20);
+    frmVQ_Parameter& w = e.open();
+    w.show();
+    w.tables().sprdP_CH.setText(8, regmap::ch::UserRangeMax, "-1.234568E+08");
+    QCoreApplication::processEvents();
+    auto* view = Find<QTableView>(&w, "sprdP_CH");
+    const QModelIndex ch6 = view->model()->index(regmap::ch::UserRangeMax - 1, 7);
+    const QRect cell = view->visualRect(ch6);
+    EXPECT_LE(cell.right(), view->viewport()->width()) << "CH.06 in sight";
+    EXPECT_LE(view->fontMetrics().horizontalAdvance(ch6.data().toString()) + 6, cell.width());
 }
 
 TEST(Editor, ReturnOnACellOpensItsPageAndNeverClearsTheSet)
@@ -233,7 +248,7 @@ TEST(Editor, ReturnOnACellOpensItsPageAndNeverClearsTheSet)
         page->close();
     });
     QTest::keyClick(view, Qt::Key_Return);
-    EXPECT_EQ(title, "CHANNEL SETUP");
+    EXPECT_EQ(title, "CHANNEL SETUP – device 1");
     EXPECT_EQ(w.tables().sprdP_CH.text(3, 1), "KEEP");
     EXPECT_EQ(Text(&w, "lblFName"), QDir::toNativeSeparators(e.openPath));
 }
@@ -248,9 +263,9 @@ TEST(Editor, UnsavedEditsAreMarkedAndAskBeforeTheyAreDropped)
         w.show();
         e.openPath = dir.filePath("other.CFG");
         WriteFile(e.openPath, ParamImage().bytes());
-        EXPECT_EQ(w.windowTitle(), "Parameter Setup");
+        EXPECT_EQ(w.windowTitle(), "Parameter Setup – device 1");
         w.tables().sprdP_CH.setText(3, 1, "EDITED");
-        EXPECT_EQ(w.windowTitle(), "Parameter Setup *");
+        EXPECT_EQ(w.windowTitle(), "Parameter Setup – device 1 *");
         QString seen;
         AnswerMessageBox(QMessageBox::No, &seen);
         e.click(button);
@@ -265,7 +280,7 @@ TEST(Editor, UnsavedEditsAreMarkedAndAskBeforeTheyAreDropped)
     w.tables().sprdP_CH.setText(3, 1, "EDITED");
     e.savePath = dir.filePath("saved.CFG");
     e.click("btnSaveAs");
-    EXPECT_EQ(w.windowTitle(), "Parameter Setup");
+    EXPECT_EQ(w.windowTitle(), "Parameter Setup – device 1");
     e.click("btnNew");
     EXPECT_EQ(w.tables().sprdP_CH.text(3, 1), "");
 }
