@@ -4,6 +4,7 @@
 #include "app/RunDocument.h"
 #include "app/frmVQ_About.h"
 #include "clock/frmVQ_DateReserve.h"
+#include "link/CommLog.h"
 #include "link/DeviceList.h"
 #include "link/PollingEngine.h"
 #include "link/PortFile.h"
@@ -25,7 +26,10 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -34,11 +38,13 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -74,6 +80,11 @@ frmVQ_Main::frmVQ_Main(const QString& programDir, SerialPort* port, QWidget* par
     setWindowTitle(QStringLiteral("VQ800"));
     m_engine->setParamSource(&m_paramImage);
     setWindowIcon(AppIcon());
+    chooseLogFile = [this] {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Save Log"),
+                                            QDir(m_programDir).filePath(QStringLiteral("frames.csv")),
+                                            QStringLiteral("CSV files (*.csv)"));
+    };
 
     buildMenus();
     auto* central = new QWidget(this);
@@ -321,7 +332,14 @@ QWidget* frmVQ_Main::buildCommPanel()
     bottom->addWidget(sprdCommState, 1);
     btnCountClear = new QPushButton(QStringLiteral("Count Clear"), box);
     btnCountClear->setObjectName(QStringLiteral("btnCountClear"));
-    bottom->addWidget(btnCountClear, 0, Qt::AlignTop);
+    btnCommSave = new QPushButton(QStringLiteral("Save &Log..."), box);
+    btnCommSave->setObjectName(QStringLiteral("btnCommSave"));
+    btnCommSave->setToolTip(QStringLiteral("Save the frames and the counters as CSV"));
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(btnCountClear);
+    buttons->addWidget(btnCommSave);
+    buttons->addStretch();
+    bottom->addLayout(buttons);
     col->addLayout(bottom, 2);
     return box;
 }
@@ -361,9 +379,10 @@ void frmVQ_Main::connectActions()
         frmVQ_About about(this);
         about.exec();
     });
-    connect(mHelpHelp, &QAction::triggered, this, [this] { openDocument(QStringLiteral("Help/VQ800_ENG.chm")); });
-    connect(mHelpManual, &QAction::triggered, this, [this] { openDocument(QStringLiteral("VQ800.pdf")); });
-    connect(mHelpGView, &QAction::triggered, this, [this] { openDocument(QStringLiteral("VQ800_GView.EXE")); });
+    connect(mHelpHelp, &QAction::triggered, this, &frmVQ_Main::openManual);
+    connect(mHelpManual, &QAction::triggered, this, &frmVQ_Main::openManual);
+    connect(mHelpGView, &QAction::triggered, this, &frmVQ_Main::openViewer);
+    connect(btnCommSave, &QPushButton::clicked, this, &frmVQ_Main::saveCommLog);
     connect(mHelpViewComm, &QAction::triggered, this, &frmVQ_Main::toggleCommView);
     connect(btnCountClear, &QPushButton::clicked, this, &frmVQ_Main::countClear);
     connect(mOnlinePortOpen, &QAction::triggered, this, &frmVQ_Main::togglePort);
@@ -521,6 +540,52 @@ void frmVQ_Main::openDocument(const QString& relativePath)
     }
     if (!RunDocument(QStringLiteral("OPEN"), file, QString(), m_programDir, 10))
         showMessage(QStringLiteral("No program opens %1").arg(QDir::toNativeSeparators(file)));
+}
+
+void frmVQ_Main::openManual()
+{
+    // Beside the program folder's own documents, the manual that ships with
+    // the program: next to the executable, or under the install prefix.
+    const QString exe = QCoreApplication::applicationDirPath();
+    const QStringList places = {QDir(m_programDir).filePath(QStringLiteral("manual/index.html")),
+                                QDir(exe).filePath(QStringLiteral("manual/index.html")),
+                                QDir(exe).filePath(QStringLiteral("../share/doc/vq800/manual/index.html"))};
+    for (const QString& file : places) {
+        if (QFileInfo::exists(file)) {
+            if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath())))
+                StatusBar1->showMessage(QStringLiteral("No program opens %1").arg(QDir::toNativeSeparators(file)), 6000);
+            return;
+        }
+    }
+    StatusBar1->showMessage(QStringLiteral("The manual was not found beside the program (%1)")
+                                .arg(QDir::toNativeSeparators(places[1])), 6000);
+}
+
+void frmVQ_Main::openViewer()
+{
+#ifdef Q_OS_WIN
+    if (QFileInfo::exists(QDir(m_programDir).filePath(QStringLiteral("VQ800_GView.EXE")))) {
+        openDocument(QStringLiteral("VQ800_GView.EXE"));
+        return;
+    }
+#endif
+    const QString viewer = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("vq800-view"));
+    if (!QProcess::startDetached(viewer, {m_dsave.gDSaveFolder}, m_programDir))
+        StatusBar1->showMessage(QStringLiteral("The data viewer could not be started (%1)").arg(QDir::toNativeSeparators(viewer)),
+                                6000);
+}
+
+void frmVQ_Main::saveCommLog()
+{
+    const QString path = chooseLogFile();
+    if (path.isEmpty())
+        return;
+    QString why;
+    if (SaveFrameLog(path, m_session.log, m_store.sprdCommState, &why))
+        StatusBar1->showMessage(QStringLiteral("Frame log saved to %1").arg(QDir::toNativeSeparators(path)), 6000);
+    else
+        StatusBar1->showMessage(QStringLiteral("The frame log cannot be saved to %1: %2").arg(QDir::toNativeSeparators(path), why),
+                                10000);
 }
 
 void frmVQ_Main::toggleCommView()

@@ -9,7 +9,9 @@ class DataLogger;
 #include "monitor/MonitorState.h"
 
 #include <QMainWindow>
+
 #include <array>
+#include <functional>
 #include <memory>
 
 class LedIndicator;
@@ -70,6 +72,8 @@ public:
     void showSaveSettings(const DSaveSettings& s);
     // Selects the device of a row of the device table (1-based).
     void selectDeviceRow(int row);
+    // Where "Save Log" writes the frame log; an empty text cancels. Tests replace it.
+    std::function<QString()> chooseLogFile;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -83,6 +87,9 @@ private:
     void startUp();
     void connectActions();
     void openDocument(const QString& relativePath);
+    void openManual();
+    void openViewer();
+    void saveCommLog();
     void toggleCommView();
     void countClear();
 
@@ -125,6 +132,7 @@ private:
     QTableView* sprdComm = nullptr;
     QTableView* sprdCommState = nullptr;
     QPushButton* btnCountClear = nullptr;
+    QPushButton* btnCommSave = nullptr;
     QTimer* tmrDSave = nullptr;
 
     QString m_programDir;

@@ -1,6 +1,12 @@
 #include "link/CommLog.h"
 
+#include "link/Framing.h"
+#include "link/TextTable.h"
+
+#include <QDateTime>
+#include <QSaveFile>
 #include <QString>
+#include <QStringList>
 
 void CommLog::clear()
 {
@@ -14,7 +20,7 @@ int CommLog::append(bool recv, const QByteArray& bytes)
 {
     if (m_rows.size() >= kMaxRows)
         clear();
-    m_rows.append(Row{recv, false, bytes.left(kMaxBytes)});
+    m_rows.append(Row{recv, false, bytes.left(kMaxBytes), now ? now() : QDateTime::currentMSecsSinceEpoch()});
     const int index = static_cast<int>(m_rows.size()) - 1;
     emit rowAppended(index);
     return index;
@@ -31,4 +37,60 @@ void CommLog::markBad(int index)
 int WriteLogRow(const QString& direction, const QByteArray& frame, CommLog& grid)
 {
     return grid.append(direction == QLatin1String("RECV"), frame);
+}
+
+QString RowTime(const CommLog::Row& row)
+{
+    return QDateTime::fromMSecsSinceEpoch(row.atMs).toString(QStringLiteral("HH:mm:ss.zzz"));
+}
+
+namespace {
+
+// What became of a received frame; sent frames have no result.
+QString result(const CommLog::Row& row)
+{
+    if (!row.recv)
+        return QString();
+    if (!row.badCrc)
+        return QStringLiteral("OK");
+    return CheckCrc(row.bytes) ? QStringLiteral("not the answer asked for") : QStringLiteral("CRC error");
+}
+
+} // namespace
+
+QString FrameLogCsv(const CommLog& log, const TextTable& counters)
+{
+    QString out = QStringLiteral("time,direction,bytes,device,result\r\n");
+    for (int i = 0; i < log.rowCount(); ++i) {
+        const CommLog::Row& r = log.row(i);
+        QStringList bytes;
+        for (char b : r.bytes)
+            bytes << HexByte(static_cast<quint8>(b));
+        const QString device = r.bytes.isEmpty() ? QString() : QString::number(static_cast<quint8>(r.bytes[0]));
+        out += QStringLiteral("%1,%2,%3,%4,%5\r\n")
+                   .arg(QDateTime::fromMSecsSinceEpoch(r.atMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")),
+                        r.recv ? QStringLiteral("RECV") : QStringLiteral("SEND"), bytes.join(u' '), device, result(r));
+    }
+    out += QStringLiteral("\r\ndevice");
+    for (int c = 1; c <= counters.colCount(); ++c)
+        out += u',' + counters.text(c, 0);
+    out += QStringLiteral("\r\n");
+    for (int r = 1; r <= counters.rowCount(); ++r) {
+        out += counters.text(0, r);
+        for (int c = 1; c <= counters.colCount(); ++c)
+            out += u',' + (counters.text(c, r).isEmpty() ? QStringLiteral("0") : counters.text(c, r));
+        out += QStringLiteral("\r\n");
+    }
+    return out;
+}
+
+bool SaveFrameLog(const QString& path, const CommLog& log, const TextTable& counters, QString* error)
+{
+    QSaveFile file(path);
+    const QByteArray text = FrameLogCsv(log, counters).toUtf8();
+    if (file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit())
+        return true;
+    if (error)
+        *error = file.errorString();
+    return false;
 }

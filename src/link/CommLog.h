@@ -6,6 +6,10 @@
 #include <QList>
 #include <QObject>
 
+#include <functional>
+
+class TextTable;
+
 class CommLog : public QObject {
     Q_OBJECT
 public:
@@ -16,7 +20,11 @@ public:
         bool recv = false;    // "RECV" or "SEND"
         bool badCrc = false;  // shown red
         QByteArray bytes;
+        qint64 atMs = 0;      // when it was sent or received, ms since the epoch
     };
+
+    // The wall clock rows are stamped with; tests set their own.
+    std::function<qint64()> now;
 
     int rowCount() const { return static_cast<int>(m_rows.size()); }
     const Row& row(int i) const { return m_rows[i]; }
@@ -38,3 +46,11 @@ private:
 // Writes one frame as a row of the log; direction is "SEND" or "RECV".
 // Returns the row's index.
 int WriteLogRow(const QString& direction, const QByteArray& frame, CommLog& grid);
+
+// "14:03:22.517", the local time of a row.
+QString RowTime(const CommLog::Row& row);
+// The log as CSV (time, direction, bytes, device, result), then the
+// counters of each device; the text a save writes.
+QString FrameLogCsv(const CommLog& log, const TextTable& counters);
+// Writes FrameLogCsv to `path` whole or not at all.
+bool SaveFrameLog(const QString& path, const CommLog& log, const TextTable& counters, QString* error);

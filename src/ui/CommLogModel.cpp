@@ -48,6 +48,8 @@ QVariant CommLogModel::data(const QModelIndex& index, int role) const
         return {};
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+    case Qt::ToolTipRole:
+        return RowTime(r);
     default:
         return {};
     }
@@ -55,6 +57,8 @@ QVariant CommLogModel::data(const QModelIndex& index, int role) const
 
 QVariant CommLogModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (role == Qt::ToolTipRole && orientation == Qt::Vertical && section < m_log->rowCount())
+        return RowTime(m_log->row(section));
     if (role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (orientation == Qt::Horizontal)

@@ -1,6 +1,7 @@
 #pragma once
 // Shows the frame log: the row header holds the direction, cell i the byte i
-// as two hex digits; answers are light green, failed answers red.
+// as two hex digits; answers are light green, failed answers red. The time
+// of a row is its tooltip.
 #include <QAbstractTableModel>
 
 class CommLog;

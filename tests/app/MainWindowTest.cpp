@@ -1,6 +1,7 @@
 #include "app/frmVQ_Main.h"
 #include "common/Files.h"
 #include "common/Find.h"
+#include "link/CommLog.h"
 #include "sim/LineServer.h"
 #include "sim/SimPort.h"
 #include "ui/WindowPlaces.h"
@@ -9,6 +10,7 @@
 #include <QDialog>
 #include <QScreen>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -240,4 +242,19 @@ TEST_F(MainWindow, CommunicationViewTogglesWithACheckMarkAndItsCountersClear)
             EXPECT_EQ(t.text(c, r), QString());
     EXPECT_EQ(t.text(0, 2), "2");
     EXPECT_EQ(t.text(1, 0), "OK");
+}
+
+TEST_F(MainWindow, TheFrameLogIsSavedAsCsvOrSaysWhyNot)
+{
+    frmVQ_Main w(dir.path());
+    WriteLogRow("SEND", QByteArray::fromHex("010375310002"), w.commLog());
+    for (const QString& target : {path("frames.csv"), path("missing/frames.csv")}) {
+        w.chooseLogFile = [&] { return target; };
+        Click(&w, "btnCommSave");
+        const QString said = Find<QStatusBar>(&w, "StatusBar1")->currentMessage();
+        const bool saved = QFileInfo::exists(target);
+        EXPECT_EQ(saved, !target.contains("missing"));
+        EXPECT_TRUE(said.contains(saved ? "Frame log saved" : "cannot be saved")) << qPrintable(said);
+    }
+    EXPECT_TRUE(ReadFile(path("frames.csv")).startsWith("time,direction,bytes,device,result\r\n"));
 }

@@ -7,6 +7,8 @@
 #include "common/SimProcess.h"
 #include "common/VirtualLine.h"
 #include "link/ConfigText.h"
+#include "link/DataStore.h"
+#include "logging/DataFile.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -116,5 +118,35 @@ TEST(HeadlessLogging, SaysWhoAnswersAndStopsWhenThePortCloses)
         EXPECT_FALSE(rig.job->start());
         EXPECT_TRUE(rig.said.last().contains("cannot be opened: no such device")) << rig.said.join('\n').toStdString();
         EXPECT_FALSE(rig.tx.isActive()) << "nothing ticks on a port that did not open";
+    }
+}
+
+TEST(Vqd, SeveralFilesMakeOneCsvWithTheChannelsTheirRecordersHave)
+{
+    if (!QFileInfo::exists(BuiltProgram("vq800-vqd")))
+        GTEST_SKIP() << "vq800-vqd is not built";
+    QTemporaryDir dir;
+    DataStore store;
+    store.appendDeviceRow(1);
+    auto file = [&](const char* name, int model, int records) {
+        QByteArray bytes = BuildHeader(model);
+        for (int i = 0; i < records; ++i)
+            bytes += BuildRecord(store.sprdMon, 1, QDateTime(QDate(2026, 12, 6), QTime(3, 0, i)));
+        WriteFile(dir.filePath(name), bytes);
+        return dir.filePath(name);
+    };
+    const QString six = file("six.VQD", 10, 2), twelve = file("twelve.VQD", 20, 1);
+    struct Case { QStringList files; const char* lastPv; int lines; int exit; };
+    const Case cases[] = {{{six}, "PV06,BO", 3, 0}, {{six, twelve}, "PV12,BO", 4, 0}, {{six, dir.filePath("gone.VQD")}, "PV06,BO", 3, 1}};
+    for (const Case& k : cases) {
+        QProcess vqd;
+        vqd.start(BuiltProgram("vq800-vqd"), QStringList{"--csv"} + k.files);
+        ASSERT_TRUE(vqd.waitForFinished(10'000));
+        const QList<QByteArray> lines = vqd.readAllStandardOutput().trimmed().split('\n');
+        EXPECT_EQ(vqd.exitCode(), k.exit);
+        EXPECT_EQ(lines.size(), k.lines);
+        EXPECT_TRUE(lines[0].contains(k.lastPv)) << lines[0].toStdString();
+        for (const QByteArray& l : lines)
+            EXPECT_EQ(l.count(','), lines[0].count(',')) << l.toStdString();
     }
 }

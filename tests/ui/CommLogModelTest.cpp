@@ -1,13 +1,19 @@
 #include "link/CommLog.h"
+#include "link/DataStore.h"
+#include "link/Framing.h"
 #include "ui/CommLogModel.h"
 
 #include <QBrush>
+#include <QDateTime>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 TEST(CommLogModel, ShowsDirectionBytesAndColoursAndAppendsRowByRow)
 {
     CommLog log;
+    const qint64 at = QDateTime(QDate(2026, 12, 6), QTime(3, 0, 1, 25)).toMSecsSinceEpoch();
+    log.now = [&] { return at; };
     CommLogModel model(&log);
     WriteLogRow("SEND", QByteArray::fromHex("010375310002"), log);
     WriteLogRow("RECV", QByteArray::fromHex("0103040A"), log);
@@ -16,6 +22,8 @@ TEST(CommLogModel, ShowsDirectionBytesAndColoursAndAppendsRowByRow)
     ASSERT_EQ(model.rowCount(), 3);
     EXPECT_EQ(model.headerData(0, Qt::Vertical, Qt::DisplayRole).toString(), "SEND");
     EXPECT_EQ(model.headerData(1, Qt::Vertical, Qt::DisplayRole).toString(), "RECV");
+    EXPECT_EQ(model.headerData(1, Qt::Vertical, Qt::ToolTipRole).toString(), "03:00:01.025");
+    EXPECT_EQ(model.index(1, 5).data(Qt::ToolTipRole).toString(), "03:00:01.025");
     EXPECT_EQ(model.index(0, 2).data().toString(), "75");
     EXPECT_EQ(model.index(1, 3).data().toString(), "0A");
     EXPECT_EQ(model.index(2, 0).data().toString(), "FF");
@@ -33,4 +41,45 @@ TEST(CommLogModel, ShowsDirectionBytesAndColoursAndAppendsRowByRow)
     EXPECT_EQ(inserted.count(), 1001);
     EXPECT_EQ(reset.count(), 1);
     EXPECT_EQ(model.rowCount(), 1);
+}
+
+namespace {
+QString BytesText(const QByteArray& b)
+{
+    return QString::fromLatin1(b.toHex(' ').toUpper());
+}
+} // namespace
+
+TEST(FrameLog, SavedCsvHasEveryRowWithItsTimeAndResultThenTheCounters)
+{
+    CommLog log;
+    qint64 at = QDateTime(QDate(2026, 12, 6), QTime(3, 0, 0)).toMSecsSinceEpoch();
+    log.now = [&] { return at += 25; };
+    QByteArray answer = QByteArray::fromHex("0203020007");
+    AppendCrc(answer);
+    WriteLogRow("SEND", BuildReadRequest(2, 30001, 1), log);
+    WriteLogRow("RECV", answer, log);
+    log.markBad(WriteLogRow("RECV", QByteArray::fromHex("02030200070000"), log));
+    log.markBad(WriteLogRow("RECV", answer, log)); // whole, but not what was asked
+    DataStore store;
+    store.appendDeviceRow(2);
+    store.sprdCommState.setText(counters::Ok, 1, "12");
+    const QStringList lines = FrameLogCsv(log, store.sprdCommState).split("\r\n");
+    const QStringList expected = {
+        "time,direction,bytes,device,result",
+        "2026-12-06 03:00:00.025,SEND," + BytesText(BuildReadRequest(2, 30001, 1)) + ",2,",
+        "2026-12-06 03:00:00.050,RECV," + BytesText(answer) + ",2,OK",
+        "2026-12-06 03:00:00.075,RECV,02 03 02 00 07 00 00,2,CRC error",
+        "2026-12-06 03:00:00.100,RECV," + BytesText(answer) + ",2,not the answer asked for",
+        "",
+        "device,OK,Time Over,CRC Error",
+        "2,12,0,0",
+        ""};
+    EXPECT_EQ(lines, expected);
+
+    QTemporaryDir dir;
+    QString why;
+    EXPECT_TRUE(SaveFrameLog(dir.filePath("log.csv"), log, store.sprdCommState, &why));
+    EXPECT_FALSE(SaveFrameLog(dir.filePath("missing/log.csv"), log, store.sprdCommState, &why));
+    EXPECT_FALSE(why.isEmpty());
 }

@@ -68,17 +68,31 @@ void printSummary(const QString& path, const DataFileContents& c)
     }
 }
 
-void printCsv(const DataFileContents& c)
+// Channels a file's recorder has; all of them where its model is unknown.
+int channelsOf(const DataFileContents& c)
+{
+    const int n = regmap::ChannelsOfModel(c.modelCode);
+    return n > 0 ? n : vqd::kChannels;
+}
+
+void printCsvHead(int channels)
 {
     QString head = QStringLiteral("Time");
-    for (int k = 1; k <= vqd::kChannels; ++k)
+    for (int k = 1; k <= channels; ++k)
         head += QStringLiteral(",PV%1").arg(k, 2, 10, QLatin1Char('0'));
     head += QStringLiteral(",BO,SD_DI,ALARM(1-4),RELAY,ALARM(9-12),ALARM(5-8)");
     print(head);
+}
+
+// Channels a file's recorder lacks stay empty when files of both kinds are
+// written together.
+void printCsv(const DataFileContents& c, int channels)
+{
+    const int held = channelsOf(c);
     for (const DataRecord& r : c.records) {
         QString line = timeText(r);
-        for (float v : r.pv)
-            line += u',' + number(v);
+        for (int k = 0; k < channels; ++k)
+            line += k < held ? u',' + number(r.pv[k]) : QStringLiteral(",");
         line += QStringLiteral(",%1,%2,%3,%4,%5,%6")
                     .arg(boBits(r))
                     .arg(r.sdDi)
@@ -103,22 +117,39 @@ int main(int argc, char** argv)
     cli.addVersionOption();
     const QCommandLineOption csv(QStringLiteral("csv"), QStringLiteral("Write the records as CSV to standard output."));
     cli.addOption(csv);
-    cli.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The data file to read."));
+    cli.addPositionalArgument(QStringLiteral("FILE"),
+                              QStringLiteral("The data files to read; with --csv their records follow each other."),
+                              QStringLiteral("FILE..."));
     cli.process(app);
-    if (cli.positionalArguments().size() != 1) {
+    const QStringList paths = cli.positionalArguments();
+    if (paths.isEmpty()) {
         std::fputs(qPrintable(cli.helpText()), stderr);
         return 2;
     }
-    const QString path = cli.positionalArguments().first();
-    DataFileContents contents;
-    QString why;
-    if (!ReadDataFile(path, contents, &why)) {
-        std::fprintf(stderr, "vq800-vqd: %s: %s\n", qPrintable(path), qPrintable(why));
-        return 1;
+    // A file that cannot be read is reported; the others are still shown.
+    QList<std::pair<QString, DataFileContents>> files;
+    int status = 0;
+    for (const QString& path : paths) {
+        DataFileContents contents;
+        QString why;
+        if (ReadDataFile(path, contents, &why)) {
+            files.append({path, std::move(contents)});
+        } else {
+            std::fprintf(stderr, "vq800-vqd: %s: %s\n", qPrintable(path), qPrintable(why));
+            status = 1;
+        }
     }
-    if (cli.isSet(csv))
-        printCsv(contents);
-    else
-        printSummary(path, contents);
-    return 0;
+    if (cli.isSet(csv)) {
+        int channels = 0;
+        for (const auto& f : files)
+            channels = qMax(channels, channelsOf(f.second));
+        if (!files.isEmpty())
+            printCsvHead(channels);
+        for (const auto& f : files)
+            printCsv(f.second, channels);
+    } else {
+        for (const auto& [path, contents] : files)
+            printSummary(path, contents);
+    }
+    return status;
 }
