@@ -553,12 +553,11 @@ void frmVQ_Main::openManual()
     for (const QString& file : places) {
         if (QFileInfo::exists(file)) {
             if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath())))
-                StatusBar1->showMessage(QStringLiteral("No program opens %1").arg(QDir::toNativeSeparators(file)), 6000);
+                showMessage(QStringLiteral("No program opens %1").arg(QDir::toNativeSeparators(file)));
             return;
         }
     }
-    StatusBar1->showMessage(QStringLiteral("The manual was not found beside the program (%1)")
-                                .arg(QDir::toNativeSeparators(places[1])), 6000);
+    showMessage(QStringLiteral("The manual was not found beside the program (%1)").arg(QDir::toNativeSeparators(places[1])));
 }
 
 void frmVQ_Main::openViewer()
@@ -571,8 +570,7 @@ void frmVQ_Main::openViewer()
 #endif
     const QString viewer = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("vq800-view"));
     if (!QProcess::startDetached(viewer, {m_dsave.gDSaveFolder}, m_programDir))
-        StatusBar1->showMessage(QStringLiteral("The data viewer could not be started (%1)").arg(QDir::toNativeSeparators(viewer)),
-                                6000);
+        showMessage(QStringLiteral("The data viewer could not be started (%1)").arg(QDir::toNativeSeparators(viewer)));
 }
 
 void frmVQ_Main::saveCommLog()
@@ -582,10 +580,9 @@ void frmVQ_Main::saveCommLog()
         return;
     QString why;
     if (SaveFrameLog(path, m_session.log, m_store.sprdCommState, &why))
-        StatusBar1->showMessage(QStringLiteral("Frame log saved to %1").arg(QDir::toNativeSeparators(path)), 6000);
+        showMessage(QStringLiteral("Frame log saved to %1").arg(QDir::toNativeSeparators(path)));
     else
-        StatusBar1->showMessage(QStringLiteral("The frame log cannot be saved to %1: %2").arg(QDir::toNativeSeparators(path), why),
-                                10000);
+        showMessage(QStringLiteral("The frame log cannot be saved to %1: %2").arg(QDir::toNativeSeparators(path), why), 15000);
 }
 
 void frmVQ_Main::toggleCommView()

@@ -10,7 +10,6 @@
 #include <QDialog>
 #include <QScreen>
 #include <QSettings>
-#include <QStatusBar>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -251,7 +250,7 @@ TEST_F(MainWindow, TheFrameLogIsSavedAsCsvOrSaysWhyNot)
     for (const QString& target : {path("frames.csv"), path("missing/frames.csv")}) {
         w.chooseLogFile = [&] { return target; };
         Click(&w, "btnCommSave");
-        const QString said = Find<QStatusBar>(&w, "StatusBar1")->currentMessage();
+        const QString said = w.panelText(4);
         const bool saved = QFileInfo::exists(target);
         EXPECT_EQ(saved, !target.contains("missing"));
         EXPECT_TRUE(said.contains(saved ? "Frame log saved" : "cannot be saved")) << qPrintable(said);
