@@ -112,8 +112,9 @@ void frmVQ_Mon_Text::tmrDispGraph_Tick()
         if (const auto pct = rules::PositionPercent(LeadingNumber(lblPV[i]->text()), LeadingNumber(lblRangeH[i]->text()),
                                                     LeadingNumber(lblRangeL[i]->text())))
             XProgress1[i]->setValue(*pct);
-        lblCH_Name[i]->setColour1(c.colour);
-        lblUnit[i]->setColour2(c.colour);
+        const QColor partner = QColor::fromRgb(rules::GradientPartner(c.colour));
+        lblCH_Name[i]->setColours(QColor::fromRgb(c.colour), partner);
+        lblUnit[i]->setColours(partner, QColor::fromRgb(c.colour));
         XProgress1[i]->setBarColours(c.colour, c.colour);
     }
     header->showMarks(m_display.header);
