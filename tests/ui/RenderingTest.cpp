@@ -93,6 +93,7 @@ struct Window {
     Make make;
     const char* skip = nullptr; // a known fault of another window, fixed elsewhere
 };
+void PrintTo(const Window& w, std::ostream* os) { *os << w.name; }
 
 QString Name(const QWidget* w)
 {
