@@ -135,6 +135,12 @@ std::pair<Rgb, Rgb> DiColours(bool on)
     return on ? std::pair{RgbOf(255, 128, 128), RgbOf(255, 0, 0)} : std::pair{RgbOf(128, 255, 128), RgbOf(0, 255, 0)};
 }
 
+Rgb GradientPartner(Rgb colour)
+{
+    const int to = ReadableTextOn(colour) == RgbOf(0, 0, 0) ? 255 : 0;
+    return RgbOf((RedOf(colour) + to) / 2, (GreenOf(colour) + to) / 2, (BlueOf(colour) + to) / 2);
+}
+
 QString MemoryPicture(qint32 sdDiWord, double recordStatus)
 {
     if (!(sdDiWord & 0x8000))

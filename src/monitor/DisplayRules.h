@@ -41,6 +41,10 @@ bool InBurnOut(qint32 boWord, int ch);
 bool DiOn(qint32 sdDiWord, int k);
 // Colour 1 and colour 2 of a DI mark.
 std::pair<Rgb, Rgb> DiColours(bool on);
+// The other end of a gradient from a channel colour: halfway to white for a
+// colour that takes black text, halfway to black for one that takes white, so
+// that one ink reads over the whole gradient.
+Rgb GradientPartner(Rgb colour);
 // Memory mark picture file for SD_DI_STATUS and RECORD_STATUS.
 QString MemoryPicture(qint32 sdDiWord, double recordStatus);
 

@@ -1,19 +1,25 @@
 #include "monitor/MonitorStyle.h"
 
-#include <QLabel>
+#include "ui/FitLabel.h"
+
 #include <QWidget>
 
 namespace monitorstyle {
 
-QLabel* ValueLabel(const QString& name, int pointSize, QWidget* parent)
+FitLabel* ValueLabel(const QString& name, int pointSize, QWidget* parent)
 {
-    auto* l = new QLabel(QStringLiteral("----.-"), parent);
+    auto* l = new FitLabel(QStringLiteral("----.-"), parent);
     l->setObjectName(name);
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     l->setMinimumWidth(pointSize * 9);
     l->setStyleSheet(QStringLiteral("QLabel { background: #0b1520; color: #7CFC9A; border: 1px solid #44556a;"
-                                    " font-family: monospace; font-weight: bold; font-size: %1pt; padding: 1px 6px; }")
-                         .arg(pointSize));
+                                    " padding: 1px 6px; }"));
+    QFont f(QStringLiteral("monospace"));
+    f.setStyleHint(QFont::TypeWriter);
+    f.setBold(true);
+    f.setPointSize(pointSize);
+    l->setFont(f);
+    l->setFitRange(8);
     return l;
 }
 

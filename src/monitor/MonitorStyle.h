@@ -3,12 +3,12 @@
 #include <QColor>
 #include <QString>
 
-class QLabel;
+class FitLabel;
 class QWidget;
 
 namespace monitorstyle {
-// A value read-out: dark field, bright digits, right-aligned.
-QLabel* ValueLabel(const QString& name, int pointSize, QWidget* parent);
+// A value read-out: dark field, bright digits, right-aligned; long values shrink to fit.
+FitLabel* ValueLabel(const QString& name, int pointSize, QWidget* parent);
 // Solid background colour of a plain widget (swatches, panels).
 void SetBackground(QWidget* w, const QColor& c);
 }

@@ -1,6 +1,7 @@
 #include "monitor/ScalePanel.h"
 
-#include <QLabel>
+#include "ui/FitLabel.h"
+
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -28,12 +29,14 @@ ScalePanel::ScalePanel(int index, Style style, QWidget* parent) : QWidget(parent
 {
     setObjectName(QStringLiteral("picRowScale%1").arg(index));
     auto label = [&](const char* name, Qt::Alignment align) {
-        auto* l = new QLabel(this);
+        auto* l = new FitLabel(QString(), this);
         l->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(name)).arg(index));
         l->setAlignment(align | Qt::AlignVCenter);
         QFont f = l->font();
         f.setPointSizeF(f.pointSizeF() * 0.85);
         l->setFont(f);
+        m_labelHeight = l->sizeHint().height();
+        l->setFitRange(7); // long scale texts shrink rather than lose digits
         return l;
     };
     lblRowScale_Max = label("lblRowScale_Max", Qt::AlignLeft);
@@ -42,21 +45,24 @@ ScalePanel::ScalePanel(int index, Style style, QWidget* parent) : QWidget(parent
     auto* shape = new Shape(this);
     shape->setObjectName(QStringLiteral("shpRowScale_Bar%1").arg(index));
     shpRowScale_Bar = shape;
-    if (style == Style::Bar)
+    if (style == Style::Bar) {
         shape->setGeometry(barColumn().left(), height(), barColumn().width(), 0);
-    else
+    } else {
         shape->setGeometry(width() - kMarkerW, height(), kMarkerW, kMarkerH);
+        shape->hide(); // until there is a value to mark
+    }
 }
 
 QRect ScalePanel::barColumn() const
 {
-    const int left = std::max(48, width() / 2);
+    // The labels take the left part, the bar a column of at most 60 pixels.
+    const int left = std::max(width() / 2, width() - 66);
     return QRect(left, 0, width() - left - 6, height());
 }
 
 void ScalePanel::placeLabels()
 {
-    const int lh = lblRowScale_Max->sizeHint().height();
+    const int lh = m_labelHeight;
     const int lw = m_style == Style::Bar ? barColumn().left() - 10 : width() - kMarkerW - 4;
     lblRowScale_Max->setGeometry(3, 1, lw, lh);
     // The mid label sits a third of its height above the centre line.
@@ -80,10 +86,13 @@ void ScalePanel::setColour(const QColor& c)
     }
 }
 
-void ScalePanel::setMarkerY(double y)
+void ScalePanel::setMarkerY(std::optional<double> y)
 {
     m_markerY = y;
-    const double top = std::clamp(y - kMarkerH / 2.0, -1000.0, height() + 1000.0);
+    shpRowScale_Bar->setVisible(y.has_value());
+    if (!y)
+        return;
+    const double top = std::clamp(*y - kMarkerH / 2.0, -1000.0, height() + 1000.0);
     shpRowScale_Bar->move(width() - kMarkerW, int(std::lround(top)));
 }
 

@@ -4,7 +4,9 @@
 // marker (trend) or a bar rising from the bottom edge (bar gauge).
 #include <QWidget>
 
-class QLabel;
+#include <optional>
+
+class FitLabel;
 
 class ScalePanel : public QWidget {
     Q_OBJECT
@@ -14,14 +16,14 @@ public:
 
     void setTexts(const QString& max, const QString& mid, const QString& min);
     void setColour(const QColor& c);
-    // Marker style: centre of the marker at y.
-    void setMarkerY(double y);
+    // Marker style: centre of the marker at y; no y hides the marker.
+    void setMarkerY(std::optional<double> y);
     // Bar style: the bar from top with the given height; cut at the panel's edges.
     void setBar(int top, int height);
 
-    QLabel* lblRowScale_Max = nullptr;
-    QLabel* lblRowScale_Mid = nullptr;
-    QLabel* lblRowScale_Min = nullptr;
+    FitLabel* lblRowScale_Max = nullptr;
+    FitLabel* lblRowScale_Mid = nullptr;
+    FitLabel* lblRowScale_Min = nullptr;
     QWidget* shpRowScale_Bar = nullptr;
 
 protected:
@@ -33,6 +35,7 @@ private:
     void placeLabels();
 
     Style m_style;
-    double m_markerY = 0;
+    std::optional<double> m_markerY;
+    int m_labelHeight = 0;
     int m_barTop = 0, m_barHeight = 0;
 };

@@ -1,5 +1,6 @@
 #include "monitor/SingleMonitorWindow.h"
 
+#include "link/LinkState.h"
 #include "monitor/MonitorHeader.h"
 
 #include <QHBoxLayout>
@@ -8,11 +9,11 @@
 #include <QVBoxLayout>
 
 SingleMonitorWindow::SingleMonitorWindow(const QString& name, const QString& caption, const QString& headerText,
-                                         const QString& programDir, QWidget* parent)
-    : QDialog(parent)
+                                         const QString& programDir, const LinkState& link, QWidget* parent)
+    : QDialog(parent), m_link(link), m_caption(caption)
 {
     setObjectName(name);
-    setWindowTitle(caption);
+    showCaption();
     setStyleSheet(QStringLiteral("QDialog { background: #e7ebf0; } QPushButton { padding: 4px 14px; }"));
     m_root = new QVBoxLayout(this);
     m_root->setContentsMargins(8, 8, 8, 8);
@@ -41,6 +42,13 @@ void SingleMonitorWindow::finish(QLayout* body, bool fixedSize)
     if (fixedSize)
         m_root->setSizeConstraint(QLayout::SetFixedSize);
     tmrDispGraph->start();
+}
+
+void SingleMonitorWindow::showCaption()
+{
+    const QString title = m_link.captionForSelected(m_caption);
+    if (windowTitle() != title)
+        setWindowTitle(title);
 }
 
 void SingleMonitorWindow::done(int r)

@@ -1,8 +1,10 @@
 #pragma once
 // Frame of the single-device monitor windows: the header marks on top, the
-// window's own body, the Close button, and the 500 ms display timer.
+// window's own body, the Close button, and the 500 ms display timer. The
+// caption names the device shown.
 #include <QDialog>
 
+struct LinkState;
 class MonitorHeader;
 class QLayout;
 class QPushButton;
@@ -20,9 +22,11 @@ public slots:
 
 protected:
     SingleMonitorWindow(const QString& name, const QString& caption, const QString& headerText,
-                        const QString& programDir, QWidget* parent);
+                        const QString& programDir, const LinkState& link, QWidget* parent);
     // Puts the body under the header and starts the timer; a fixed window keeps its laid-out size.
     void finish(QLayout* body, bool fixedSize);
+    // The caption followed by the selected device, which each tick shows anew.
+    void showCaption();
 
     MonitorHeader* header = nullptr;
 
@@ -30,4 +34,6 @@ private:
     QPushButton* btnClose = nullptr;
     QTimer* tmrDispGraph = nullptr;
     QVBoxLayout* m_root = nullptr;
+    const LinkState& m_link;
+    QString m_caption;
 };

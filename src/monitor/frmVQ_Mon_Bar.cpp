@@ -3,6 +3,7 @@
 #include "monitor/MonitorHeader.h"
 #include "monitor/MonitorStyle.h"
 #include "monitor/ScalePanel.h"
+#include "ui/FitLabel.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -12,7 +13,7 @@
 frmVQ_Mon_Bar::frmVQ_Mon_Bar(MonitorState& state, const DataStore& store, const LinkState& link,
                              const QString& programDir, QWidget* parent)
     : SingleMonitorWindow(QStringLiteral("frmVQ_Mon_Bar"), QStringLiteral("Single Monitoring - BAR GRAPH"),
-                          QStringLiteral("BAR GRAPH"), programDir, parent)
+                          QStringLiteral("BAR GRAPH"), programDir, link, parent)
     , m_model(state, store, link, kPanelHeight)
 {
     auto* gauges = new QHBoxLayout;
@@ -31,16 +32,19 @@ frmVQ_Mon_Bar::frmVQ_Mon_Bar(MonitorState& state, const DataStore& store, const 
         lblCH[i]->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; font-size: 11pt; }"));
         col->addWidget(lblCH[i]);
         picRowScale[i] = new ScalePanel(i, ScalePanel::Style::Bar, box);
-        picRowScale[i]->setFixedSize(128, kPanelHeight);
+        picRowScale[i]->setFixedSize(140, kPanelHeight);
         picRowScale[i]->setColour(BarColour(i));
         picRowScale[i]->setBar(kPanelHeight, 0);
         col->addWidget(picRowScale[i], 0, Qt::AlignHCenter);
         lblCH_Val[i] = monitorstyle::ValueLabel(QStringLiteral("lblCH_Val%1").arg(i), 14, box);
         col->addWidget(lblCH_Val[i]);
-        lblCH_Unit[i] = new QLabel(box);
+        lblCH_Unit[i] = new FitLabel(QString(), box);
         lblCH_Unit[i]->setObjectName(QStringLiteral("lblCH_Unit%1").arg(i));
         lblCH_Unit[i]->setAlignment(Qt::AlignCenter);
-        lblCH_Unit[i]->setStyleSheet(QStringLiteral("QLabel { font-size: 10pt; }"));
+        QFont unitFont = lblCH_Unit[i]->font();
+        unitFont.setPointSize(10);
+        lblCH_Unit[i]->setFont(unitFont);
+        lblCH_Unit[i]->setFitRange(7);
         col->addWidget(lblCH_Unit[i]);
         gauges->addWidget(box);
     }
@@ -60,4 +64,5 @@ void frmVQ_Mon_Bar::tmrDispGraph_Tick()
         picRowScale[i]->setBar(g.top, g.height);
     }
     header->showMarks(d.header);
+    showCaption();
 }

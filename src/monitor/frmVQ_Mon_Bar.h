@@ -7,6 +7,7 @@
 
 #include <array>
 
+class FitLabel;
 class ScalePanel;
 class QLabel;
 
@@ -23,8 +24,8 @@ public:
 private:
     std::array<ScalePanel*, 6> picRowScale{};
     std::array<QLabel*, 6> lblCH{};
-    std::array<QLabel*, 6> lblCH_Val{};
-    std::array<QLabel*, 6> lblCH_Unit{};
+    std::array<FitLabel*, 6> lblCH_Val{};
+    std::array<FitLabel*, 6> lblCH_Unit{};
 
     BarModel m_model;
 };

@@ -19,8 +19,8 @@ frmVQ_Mon_Multi::frmVQ_Mon_Multi(const DataStore& store, QWidget* parent)
     }
 
     // Narrow state columns so that all six channels fit a 1280 pixel screen.
-    const int bit = qMax(20, fontMetrics().horizontalAdvance(QStringLiteral("CH.00")) / 4 + 4);
-    const int value = fontMetrics().horizontalAdvance(QStringLiteral("-00000.0")) + 8;
+    const int bit = qMax(17, fontMetrics().horizontalAdvance(QStringLiteral("CH.00")) / 4 + 4);
+    const int value = fontMetrics().horizontalAdvance(QStringLiteral("-00000.000")) + 8;
     setColumnWidth(Comm, fontMetrics().horizontalAdvance(QStringLiteral("COMM")) + 14);
     for (int c = 1; c <= kChannels; ++c) {
         setColumnWidth(Pv1 + c - 1, value);

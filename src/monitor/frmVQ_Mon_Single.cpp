@@ -5,6 +5,7 @@
 #include "monitor/MonitorStyle.h"
 #include "monitor/ScalePanel.h"
 #include "monitor/TrendPainter.h"
+#include "ui/FitLabel.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -45,7 +46,7 @@ private:
 frmVQ_Mon_Single::frmVQ_Mon_Single(MonitorState& state, const DataStore& store, const LinkState& link,
                                    const QString& programDir, QWidget* parent)
     : SingleMonitorWindow(QStringLiteral("frmVQ_Mon_Single"), QStringLiteral("Single Monitoring - LINE"),
-                          QStringLiteral("H.TREND VIEW"), programDir, parent)
+                          QStringLiteral("H.TREND VIEW"), programDir, link, parent)
     , m_model(state, store, link)
     , m_image(TrendModel::kSurfaceWidth, TrendModel::kPlotHeight, QImage::Format_RGB32)
 {
@@ -56,7 +57,7 @@ frmVQ_Mon_Single::frmVQ_Mon_Single(MonitorState& state, const DataStore& store, 
     plotRow->setSpacing(2);
     for (int i = 0; i < 6; ++i) {
         picRowScale[i] = new ScalePanel(i, ScalePanel::Style::Marker, this);
-        picRowScale[i]->setFixedSize(58, TrendModel::kPlotHeight + 2);
+        picRowScale[i]->setFixedSize(76, TrendModel::kPlotHeight + 2); // room for "-20000.000"
         plotRow->addWidget(picRowScale[i]);
     }
     plotRow->addSpacing(4);
@@ -100,9 +101,11 @@ frmVQ_Mon_Single::frmVQ_Mon_Single(MonitorState& state, const DataStore& store, 
         lblCH[i]->setObjectName(QStringLiteral("lblCH%1").arg(i));
         lblCH[i]->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; }"));
         lblCH_Val[i] = monitorstyle::ValueLabel(QStringLiteral("lblCH_Val%1").arg(i), 13, group);
-        lblCH_Unit[i] = new QLabel(group);
+        lblCH_Unit[i] = new FitLabel(QString(), group);
         lblCH_Unit[i]->setObjectName(QStringLiteral("lblCH_Unit%1").arg(i));
-        lblCH_Unit[i]->setMinimumWidth(44);
+        lblCH_Unit[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        lblCH_Unit[i]->setMinimumWidth(lblCH_Unit[i]->fontMetrics().horizontalAdvance(QStringLiteral("m3/min")) + 4);
+        lblCH_Unit[i]->setFitRange(7);
         g->addWidget(picCH[i], 0, 0);
         g->addWidget(lblCH[i], 0, 1);
         g->addWidget(lblCH_Unit[i], 0, 2, Qt::AlignRight);
@@ -136,6 +139,7 @@ void frmVQ_Mon_Single::tick(const QTime& now)
         lblGTime[k]->setText(m_model.timeLabels()[k]);
     showChannels();
     header->showMarks(m_model.display().header);
+    showCaption();
 }
 
 void frmVQ_Mon_Single::showChannels()
@@ -148,8 +152,9 @@ void frmVQ_Mon_Single::showChannels()
         picRowScale[i]->setTexts(c.maxText, c.midText, c.minText);
         lblCH_Unit[i]->setText(m_model.unitLabel(i));
         lblCH_Val[i]->setText(c.valueText);
-        if (const auto y = m_model.markerY(i))
-            picRowScale[i]->setMarkerY(*y + 1); // the panel has a one-pixel border
+        // No marker before the first value, nor on a flat scale, which has no place for one.
+        const auto y = m_model.markerY(i);
+        picRowScale[i]->setMarkerY(y && c.max() != c.min() ? std::optional(*y + 1) : std::nullopt); // 1: the border
     }
 }
 

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <array>
 
+class FitLabel;
 class ScalePanel;
 class QFrame;
 class QLabel;
@@ -41,8 +42,8 @@ private:
     std::array<ScalePanel*, 6> picRowScale{};
     std::array<QFrame*, 6> picCH{};
     std::array<QLabel*, 6> lblCH{};
-    std::array<QLabel*, 6> lblCH_Val{};
-    std::array<QLabel*, 6> lblCH_Unit{};
+    std::array<FitLabel*, 6> lblCH_Val{};
+    std::array<FitLabel*, 6> lblCH_Unit{};
 
     TrendModel m_model;
     QImage m_image;

@@ -23,12 +23,20 @@ GradientLabel* gradient(const QString& name, const QString& text, int pointSize,
     return l;
 }
 
+QFont monospace(const QFont& base)
+{
+    QFont f = base;
+    f.setFamily(QStringLiteral("monospace"));
+    f.setStyleHint(QFont::TypeWriter);
+    return f;
+}
+
 } // namespace
 
 frmVQ_Mon_Text::frmVQ_Mon_Text(MonitorState& state, const DataStore& store, const LinkState& link,
                                const QString& programDir, QWidget* parent)
     : SingleMonitorWindow(QStringLiteral("frmVQ_Mon_Text"), QStringLiteral("Single Monitoring - TEXT"),
-                          QStringLiteral("TEXT VIEW"), programDir, parent)
+                          QStringLiteral("TEXT VIEW"), programDir, link, parent)
     , m_state(state), m_store(store), m_link(link)
 {
     auto* panels = new QGridLayout;
@@ -48,22 +56,26 @@ frmVQ_Mon_Text::frmVQ_Mon_Text(MonitorState& state, const DataStore& store, cons
         lblCH_Name[i]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         lblCH_Name[i]->setColours(Qt::white, kPanelDark);
         lblCH_Name[i]->setMinimumHeight(26);
+        lblCH_Name[i]->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        // The value takes the room the window gives: it grows with it and shrinks to stay whole.
         lblPV[i] = gradient(QStringLiteral("lblPV%1").arg(i), QStringLiteral("----.-"), 30, box);
         lblPV[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         lblPV[i]->setColours(QColor(255, 255, 255), QColor(214, 222, 232));
         lblPV[i]->setMinimumSize(230, 64);
-        QFont mono = lblPV[i]->font();
-        mono.setFamily(QStringLiteral("monospace"));
-        lblPV[i]->setFont(mono);
+        lblPV[i]->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        lblPV[i]->setFont(monospace(lblPV[i]->font()));
+        lblPV[i]->setFitRange(12, 400);
         lblUnit[i] = gradient(QStringLiteral("lblUnit%1").arg(i), QString(), 12, box);
         lblUnit[i]->setColours(kPanelDark, Qt::white);
-        lblUnit[i]->setMinimumSize(64, 64);
+        lblUnit[i]->setMinimumSize(72, 64);
+        lblUnit[i]->setFitRange(8);
 
         auto rangeLabel = [&](const QString& name) {
-            auto* l = new QLabel(box);
+            auto* l = new FitLabel(QString(), box);
             l->setObjectName(name);
             l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            l->setStyleSheet(QStringLiteral("QLabel { font-family: monospace; }"));
+            l->setFont(monospace(l->font()));
+            l->setFitRange(7);
             return l;
         };
         lblRangeH[i] = rangeLabel(QStringLiteral("lblRangeH%1").arg(i));
@@ -81,6 +93,7 @@ frmVQ_Mon_Text::frmVQ_Mon_Text(MonitorState& state, const DataStore& store, cons
         g->addWidget(lblRangeH[i], 2, 3);
         g->addWidget(XProgress1[i], 3, 0, 1, 4);
         g->setColumnStretch(1, 1);
+        g->setRowStretch(1, 1);
         panels->addWidget(box, i / 3, i % 3);
     }
     finish(panels, false);
@@ -99,9 +112,11 @@ void frmVQ_Mon_Text::tmrDispGraph_Tick()
         if (const auto pct = rules::PositionPercent(LeadingNumber(lblPV[i]->text()), LeadingNumber(lblRangeH[i]->text()),
                                                     LeadingNumber(lblRangeL[i]->text())))
             XProgress1[i]->setValue(*pct);
-        lblCH_Name[i]->setColour1(c.colour);
-        lblUnit[i]->setColour2(c.colour);
+        const QColor partner = QColor::fromRgb(rules::GradientPartner(c.colour));
+        lblCH_Name[i]->setColours(QColor::fromRgb(c.colour), partner);
+        lblUnit[i]->setColours(partner, QColor::fromRgb(c.colour));
         XProgress1[i]->setBarColours(c.colour, c.colour);
     }
     header->showMarks(m_display.header);
+    showCaption();
 }

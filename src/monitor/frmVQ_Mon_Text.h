@@ -7,8 +7,8 @@
 
 #include <array>
 
+class FitLabel;
 class GradientLabel;
-class QLabel;
 class TextProgressBar;
 
 class frmVQ_Mon_Text : public SingleMonitorWindow {
@@ -23,8 +23,8 @@ private:
     std::array<GradientLabel*, 6> lblCH_Name{};
     std::array<GradientLabel*, 6> lblPV{};
     std::array<GradientLabel*, 6> lblUnit{};
-    std::array<QLabel*, 6> lblRangeH{};
-    std::array<QLabel*, 6> lblRangeL{};
+    std::array<FitLabel*, 6> lblRangeH{};
+    std::array<FitLabel*, 6> lblRangeL{};
     std::array<TextProgressBar*, 6> XProgress1{};
 
     MonitorState& m_state;

@@ -1,9 +1,21 @@
 #include "ui/GradientLabel.h"
 
+#include "link/Rgb.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 
-GradientLabel::GradientLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
+namespace {
+
+QColor mix(const QColor& a, const QColor& b, double t)
+{
+    auto ch = [t](int x, int y) { return int(x + (y - x) * t + 0.5); };
+    return QColor(ch(a.red(), b.red()), ch(a.green(), b.green()), ch(a.blue(), b.blue()));
+}
+
+} // namespace
+
+GradientLabel::GradientLabel(const QString& text, QWidget* parent) : FitLabel(text, parent)
 {
     setAlignment(Qt::AlignCenter);
 }
@@ -27,6 +39,12 @@ void GradientLabel::setColours(const QColor& c1, const QColor& c2)
     update();
 }
 
+QRect GradientLabel::textRect() const
+{
+    const int m = margin() + 2;
+    return rect().adjusted(m, 0, -m, 0);
+}
+
 void GradientLabel::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -38,11 +56,22 @@ void GradientLabel::paintEvent(QPaintEvent*)
     p.setPen(QColor(0, 0, 0, 90));
     p.drawRect(r.adjusted(0, 0, -1, -1));
 
-    // Perceived brightness of the middle of the gradient picks the text colour.
-    const auto lum = [](const QColor& c) { return 0.299 * c.red() + 0.587 * c.green() + 0.114 * c.blue(); };
-    const bool dark = (lum(m_colour1) + lum(m_colour2)) / 2 < 128;
-    p.setPen(dark ? Qt::white : Qt::black);
+    // The ink follows the background: black or white, step by step across the width.
+    constexpr int kSteps = 48;
+    QLinearGradient ink(r.topLeft(), r.topRight());
+    Rgb last = ReadableTextOn(m_colour1.rgb());
+    ink.setColorAt(0, QColor::fromRgb(last));
+    for (int k = 1; k <= kSteps; ++k) {
+        const Rgb now = ReadableTextOn(mix(m_colour1, m_colour2, double(k) / kSteps).rgb());
+        if (now != last) {
+            const double at = (k - 0.5) / kSteps;
+            ink.setColorAt(at - 1e-6, QColor::fromRgb(last));
+            ink.setColorAt(at, QColor::fromRgb(now));
+            last = now;
+        }
+    }
+    ink.setColorAt(1, QColor::fromRgb(last));
+    p.setPen(QPen(QBrush(ink), 1));
     p.setFont(font());
-    const int m = margin() + 2;
-    p.drawText(r.adjusted(m, 0, -m, 0), int(alignment()), text());
+    p.drawText(textRect(), int(alignment()), text());
 }

@@ -1,10 +1,12 @@
 #pragma once
 // A text on a two-colour gradient: colour 1 on the left fading into colour 2
-// on the right. The text is drawn black or white, whichever reads better.
-#include <QColor>
-#include <QLabel>
+// on the right. Each part of the text is drawn black or white, whichever
+// reads better on the colour under it.
+#include "ui/FitLabel.h"
 
-class GradientLabel : public QLabel {
+#include <QColor>
+
+class GradientLabel : public FitLabel {
     Q_OBJECT
 public:
     explicit GradientLabel(const QString& text = QString(), QWidget* parent = nullptr);
@@ -17,6 +19,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    QRect textRect() const override;
 
 private:
     QColor m_colour1 = QColor(250, 250, 250);

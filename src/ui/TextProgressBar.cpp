@@ -1,5 +1,7 @@
 #include "ui/TextProgressBar.h"
 
+#include "link/Rgb.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <algorithm>
@@ -26,6 +28,14 @@ void TextProgressBar::setBarColours(const QColor& c1, const QColor& c2)
     update();
 }
 
+void TextProgressBar::setTextVisible(bool visible)
+{
+    if (visible == m_textVisible)
+        return;
+    m_textVisible = visible;
+    update();
+}
+
 int TextProgressBar::filledWidth(int value, int width)
 {
     return int(qint64(std::clamp(value, 0, 100)) * width / 100);
@@ -35,23 +45,31 @@ void TextProgressBar::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     const QRect frame = rect().adjusted(0, 0, -1, -1);
-    p.fillRect(rect(), QColor(245, 245, 245));
+    const QColor empty(245, 245, 245);
+    p.fillRect(rect(), empty);
     const QRect inner = rect().adjusted(2, 2, -2, -2);
-    const int w = filledWidth(m_value, inner.width());
-    if (w > 0) {
+    const QRect filled(inner.left(), inner.top(), filledWidth(m_value, inner.width()), inner.height());
+    if (filled.width() > 0) {
         QLinearGradient g(inner.topLeft(), inner.bottomLeft());
-        g.setColorAt(0, m_colour1.lighter(130));
-        g.setColorAt(0.5, m_colour1);
+        g.setColorAt(0, m_colour1);
         g.setColorAt(1, m_colour2);
-        p.fillRect(QRect(inner.left(), inner.top(), w, inner.height()), g);
+        p.fillRect(filled, g);
     }
     p.setPen(QColor(120, 120, 120));
     p.drawRect(frame);
+    if (!m_textVisible)
+        return;
 
-    // The text sits on both the bar and the background: draw it with a light halo.
+    // The part of the text over the bar takes the bar's ink, the rest the background's.
+    const QColor bar((m_colour1.red() + m_colour2.red()) / 2, (m_colour1.green() + m_colour2.green()) / 2,
+                     (m_colour1.blue() + m_colour2.blue()) / 2);
     const QString t = text();
-    p.setPen(QColor(255, 255, 255, 200));
-    p.drawText(inner.translated(1, 1), Qt::AlignCenter, t);
-    p.setPen(Qt::black);
+    p.save();
+    p.setClipRect(filled);
+    p.setPen(QColor::fromRgb(ReadableTextOn(bar.rgb())));
+    p.drawText(inner, Qt::AlignCenter, t);
+    p.restore();
+    p.setClipRegion(QRegion(inner).subtracted(filled));
+    p.setPen(QColor::fromRgb(ReadableTextOn(empty.rgb())));
     p.drawText(inner, Qt::AlignCenter, t);
 }

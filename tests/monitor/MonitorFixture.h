@@ -19,6 +19,8 @@ struct MonitorFixture : ::testing::Test {
         link.gMC_Online = {true};
         link.gMC_Last = 0;
         link.gSelMC_Index = 0;
+        link.gSelMC_No = 1;
+        link.gMC_Desc = {"Boiler house"};
         store.appendDeviceRow(1);
         for (int c = 1; c <= 6; ++c)
             setChannel(c, 1, -200.0, 1370.0, c - 1);

@@ -36,6 +36,7 @@ TEST_F(Windows, BarGeometryFollowsTheScale)
     };
     setChannel(1, 1, 0, 100, 7);
     frmVQ_Mon_Bar w(state, store, link, dir.path());
+    EXPECT_EQ(w.windowTitle(), "Single Monitoring - BAR GRAPH \u2013 device 1 (Boiler house)");
     BarModel model(state, store, link, h);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pv);
@@ -94,6 +95,17 @@ TEST_F(Windows, TextPanelsShowValueRangeAndPosition)
     setChannel(2, 1, 5, 5, 3);
     w.tmrDispGraph_Tick();
     EXPECT_EQ(bar->value(), 250);
+
+    // A larger window grows the values, not the titles.
+    w.show();
+    QCoreApplication::processEvents();
+    const auto* value = Find<QLabel>(&w, "lblPV1");
+    const int px = QFontInfo(value->font()).pixelSize(), title = Find<QLabel>(&w, "lblCH_Name1")->height();
+    w.resize(w.size() * 3 / 2);
+    QCoreApplication::processEvents();
+    EXPECT_GT(QFontInfo(value->font()).pixelSize(), px * 5 / 4);
+    EXPECT_EQ(Find<QLabel>(&w, "lblCH_Name1")->height(), title);
+    EXPECT_EQ(w.windowTitle(), "Single Monitoring - TEXT \u2013 device 1 (Boiler house)");
 }
 
 TEST_F(Windows, TrendWindowShowsValuesMarksAndTogglesByClick)
@@ -104,11 +116,18 @@ TEST_F(Windows, TrendWindowShowsValuesMarksAndTogglesByClick)
     mon(SdDiStatus, QString::number(0x8003));
     mon(RecordStatus, "1");
     mon(Alarm14, "1");
+    setChannel(2, 1, 10, 10, 1); // flat: no line, no marker
     frmVQ_Mon_Single w(state, store, link, dir.path());
-    EXPECT_EQ(w.windowTitle(), "Single Monitoring - LINE");
+    EXPECT_EQ(w.windowTitle(), "Single Monitoring - LINE \u2013 device 1 (Boiler house)");
     EXPECT_EQ(Find<QLabel>(&w, "lblCH_Val0")->text(), "----.-");
+    EXPECT_FALSE(Find<QWidget>(&w, "shpRowScale_Bar0")->isVisibleTo(&w)); // no value yet
     for (int n = 1; n <= 3; ++n)
         w.tick(QTime(8, 0, n));
+    EXPECT_TRUE(Find<QWidget>(&w, "shpRowScale_Bar0")->isVisibleTo(&w));
+    EXPECT_FALSE(Find<QWidget>(&w, "shpRowScale_Bar1")->isVisibleTo(&w));
+    link.gSelMC_No = 2; // another device selected: the next tick names it
+    w.tick(QTime(8, 0, 4));
+    EXPECT_EQ(w.windowTitle(), "Single Monitoring - LINE \u2013 device 2");
     EXPECT_EQ(Find<QLabel>(&w, "lblCH_Val0")->text(), "40.0");
     EXPECT_EQ(Find<QLabel>(&w, "lblGTime0")->text(), "08:00:01");
     EXPECT_EQ(Find<QLabel>(&w, "lblRowScale_Mid0")->text(), "50.0");
