@@ -125,8 +125,9 @@ TEST_F(MainWindow, StatusPanelsShowTheirWholeTextOrItInTheirTooltip)
     }
 
     // A passing message shows over panel 4's own text, which then comes back.
-    Click(&w, "btnMenu8");
-    EXPECT_TRUE(w.panelText(4).startsWith("Not found: ")) << qPrintable(w.panelText(4));
+    w.chooseLogFile = [&] { return path("missing/frames.csv"); };
+    Click(&w, "btnCommSave");
+    EXPECT_TRUE(w.panelText(4).startsWith("The frame log cannot be saved")) << qPrintable(w.panelText(4));
     Find<QTimer>(&w, "tmrMessage")->start(0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.panelText(4) == advice; }));
 }
