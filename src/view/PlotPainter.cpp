@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -77,9 +78,10 @@ Layout verticalLayout(const QFontMetricsF& fm, const QRectF& bounds, const PlotS
     return l;
 }
 
+// Large values in exponent form, so that a wild value does not widen the axis by forty digits.
 QString valueLabel(double v, int decimals)
 {
-    return QString::number(v, 'f', decimals);
+    return std::abs(v) >= 1e7 ? QString::number(v, 'g', 6) : QString::number(v, 'f', decimals);
 }
 
 } // namespace
