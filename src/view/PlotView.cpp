@@ -129,8 +129,8 @@ std::vector<TimeTick> TimeTicks(double t0, double t1, double widthPx, double min
     for (double n = std::ceil(n0 / step) * step - step; n <= n1 + step && ticks.size() < 1000; n += step) {
         const QDateTime clock = naiveDateTime(n);
         const double t = double(QDateTime(clock.date(), clock.time()).toMSecsSinceEpoch());
-        if (t < t0 || t > t1)
-            continue;
+        if (t < t0 || t > t1 || QDateTime::fromMSecsSinceEpoch(qint64(t)).time() != clock.time())
+            continue; // outside, or a time the clock skipped
         TimeTick tick;
         tick.t = t;
         const QString date = clock.toString(QStringLiteral("yyyy-MM-dd"));

@@ -227,6 +227,41 @@ TEST(Decimate, KeepsEveryMinimumAndMaximum)
     }
 }
 
+TEST(PlotView, TicksAtRoundLocalTimesAndValues)
+{
+    const QByteArray tz = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    auto local = [](const char* text) {
+        return double(QDateTime::fromString(QString::fromLatin1(text), Qt::ISODate).toMSecsSinceEpoch());
+    };
+    struct Case { const char* from; const char* to; const char* labels; };
+    const Case cases[] = {
+        // Hourly across the spring change: there is no 02:00; the date under the first tick.
+        {"2026-03-29T00:00:00", "2026-03-29T05:30:00", "00:00 2026-03-29|01:00|03:00|04:00|05:00"},
+        {"2026-03-28T23:58:00", "2026-03-29T00:03:00", "23:58 2026-03-28|23:59|00:00 2026-03-29|00:01|00:02|00:03"},
+        {"2026-01-01T10:00:19", "2026-01-01T10:00:27", "10:00:20 2026-01-01|10:00:22|10:00:24|10:00:26"},
+        {"2026-01-01T12:00:00", "2026-01-05T12:00:00", "2026-01-02|2026-01-03|2026-01-04|2026-01-05"},
+    };
+    for (const Case& c : cases) {
+        QStringList shown;
+        for (const TimeTick& t : TimeTicks(local(c.from), local(c.to), 600, 100)) {
+            shown << (t.date.isEmpty() ? t.label : t.label + ' ' + t.date);
+            const char* format = t.label.size() == 8 ? "HH:mm:ss" : t.label.size() == 5 ? "HH:mm" : "yyyy-MM-dd";
+            EXPECT_EQ(QDateTime::fromMSecsSinceEpoch(qint64(t.t)).toString(format).toStdString(), t.label.toStdString());
+        }
+        EXPECT_EQ(shown.join('|').toStdString(), c.labels);
+    }
+    if (tz.isEmpty())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", tz);
+
+    const ValueTicks v = MakeValueTicks(-0.05, 1.05, 300, 50);
+    EXPECT_EQ(v.values, (std::vector<double>{0, 0.2, 0.4, 0.6000000000000001, 0.8, 1}));
+    EXPECT_EQ(v.decimals, 1);
+    EXPECT_EQ(MakeValueTicks(-7, 1234, 300, 60).values, (std::vector<double>{0, 500, 1000}));
+}
+
 namespace {
 
 // Fields of a CSV line; quoted fields may hold the separator.
