@@ -157,25 +157,23 @@ bool SaveDeviceRecord(const QString& path, const TextTable& mon, int row, const 
     return fail(why);
 }
 
-DataRecord ParseRecord(const QByteArray& b)
+DataRecord ParseRecord(const char* p)
 {
     DataRecord r;
-    r.stamp = GetU32BE(b, 0);
-    r.time = UnpackTimeStamp(r.stamp);
+    r.stamp = qFromBigEndian<quint32>(p);
     for (int k = 0; k < vqd::kChannels; ++k)
-        r.pv[k] = GetF32BE(b, 4 + 4 * k);
+        r.pv[k] = qFromBigEndian<float>(p + 4 + 4 * k);
     for (int i = 0; i < 3; ++i)
-        r.bo[i] = static_cast<quint8>(b[52 + i]);
-    r.sdDi = static_cast<quint8>(b[55]);
-    auto le = [&](int at) { return qFromLittleEndian<quint16>(b.constData() + at); };
-    r.alarm14 = le(56);
-    r.relay = le(58);
-    r.alarm912 = le(60);
-    r.alarm58 = le(62);
+        r.bo[i] = static_cast<quint8>(p[52 + i]);
+    r.sdDi = static_cast<quint8>(p[55]);
+    r.alarm14 = qFromLittleEndian<quint16>(p + 56);
+    r.relay = qFromLittleEndian<quint16>(p + 58);
+    r.alarm912 = qFromLittleEndian<quint16>(p + 60);
+    r.alarm58 = qFromLittleEndian<quint16>(p + 62);
     return r;
 }
 
-bool ParseDataFile(const QByteArray& bytes, DataFileContents& out, QString* error)
+bool ParseHeader(const QByteArray& bytes, int& modelCode, QString* error)
 {
     auto fail = [&](const QString& why) {
         if (error)
@@ -188,12 +186,22 @@ bool ParseDataFile(const QByteArray& bytes, DataFileContents& out, QString* erro
                         .arg(vqd::kHeaderSize));
     if (!bytes.startsWith(QByteArray(vqd::kMagic, 14)))
         return fail(QStringLiteral("not a data file: it does not begin with \"%1\"").arg(QLatin1String(vqd::kMagic)));
+    modelCode = GetU16BE(bytes, 16);
+    return true;
+}
+
+bool ParseDataFile(const QByteArray& bytes, DataFileContents& out, QString* error)
+{
+    int model = 0;
+    if (!ParseHeader(bytes, model, error))
+        return false;
     out = {};
-    out.modelCode = GetU16BE(bytes, 16);
+    out.modelCode = model;
     const qsizetype body = bytes.size() - vqd::kHeaderSize;
     out.trailingBytes = static_cast<int>(body % vqd::kRecordSize);
+    out.records.reserve(body / vqd::kRecordSize);
     for (qsizetype at = vqd::kHeaderSize; at + vqd::kRecordSize <= bytes.size(); at += vqd::kRecordSize)
-        out.records.append(ParseRecord(bytes.mid(at, vqd::kRecordSize)));
+        out.records.append(ParseRecord(bytes.constData() + at));
     return true;
 }
 

@@ -52,19 +52,25 @@ bool SaveDeviceRecord(const QString& path, const TextTable& sprdMon, int row, co
 
 // A data file read back.
 struct DataRecord {
-    QDateTime time;
     quint32 stamp = 0;
     std::array<float, vqd::kChannels> pv{};
     std::array<quint8, 3> bo{};   // bytes 52..54: burn-out bits
     quint8 sdDi = 0;              // byte 55
     quint16 alarm14 = 0, relay = 0, alarm912 = 0, alarm58 = 0;
+    // Local time of the stamp; invalid for an impossible one. A time zone
+    // look-up each: readers of many records convert stamps themselves.
+    QDateTime time() const { return UnpackTimeStamp(stamp); }
 };
 struct DataFileContents {
     int modelCode = 0;
     QList<DataRecord> records;
     int trailingBytes = 0; // bytes after the last whole record
 };
-DataRecord ParseRecord(const QByteArray& bytes64);
+// The 64 bytes of a record at `record`.
+DataRecord ParseRecord(const char* record);
+// A file's model code when `bytes` begin with a data file header; false and
+// why in *error when they do not. Records follow from offset kHeaderSize.
+bool ParseHeader(const QByteArray& bytes, int& modelCode, QString* error = nullptr);
 // Reads a data file; false and why in *error when it is not one.
 bool ReadDataFile(const QString& path, DataFileContents& out, QString* error = nullptr);
 bool ParseDataFile(const QByteArray& bytes, DataFileContents& out, QString* error = nullptr);

@@ -119,7 +119,7 @@ TEST_F(OneRecorder, NewFileHoldsHeaderAndRecordByteForByte)
     EXPECT_EQ(c.modelCode, 20);
     ASSERT_EQ(c.records.size(), 2);
     const DataRecord& r = c.records[1];
-    EXPECT_EQ(r.time, at("2013-05-17 08:10:10.000"));
+    EXPECT_EQ(r.time(), at("2013-05-17 08:10:10.000"));
     EXPECT_EQ(r.pv[1], 1.5e7f);
     EXPECT_EQ(r.sdDi, 0xFF);
     EXPECT_EQ(r.relay, 0x0A0B);
@@ -150,7 +150,7 @@ TEST_F(OneRecorder, FailedOrTornWritesAreTakenBack)
     ASSERT_TRUE(ReadDataFile(old, c));
     ASSERT_EQ(c.records.size(), 2);
     EXPECT_EQ(c.trailingBytes, 0);
-    EXPECT_EQ(c.records[1].time, t.addSecs(120));
+    EXPECT_EQ(c.records[1].time(), t.addSecs(120));
 
     EXPECT_FALSE(SaveDeviceRecord(dir.filePath("missing/C_01.VQD"), store.sprdMon, 1, t, &why));
 
@@ -163,7 +163,7 @@ TEST_F(OneRecorder, FailedOrTornWritesAreTakenBack)
     ASSERT_TRUE(ReadDataFile(old, c));
     ASSERT_EQ(c.records.size(), 3);
     EXPECT_EQ(c.trailingBytes, 0);
-    EXPECT_EQ(c.records[2].time, t.addSecs(180));
+    EXPECT_EQ(c.records[2].time(), t.addSecs(180));
     EXPECT_EQ(c.records[2].pv[0], -12.5f);
 
     // A file cut inside its header (a crash while it was created) gets it back whole.

@@ -12,7 +12,8 @@ namespace {
 
 QString timeText(const DataRecord& r)
 {
-    return r.time.isValid() ? r.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+    const QDateTime t = r.time();
+    return t.isValid() ? t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
                             : QStringLiteral("invalid 0x%1").arg(r.stamp, 8, 16, QLatin1Char('0'));
 }
 

@@ -1,0 +1,59 @@
+#pragma once
+// The data viewer's window: the plot of the opened data files, the channel
+// list with the readout at the cursor, File/View/Help menus, a tool bar and
+// a status bar that names the files, the records and the range shown.
+#include "view/ChannelLook.h"
+#include "view/CsvExport.h"
+#include "view/Timeline.h"
+
+#include <QMainWindow>
+
+class ChannelPanel;
+class PlotWidget;
+class QLabel;
+
+class frmVQ_View : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmVQ_View(QWidget* parent = nullptr);
+
+    // Reads the files as one timeline in place of what is shown; false when
+    // none gave a record. What could not be read is listed above the plot.
+    bool openFiles(const QStringList& paths);
+    // Asks which data files of `folder` to open (the main program's data folder).
+    void openFromFolder(const QString& folder);
+    // Names, units, decimals and colours from a parameter file (*.CFG).
+    bool useParams(const QString& path, QString* error = nullptr);
+    bool exportCsv(const QString& path, bool visibleOnly, const CsvOptions& options, QString* error = nullptr);
+    bool exportPng(const QString& path, QString* error = nullptr);
+
+    const Timeline& timeline() const { return m_timeline; }
+    // Records [first, end) of the range shown.
+    std::pair<qsizetype, qsizetype> visibleRecords() const;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+
+private:
+    void buildMenus();
+    void chooseFiles(bool add);
+    void chooseParams();
+    void chooseCsv();
+    void choosePng();
+    void showInfo();
+    void showRange();
+    QString askSavePath(const QString& caption, const QString& suffix, const QString& filter);
+
+    Timeline m_timeline;
+    QStringList m_paths;
+    ChannelLooks m_looks = DefaultLooks();
+    QString m_paramsPath;
+    QString m_folder;
+    PlotWidget* m_plot = nullptr;
+    ChannelPanel* m_panel = nullptr;
+    QLabel* m_problems = nullptr;
+    QLabel* m_info = nullptr;
+    QLabel* m_range = nullptr;
+    QList<QAction*> m_needData; // exports: only with records
+};
