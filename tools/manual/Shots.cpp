@@ -2,10 +2,11 @@
 // recorders on a pseudo-terminal, a demo program folder, every window at its
 // default size. Run by the `manual` build target, never by the tests.
 //
-//   vq800-manual-shots OUT_DIR SIM_PROGRAM VIEW_PROGRAM
+//   vq800-manual-shots OUT_DIR SIM_PROGRAM
 #include "app/frmVQ_Main.h"
 #include "param/PageNavigation.h"
 #include "param/frmVQ_Parameter.h"
+#include "view/frmVQ_View.h"
 
 #include <QAction>
 #include <QApplication>
@@ -84,8 +85,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 4) {
-        say(QStringLiteral("usage: vq800-manual-shots OUT_DIR SIM_PROGRAM VIEW_PROGRAM"));
+    if (args.size() != 3) {
+        say(QStringLiteral("usage: vq800-manual-shots OUT_DIR SIM_PROGRAM"));
         return 2;
     }
     g_out = args[1];
@@ -157,12 +158,12 @@ int main(int argc, char** argv)
     sim.waitForFinished(3000);
 
     // The viewer on what the run logged.
-    const QString kiln = dir.filePath(QStringLiteral("data/PLANT_02.VQD")); // twelve channels
-    if (QFileInfo::exists(kiln)) {
-        const int code = QProcess::execute(args[3], {QStringLiteral("--png"), QDir(g_out).filePath(QStringLiteral("viewer.png")),
-                                                     QStringLiteral("--size"), QStringLiteral("1000x600"), kiln});
-        if (code != 0)
-            say(QStringLiteral("the viewer ended with %1").arg(code));
-    }
+    frmVQ_View viewer;
+    viewer.resize(1100, 640);
+    viewer.show();
+    if (!viewer.openFiles({dir.filePath(QStringLiteral("data/PLANT_02.VQD"))})) // twelve channels
+        failed = 1;
+    runFor(500);
+    save(&viewer, QStringLiteral("viewer.png"));
     return failed;
 }
