@@ -34,6 +34,7 @@ TEST(EditorPages, CellsOpenThePageOnTheirTabChannelAlarmAndInput)
         {false, 4, 46, "ALARM/DI SETUP", 2, -1, 3, 1},
         {true, 3, 58, "ALARM/DI SETUP", 1, -1, 1, 4},
         {true, 3, 6, "DISPLAY SETUP", 0, -1, 0, 0},
+        {true, 3, 1, "RECORD/DISPLAY Setup", 0, -1, 0, 0},
         {true, 3, 33, "SYSTEM SETUP", 0, 3, 0, 0},
         {false, 3, regmap::ch::Color, "SYSTEM SETUP", 0, 1, 0, 0},
     };
@@ -73,18 +74,13 @@ TEST(EditorPages, CellsOpenThePageOnTheirTabChannelAlarmAndInput)
     EXPECT_EQ(shown, QLatin1String("ON"));
 }
 
-// What the pages store is what the parameter file and the download encode.
-TEST(EditorPages, PageTextsEncodeIntoTheParameterImage)
+// What the alarm/DI page stores is what the parameter file and the download
+// encode. (The channel page writes numbers and ON/OFF, pinned on both sides
+// by ChannelPage and ParamFile.CellTextsAreEncodedOrKeepTheField.)
+TEST(EditorPages, AlarmPageTextsEncodeIntoTheParameterImage)
 {
     ParamTables tables;
     tables.setChannelCount(6);
-    {
-        frmVQ_P_Channel page(tables.sprdP_CH, 6, 2, 0);
-        page.show();
-        Click(&page, "btnINP0");     // VDC, 19
-        Click(&page, "btnMOnOff1");
-        Click(&page, "btnDN_MType"); // down from no function: 14
-    }
     {
         frmVQ_P_ARM_DI page(tables.sprdP, tables.sprdP_CH, 6, 2, 2, 3, QString());
         page.show();
@@ -94,11 +90,7 @@ TEST(EditorPages, PageTextsEncodeIntoTheParameterImage)
     }
     ParamImage image;
     tables.GridToImage(image);
-    const int ch2 = 1232 + 300, alarm2 = ch2 + 92 + 28, di3 = 1128 + 24;
-    EXPECT_EQ(image.i16(ch2 + 4), 19);   // RANGE_CODE
-    EXPECT_EQ(image.i16(ch2 + 14), 2);   // FP_LOCATE
-    EXPECT_EQ(image.i16(ch2 + 56), 1);   // MATH_ONOFF
-    EXPECT_EQ(image.i16(ch2 + 58), 14);  // MATH_FTYPE
+    const int alarm2 = 1232 + 300 + 92 + 28, di3 = 1128 + 24;
     EXPECT_EQ(image.i16(alarm2), 15);     // TYPE
     EXPECT_EQ(image.i16(alarm2 + 4), 1);  // TUNIT "MIN."
     EXPECT_EQ(image.i16(alarm2 + 6), 127); // RCD "BYPASS"

@@ -69,12 +69,10 @@ TEST(DeviceList, LinesMarkedOBecomeDevicesInOrder)
         EXPECT_EQ(link.gMC_No, c.numbers);
         EXPECT_EQ(link.gMC_Online, QList<bool>(c.numbers.size(), false));
         EXPECT_EQ(link.gMC_Last, c.numbers.size() - 1);
-        for (const TextTable* t : {&store.sprdStatus, &store.sprdMon, &store.sprdCommState})
-            EXPECT_EQ(t->rowCount(), c.numbers.size());
-        for (int i = 0; i < c.numbers.size(); ++i) {
-            EXPECT_EQ(store.sprdStatus.text(1, i + 1), QString::number(c.numbers[i]));
-            EXPECT_EQ(store.sprdMon.text(0, i + 1), QString::number(c.numbers[i]));
-            EXPECT_EQ(store.sprdCommState.text(0, i + 1), QString::number(c.numbers[i]));
+        for (auto [t, col] : {std::pair{&store.sprdStatus, 1}, {&store.sprdMon, 0}, {&store.sprdCommState, 0}}) {
+            ASSERT_EQ(t->rowCount(), c.numbers.size());
+            for (int i = 0; i < c.numbers.size(); ++i)
+                EXPECT_EQ(t->text(col, i + 1), QString::number(c.numbers[i]));
         }
     }
 }

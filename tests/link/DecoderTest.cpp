@@ -11,12 +11,7 @@ namespace {
 // A read answer of the given registers, framed and with its CRC.
 QByteArray answer(int device, const QByteArray& regs)
 {
-    QByteArray f;
-    f.append(static_cast<char>(device));
-    f.append(char(3));
-    f.append(static_cast<char>(regs.size()));
-    f.append(regs);
-    f.append(2, '\0');
+    QByteArray f = QByteArray(1, char(device)) + char(3) + char(regs.size()) + regs + QByteArray(2, '\0');
     AppendCrc(f);
     return f;
 }

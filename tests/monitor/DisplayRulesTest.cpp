@@ -37,7 +37,7 @@ TEST(DisplayRules, FormatsPlaceholdersUnitsAndColours)
     EXPECT_EQ(colours::ChannelColour(12), RgbOf(255, 255, 255)) << "no colour 12"; // 0..11 in the editor's tests
 }
 
-TEST(DisplayRules, StatusWordBitsRatiosAndScales)
+TEST(DisplayRules, StatusWordBitsAndRatios)
 {
     // Two bits per channel: 0b01 on channel 1, 0b10 on channel 3, 0b11 on channel 6.
     const qint32 bo = 0x1 | (0x2 << 4) | (0x3 << 10);
@@ -54,14 +54,7 @@ TEST(DisplayRules, StatusWordBitsRatiosAndScales)
     EXPECT_FALSE(SdcRatioText(10, 0));
     EXPECT_EQ(MemRatioText(7.5), "008");
     EXPECT_EQ(MemRatioText(100), "100");
-
-    EXPECT_EQ(ScaleY(50, 100, 0, 480), 240.0);
-    EXPECT_EQ(ScaleY(-1000, 100, 0, 480), 5280.0);
-    EXPECT_FALSE(ScaleY(5, 10, 10, 480));
-
-    EXPECT_EQ(PositionPercent(585, 1370, -200), 50);
-    EXPECT_EQ(PositionPercent(-400, 100, 0), -400);
-    EXPECT_FALSE(PositionPercent(5, 3, 3));
+    // Heights and percents on the scale, flat scales included: the bar, text and trend windows' tests.
 }
 
 TEST(DisplayRules, PicturesComeFromTheProgramFolderFirst)
@@ -106,29 +99,20 @@ TEST_F(SingleDisplayTest, HeaderMarksFromStatusWords)
     EXPECT_EQ(d.header.alarm, false);
 }
 
-TEST_F(SingleDisplayTest, ChannelTextsValuesAndBurnOut)
+TEST_F(SingleDisplayTest, ChannelValuesAndWhatAMissingRowOrABadPointKeeps)
 {
+    // Units, colours and burn-out placeholders: FormatsPlaceholdersUnitsAndColours, the
+    // windows' tests and TrendTest.FlatScaleDrawsNothingAndKeepsTheMarkerBurnOutDropsTheLine.
     using namespace regmap::ch;
     setChannel(1, 2, 0, 100, 3, 5);
-    param(1, UnitName, QStringLiteral("bar") + QChar(0) + QChar(0) + QChar(0));
-    setChannel(2, 0, -100, 100, 1);
-    setChannel(3, 4, 0, 1, 1);
     pv(1, "12.345");
-    pv(2, "7.5");
-    pv(3, "0.25");
-    mon(regmap::mon::Bo16, QString::number(0x3 << 2 | 0x1 << 4)); // channels 2 and 3 burnt out
     SingleDisplay d;
     d.tick(state, store, link);
     EXPECT_EQ(state.gChFormat[0], "0.00");
-    EXPECT_EQ(d.ch[0].unit, "bar");
-    EXPECT_EQ(d.ch[0].colour, RgbOf(255, 0, 0));
     EXPECT_EQ(d.ch[0].maxText, "100.00");
     EXPECT_EQ(d.ch[0].midText, "50.00");
     EXPECT_EQ(d.ch[0].valueText, "12.35");
     EXPECT_DOUBLE_EQ(d.ch[0].value, 12.345);
-    EXPECT_EQ(d.ch[1].valueText, "-----");
-    EXPECT_EQ(d.ch[2].valueText, "-.----");
-    EXPECT_EQ(d.ch[2].value, kBurnOutValue);
 
     // Another device selected with no row: everything stays as shown.
     link.gSelMC_Index = 5;

@@ -36,7 +36,6 @@ TEST_F(Windows, BarGeometryFollowsTheScale)
     };
     setChannel(1, 1, 0, 100, 7);
     frmVQ_Mon_Bar w(state, store, link, dir.path());
-    EXPECT_EQ(w.windowTitle(), "Single Monitoring - BAR GRAPH \u2013 device 1 (Boiler house)");
     BarModel model(state, store, link, h);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pv);
@@ -48,9 +47,7 @@ TEST_F(Windows, BarGeometryFollowsTheScale)
         EXPECT_EQ(Find<QLabel>(&w, "lblCH_Val0")->text(), c.text);
         const QRect drawn = Find<QWidget>(&w, "shpRowScale_Bar0")->geometry();
         EXPECT_EQ(drawn.height(), c.shown);
-        if (c.shown > 0) {
-            EXPECT_EQ(drawn.bottom(), h - 1);
-        }
+        EXPECT_TRUE(c.shown == 0 || drawn.bottom() == h - 1) << "standing on the panel's floor";
     }
     EXPECT_EQ(Find<QLabel>(&w, "lblCH_Unit0")->text(), "\u00B0C");
     EXPECT_EQ(Find<QLabel>(&w, "lblCH0")->text(), "[CH.01]");
@@ -105,7 +102,6 @@ TEST_F(Windows, TextPanelsShowValueRangeAndPosition)
     QCoreApplication::processEvents();
     EXPECT_GT(QFontInfo(value->font()).pixelSize(), px * 5 / 4);
     EXPECT_EQ(Find<QLabel>(&w, "lblCH_Name1")->height(), title);
-    EXPECT_EQ(w.windowTitle(), "Single Monitoring - TEXT \u2013 device 1 (Boiler house)");
 }
 
 TEST_F(Windows, TrendWindowShowsValuesMarksAndTogglesByClick)

