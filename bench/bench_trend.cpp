@@ -1,11 +1,11 @@
 // Cost of the trend monitor's work per 500 ms tick and per page boundary.
+#include "GuiBenchmarks.h"
 #include "link/DataStore.h"
 #include "link/LinkState.h"
 #include "link/RegisterMap.h"
 #include "monitor/MonitorState.h"
 #include "monitor/TrendPainter.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 #include <cmath>
 
@@ -75,10 +75,5 @@ BENCHMARK(BM_TrendPageRedraw)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunGuiBenchmarks(argc, argv);
 }

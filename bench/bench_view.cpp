@@ -1,11 +1,11 @@
 // The data viewer with a file of a million records (twelve channels, one a
 // second): opening it and drawing it the first time (target: under 1 s), and
 // redrawing the plot after a zoom or pan (target: under 50 ms).
+#include "GuiBenchmarks.h"
 #include "common/VqdFiles.h"
 #include "view/PlotPainter.h"
 
 #include <QFile>
-#include <QGuiApplication>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -99,10 +99,5 @@ BENCHMARK(BM_WholeTimelineRedraw)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunGuiBenchmarks(argc, argv);
 }
