@@ -1,6 +1,7 @@
 #include "link/frmVQ_SetPort.h"
 
 #include "link/LinkState.h"
+#include "link/ConfigText.h"
 #include "link/PortFile.h"
 #include "ui/OkCancel.h"
 #include "port/QtSerialPort.h"
@@ -162,7 +163,7 @@ void frmVQ_SetPort::save()
     QString why;
     if (!WritePortFile(m_programDir, next, &why)) {
         QMessageBox::warning(this, windowTitle(),
-                             QStringLiteral("Comm.CFG cannot be saved: %1").arg(why));
+                             CannotSaveText(PortFilePath(m_programDir), why));
         return;
     }
     m_saved = next;
