@@ -8,11 +8,16 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
 int main(int argc, char** argv)
 {
+#ifdef SIGXFSZ
+    // A data file at the file size limit is a failed save to report, not the end of the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     // Without windows there may be no display at all (a service, an SSH session).
     bool headless = false;
     for (int i = 1; i < argc; ++i) {
