@@ -146,11 +146,13 @@ int RunHeadlessLogging(const HeadlessOptions& options)
 {
     LinkSession s(options.programDir);
     const QString note = s.loadConfiguration();
-    LoggingJob job(s, ReadSaveSettings(s.programDir));
+    QString saveNote;
+    LoggingJob job(s, ReadSaveSettings(s.programDir, &saveNote));
     job.out = out;
     job.err = err;
-    if (!note.isEmpty())
-        err(note);
+    for (const QString& n : {note, saveNote})
+        if (!n.isEmpty())
+            err(n);
     int exitCode = 0;
     QObject::connect(&job, &LoggingJob::ended, [&exitCode] {
         exitCode = 1;

@@ -49,8 +49,10 @@ LinkSession::~LinkSession()
 
 QString LinkSession::loadConfiguration()
 {
-    QString note;
-    engine.setDeviceList(ReadDeviceListLines(programDir), &note);
-    ReadPortFile(programDir, link, DefaultPortName(systemPortNames()));
-    return note;
+    QString cut, ignored, port;
+    engine.setDeviceList(ReadDeviceListLines(programDir, &cut), &ignored);
+    ReadPortFile(programDir, link, DefaultPortName(systemPortNames()), &port);
+    QStringList notes{cut, ignored, port};
+    notes.removeAll(QString());
+    return notes.join(QStringLiteral("; "));
 }

@@ -24,7 +24,8 @@ public:
     LinkSession& operator=(const LinkSession&) = delete;
 
     // Reads the device list and the port file as at start-up; returns what
-    // the operator should be told about them (empty when all is well).
+    // the operator should be told about them (lines ignored or cut; empty
+    // when all is well).
     QString loadConfiguration();
 
     const QString programDir;

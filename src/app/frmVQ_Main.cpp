@@ -443,8 +443,11 @@ void frmVQ_Main::connectActions()
 
 void frmVQ_Main::startUp()
 {
-    setSaveSettings(ReadSaveSettings(m_programDir));
-    const QString note = m_session.loadConfiguration();
+    QString saveNote;
+    setSaveSettings(ReadSaveSettings(m_programDir, &saveNote));
+    QString note = m_session.loadConfiguration();
+    if (!saveNote.isEmpty())
+        note = note.isEmpty() ? saveNote : note + QStringLiteral("; ") + saveNote;
     setPanelText(1, m_link.gCommPort);
     setPanelText(2, m_link.settingsText());
     setPanelText(5, m_link.gCommProtocol);

@@ -29,6 +29,57 @@ TEST(ConfigText, ReadsAnyLineEndingWritesCrLfAndReportsAFailedWrite)
     EXPECT_EQ(ReadFile(dir.filePath("plain")), QByteArray("old\r\n"));
 }
 
+TEST(ConfigText, LinesAreReadUpToTheirBounds)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.txt");
+    struct Case { QByteArray raw; ConfigLimits limits; QStringList lines; int cut; bool more; };
+    const Case cases[] = {
+        {"abcdef\r\nxy\r\n", {10, {3}}, {"abc", "xy"}, 1, false},
+        {"ab\ncdefgh\nijk", {10, {5, 2}}, {"ab", "cd", "ij"}, 2, false},
+        {"a\nb\nc\n", {2, {9}}, {"a", "b"}, 0, true},
+        {"a\r\nb\r\n", {2, {9}}, {"a", "b"}, 0, false},
+        // Cut inside a UTF-8 character: the whole characters before it stay.
+        {"\xE2\x82\xAC\xE2\x82\xAC\n", {9, {1}}, {QString::fromUtf8("\u20AC")}, 1, false},
+        {"\xE9t\xE9\n", {9, {9}}, {QString::fromLatin1("\xE9t\xE9")}, 0, false},
+    };
+    for (const Case& c : cases) {
+        WriteFile(path, c.raw);
+        const ConfigLines r = ReadConfigFile(path, c.limits);
+        EXPECT_EQ(r.lines, c.lines) << c.raw.constData();
+        EXPECT_EQ(r.cut, c.cut) << c.raw.constData();
+        EXPECT_EQ(r.moreLines, c.more) << c.raw.constData();
+    }
+}
+
+TEST(ConfigText, AHugeLineIsSkippedWithOneMessage)
+{
+    // A 50 MB description (sparse, so the test stays quick) between two ordinary lines.
+    QTemporaryDir dir;
+    const QString list = DeviceListPath(dir.path());
+    WriteFile(list, "O\tBoiler");
+    ASSERT_TRUE(QFile::resize(list, 50'000'000));
+    QFile f(list);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("\r\nX\r\nO\tKiln\r\n");
+    f.close();
+    QString note;
+    const QStringList lines = ReadDeviceListLines(dir.path(), &note);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0].size(), 2 + kMaxDescription);
+    EXPECT_TRUE(lines[0].startsWith("O\tBoiler"));
+    EXPECT_EQ(lines[2], "O\tKiln");
+    EXPECT_EQ(note, "SetEnv.INI: line 1 is too long; only its first 257 characters are used");
+
+    // Comm.CFG: each line holds what it can mean.
+    WriteFile(PortFilePath(dir.path()), "COM2\r\n9600\r\nN\r\n8\r\n1\r\n" + QByteArray(2'000'000, 'M') + "\r\n");
+    LinkState link;
+    ReadPortFile(dir.path(), link, "ttyS9", &note);
+    EXPECT_EQ(link.gCommProtocol, QString(32, 'M'));
+    EXPECT_EQ(link.gCommPort, "COM2");
+    EXPECT_TRUE(note.startsWith("Comm.CFG: line 6 is too long")) << note.toStdString();
+}
+
 TEST(PortFile, ShortOrMissingFilesKeepDefaults)
 {
     QTemporaryDir dir;
