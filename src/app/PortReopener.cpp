@@ -55,8 +55,10 @@ void PortReopener::stop()
 
 void PortReopener::resume()
 {
-    if (m_enabled && !m_session.engine.isOpen())
-        m_timer.start();
+    if (!m_enabled || m_session.engine.isOpen())
+        return;
+    m_lastFailure.clear();
+    m_timer.start();
 }
 
 QString PortReopener::every() const

@@ -2,6 +2,7 @@
 #include "link/ConfigText.h"
 #include "link/DataStore.h"
 #include "link/DeviceList.h"
+#include "link/LineFile.h"
 #include "link/LinkState.h"
 #include "link/PortFile.h"
 
@@ -130,3 +131,26 @@ TEST(DeviceList, LinesMarkedOBecomeDevicesInOrder)
     }
 }
 
+
+TEST(LineFile, ReopenIsOnOnlyWhenSaidAndOtherKeysAreKept)
+{
+    QTemporaryDir dir;
+    struct Case { QByteArray raw; bool reopen; QByteArray afterOn; };
+    const Case cases[] = {
+        {{}, false, "reopen=on\r\n"},
+        {"reopen=off\r\n", false, "reopen=on\r\n"},
+        {"gap_ms=5\nREOPEN = On\n", true, "gap_ms=5\r\nreopen=on\r\n"},
+        {"reopen=yes\r\n# a=b\r\n", false, "reopen=on\r\n# a=b\r\n"},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(LineFile::path(dir.path()));
+        if (!c.raw.isNull())
+            WriteFile(LineFile::path(dir.path()), c.raw);
+        LineFile f = LineFile::read(dir.path());
+        EXPECT_EQ(f.reopen(), c.reopen) << c.raw.constData();
+        f.setReopen(true);
+        ASSERT_TRUE(f.write(dir.path()));
+        EXPECT_EQ(ReadFile(LineFile::path(dir.path())), c.afterOn);
+        EXPECT_TRUE(LineFile::read(dir.path()).reopen());
+    }
+}
