@@ -66,6 +66,8 @@ LoggingJob::LoggingJob(LinkSession& session, const DSaveSettings& settings, OneS
 {
     m_logger.setSettings(settings);
     m_logger.attach(session.engine);
+    // Unattended: a scan that finds nobody keeps the port and asks again.
+    session.engine.setKeepPortWhenNobodyAnswers(true);
     m_tmrDSave.setInterval(50);
     m_logger.drive(m_tmrDSave);
 
