@@ -9,11 +9,16 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QStandardPaths>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
 int main(int argc, char** argv)
 {
+#ifdef SIGXFSZ
+    // A data file at the file size limit is a failed save to report, not the end of the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QCoreApplication::setApplicationName(QStringLiteral("vq800"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VQ800_VERSION));
 
@@ -44,6 +49,10 @@ int main(int argc, char** argv)
                                             QStringLiteral("With --headless: send the parameters of FILE to the device."),
                                             QStringLiteral("FILE"));
     cli.addOption(downloadOption);
+    // For tests: how often headless logging tries to reopen a lost port.
+    QCommandLineOption reopenOption(QStringLiteral("reopen-ms"), QStringLiteral("Reopen interval (ms)."), QStringLiteral("MS"));
+    reopenOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    cli.addOption(reopenOption);
     // Qt's own window options (-platform, -style, ...) are QApplication's to take.
     for (const char* name : {"platform", "style", "stylesheet", "display", "qwindowgeometry", "qwindowtitle"}) {
         QCommandLineOption qt(QString::fromLatin1(name), QString(), QStringLiteral("VALUE"));
@@ -87,6 +96,7 @@ int main(int argc, char** argv)
         o.device = cli.value(deviceOption).toInt();
         o.uploadFile = cli.value(uploadOption);
         o.downloadFile = cli.value(downloadOption);
+        o.reopenMs = cli.value(reopenOption).toInt();
         if (!o.uploadFile.isEmpty() || !o.downloadFile.isEmpty())
             return RunHeadlessTransfer(o);
         return RunHeadlessLogging(o);

@@ -12,6 +12,7 @@
 #include "link/RegisterMap.h"
 #include "link/SerialPort.h"
 
+#include <QElapsedTimer>
 #include <QScopeGuard>
 
 using req::Phase;
@@ -37,6 +38,19 @@ PollingEngine::PollingEngine(LinkState& link, DataStore& store, CommLog& log, Se
     m_port.onReadyRead = [this] { onBytesArrived(); };
     m_port.onFatalError = [this](const QString& why) { portLost(why); };
     m_step = req::Decode(m_link.gReqCode);
+    m_now = [] {
+        static QElapsedTimer clock;
+        if (!clock.isValid())
+            clock.start();
+        return clock.elapsed();
+    };
+}
+
+void PollingEngine::setRescanTiming(int gapMs, int eachMs, int nobodyMs)
+{
+    m_rescanGapMs = gapMs;
+    m_rescanEachMs = eachMs;
+    m_rescanNobodyMs = nobodyMs;
 }
 
 PollingEngine::~PollingEngine()
@@ -84,6 +98,8 @@ bool PollingEngine::openPort(QString* error)
     }
     m_log.clear();
     m_models = QList<int>(m_link.deviceCount(), 0);
+    m_askedAt = QList<qint64>(m_link.deviceCount(), m_now());
+    m_rescanCursor = -1;
     m_resume = -1;
     for (int i = 0; i < m_link.gMC_Online.size(); ++i)
         m_link.gMC_Online[i] = false;
@@ -318,6 +334,17 @@ void PollingEngine::onTransmitTick()
         }
     }
 
+    if (m_step.phase == Phase::Live) {
+        // Between live polls, a device out of the round may be asked again;
+        // with nobody online (the port kept open) the line idles meanwhile.
+        if (const int index = dueRescan(); index >= 0) {
+            startRescan(index);
+        } else if (k.firstOnlineIndex() < 0 && m_keepWhenNobody) {
+            m_tx.start();
+            return;
+        }
+    }
+
     QByteArray frame;
     for (int attempt = 0; !buildRequest(frame); ++attempt) {
         if (m_step.phase == Phase::Scan || attempt == 2) {
@@ -357,7 +384,7 @@ bool PollingEngine::buildRequest(QByteArray& frame)
     const req::Step& s = m_step;
     if (s.phase == Phase::None)
         return false;
-    if (s.phase != Phase::Live && s.phase != Phase::Scan) {
+    if (s.phase != Phase::Live && s.phase != Phase::Scan && s.phase != Phase::Rescan) {
         // Every other request goes to the selected device.
         if (k.gSelMC_No < 1 || k.gMC_No.value(k.gSelMC_Index) != k.gSelMC_No)
             return false;
@@ -538,6 +565,9 @@ void PollingEngine::handleRead(const QByteArray& frame)
             applySelection(index);
         advanceScan(true);
         break;
+    case Phase::Rescan:
+        joinRound(index);
+        break;
     case Phase::ReadParams:
         if (next != 0) {
             setCode(next);
@@ -613,6 +643,12 @@ void PollingEngine::onTimeout()
 
 void PollingEngine::failed()
 {
+    if (m_step.phase == Phase::Rescan) {
+        // One question a while: no answer, and the round goes on without it.
+        m_streak = 0;
+        endSequence();
+        return;
+    }
     if (++m_streak > 2) {
         m_streak = 0;
         runFailureAction();
@@ -696,6 +732,8 @@ void PollingEngine::advanceScan(bool answered)
 {
     LinkState& k = m_link;
     const int index = k.gMC_Index;
+    if (index >= 0 && index < m_askedAt.size())
+        m_askedAt[index] = m_now();
     if (!answered) {
         emit statusMessage(QStringLiteral("Device [%1] ==> COMM.Error").arg(k.gMC_No.value(index)));
         if (index >= 0 && index < k.gMC_Online.size())
@@ -706,11 +744,61 @@ void PollingEngine::advanceScan(bool answered)
         return;
     }
     // Every device has been asked.
-    if (k.firstOnlineIndex() < 0) {
+    if (k.firstOnlineIndex() < 0 && !m_keepWhenNobody) {
         closePort();
         return;
     }
+    m_lastRescan = m_now();
+    if (k.firstOnlineIndex() < 0) {
+        // Unattended: the port stays open and the devices are asked again.
+        setCode(req::Live);
+        emit statusMessage(QStringLiteral("No device answers; asking again every %1 s").arg(m_rescanNobodyMs / 1000));
+        emit portStateRequested(false);
+        return;
+    }
     endScan();
+}
+
+int PollingEngine::dueRescan()
+{
+    const LinkState& k = m_link;
+    const qint64 now = m_now();
+    const bool nobody = k.firstOnlineIndex() < 0;
+    if (now - m_lastRescan < (nobody ? 0 : m_rescanGapMs))
+        return -1;
+    const int n = qMin(k.deviceCount(), static_cast<int>(m_askedAt.size()));
+    for (int step = 1; step <= n; ++step) {
+        const int i = (m_rescanCursor + step) % n;
+        if (!k.isOnline(i) && now - m_askedAt[i] >= (nobody ? m_rescanNobodyMs : m_rescanEachMs))
+            return i;
+    }
+    return -1;
+}
+
+void PollingEngine::startRescan(int index)
+{
+    m_lastRescan = m_askedAt[index] = m_now();
+    m_rescanCursor = index;
+    m_streak = 0;
+    m_link.gMC_Index = index;
+    setCode(req::Rescan);
+}
+
+void PollingEngine::joinRound(int index)
+{
+    // A device that answers again joins live polling; with none selected
+    // yet its parameters are read first, as after a scan.
+    LinkState& k = m_link;
+    if (index < k.gMC_Online.size())
+        k.gMC_Online[index] = true;
+    emit statusMessage(QString());
+    if (k.gSelMC_No == 0) {
+        applySelection(index);
+        k.gMC_Index = index;
+        beginRead();
+        return;
+    }
+    endSequence();
 }
 
 void PollingEngine::endScan()

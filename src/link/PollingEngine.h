@@ -15,6 +15,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+
 class CommLog;
 class OneShotTimer;
 class ParamSource;
@@ -35,6 +37,12 @@ public:
     static constexpr int kMaxQuietRestarts = 3;
     // A transfer whose device fails the rule of three this often is stopped.
     static constexpr int kTransferGiveUp = 3;
+    // Devices out of the round are asked again while monitoring: one such
+    // request at most every kRescanGapMs, each device at most every
+    // kRescanEachMs; with nobody online (kept open) every kRescanNobodyMs.
+    static constexpr int kRescanGapMs = 5000;
+    static constexpr int kRescanEachMs = 60000;
+    static constexpr int kRescanNobodyMs = 10000;
 
     // tmrTX and tmrRX_TOVR are one-shot timers of 50 and 1000 ms; the engine
     // sets their onTimeout and the port's callbacks.
@@ -44,6 +52,12 @@ public:
 
     // The parameter set a download sends (the editor's image).
     void setParamSource(const ParamSource* source) { m_source = source; }
+    // Monotonic milliseconds for re-asking offline devices; tests give their own.
+    void setClock(std::function<qint64()> now) { m_now = std::move(now); }
+    void setRescanTiming(int gapMs, int eachMs, int nobodyMs);
+    // A scan that finds nobody keeps the port open and goes on asking
+    // (unattended logging); otherwise it closes the port.
+    void setKeepPortWhenNobodyAnswers(bool keep) { m_keepWhenNobody = keep; }
 
     // ---- operator actions
 
@@ -133,6 +147,9 @@ private:
     void handleRead(const QByteArray& frame);
     void handleWrite();
     void advanceScan(bool answered);
+    int dueRescan();
+    void startRescan(int index);
+    void joinRound(int index);
     void advanceLive(int index);
     void endSequence();
     void endScan();
@@ -175,4 +192,14 @@ private:
     QList<int> m_models;       // model code per device index, from its answers
     int m_resume = -1;         // where live polling goes on after another sequence
     bool m_selectedFirst = false; // a new selection is polled before the round goes on
+
+    // Asking offline devices again.
+    std::function<qint64()> m_now;
+    int m_rescanGapMs = kRescanGapMs;
+    int m_rescanEachMs = kRescanEachMs;
+    int m_rescanNobodyMs = kRescanNobodyMs;
+    bool m_keepWhenNobody = false;
+    QList<qint64> m_askedAt;   // per device index: when it was last asked by a scan
+    qint64 m_lastRescan = 0;
+    int m_rescanCursor = -1;   // the last device asked again, so that all take turns
 };

@@ -18,9 +18,10 @@ struct Run {
     int after; // code that follows the run; 0 ends the sequence
 };
 
-constexpr std::array<Run, 13> kRuns{{
+constexpr std::array<Run, 14> kRuns{{
     {Live, false, Phase::Live, Block::Live, 0},
     {Scan, false, Phase::Scan, Block::Scan, 0},
+    {Rescan, false, Phase::Rescan, Block::Scan, 0},
     {ReadModel, false, Phase::ReadParams, Block::Scan, ReadCommon},
     {ReadCommon, false, Phase::ReadParams, Block::Common, ReadCommon + 1},
     {ReadCommon, true, Phase::ReadParams, Block::Channel, 0},

@@ -10,6 +10,7 @@ namespace req {
 
 // Request codes.
 constexpr int Live = 11;          // live values of gMC_Index
+constexpr int Rescan = 97;        // a device out of the round, asked again while monitoring
 constexpr int ReadModel = 98;     // the selected device's model, when no answer has given it yet
 constexpr int Scan = 99;          // device scan of gMC_Index
 constexpr int ReadCommon = 100;   // parameters of the selected device: (98,) 100, then 101..100+N
@@ -24,7 +25,7 @@ constexpr int Download = WriteRange + 1;
 constexpr int Upload = UploadCommon;
 
 // What a sequence of codes is doing.
-enum class Phase { None, Scan, ReadParams, Live, Upload, Download, Clock };
+enum class Phase { None, Scan, ReadParams, Live, Upload, Download, Clock, Rescan };
 
 // The register block one code moves.
 enum class Block { None, Live, Scan, Common, Channel, Range, NameUnit, ChannelRest, CommonPart2, CommonPart1, Frame };

@@ -1,6 +1,8 @@
+#include "app/PortReopener.h"
 #include "app/frmVQ_Main.h"
 #include "common/Files.h"
 #include "common/Find.h"
+#include "common/VirtualLine.h"
 #include "link/CommLog.h"
 #include "sim/LineServer.h"
 #include "sim/SimPort.h"
@@ -227,4 +229,35 @@ TEST_F(MainWindow, TheFrameLogIsSavedAsCsvOrSaysWhyNot)
     // The message passes over panel 4's own text (kept whole or in its tooltip: the rendering test), which comes back.
     Find<QTimer>(&w, "tmrMessage")->start(0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.panelText(4) == "Port COM1 cannot be opened"; }));
+}
+
+TEST_F(MainWindow, ALostPortIsReopenedWhenPortSetupSaysSo)
+{
+    WriteFile(path("CFG/SetEnv.INI"), "O\r\n");
+    for (const bool on : {false, true}) {
+        WriteFile(path("CFG/Line.INI"), on ? "reopen=on\r\n" : "reopen=off\r\n");
+        LineServer server;
+        SimPort port(server);
+        qint64 now = 0;
+        VirtualTimer reopen(now, PortReopener::kIntervalMs);
+        frmVQ_Main w(dir.path(), &port, &reopen);
+        w.togglePort();
+        port.unplug("adapter gone");
+        EXPECT_EQ(Text(&w, "btnMenu3"), "Port Open");
+        EXPECT_EQ(reopen.isActive(), on);
+        EXPECT_EQ(w.panelText(4).endsWith("was lost: adapter gone; trying to reopen it every 10 s"), on);
+        if (!on)
+            continue;
+        port.setOpenError("no such device");
+        reopen.fire();
+        EXPECT_TRUE(w.panelText(4).endsWith("cannot be opened: no such device; trying again every 10 s"));
+        port.setOpenError(QString());
+        reopen.fire();
+        EXPECT_EQ(Text(&w, "btnMenu3"), "Port Close");
+        EXPECT_TRUE(w.panelText(4).endsWith("is open again")) << w.panelText(4).toStdString();
+        // The operator's Port Open ends the tries.
+        port.unplug("adapter gone");
+        w.togglePort();
+        EXPECT_FALSE(reopen.isActive());
+    }
 }

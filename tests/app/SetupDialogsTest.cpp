@@ -8,6 +8,7 @@
 #include "logging/frmVQ_Set_DSave.h"
 #include "Version.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -51,6 +52,8 @@ TEST_F(SetupDialogs, PortSetupWritesSixLinesAndUpdatesTheStatusBar)
         QTest::keyClicks(port->lineEdit(), "COM2");
         Find<QComboBox>(d, "cmbBaud")->setCurrentText("38400");
         Find<QComboBox>(d, "cmbParity")->setCurrentText("E");
+        EXPECT_FALSE(Find<QCheckBox>(d, "chbReopen")->isChecked()) << "off by default";
+        Click(d, "chbReopen");
         Click(d, "btnOK");
     });
     w.setPanelText(4, "Port COM1 cannot be opened: no such device");
@@ -59,9 +62,11 @@ TEST_F(SetupDialogs, PortSetupWritesSixLinesAndUpdatesTheStatusBar)
     EXPECT_EQ(ReadFile(path("Comm.CFG")), "COM2\r\n38400\r\nE\r\n8\r\n1\r\nModbus RTU\r\n");
     EXPECT_EQ(w.panelText(1), "COM2");
     EXPECT_EQ(w.panelText(2), "38400,E,8,1");
+    EXPECT_EQ(ReadFile(path("CFG/Line.INI")), "reopen=on\r\n");
 
     OnModal([](QWidget* d) {
         EXPECT_EQ(Find<QComboBox>(d, "cmbPort")->currentText(), "COM2");
+        EXPECT_TRUE(Find<QCheckBox>(d, "chbReopen")->isChecked());
         Find<QComboBox>(d, "cmbBaud")->setCurrentText("9600");
         Click(d, "btnCancel");
     });
@@ -134,6 +139,7 @@ TEST_F(SetupDialogs, AFileThatCannotBeSavedIsNamedWithTheWayOut)
     // A folder where the file should be: not even root can replace it.
     LinkState link;
     const std::pair<const char*, std::function<std::unique_ptr<QDialog>()>> cases[] = {
+        {"CFG/Line.INI", [&] { return std::make_unique<frmVQ_SetPort>(dir.path(), link); }},
         {"Comm.CFG", [&] { return std::make_unique<frmVQ_SetPort>(dir.path(), link); }},
         {"CFG/SetEnv.INI",
          [&] {
@@ -144,6 +150,7 @@ TEST_F(SetupDialogs, AFileThatCannotBeSavedIsNamedWithTheWayOut)
         {"CFG/SaveData.INI", [&] { return std::make_unique<frmVQ_Set_DSave>(dir.path()); }},
     };
     for (const auto& [file, open] : cases) {
+        QFile::remove(path(file)); // written by an earlier case
         ASSERT_TRUE(QDir().mkpath(path(file)));
         const auto d = open();
         QString said;

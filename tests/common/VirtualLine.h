@@ -107,7 +107,11 @@ struct VirtualLine : LineClock {
     PollingEngine engine{link, store, log, port, tx, rx};
 
     // Serves devices {number, model code}, all enabled in the device list.
-    explicit VirtualLine(const QList<std::pair<int, int>>& devices) { engine.setDeviceList(serve(devices)); }
+    explicit VirtualLine(const QList<std::pair<int, int>>& devices)
+    {
+        engine.setDeviceList(serve(devices));
+        engine.setClock([this] { return nowUs / 1000; });
+    }
     bool monitoring() const { return link.gReqCode == 11 && link.gCommonReadDone; }
     RecorderModel& recorder(int device) { return *server.device(device); }
     void silence(int device, bool silent = true) { server.setFaults(device, FaultConfig{silent}); }

@@ -34,21 +34,32 @@ TEST(HeadlessLogging, LogsOneFilePerOnlineRecorderAndStopsCleanly)
     WriteFile(QDir(logDir).filePath("E2E_01.VQD"), QByteArray(300, '\0'));
 
     QProcess vq;
-    vq.start(BuiltProgram("vq800"), {"--headless", "--dir", dir.path()});
-    QByteArray out;
-    QElapsedTimer watchdog;
-    watchdog.start();
-    auto logged = [&] { return out.contains("E2E_01.VQD") && out.contains("E2E_03.VQD"); };
-    while (!logged() && watchdog.elapsed() < 10'000 && vq.state() != QProcess::NotRunning) {
-        vq.waitForReadyRead(200);
-        out += vq.readAllStandardOutput();
-    }
+    vq.start(BuiltProgram("vq800"), {"--headless", "--dir", dir.path(), "--reopen-ms", "200"});
+    QByteArray out, errBytes;
+    auto waitFor = [&](auto done) {
+        QElapsedTimer watchdog;
+        watchdog.start();
+        while (!done() && watchdog.elapsed() < 10'000 && vq.state() != QProcess::NotRunning) {
+            vq.waitForReadyRead(100);
+            out += vq.readAllStandardOutput();
+            errBytes += vq.readAllStandardError();
+        }
+        return done();
+    };
+    // Each opening of the port gives each recorder a record at once.
+    auto saved = [&](int n) { return [&, n] { return out.count("E2E_01.VQD") >= n && out.count("E2E_03.VQD") >= n; }; };
+    EXPECT_TRUE(waitFor(saved(1)));
+    // The simulator killed and started again: logging goes on.
+    sim.stop();
+    EXPECT_TRUE(waitFor([&] { return errBytes.contains("was lost"); }));
+    ASSERT_TRUE(sim.start(line, {"--baud", "0", "--devices", "1,3"}));
+    EXPECT_TRUE(waitFor(saved(2)));
     vq.terminate(); // SIGTERM
     ASSERT_TRUE(vq.waitForFinished(10'000));
     out += vq.readAllStandardOutput();
-    const QString err = QString::fromLocal8Bit(vq.readAllStandardError());
+    const QString err = QString::fromLocal8Bit(errBytes + vq.readAllStandardError());
     sim.stop();
-    ASSERT_TRUE(logged()) << out.toStdString() << err.toStdString();
+    ASSERT_TRUE(out.contains("is open again")) << out.toStdString() << err.toStdString();
 
     EXPECT_EQ(vq.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(vq.exitCode(), 0) << err.toStdString();
@@ -67,7 +78,7 @@ TEST(HeadlessLogging, LogsOneFilePerOnlineRecorderAndStopsCleanly)
         EXPECT_EQ(vqd.exitCode(), 0) << summary.toStdString();
         // The header's model code comes from a decoded live answer, never a blank cell.
         EXPECT_TRUE(summary.contains("Model code: 10 (6 channels)")) << summary.toStdString();
-        EXPECT_EQ(summary.count("\n20"), 1) << summary.toStdString(); // one record row, starting with the year
+        EXPECT_EQ(summary.count("\n20"), 2) << summary.toStdString(); // a record row per opening, starting with the year
     }
 }
 
@@ -100,12 +111,14 @@ TEST(HeadlessLogging, SaysWhoAnswersAndStopsWhenThePortCloses)
         EXPECT_EQ(rig.said.last(), "stopped; port closed");
     }
     {
-        Rig rig({}, {"O"}); // nobody on the line
+        Rig rig({}, {"O"}); // nobody on the line: the port stays open and the device is asked again
         QSignalSpy ended(rig.job.get(), &LoggingJob::ended);
         ASSERT_TRUE(rig.job->start());
         rig.runFor(20'000);
-        EXPECT_EQ(ended.count(), 1);
-        EXPECT_TRUE(rig.said.contains("! the port closed; stopping")) << rig.said.join('\n').toStdString();
+        EXPECT_EQ(ended.count(), 0);
+        EXPECT_TRUE(rig.session->engine.isOpen());
+        EXPECT_TRUE(rig.said.join('\n').contains("No device answers; asking again every 10 s"))
+            << rig.said.join('\n').toStdString();
     }
     {
         Rig rig({}, {"X"});
@@ -119,6 +132,46 @@ TEST(HeadlessLogging, SaysWhoAnswersAndStopsWhenThePortCloses)
         EXPECT_TRUE(rig.said.last().contains("cannot be opened: no such device")) << rig.said.join('\n').toStdString();
         EXPECT_FALSE(rig.tx.isActive()) << "nothing ticks on a port that did not open";
     }
+}
+
+TEST(HeadlessLogging, ALostPortIsReopenedAndLoggingGoesOn)
+{
+    LineClock line;
+    QTemporaryDir dir;
+    WriteConfigLines(dir.filePath("CFG/SetEnv.INI"), line.serve({{1, 10}}));
+    LinkSession session(dir.path(), &line.port, &line.tx, &line.rx);
+    session.loadConfiguration();
+    VirtualTimer reopen(line.nowUs, PortReopener::kIntervalMs);
+    LoggingJob job(session, DSaveSettings{"Yes", 1, "sec", dir.path()}, &reopen);
+    QStringList said;
+    job.out = job.err = [&](const QString& l) { said << l; };
+    QSignalSpy ended(&job, &LoggingJob::ended);
+    job.logger().now = [&] { return QDateTime(QDate(2026, 12, 6), QTime(8, 0)).addMSecs(line.nowUs / 1000); };
+    DataFileContents c;
+    ASSERT_TRUE(job.start());
+    for (int loss = 1; loss <= 3; ++loss) {
+        for (int i = 0; i < 50; ++i) { // 5 s
+            line.runFor(100);
+            job.logger().saveCheck();
+        }
+        ASSERT_TRUE(ReadDataFile(DataFileName(dir.path(), "DATA", 1), c));
+        EXPECT_GE(c.records.size(), 3 * loss);
+        line.port.unplug("adapter gone");
+        EXPECT_TRUE(said.last().endsWith("was lost: adapter gone; trying to reopen it every 10 s")) << loss;
+        // A try that fails is said once, however often it fails.
+        line.port.setOpenError("no such device");
+        reopen.fire();
+        reopen.fire();
+        EXPECT_TRUE(said.last().endsWith("cannot be opened: no such device; trying again every 10 s")) << loss;
+        EXPECT_EQ(said.count(said.last()), loss);
+        line.port.setOpenError(QString());
+        reopen.fire();
+        EXPECT_TRUE(said.last().contains("is open again (9600,N,8,1), scanning 1 device(s)")) << loss;
+    }
+    line.port.unplug("adapter gone");
+    job.stop();
+    EXPECT_FALSE(reopen.isActive()) << "a stop ends the tries";
+    EXPECT_EQ(ended.count(), 0);
 }
 
 TEST(Vqd, SeveralFilesMakeOneCsvWithTheChannelsTheirRecordersHave)

@@ -2,6 +2,7 @@
 #include "link/ConfigText.h"
 #include "link/DataStore.h"
 #include "link/DeviceList.h"
+#include "link/LineFile.h"
 #include "link/LinkState.h"
 #include "link/PortFile.h"
 
@@ -29,6 +30,46 @@ TEST(ConfigText, ReadsAnyLineEndingWritesCrLfAndReportsAFailedWrite)
     EXPECT_EQ(ReadFile(dir.filePath("plain")), QByteArray("old\r\n"));
 }
 
+TEST(ConfigText, LinesAreReadUpToTheirBounds)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.txt");
+    struct Case { QByteArray raw; ConfigLimits limits; QStringList lines; int cut; bool more; };
+    const Case cases[] = {
+        {"abcdef\r\nxy\r\n", {10, {3}}, {"abc", "xy"}, 1, false},
+        {"ab\ncdefgh\nijk", {10, {5, 2}}, {"ab", "cd", "ij"}, 2, false},
+        {"a\nb\nc\n", {2, {9}}, {"a", "b"}, 0, true},
+        {"a\r\nb\r\n", {2, {9}}, {"a", "b"}, 0, false},
+        // Cut inside a UTF-8 character: the whole characters before it stay.
+        {"\xE2\x82\xAC\xE2\x82\xAC\n", {9, {1}}, {QString::fromUtf8("\u20AC")}, 1, false},
+        {"\xE9t\xE9\n", {9, {9}}, {QString::fromLatin1("\xE9t\xE9")}, 0, false},
+    };
+    for (const Case& c : cases) {
+        WriteFile(path, c.raw);
+        const ConfigLines r = ReadConfigFile(path, c.limits);
+        EXPECT_EQ(r.lines, c.lines) << c.raw.constData();
+        EXPECT_EQ(r.cut, c.cut) << c.raw.constData();
+        EXPECT_EQ(r.moreLines, c.more) << c.raw.constData();
+    }
+}
+
+TEST(ConfigText, AHugeLineIsSkippedWithOneMessage)
+{
+    // A 50 MB description between two ordinary lines; a hole of NUL characters is quick to make.
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("CFG");
+    QFile f(DeviceListPath(dir.path()));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("O\tBoiler") && f.seek(50'000'000));
+    f.write("\r\nX\r\nO\tKiln\r\n");
+    f.close();
+    QString note;
+    const QStringList lines = ReadDeviceListLines(dir.path(), &note);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0], "O\tBoiler" + QString(2 + kMaxDescription - 8, QChar()));
+    EXPECT_EQ(lines[2], "O\tKiln");
+    EXPECT_EQ(note, "SetEnv.INI: line 1 is too long; only its first 257 characters are used");
+}
+
 TEST(PortFile, ShortOrMissingFilesKeepDefaults)
 {
     QTemporaryDir dir;
@@ -38,6 +79,8 @@ TEST(PortFile, ShortOrMissingFilesKeepDefaults)
         {"COM3\r\n19200\r\n", {"COM3", "19200", "N", "8", "1", "Modbus RTU"}},
         {"COM2\n38400\nE\n7\n2\nModbus RTU\n", {"COM2", "38400", "E", "7", "2", "Modbus RTU"}},
         {"\r\n\r\nO\r\n", {"ttyS9", "9600", "O", "8", "1", "Modbus RTU"}},
+        // Each line holds what it can mean.
+        {"COM2\n9600\nN\n8\n1\n" + QByteArray(100'000, 'M'), {"COM2", "9600", "N", "8", "1", QString(32, 'M')}},
     };
     for (const Case& c : cases) {
         if (c.content.isNull())
@@ -45,7 +88,9 @@ TEST(PortFile, ShortOrMissingFilesKeepDefaults)
         else
             WriteFile(PortFilePath(dir.path()), c.content);
         LinkState link;
-        ReadPortFile(dir.path(), link, "ttyS9");
+        QString note;
+        ReadPortFile(dir.path(), link, "ttyS9", &note);
+        EXPECT_EQ(note.isEmpty(), c.content.size() < 1000) << note.toStdString();
         EXPECT_EQ((QStringList{link.gCommPort, link.gCommBaud, link.gCommParity, link.gCommDataBits,
                                link.gCommStopBits, link.gCommProtocol}),
                   c.expect);
@@ -77,3 +122,21 @@ TEST(DeviceList, LinesMarkedOBecomeDevicesInOrder)
     }
 }
 
+TEST(LineFile, ReopenIsOnOnlyWhenSaidAndOtherKeysAreKept)
+{
+    QTemporaryDir dir;
+    const QString path = LineFile::path(dir.path());
+    struct Case { QByteArray raw; bool reopen; QByteArray afterOn; };
+    const Case cases[] = {{{}, false, "reopen=on\r\n"},
+                          {"reopen=off\r\n", false, "reopen=on\r\n"},
+                          {"gap_ms=5\nREOPEN = On\n", true, "gap_ms=5\r\nreopen=on\r\n"},
+                          {"reopen=yes\r\n# a=b\r\n", false, "reopen=on\r\n# a=b\r\n"}};
+    for (const Case& c : cases) {
+        WriteFile(path, c.raw);
+        LineFile f = LineFile::read(dir.path());
+        EXPECT_EQ(f.reopen(), c.reopen) << c.raw.constData();
+        f.setReopen(true);
+        ASSERT_TRUE(f.write(dir.path()));
+        EXPECT_EQ(ReadFile(path), c.afterOn);
+    }
+}

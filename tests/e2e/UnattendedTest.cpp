@@ -1,0 +1,89 @@
+// Recorders that come back: a device out of the round is asked again while
+// monitoring and, once it answers, is polled and logged like the others.
+#include "common/VirtualLine.h"
+#include "logging/DataLogger.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+int requestsTo(const VirtualLine& line, int device)
+{
+    int n = 0;
+    for (const QByteArray& r : line.port.requests())
+        n += static_cast<quint8>(r[0]) == device;
+    return n;
+}
+
+} // namespace
+
+TEST(Unattended, ARecorderSwitchedOnLateIsAskedAgainThenPolledAndLogged)
+{
+    QTemporaryDir dir;
+    VirtualLine line({{1, 10}, {2, 20}, {3, 10}});
+    DataLogger logger(line.link, line.store);
+    logger.attach(line.engine);
+    logger.now = [&] { return QDateTime(QDate(2026, 12, 6), QTime(3, 0)).addMSecs(line.nowUs / 1000); };
+    logger.portOpen = [&] { return line.engine.isOpen(); };
+    DSaveSettings s;
+    s.gDSaveEnable = "Yes";
+    s.gDSaveInterval = 1;
+    s.gDSaveUnit = "sec";
+    s.gDSaveFolder = dir.path();
+    s.gDSaveFileName = "LATE";
+    logger.setSettings(s);
+    const QString file = QDir(dir.path()).filePath("LATE_02.VQD");
+    auto run = [&](qint64 ms, auto done) {
+        return line.runUntil([&] {
+            logger.saveCheck();
+            return done();
+        }, ms);
+    };
+
+    line.silence(2);
+    ASSERT_TRUE(line.openAndMonitor());
+    EXPECT_FALSE(line.link.isOnline(1));
+    const int scan = requestsTo(line, 2);
+    EXPECT_EQ(scan, 3);
+
+    // Silent: asked once a minute, one question between live polls, counted as a time-out.
+    run(130'000 - line.nowUs / 1000, [] { return false; });
+    EXPECT_EQ(requestsTo(line, 2), scan + 2);
+    EXPECT_EQ(line.store.sprdCommState.text(counters::TimeOver, 2), "5");
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_GT(requestsTo(line, 1), 300) << "the others are polled all the while";
+
+    // Switched on: within 90 s it answers, joins the round and has its records.
+    line.silence(2, false);
+    const qint64 on = line.nowUs / 1000;
+    ASSERT_TRUE(run(90'000, [&] { return QFileInfo(file).size() > 512 + 64; }));
+    EXPECT_LT(line.nowUs / 1000 - on, 90'000);
+    EXPECT_EQ(line.store.sprdStatus.text(status::Online, 2), "OK");
+    EXPECT_TRUE(line.link.isOnline(1));
+    EXPECT_EQ(line.engine.modelOf(1), 20);
+}
+
+TEST(Unattended, WithNobodyAnsweringTheKeptPortAsksAllAgainUntilOneAnswers)
+{
+    for (const bool keep : {false, true}) {
+        SCOPED_TRACE(keep);
+        VirtualLine line({{1, 10}, {2, 10}});
+        line.engine.setKeepPortWhenNobodyAnswers(keep);
+        line.silence(1);
+        line.silence(2);
+        ASSERT_TRUE(line.engine.openPort());
+        line.runFor(40'000);
+        EXPECT_EQ(line.engine.isOpen(), keep);
+        if (!keep)
+            continue;
+        EXPECT_GE(requestsTo(line, 1), 3 + 2) << "every 10 s";
+        line.silence(2, false);
+        ASSERT_TRUE(line.runUntil([&] { return line.monitoring(); }, 30'000));
+        EXPECT_EQ(line.link.gSelMC_No, 2) << "the first to answer is selected and read";
+        const int before = requestsTo(line, 2);
+        line.runFor(5'000);
+        EXPECT_GT(requestsTo(line, 2), before + 10) << "and polled";
+    }
+}
