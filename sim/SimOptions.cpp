@@ -43,7 +43,8 @@ QString SimUsage()
         "  --params N=FILE       device N starts with a 3032-byte parameter file\n"
         "  --seed N              fault seed (default 1)\n"
         "  --verbose             one stderr line per injected fault\n"
-        "  --help                this text\n");
+        "  --help                this text\n"
+        "  --version             the version\n");
 }
 
 namespace {
@@ -86,7 +87,8 @@ bool ParseSimOptions(const QStringList& args, SimOptions* o, QString* error)
     for (int i = 0; i < args.size(); ++i) {
         QString name = args[i];
         QString value;
-        const bool flag = name == "--help" || name == "-h" || name == "--verbose";
+        const bool flag = name == "--help" || name == "-h" || name == "--verbose" || name == "--version"
+            || name == "-v";
         if (!flag) {
             const int eq = name.indexOf(u'=');
             if (name.startsWith("--") && eq > 0) {
@@ -101,6 +103,8 @@ bool ParseSimOptions(const QStringList& args, SimOptions* o, QString* error)
         bool ok = true;
         if (name == "--help" || name == "-h") {
             o->help = true;
+        } else if (name == "--version" || name == "-v") {
+            o->version = true;
         } else if (name == "--verbose") {
             o->verbose = true;
         } else if (name == "--devices") {

@@ -20,6 +20,7 @@ struct SimOptions {
     QString link;
     bool verbose = false;
     bool help = false;
+    bool version = false;
 };
 
 // "1,3,5-8" -> 1 3 5 6 7 8; empty list on a bad text or a number outside 1..247.

@@ -2,6 +2,7 @@
 #include "sim/LineServer.h"
 #include "sim/PtyHost.h"
 #include "sim/SimOptions.h"
+#include "Version.h"
 
 #include <QFile>
 
@@ -59,6 +60,10 @@ int main(int argc, char** argv)
     if (!ParseSimOptions(args, &opt, &error)) {
         std::fprintf(stderr, "vq800-sim: %s\n%s", qPrintable(error), qPrintable(SimUsage()));
         return 2;
+    }
+    if (opt.version) {
+        std::printf("vq800-sim %s\n", VQ800_VERSION);
+        return 0;
     }
     if (opt.help) {
         std::fputs(qPrintable(SimUsage()), stdout);

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmVQ_About::frmVQ_About(QWidget* parent)
+frmVQ_About::frmVQ_About(const QString& programDir, QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmVQ_About"));
@@ -36,6 +36,10 @@ frmVQ_About::frmVQ_About(QWidget* parent)
     connect(lblHomePage, &QLabel::linkActivated, this,
             [](const QString& link) { RunDocument(QStringLiteral("open"), link, {}, QDir::currentPath(), 5); });
 
+    auto* folder = new QLabel(QStringLiteral("Program folder: %1").arg(QDir::toNativeSeparators(programDir)), this);
+    folder->setObjectName(QStringLiteral("lblProgramDir"));
+    folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
     btnClose = new QPushButton(QStringLiteral("&Close"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setDefault(true);
@@ -45,6 +49,7 @@ frmVQ_About::frmVQ_About(QWidget* parent)
     text->addWidget(name);
     text->addWidget(what);
     text->addWidget(lblHomePage);
+    text->addWidget(folder);
     auto* top = new QHBoxLayout;
     top->addWidget(picture, 0, Qt::AlignTop);
     top->addSpacing(12);

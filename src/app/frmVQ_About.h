@@ -4,11 +4,12 @@
 class QLabel;
 class QPushButton;
 
-// "About": the program's name and version and its home page.
+// "About": the program's name and version, its home page and the program
+// folder in use.
 class frmVQ_About : public QDialog {
     Q_OBJECT
 public:
-    explicit frmVQ_About(QWidget* parent = nullptr);
+    explicit frmVQ_About(const QString& programDir, QWidget* parent = nullptr);
 
 private:
     QLabel* lblHomePage = nullptr;

@@ -379,7 +379,7 @@ void frmVQ_Main::connectActions()
 {
     connect(mExit, &QAction::triggered, this, &QWidget::close);
     connect(mHelpAbout, &QAction::triggered, this, [this] {
-        frmVQ_About about(this);
+        frmVQ_About about(m_programDir, this);
         about.exec();
     });
     connect(mHelpHelp, &QAction::triggered, this, &frmVQ_Main::openManual);

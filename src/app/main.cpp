@@ -1,5 +1,6 @@
 // vq800: monitoring, data logging and parameter setup for VQ800 recorders.
 #include "app/Headless.h"
+#include "app/ProgramFolder.h"
 #include "app/frmVQ_Main.h"
 #include "ui/WindowPlaces.h"
 #include "Version.h"
@@ -7,7 +8,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QFileInfo>
+#include <QStandardPaths>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -18,27 +19,17 @@ int main(int argc, char** argv)
     // A data file at the file size limit is a failed save to report, not the end of the program.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    // Without windows there may be no display at all (a service, an SSH session).
-    bool headless = false;
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray a(argv[i]);
-        headless = headless || a == "--headless" || a == "--help" || a == "-h" || a == "--help-all"
-            || a == "--version" || a == "-v";
-    }
-    std::unique_ptr<QCoreApplication> application(headless ? new QCoreApplication(argc, argv)
-                                                           : new QApplication(argc, argv));
-    QCoreApplication& app = *application;
-    if (!headless)
-        QApplication::setStyle(QStringLiteral("Fusion"));
     QCoreApplication::setApplicationName(QStringLiteral("vq800"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VQ800_VERSION));
 
     QCommandLineParser cli;
+    cli.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     cli.setApplicationDescription(QStringLiteral("Monitoring, data logging and parameter setup for VQ800 recorders."));
-    cli.addHelpOption();
-    cli.addVersionOption();
+    const QCommandLineOption helpOption = cli.addHelpOption();
+    const QCommandLineOption versionOption = cli.addVersionOption();
     const QCommandLineOption dirOption(QStringLiteral("dir"),
-                                       QStringLiteral("Program folder holding Comm.CFG and CFG/ (default: the folder of the program)."),
+                                       QStringLiteral("Program folder holding Comm.CFG and CFG/ (default: the per-user "
+                                                      "data folder for an installed copy, else the program's folder)."),
                                        QStringLiteral("DIR"));
     cli.addOption(dirOption);
     const QCommandLineOption openOption(QStringLiteral("open"),
@@ -62,20 +53,46 @@ int main(int argc, char** argv)
     QCommandLineOption reopenOption(QStringLiteral("reopen-ms"), QStringLiteral("Reopen interval (ms)."), QStringLiteral("MS"));
     reopenOption.setFlags(QCommandLineOption::HiddenFromHelp);
     cli.addOption(reopenOption);
-    cli.process(app);
+    // Qt's own window options (-platform, -style, ...) are QApplication's to take.
+    for (const char* name : {"platform", "style", "stylesheet", "display", "qwindowgeometry", "qwindowtitle"}) {
+        QCommandLineOption qt(QString::fromLatin1(name), QString(), QStringLiteral("VALUE"));
+        qt.setFlags(QCommandLineOption::HiddenFromHelp);
+        cli.addOption(qt);
+    }
 
-    QString dir = QCoreApplication::applicationDirPath();
-    if (cli.isSet(dirOption)) {
-        dir = cli.value(dirOption);
-        if (!QFileInfo(dir).isDir() && !QDir().mkpath(dir)) {
-            std::fprintf(stderr, "vq800: cannot use the folder %s\n", qPrintable(dir));
-            return 2;
-        }
+    // Parsed before any application exists: a wrong option, --help and
+    // --version need no display (a service, an SSH session).
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    if (!cli.parse(args)) {
+        std::fprintf(stderr, "vq800: %s\nTry 'vq800 --help'.\n", qPrintable(cli.errorText()));
+        return 2;
+    }
+    const bool help = cli.isSet(helpOption) || cli.isSet(QStringLiteral("help-all"));
+    const bool windows = !help && !cli.isSet(versionOption) && !cli.isSet(headlessOption);
+    std::unique_ptr<QCoreApplication> application(windows ? new QApplication(argc, argv)
+                                                           : new QCoreApplication(argc, argv));
+    QCoreApplication& app = *application;
+    if (cli.isSet(versionOption))
+        cli.showVersion();
+
+    const ProgramFolder folder = ChooseProgramFolder(cli.value(dirOption), QCoreApplication::applicationDirPath(),
+                                                     QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    if (help) {
+        std::printf("%s\nProgram folder: %s (%s)\n", qPrintable(cli.helpText()), qPrintable(folder.path),
+                    qPrintable(folder.source));
+        return 0;
+    }
+    if (!QDir().mkpath(folder.path)) {
+        std::fprintf(stderr, "vq800: cannot create the program folder %s; choose another with --dir\n",
+                     qPrintable(folder.path));
+        return 2;
     }
 
     if (cli.isSet(headlessOption)) {
         HeadlessOptions o;
-        o.programDir = dir;
+        o.programDir = folder.path;
         o.device = cli.value(deviceOption).toInt();
         o.uploadFile = cli.value(uploadOption);
         o.downloadFile = cli.value(downloadOption);
@@ -85,9 +102,10 @@ int main(int argc, char** argv)
         return RunHeadlessLogging(o);
     }
 
+    QApplication::setStyle(QStringLiteral("Fusion"));
     // Every window comes back where the operator left it.
     app.installEventFilter(new WindowPlaces(&app));
-    frmVQ_Main w(dir);
+    frmVQ_Main w(folder.path);
     w.show();
     if (cli.isSet(openOption))
         QMetaObject::invokeMethod(&w, &frmVQ_Main::togglePort, Qt::QueuedConnection);

@@ -4,10 +4,10 @@
 #include "channel/ChannelRules.h"
 #include "channel/PageWidgets.h"
 #include "link/Numbers.h"
+#include "link/PictureFolders.h"
 #include "link/TextTable.h"
 #include "param/ParamTables.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -66,9 +66,8 @@ frmVQ_P_ARM_DI::frmVQ_P_ARM_DI(TextTable& sprdP, TextTable& sprdP_CH, int chCoun
     setObjectName(QStringLiteral("frmVQ_P_ARM_DI"));
     setWindowTitle(QStringLiteral("ALARM/DI SETUP"));
     setStyleSheet(PageStyle());
-    if (!programDir.isEmpty())
-        pictureFolders << QDir(programDir).filePath(QStringLiteral("Image"));
-    pictureFolders << QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Image"));
+    for (const QString& folder : PictureFolders(programDir))
+        pictureFolders << QDir(folder).filePath(QStringLiteral("Image"));
 
     btnClose = CloseButton(this);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);

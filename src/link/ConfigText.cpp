@@ -137,3 +137,10 @@ bool WriteConfigLines(const QString& path, const QStringList& lines, QString* er
     }
     return true;
 }
+
+QString CannotSaveText(const QString& path, const QString& why)
+{
+    return QStringLiteral("%1 cannot be saved: %2.\nStart vq800 with --dir FOLDER to use a program folder that can "
+                          "be written.")
+        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), why);
+}

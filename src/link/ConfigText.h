@@ -36,3 +36,7 @@ QStringList ReadConfigLines(const QString& path);
 // atomically, so a crash or a full disk leaves the previous file intact.
 // Creates missing folders. On failure returns false and says why in *error.
 bool WriteConfigLines(const QString& path, const QStringList& lines, QString* error = nullptr);
+
+// What a window says when a configuration file cannot be written: the file,
+// why, and the way out (a program folder that can be written).
+QString CannotSaveText(const QString& path, const QString& why);

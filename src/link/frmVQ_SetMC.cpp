@@ -127,7 +127,7 @@ void frmVQ_SetMC::save()
     lines += m_extraLines;
     QString why;
     if (!WriteConfigLines(DeviceListPath(m_programDir), lines, &why)) {
-        QMessageBox::warning(this, windowTitle(), QStringLiteral("SetEnv.INI cannot be saved: %1").arg(why));
+        QMessageBox::warning(this, windowTitle(), CannotSaveText(DeviceListPath(m_programDir), why));
         return;
     }
     m_saved = lines;

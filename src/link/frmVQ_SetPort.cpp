@@ -1,5 +1,6 @@
 #include "link/frmVQ_SetPort.h"
 
+#include "link/ConfigText.h"
 #include "link/LineFile.h"
 #include "link/LinkState.h"
 #include "link/PortFile.h"
@@ -171,14 +172,14 @@ void frmVQ_SetPort::save()
     QString why;
     if (!WritePortFile(m_programDir, next, &why)) {
         QMessageBox::warning(this, windowTitle(),
-                             QStringLiteral("Comm.CFG cannot be saved: %1").arg(why));
+                             CannotSaveText(PortFilePath(m_programDir), why));
         return;
     }
     // Line.INI keeps the keys other options wrote.
     LineFile line = LineFile::read(m_programDir);
     line.setReopen(chbReopen->isChecked());
     if (!line.write(m_programDir, &why)) {
-        QMessageBox::warning(this, windowTitle(), QStringLiteral("Line.INI cannot be saved: %1").arg(why));
+        QMessageBox::warning(this, windowTitle(), CannotSaveText(LineFile::path(m_programDir), why));
         return;
     }
     m_saved = next;

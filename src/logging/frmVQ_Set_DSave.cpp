@@ -1,5 +1,6 @@
 #include "logging/frmVQ_Set_DSave.h"
 
+#include "link/ConfigText.h"
 #include "link/Numbers.h"
 #include "logging/DataFile.h"
 #include "ui/OkCancel.h"
@@ -220,7 +221,7 @@ void frmVQ_Set_DSave::save()
     s.gDaySaveMinute = ClampedNumber(txtDayMM->text(), 0, 59);
     QString why;
     if (!WriteSaveSettings(m_programDir, s, &why)) {
-        QMessageBox::warning(this, windowTitle(), QStringLiteral("SaveData.INI cannot be saved: %1").arg(why));
+        QMessageBox::warning(this, windowTitle(), CannotSaveText(SaveSettingsPath(m_programDir), why));
         return;
     }
     m_saved = s;

@@ -5,10 +5,10 @@
 #include "link/DataStore.h"
 #include "link/LinkState.h"
 #include "link/Numbers.h"
+#include "link/PictureFolders.h"
 #include "link/RegisterMap.h"
 #include "monitor/MonitorState.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <cmath>
@@ -203,9 +203,7 @@ std::optional<int> PositionPercent(double p, double h, double l)
 
 QString PicturePath(const QString& programDir, const QString& name)
 {
-    for (const QString& dir : {programDir, QCoreApplication::applicationDirPath()}) {
-        if (dir.isEmpty())
-            continue;
+    for (const QString& dir : PictureFolders(programDir)) {
         const QString path = QDir(dir).filePath(name);
         if (QFileInfo(path).isFile())
             return path;

@@ -66,7 +66,7 @@ std::optional<double> ScaleY(double v, double max, double min, double h);
 // Position bar percent of p within l..h, rounded; empty when h = l or on overflow.
 std::optional<int> PositionPercent(double p, double h, double l);
 
-// A picture file: in the program folder, else beside the executable; empty when neither has it.
+// A picture file from the first of PictureFolders(programDir) that has it; empty when none has.
 QString PicturePath(const QString& programDir, const QString& name);
 
 // What a single-device monitor shows for one channel.

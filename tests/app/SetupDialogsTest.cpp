@@ -1,9 +1,12 @@
+#include "app/frmVQ_About.h"
 #include "app/frmVQ_Main.h"
 #include "common/Files.h"
 #include "common/Find.h"
 #include "link/ConfigText.h"
 #include "link/frmVQ_SetMC.h"
 #include "link/frmVQ_SetPort.h"
+#include "logging/frmVQ_Set_DSave.h"
+#include "Version.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,6 +16,9 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -126,4 +132,38 @@ TEST_F(SetupDialogs, DeviceSetupMarksRowsWantsADeviceAndRebuildsTheDevices)
     EXPECT_EQ(lines[6], "X\tKiln");
     EXPECT_EQ(lines[99], "O\thand-written");
     EXPECT_EQ(lines.filter(QRegularExpression("^O")).size(), 3);
+}
+
+TEST_F(SetupDialogs, AFileThatCannotBeSavedIsNamedWithTheWayOut)
+{
+    // A folder where the file should be: not even root can replace it.
+    LinkState link;
+    const std::pair<const char*, std::function<std::unique_ptr<QDialog>()>> cases[] = {
+        {"CFG/Line.INI", [&] { return std::make_unique<frmVQ_SetPort>(dir.path(), link); }},
+        {"Comm.CFG", [&] { return std::make_unique<frmVQ_SetPort>(dir.path(), link); }},
+        {"CFG/SetEnv.INI",
+         [&] {
+             auto d = std::make_unique<frmVQ_SetMC>(dir.path());
+             ClickCell(d.get(), "sprdList", 1, 1);
+             return d;
+         }},
+        {"CFG/SaveData.INI", [&] { return std::make_unique<frmVQ_Set_DSave>(dir.path()); }},
+    };
+    for (const auto& [file, open] : cases) {
+        QFile::remove(path(file)); // written by an earlier case
+        ASSERT_TRUE(QDir().mkpath(path(file)));
+        const auto d = open();
+        QString said;
+        AnswerMessageBox(QMessageBox::Ok, &said);
+        Click(d.get(), "btnOK");
+        EXPECT_TRUE(said.contains(QDir::toNativeSeparators(path(file)) + " cannot be saved: ")) << qPrintable(said);
+        EXPECT_TRUE(said.contains("--dir")) << qPrintable(said);
+    }
+}
+
+TEST_F(SetupDialogs, AboutShowsTheVersionAndTheProgramFolder)
+{
+    frmVQ_About about(dir.path());
+    EXPECT_EQ(Text(&about, "lblVersion"), "VQ800 EV" VQ800_VERSION);
+    EXPECT_TRUE(Text(&about, "lblProgramDir").endsWith(QDir::toNativeSeparators(dir.path())));
 }

@@ -257,7 +257,7 @@ INSTANTIATE_TEST_SUITE_P(
         Window{"PortSetup", 0, [](Rig& r) { return std::make_unique<frmVQ_SetPort>(r.dir.path(), r.line.link); }},
         Window{"DeviceSetup", 0, [](Rig& r) { return std::make_unique<frmVQ_SetMC>(r.dir.path()); }},
         Window{"DataSaveSetup", 0, [](Rig& r) { return std::make_unique<frmVQ_Set_DSave>(r.dir.path()); }},
-        Window{"About", 0, [](Rig&) { return std::make_unique<frmVQ_About>(); }},
+        Window{"About", 0, [](Rig& r) { return std::make_unique<frmVQ_About>(r.dir.path()); }},
         Window{"Editor", 0, [](Rig& r) {
             return std::make_unique<frmVQ_Parameter>(r.image, r.line.link, r.line.store, r.line.engine);
         }},

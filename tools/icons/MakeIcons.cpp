@@ -1,5 +1,8 @@
 // Draws the program's alarm and memory pictures and writes them as .ico
-// files into the folder given on the command line.
+// files into the folder given on the command line; with --app-icons, the
+// program's icon in the sizes of an icon theme.
+#include "app/AppIcon.h"
+
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -102,8 +105,21 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT_DIR | --app-icons THEME_DIR\n", argv[0]);
         return 2;
+    }
+    // --app-icons DIR: the program's icon for the hicolor theme, DIR/NxN/apps/vq800.png.
+    if (argc == 3 && QByteArray(argv[1]) == "--app-icons") {
+        const QDir theme(QString::fromLocal8Bit(argv[2]));
+        for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+            const QString folder = QStringLiteral("%1x%1/apps").arg(size);
+            const QString path = theme.filePath(folder + QStringLiteral("/vq800.png"));
+            if (!theme.mkpath(folder) || !AppIconImage(size).save(path, "PNG")) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+                return 1;
+            }
+        }
+        return 0;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
     const std::pair<const char*, std::function<QImage()>> pictures[] = {
