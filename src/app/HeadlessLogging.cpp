@@ -87,13 +87,14 @@ LoggingJob::LoggingJob(LinkSession& session, const DSaveSettings& settings, OneS
                 .arg(m_session.link.deviceCount()));
     };
     connect(&e, &PollingEngine::answerHandled, this, [this, device](int code, int index) {
-        if (code != 99)
+        if (code != req::Scan && code != req::Rescan)
             return;
         const int model = m_session.engine.modelOf(index);
-        out(device(index) + QStringLiteral(": online") + (model > 0 ? QStringLiteral(" (model %1)").arg(model) : QString()));
+        out(device(index) + (code == req::Rescan ? QStringLiteral(": answers again") : QStringLiteral(": online"))
+            + (model > 0 ? QStringLiteral(" (model %1)").arg(model) : QString()));
     });
     connect(&e, &PollingEngine::failureAction, this, [this, device](int code, int index) {
-        if (code == 99)
+        if (code == req::Scan)
             out(device(index) + QStringLiteral(": no answer"));
     });
     connect(&m_logger, &DataLogger::saved, this,
