@@ -1,6 +1,7 @@
 #include "app/LinkSession.h"
 
 #include "link/DeviceList.h"
+#include "link/LineFile.h"
 #include "link/PortFile.h"
 #include "port/QtTimer.h"
 #include "port/QtSerialPort.h"
@@ -63,7 +64,13 @@ QString LinkSession::loadConfiguration()
     QString cut, ignored, port;
     engine.setDeviceList(ReadDeviceListLines(programDir, &cut), &ignored);
     ReadPortFile(programDir, link, DefaultPortName(systemPortNames()), &port);
+    applyLineOptions(LineFile::read(programDir));
     QStringList notes{cut, ignored, port};
     notes.removeAll(QString());
     return notes.join(QStringLiteral("; "));
+}
+
+void LinkSession::applyLineOptions(const LineFile& options)
+{
+    engine.setGapMs(options.gapMs());
 }

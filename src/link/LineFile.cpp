@@ -51,3 +51,10 @@ void LineFile::setValue(const QString& key, const QString& value)
     else
         *at = line;
 }
+
+int LineFile::gapMs() const
+{
+    bool ok = false;
+    const int ms = value(QStringLiteral("gap_ms")).toInt(&ok);
+    return ok && ms >= 0 && ms <= kMaxGapMs ? ms : kDefaultGapMs;
+}

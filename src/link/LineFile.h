@@ -20,5 +20,12 @@ public:
     bool reopen() const { return value(QStringLiteral("reopen")).compare(QLatin1String("on"), Qt::CaseInsensitive) == 0; }
     void setReopen(bool on) { setValue(QStringLiteral("reopen"), on ? QStringLiteral("on") : QStringLiteral("off")); }
 
+    // The pause between a good answer and the next request: 0 is the
+    // shortest the line allows; a missing or bad value is the default.
+    static constexpr int kDefaultGapMs = 50;
+    static constexpr int kMaxGapMs = 10000;
+    int gapMs() const;
+    void setGapMs(int ms) { setValue(QStringLiteral("gap_ms"), QString::number(ms)); }
+
     QStringList lines;
 };

@@ -16,6 +16,11 @@ struct PortSettings {
 
     // Serial settings text such as 9600,N,8,1.
     QString settingsText() const;
+    // Bits of one character on the wire (start, data, parity, stop); 0 when
+    // the texts are not valid.
+    int bitsPerChar() const;
+    // Microseconds of `chars` characters at these settings, rounded up; 0 when not valid.
+    qint64 charsUs(double chars) const;
 };
 
 class SerialPort {
@@ -43,6 +48,8 @@ public:
 class OneShotTimer {
 public:
     virtual ~OneShotTimer() = default;
+    // Milliseconds from start() to the timeout; takes effect at the next start().
+    virtual void setInterval(int ms) = 0;
     virtual void start() = 0;
     virtual void stop() = 0;
     virtual bool isActive() const = 0;

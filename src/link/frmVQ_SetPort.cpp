@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QSerialPortInfo>
 #include <QVBoxLayout>
 
@@ -109,7 +110,20 @@ frmVQ_SetPort::frmVQ_SetPort(const QString& programDir, const PortSettings& link
     chbReopen->setObjectName(QStringLiteral("chbReopen"));
     chbReopen->setToolTip(QStringLiteral("When the adapter is lost, try to open the port again every 10 s"));
     chbReopen->setChecked(m_reopen);
-    grid->addWidget(chbReopen, r, 1);
+    grid->addWidget(chbReopen, r++, 1);
+
+    const LineFile options = LineFile::read(programDir);
+    spnGap = new QSpinBox(this);
+    spnGap->setObjectName(QStringLiteral("spnGap"));
+    spnGap->setRange(0, LineFile::kMaxGapMs);
+    spnGap->setSuffix(QStringLiteral(" ms"));
+    spnGap->setSpecialValueText(QStringLiteral("shortest (3.5 characters)"));
+    spnGap->setToolTip(QStringLiteral("Pause between an answer and the next request"));
+    spnGap->setValue(options.gapMs());
+    auto* gapLabel = new QLabel(QStringLiteral("Pa&use"), this);
+    gapLabel->setBuddy(spnGap);
+    grid->addWidget(gapLabel, r, 0);
+    grid->addWidget(spnGap, r++, 1);
 
     lblMsg = new QLabel(this);
     lblMsg->setObjectName(QStringLiteral("lblMsg"));
@@ -177,6 +191,7 @@ void frmVQ_SetPort::save()
     // Line.INI keeps the keys other options wrote.
     LineFile line = LineFile::read(m_programDir);
     line.setReopen(chbReopen->isChecked());
+    line.setGapMs(spnGap->value());
     if (!line.write(m_programDir, &why)) {
         QMessageBox::warning(this, windowTitle(), QStringLiteral("Line.INI cannot be saved: %1").arg(why));
         return;

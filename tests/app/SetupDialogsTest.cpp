@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QSerialPort>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -48,6 +49,8 @@ TEST_F(SetupDialogs, PortSetupWritesSixLinesAndUpdatesTheStatusBar)
         Find<QComboBox>(d, "cmbParity")->setCurrentText("E");
         EXPECT_FALSE(Find<QCheckBox>(d, "chbReopen")->isChecked()) << "off by default";
         Click(d, "chbReopen");
+        EXPECT_EQ(Find<QSpinBox>(d, "spnGap")->value(), 50) << "the default pause";
+        Find<QSpinBox>(d, "spnGap")->setValue(0);
         Click(d, "btnOK");
     });
     w.setPanelText(4, "Port COM1 cannot be opened: no such device");
@@ -56,11 +59,12 @@ TEST_F(SetupDialogs, PortSetupWritesSixLinesAndUpdatesTheStatusBar)
     EXPECT_EQ(ReadFile(path("Comm.CFG")), "COM2\r\n38400\r\nE\r\n8\r\n1\r\nModbus RTU\r\n");
     EXPECT_EQ(w.panelText(1), "COM2");
     EXPECT_EQ(w.panelText(2), "38400,E,8,1");
-    EXPECT_EQ(ReadFile(path("CFG/Line.INI")), "reopen=on\r\n");
+    EXPECT_EQ(ReadFile(path("CFG/Line.INI")), "reopen=on\r\ngap_ms=0\r\n");
 
     OnModal([](QWidget* d) {
         EXPECT_EQ(Find<QComboBox>(d, "cmbPort")->currentText(), "COM2");
         EXPECT_TRUE(Find<QCheckBox>(d, "chbReopen")->isChecked());
+        EXPECT_EQ(Find<QSpinBox>(d, "spnGap")->value(), 0);
         Find<QComboBox>(d, "cmbBaud")->setCurrentText("9600");
         Click(d, "btnCancel");
     });

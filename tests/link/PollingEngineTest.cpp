@@ -281,3 +281,38 @@ TEST(PollingEngine, ParameterReadOfASilentDeviceGivesWayToMonitoring)
     EXPECT_EQ(devicesOf({fourth}), QList<int>{1});
     EXPECT_EQ(codeOf(fourth), 11);
 }
+
+TEST(PollingEngine, PausesForTheGapAfterAGoodAnswerAndForTheQuietPeriodAfterSilence)
+{
+    struct Case { int gapMs; const char* baud; const char* parity; const char* stop; int expectMs; };
+    const Case cases[] = {{50, "9600", "N", "1", 50},   {0, "9600", "N", "1", 4},  {0, "9600", "E", "1", 5},
+                          {0, "38400", "N", "1", 1},   {0, "38400", "E", "1", 2}, {0, "57600", "N", "2", 1},
+                          {7, "38400", "N", "1", 7}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.gapMs << " ms at " << c.baud << "," << c.parity << ",8," << c.stop);
+        VirtualLine line({{1, 10}, {2, 10}});
+        line.link.gCommBaud = c.baud;
+        line.link.gCommParity = c.parity;
+        line.link.gCommStopBits = c.stop;
+        EXPECT_EQ(PollingEngine::TxGapMs(c.gapMs, line.link), c.expectMs);
+        line.engine.setGapMs(c.gapMs);
+        ASSERT_TRUE(line.openAndMonitor());
+        // Per request: the pause after the answer before it, or, with none, the time since the request before.
+        qint64 answeredUs = -1, sentUs = line.nowUs;
+        QList<qint64> afterAnswer, afterSilence;
+        QObject::connect(&line.engine, &PollingEngine::receiving, [&] { answeredUs = line.nowUs; });
+        QObject::connect(&line.engine, &PollingEngine::sending, [&] {
+            (answeredUs >= 0 ? afterAnswer : afterSilence) << line.nowUs - (answeredUs >= 0 ? answeredUs : sentUs);
+            answeredUs = -1;
+            sentUs = line.nowUs;
+        });
+        line.silence(2);
+        line.steps(6);
+        EXPECT_GE(afterAnswer.size(), 2);
+        for (qint64 us : afterAnswer)
+            EXPECT_EQ(us, c.expectMs * 1000);
+        ASSERT_FALSE(afterSilence.isEmpty());
+        EXPECT_EQ(afterSilence.last(), (PollingEngine::kTimeoutMs + PollingEngine::kQuietMs + c.expectMs) * 1000)
+            << "time-out, quiet period, then the gap";
+    }
+}
