@@ -4,7 +4,7 @@
 #include "link/LineFile.h"
 #include "link/PortFile.h"
 #include "port/QtTimer.h"
-#include "port/QtSerialPort.h"
+#include "port/TcpPort.h"
 
 #include <QDir>
 #include <QSerialPortInfo>
@@ -14,7 +14,7 @@ SerialPort& choosePort(SerialPort* given, std::unique_ptr<SerialPort>& own)
 {
     if (given)
         return *given;
-    own = std::make_unique<QtSerialPort>();
+    own = std::make_unique<LinePort>();
     return *own;
 }
 

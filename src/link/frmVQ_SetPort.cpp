@@ -4,7 +4,7 @@
 #include "link/LinkState.h"
 #include "link/PortFile.h"
 #include "ui/OkCancel.h"
-#include "port/QtSerialPort.h"
+#include "port/TcpPort.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -81,7 +81,7 @@ frmVQ_SetPort::frmVQ_SetPort(const QString& programDir, const PortSettings& link
 
     cmbPort = combo("cmbPort", OfferedPorts(), true, this);
     cmbPort->lineEdit()->setPlaceholderText(QStringLiteral("port name or device path"));
-    cmbPort->setToolTip(QStringLiteral("Choose a port, or type its name or path (for example /dev/pts/3)"));
+    cmbPort->setToolTip(QStringLiteral("Choose a port, or type its name or path (for example /dev/pts/3), or tcp://HOST:PORT of a serial device server"));
     cmbBaud = combo("cmbBaud", {"9600", "19200", "38400", "57600"}, false, this);
     cmbParity = combo("cmbParity", {"N", "E", "O"}, false, this);
     cmbData = combo("cmbData", {"7", "8"}, false, this);
@@ -164,7 +164,7 @@ bool frmVQ_SetPort::testPort(const QString& name)
     s.gCommParity = cmbParity->currentText();
     s.gCommDataBits = cmbData->currentText();
     s.gCommStopBits = cmbStop->currentText();
-    QtSerialPort port;
+    LinePort port;
     QString why;
     const bool ok = port.open(s, &why);
     port.close();
