@@ -73,4 +73,5 @@ QString LinkSession::loadConfiguration()
 void LinkSession::applyLineOptions(const LineFile& options)
 {
     engine.setGapMs(options.gapMs());
+    link.rs485 = options.rs485();
 }

@@ -1,6 +1,8 @@
 #pragma once
 // CFG/Line.INI: options of the line, one key=value a line ("reopen=on").
 // Keys this program does not know are kept when the file is rewritten.
+#include "link/SerialPort.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +28,10 @@ public:
     static constexpr int kMaxGapMs = 10000;
     int gapMs() const;
     void setGapMs(int ms) { setValue(QStringLiteral("gap_ms"), QString::number(ms)); }
+
+    // rs485=none|rts|kernel; none when absent or not one of them.
+    Rs485Mode rs485() const;
+    void setRs485(Rs485Mode mode);
 
     QStringList lines;
 };

@@ -45,6 +45,12 @@ PollingEngine::PollingEngine(LinkState& link, DataStore& store, CommLog& log, Se
             clock.start();
         return clock.elapsed();
     };
+    m_pause = [](qint64 us) { // a character time is too short to sleep for precisely
+        QElapsedTimer t;
+        t.start();
+        while (t.nsecsElapsed() < us * 1000) {
+        }
+    };
 }
 
 int PollingEngine::TxGapMs(int gapMs, const PortSettings& settings)
@@ -460,6 +466,12 @@ void PollingEngine::send(const QByteArray& frame)
     m_port.setRts(true); // a port without RTS (pseudo-terminal, many USB adapters) still sends
     m_port.write(frame);
     m_port.write(QByteArray(1, '\0'));
+    if (m_link.rs485 == Rs485Mode::Rts) {
+        // The driver stays on until the last stop bit has left the UART,
+        // which may hold a character after its buffers are empty.
+        m_port.drain();
+        m_pause(m_link.charsUs(1));
+    }
     m_port.setRts(false);
 }
 

@@ -56,6 +56,9 @@ public:
     // The pause in effect for gapMs at these settings, at least 1 ms.
     static int TxGapMs(int gapMs, const PortSettings& settings);
 
+    // Waits this many microseconds (RS-485 direction by RTS); tests give their own.
+    void setPause(std::function<void(qint64 us)> pause) { m_pause = std::move(pause); }
+
     // The parameter set a download sends (the editor's image).
     void setParamSource(const ParamSource* source) { m_source = source; }
     // Monotonic milliseconds for re-asking offline devices; tests give their own.
@@ -204,6 +207,7 @@ private:
 
     // Asking offline devices again.
     std::function<qint64()> m_now;
+    std::function<void(qint64 us)> m_pause;
     int m_rescanGapMs = kRescanGapMs;
     int m_rescanEachMs = kRescanEachMs;
     int m_rescanNobodyMs = kRescanNobodyMs;

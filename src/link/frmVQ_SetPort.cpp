@@ -125,6 +125,15 @@ frmVQ_SetPort::frmVQ_SetPort(const QString& programDir, const PortSettings& link
     grid->addWidget(gapLabel, r, 0);
     grid->addWidget(spnGap, r++, 1);
 
+    cmbRs485 = combo("cmbRs485", {"none (the adapter switches)", "RTS (the program switches)", "kernel (the driver switches)"},
+                     false, this);
+    cmbRs485->setToolTip(QStringLiteral("Who turns the RS-485 driver on while a request is sent"));
+    cmbRs485->setCurrentIndex(static_cast<int>(options.rs485()));
+    auto* rs485Label = new QLabel(QStringLiteral("RS-&485"), this);
+    rs485Label->setBuddy(cmbRs485);
+    grid->addWidget(rs485Label, r, 0);
+    grid->addWidget(cmbRs485, r++, 1);
+
     lblMsg = new QLabel(this);
     lblMsg->setObjectName(QStringLiteral("lblMsg"));
     lblMsg->setWordWrap(true);
@@ -164,6 +173,7 @@ bool frmVQ_SetPort::testPort(const QString& name)
     s.gCommParity = cmbParity->currentText();
     s.gCommDataBits = cmbData->currentText();
     s.gCommStopBits = cmbStop->currentText();
+    s.rs485 = static_cast<Rs485Mode>(cmbRs485->currentIndex());
     LinePort port;
     QString why;
     const bool ok = port.open(s, &why);
@@ -192,6 +202,7 @@ void frmVQ_SetPort::save()
     LineFile line = LineFile::read(m_programDir);
     line.setReopen(chbReopen->isChecked());
     line.setGapMs(spnGap->value());
+    line.setRs485(static_cast<Rs485Mode>(cmbRs485->currentIndex()));
     if (!line.write(m_programDir, &why)) {
         QMessageBox::warning(this, windowTitle(), QStringLiteral("Line.INI cannot be saved: %1").arg(why));
         return;

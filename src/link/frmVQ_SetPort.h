@@ -39,6 +39,7 @@ private:
     QComboBox* cmbProtocol = nullptr;
     QCheckBox* chbReopen = nullptr;
     QSpinBox* spnGap = nullptr;
+    QComboBox* cmbRs485 = nullptr;
     QLabel* lblMsg = nullptr;
     QPushButton* btnTest = nullptr;
     QPushButton* btnOK = nullptr;

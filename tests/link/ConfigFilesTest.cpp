@@ -144,4 +144,13 @@ TEST(LineFile, ReopenIsOnOnlyWhenSaidGapHasItsDefaultAndOtherKeysAreKept)
         ASSERT_TRUE(f.write(dir.path()));
         EXPECT_EQ(ReadFile(path), c.afterOn);
     }
+    const std::pair<const char*, Rs485Mode> modes[] = {{"", Rs485Mode::None},        {"rs485=rts", Rs485Mode::Rts},
+                                                       {"RS485 = Kernel", Rs485Mode::Kernel}, {"rs485=auto", Rs485Mode::None}};
+    for (const auto& [line, mode] : modes) {
+        LineFile f;
+        f.lines = QStringList{line};
+        EXPECT_EQ(f.rs485(), mode) << line;
+        f.setRs485(Rs485Mode::Kernel);
+        EXPECT_EQ(f.lines.last(), "rs485=kernel");
+    }
 }

@@ -316,3 +316,49 @@ TEST(PollingEngine, PausesForTheGapAfterAGoodAnswerAndForTheQuietPeriodAfterSile
             << "time-out, quiet period, then the gap";
     }
 }
+
+TEST(PollingEngine, RtsIsDroppedOnlyAfterTheLastStopBitHasLeftInRtsMode)
+{
+    // A port that logs RTS changes, writes and drains in virtual microseconds;
+    // a drain takes the wire time of what was written.
+    struct RtsPort : SerialPort {
+        qint64 now = 0;
+        qsizetype unsent = 0;
+        const PortSettings* settings = nullptr;
+        QStringList events;
+        void log(const QString& e) { events << QStringLiteral("%1 @%2").arg(e).arg(now); }
+        bool open(const PortSettings& s, QString*) override { return settings = &s, true; }
+        void close() override { settings = nullptr; }
+        bool isOpen() const override { return settings; }
+        void discardInput() override {}
+        bool setRts(bool on) override { return log(on ? "rts on" : "rts off"), true; }
+        void write(const QByteArray& b) override { unsent += b.size(), log(QStringLiteral("write %1").arg(b.size())); }
+        void drain() override { now += settings->charsUs(double(std::exchange(unsent, 0))), log("drained"); }
+        QByteArray readAll() override { return {}; }
+        qsizetype bytesAvailable() const override { return 0; }
+    };
+    struct Case { Rs485Mode mode; const char* baud; const char* parity; QStringList events; };
+    const Case cases[] = {
+        {Rs485Mode::None, "9600", "N", {"rts on @0", "write 8 @0", "write 1 @0", "rts off @0"}},
+        {Rs485Mode::Kernel, "9600", "N", {"rts on @0", "write 8 @0", "write 1 @0", "rts off @0"}},
+        // 9 characters of 10 bits at 9600 baud, then one more character time
+        {Rs485Mode::Rts, "9600", "N", {"rts on @0", "write 8 @0", "write 1 @0", "drained @9375", "rts off @10417"}},
+        {Rs485Mode::Rts, "38400", "E", {"rts on @0", "write 8 @0", "write 1 @0", "drained @2579", "rts off @2866"}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.baud);
+        LinkState link;
+        DataStore store;
+        CommLog log;
+        RtsPort port;
+        VirtualTimer tx(port.now, 50), rx(port.now, 1000);
+        PollingEngine engine(link, store, log, port, tx, rx);
+        engine.setDeviceList({"O"});
+        engine.setPause([&](qint64 us) { port.now += us; });
+        link.gCommBaud = c.baud;
+        link.gCommParity = c.parity;
+        link.rs485 = c.mode;
+        ASSERT_TRUE(engine.openPort());
+        tx.fire();
+        EXPECT_EQ(port.events, c.events);
+    }
+}
