@@ -31,6 +31,7 @@ QString SimUsage()
         "  --format 8N1|8E1|8N2  character format (default 8N1)\n"
         "  --turnaround-ms N     recorder turnaround (default 5)\n"
         "  --link PATH           symlink to the line, removed on exit\n"
+        "  --tcp HOST:PORT       serve the same line to one TCP client (a serial device server)\n"
         "  --silent N            device N never answers (repeatable)\n"
         "  --crc-rate R | N=R    answers with a wrong CRC\n"
         "  --drop-rate R | N=R   answers not sent\n"
@@ -142,6 +143,12 @@ bool ParseSimOptions(const QStringList& args, SimOptions* o, QString* error)
                 return fail(QStringLiteral("bad turnaround: %1").arg(value));
         } else if (name == "--link") {
             o->link = value;
+        } else if (name == "--tcp") {
+            const int colon = value.lastIndexOf(u':');
+            const int port = value.mid(colon + 1).toInt(&ok);
+            if (colon <= 0 || !ok || port <= 0 || port > 65535)
+                return fail(QStringLiteral("bad --tcp (HOST:PORT): %1").arg(value));
+            o->tcp = value;
         } else if (name == "--silent") {
             const QList<int> list = ParseDeviceList(value);
             if (list.isEmpty())

@@ -18,6 +18,7 @@ struct SimOptions {
     QMap<int, QString> paramFiles;    // device -> parameter file
     quint64 seed = 1;
     QString link;
+    QString tcp;                      // HOST:PORT to serve on as well
     bool verbose = false;
     bool help = false;
     bool version = false;

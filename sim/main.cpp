@@ -10,7 +10,13 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <map>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <fcntl.h>
+#include <sys/socket.h>
 #include <poll.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -46,6 +52,36 @@ void sendAll(int fd, const QByteArray& bytes)
         else
             return;
     }
+}
+
+// A listening socket on HOST:PORT; -1 and why on failure.
+int listenTcp(const QString& hostPort, QString* error)
+{
+    const int colon = hostPort.lastIndexOf(u':');
+    const QByteArray host = hostPort.left(colon).toLocal8Bit();
+    const QByteArray port = hostPort.mid(colon + 1).toLocal8Bit();
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_PASSIVE;
+    addrinfo* found = nullptr;
+    if (const int rc = getaddrinfo(host.constData(), port.constData(), &hints, &found); rc != 0) {
+        *error = QStringLiteral("--tcp %1: %2").arg(hostPort, QString::fromLocal8Bit(gai_strerror(rc)));
+        return -1;
+    }
+    int fd = -1;
+    for (addrinfo* a = found; a && fd < 0; a = a->ai_next) {
+        fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
+        const int on = 1;
+        if (fd >= 0 && (setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0
+                        || ::bind(fd, a->ai_addr, a->ai_addrlen) != 0 || ::listen(fd, 1) != 0)) {
+            *error = QStringLiteral("--tcp %1: %2").arg(hostPort, QString::fromLocal8Bit(std::strerror(errno)));
+            ::close(fd);
+            fd = -1;
+        }
+    }
+    freeaddrinfo(found);
+    return fd;
 }
 
 } // namespace
@@ -116,6 +152,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vq800-sim: %s\n", qPrintable(error));
         return 1;
     }
+    // Listening before the link appears. A TCP client shares the line with the pseudo-terminal; a new one replaces the last.
+    int listenFd = -1, clientFd = -1;
+    if (!opt.tcp.isEmpty() && (listenFd = listenTcp(opt.tcp, &error)) < 0) {
+        std::fprintf(stderr, "vq800-sim: %s\n", qPrintable(error));
+        return 1;
+    }
     if (!opt.link.isEmpty() && !pty.makeLink(opt.link, &error)) {
         std::fprintf(stderr, "vq800-sim: %s\n", qPrintable(error));
         return 1;
@@ -138,29 +180,47 @@ int main(int argc, char** argv)
         if (server.buffered() > 0)
             waitUs = std::min(waitUs, lastByteUs + idleUs - now);
         waitUs = std::max<qint64>(waitUs, 0);
-        pollfd fds[2] = {{pty.masterFd(), POLLIN, 0}, {sigFd, POLLIN, 0}};
+        pollfd fds[4] = {{pty.masterFd(), POLLIN, 0}, {sigFd, POLLIN, 0}, {listenFd, POLLIN, 0}, {clientFd, POLLIN, 0}};
         // Rounded up: an answer leaves at most 1 ms late, never early.
-        const int n = ::poll(fds, 2, static_cast<int>((waitUs + 999) / 1000));
+        const int n = ::poll(fds, 4, static_cast<int>((waitUs + 999) / 1000));
         if (n < 0 && errno != EINTR)
             break;
         if (fds[1].revents & POLLIN)
             break;
-        if (fds[0].revents & POLLIN) {
+        if (fds[2].revents & POLLIN) {
+            const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            if (fd >= 0) {
+                if (clientFd >= 0)
+                    ::close(clientFd);
+                clientFd = fd;
+                const int on = 1;
+                setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+                fds[3].fd = -1; // not the one polled
+            }
+        }
+        for (const pollfd& p : {fds[0], fds[3]}) {
+            if (p.fd < 0 || !(p.revents & (POLLIN | POLLERR | POLLHUP)))
+                continue;
             char buf[1024];
-            const ssize_t got = ::read(pty.masterFd(), buf, sizeof buf);
+            const ssize_t got = ::read(p.fd, buf, sizeof buf);
             if (got > 0) {
                 const qint64 at = monotonicUs();
                 lastByteUs = at;
                 const LineServer::Result r = server.feed(QByteArray(buf, got), (at - t0) / 1000);
                 for (const Answer& a : r.answers)
                     outgoing.emplace(at + a.delayUs, a.bytes);
+            } else if (p.fd == clientFd && (got == 0 || errno != EAGAIN)) {
+                ::close(clientFd); // the client went
+                clientFd = -1;
+            } else if (p.fd == pty.masterFd()) {
+                usleep(10'000); // no reader on the line; we keep our slave open
             }
-        } else if (fds[0].revents & (POLLERR | POLLHUP)) {
-            usleep(10'000); // no reader on the line; we keep our slave open
         }
         const qint64 after = monotonicUs();
         while (!outgoing.empty() && outgoing.begin()->first <= after) {
             sendAll(pty.masterFd(), outgoing.begin()->second);
+            if (clientFd >= 0)
+                sendAll(clientFd, outgoing.begin()->second);
             outgoing.erase(outgoing.begin());
         }
         if (server.buffered() > 0 && after - lastByteUs >= idleUs)

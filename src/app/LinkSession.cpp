@@ -1,9 +1,10 @@
 #include "app/LinkSession.h"
 
 #include "link/DeviceList.h"
+#include "link/LineFile.h"
 #include "link/PortFile.h"
 #include "port/QtTimer.h"
-#include "port/QtSerialPort.h"
+#include "port/TcpPort.h"
 
 #include <QDir>
 #include <QSerialPortInfo>
@@ -13,7 +14,7 @@ SerialPort& choosePort(SerialPort* given, std::unique_ptr<SerialPort>& own)
 {
     if (given)
         return *given;
-    own = std::make_unique<QtSerialPort>();
+    own = std::make_unique<LinePort>();
     return *own;
 }
 
@@ -63,7 +64,14 @@ QString LinkSession::loadConfiguration()
     QString cut, ignored, port;
     engine.setDeviceList(ReadDeviceListLines(programDir, &cut), &ignored);
     ReadPortFile(programDir, link, DefaultPortName(systemPortNames()), &port);
+    applyLineOptions(LineFile::read(programDir));
     QStringList notes{cut, ignored, port};
     notes.removeAll(QString());
     return notes.join(QStringLiteral("; "));
+}
+
+void LinkSession::applyLineOptions(const LineFile& options)
+{
+    engine.setGapMs(options.gapMs());
+    link.rs485 = options.rs485();
 }

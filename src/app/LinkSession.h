@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class LineFile;
 class SerialPort;
 class OneShotTimer;
 
@@ -28,6 +29,9 @@ public:
     // the operator should be told about them (lines ignored or cut; empty
     // when all is well).
     QString loadConfiguration();
+    // Takes the options of CFG/Line.INI the link runs with (the pause between
+    // transactions); they apply from the next opening of the port.
+    void applyLineOptions(const LineFile& options);
 
     // True while the engine handles a lost port: its portClosed and its
     // message then tell of the loss.

@@ -671,6 +671,7 @@ void frmVQ_Main::openPortSetup()
         m_reopener->resume();
     if (!accepted || !m_engine->setLineSettings(dialog.saved()))
         return;
+    m_session.applyLineOptions(LineFile::read(m_programDir));
     setPanelText(1, m_link.gCommPort);
     setPanelText(2, m_link.settingsText());
     setPanelText(5, m_link.gCommProtocol);

@@ -51,3 +51,28 @@ void LineFile::setValue(const QString& key, const QString& value)
     else
         *at = line;
 }
+
+int LineFile::gapMs() const
+{
+    bool ok = false;
+    const int ms = value(QStringLiteral("gap_ms")).toInt(&ok);
+    return ok && ms >= 0 && ms <= kMaxGapMs ? ms : kDefaultGapMs;
+}
+
+namespace {
+const char* const kRs485Names[] = {"none", "rts", "kernel"};
+}
+
+Rs485Mode LineFile::rs485() const
+{
+    const QString v = value(QStringLiteral("rs485"));
+    for (int i = 0; i < 3; ++i)
+        if (v.compare(QLatin1String(kRs485Names[i]), Qt::CaseInsensitive) == 0)
+            return static_cast<Rs485Mode>(i);
+    return Rs485Mode::None;
+}
+
+void LineFile::setRs485(Rs485Mode mode)
+{
+    setValue(QStringLiteral("rs485"), QLatin1String(kRs485Names[static_cast<int>(mode)]));
+}

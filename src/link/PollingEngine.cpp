@@ -38,12 +38,33 @@ PollingEngine::PollingEngine(LinkState& link, DataStore& store, CommLog& log, Se
     m_port.onReadyRead = [this] { onBytesArrived(); };
     m_port.onFatalError = [this](const QString& why) { portLost(why); };
     m_step = req::Decode(m_link.gReqCode);
+    m_rx.setInterval(kTimeoutMs);
     m_now = [] {
         static QElapsedTimer clock;
         if (!clock.isValid())
             clock.start();
         return clock.elapsed();
     };
+    m_pause = [](qint64 us) { // a character time is too short to sleep for precisely
+        QElapsedTimer t;
+        t.start();
+        while (t.nsecsElapsed() < us * 1000) {
+        }
+    };
+}
+
+int PollingEngine::TxGapMs(int gapMs, const PortSettings& settings)
+{
+    if (gapMs > 0)
+        return gapMs;
+    const qint64 us = settings.charsUs(3.5);
+    return us > 0 ? static_cast<int>(qMax<qint64>(1, (us + 999) / 1000)) : kTxIntervalMs;
+}
+
+void PollingEngine::startTx(int ms)
+{
+    m_tx.setInterval(ms);
+    m_tx.start();
 }
 
 void PollingEngine::setRescanTiming(int gapMs, int eachMs, int nobodyMs)
@@ -109,9 +130,10 @@ bool PollingEngine::openPort(QString* error)
     setCode(req::Scan);
     m_streak = 0;
     m_wait = Wait::None;
+    m_txGapMs = TxGapMs(m_gapMs, m_link);
     emit statusMessage(QString());
     emit portOpened();
-    m_tx.start();
+    startTx(m_txGapMs);
     return true;
 }
 
@@ -340,7 +362,7 @@ void PollingEngine::onTransmitTick()
         if (const int index = dueRescan(); index >= 0) {
             startRescan(index);
         } else if (k.firstOnlineIndex() < 0 && m_keepWhenNobody) {
-            m_tx.start();
+            startTx(qMax(m_txGapMs, kTxIntervalMs)); // idling: no need to look more often
             return;
         }
     }
@@ -444,6 +466,12 @@ void PollingEngine::send(const QByteArray& frame)
     m_port.setRts(true); // a port without RTS (pseudo-terminal, many USB adapters) still sends
     m_port.write(frame);
     m_port.write(QByteArray(1, '\0'));
+    if (m_link.rs485 == Rs485Mode::Rts) {
+        // The driver stays on until the last stop bit has left the UART,
+        // which may hold a character after its buffers are empty.
+        m_port.drain();
+        m_pause(m_link.charsUs(1));
+    }
     m_port.setRts(false);
 }
 
@@ -494,7 +522,7 @@ void PollingEngine::startWaiting()
     // transmit tick follows at once.
     if (!m_port.isOpen())
         return;
-    m_tx.start();
+    startTx(m_txGapMs);
 }
 
 void PollingEngine::receive()

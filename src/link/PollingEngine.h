@@ -44,11 +44,20 @@ public:
     static constexpr int kRescanEachMs = 60000;
     static constexpr int kRescanNobodyMs = 10000;
 
-    // tmrTX and tmrRX_TOVR are one-shot timers of 50 and 1000 ms; the engine
-    // sets their onTimeout and the port's callbacks.
+    // tmrTX and tmrRX_TOVR are one-shot timers; the engine sets their
+    // intervals, their onTimeout and the port's callbacks.
     PollingEngine(LinkState& link, DataStore& store, CommLog& log, SerialPort& port, OneShotTimer& tmrTX,
                   OneShotTimer& tmrRX_TOVR, QObject* parent = nullptr);
     ~PollingEngine() override;
+
+    // The pause between a good answer and the next request (0: 3.5 character
+    // times of the port's settings); taken at the next opening of the port.
+    void setGapMs(int ms) { m_gapMs = ms; }
+    // The pause in effect for gapMs at these settings, at least 1 ms.
+    static int TxGapMs(int gapMs, const PortSettings& settings);
+
+    // Waits this many microseconds (RS-485 direction by RTS); tests give their own.
+    void setPause(std::function<void(qint64 us)> pause) { m_pause = std::move(pause); }
 
     // The parameter set a download sends (the editor's image).
     void setParamSource(const ParamSource* source) { m_source = source; }
@@ -159,6 +168,7 @@ private:
     void finishRead();
     void applySelection(int index);
     void quiet();
+    void startTx(int ms);
     bool drain();
     void bumpCounter(int column);
     void setOnline(const QString& text, bool ok);
@@ -178,6 +188,8 @@ private:
     int m_channels = 0;     // channels of the running read, upload or download
     Wait m_wait = Wait::None;
     int m_quietRestarts = 0;
+    int m_gapMs = kTxIntervalMs;   // as configured
+    int m_txGapMs = kTxIntervalMs; // in effect since the port opened
     int m_expected = 0;
     quint8 m_device = 0;
     quint8 m_function = 0;
@@ -195,6 +207,7 @@ private:
 
     // Asking offline devices again.
     std::function<qint64()> m_now;
+    std::function<void(qint64 us)> m_pause;
     int m_rescanGapMs = kRescanGapMs;
     int m_rescanEachMs = kRescanEachMs;
     int m_rescanNobodyMs = kRescanNobodyMs;

@@ -5,7 +5,7 @@
 #include "link/LinkState.h"
 #include "link/PortFile.h"
 #include "ui/OkCancel.h"
-#include "port/QtSerialPort.h"
+#include "port/TcpPort.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QSerialPortInfo>
 #include <QVBoxLayout>
 
@@ -81,7 +82,7 @@ frmVQ_SetPort::frmVQ_SetPort(const QString& programDir, const PortSettings& link
 
     cmbPort = combo("cmbPort", OfferedPorts(), true, this);
     cmbPort->lineEdit()->setPlaceholderText(QStringLiteral("port name or device path"));
-    cmbPort->setToolTip(QStringLiteral("Choose a port, or type its name or path (for example /dev/pts/3)"));
+    cmbPort->setToolTip(QStringLiteral("Choose a port, or type its name or path (for example /dev/pts/3), or tcp://HOST:PORT of a serial device server"));
     cmbBaud = combo("cmbBaud", {"9600", "19200", "38400", "57600"}, false, this);
     cmbParity = combo("cmbParity", {"N", "E", "O"}, false, this);
     cmbData = combo("cmbData", {"7", "8"}, false, this);
@@ -110,7 +111,29 @@ frmVQ_SetPort::frmVQ_SetPort(const QString& programDir, const PortSettings& link
     chbReopen->setObjectName(QStringLiteral("chbReopen"));
     chbReopen->setToolTip(QStringLiteral("When the adapter is lost, try to open the port again every 10 s"));
     chbReopen->setChecked(m_reopen);
-    grid->addWidget(chbReopen, r, 1);
+    grid->addWidget(chbReopen, r++, 1);
+
+    const LineFile options = LineFile::read(programDir);
+    spnGap = new QSpinBox(this);
+    spnGap->setObjectName(QStringLiteral("spnGap"));
+    spnGap->setRange(0, LineFile::kMaxGapMs);
+    spnGap->setSuffix(QStringLiteral(" ms"));
+    spnGap->setSpecialValueText(QStringLiteral("shortest (3.5 characters)"));
+    spnGap->setToolTip(QStringLiteral("Pause between an answer and the next request"));
+    spnGap->setValue(options.gapMs());
+    auto* gapLabel = new QLabel(QStringLiteral("Pa&use"), this);
+    gapLabel->setBuddy(spnGap);
+    grid->addWidget(gapLabel, r, 0);
+    grid->addWidget(spnGap, r++, 1);
+
+    cmbRs485 = combo("cmbRs485", {"none (the adapter switches)", "RTS (the program switches)", "kernel (the driver switches)"},
+                     false, this);
+    cmbRs485->setToolTip(QStringLiteral("Who turns the RS-485 driver on while a request is sent"));
+    cmbRs485->setCurrentIndex(static_cast<int>(options.rs485()));
+    auto* rs485Label = new QLabel(QStringLiteral("RS-&485"), this);
+    rs485Label->setBuddy(cmbRs485);
+    grid->addWidget(rs485Label, r, 0);
+    grid->addWidget(cmbRs485, r++, 1);
 
     lblMsg = new QLabel(this);
     lblMsg->setObjectName(QStringLiteral("lblMsg"));
@@ -151,7 +174,8 @@ bool frmVQ_SetPort::testPort(const QString& name)
     s.gCommParity = cmbParity->currentText();
     s.gCommDataBits = cmbData->currentText();
     s.gCommStopBits = cmbStop->currentText();
-    QtSerialPort port;
+    s.rs485 = static_cast<Rs485Mode>(cmbRs485->currentIndex());
+    LinePort port;
     QString why;
     const bool ok = port.open(s, &why);
     port.close();
@@ -178,6 +202,8 @@ void frmVQ_SetPort::save()
     // Line.INI keeps the keys other options wrote.
     LineFile line = LineFile::read(m_programDir);
     line.setReopen(chbReopen->isChecked());
+    line.setGapMs(spnGap->value());
+    line.setRs485(static_cast<Rs485Mode>(cmbRs485->currentIndex()));
     if (!line.write(m_programDir, &why)) {
         QMessageBox::warning(this, windowTitle(), CannotSaveText(LineFile::path(m_programDir), why));
         return;

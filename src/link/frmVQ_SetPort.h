@@ -8,6 +8,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QSpinBox;
 
 class frmVQ_SetPort : public QDialog {
     Q_OBJECT
@@ -37,6 +38,8 @@ private:
     QComboBox* cmbStop = nullptr;
     QComboBox* cmbProtocol = nullptr;
     QCheckBox* chbReopen = nullptr;
+    QSpinBox* spnGap = nullptr;
+    QComboBox* cmbRs485 = nullptr;
     QLabel* lblMsg = nullptr;
     QPushButton* btnTest = nullptr;
     QPushButton* btnOK = nullptr;

@@ -1,5 +1,12 @@
 #include "port/QtSerialPort.h"
 
+#include <cerrno>
+#include <cstring>
+#ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
+#include <termios.h>
+#endif
+
 QtSerialPort::QtSerialPort()
 {
     QObject::connect(&m_port, &QSerialPort::readyRead, [this] {
@@ -62,6 +69,21 @@ bool QtSerialPort::open(const PortSettings& s, QString* error)
             *error = describeOpenError(m_port.error(), s.gCommPort, m_port.errorString());
         return false;
     }
+    if (s.rs485 == Rs485Mode::Kernel) {
+        QString why = QStringLiteral("not offered on this system");
+#ifdef Q_OS_LINUX
+        serial_rs485 rs485 = KernelRs485();
+        if (::ioctl(m_port.handle(), TIOCSRS485, &rs485) == 0)
+            return true;
+        why = QString::fromLocal8Bit(std::strerror(errno));
+#endif
+        // Without it nothing would switch the bus to sending: the port is of no use.
+        m_port.close();
+        if (error)
+            *error = QStringLiteral("its driver refuses RS-485 mode (rs485=kernel): %1; choose RTS or none in Port Setup")
+                         .arg(why);
+        return false;
+    }
     return true;
 }
 
@@ -91,6 +113,28 @@ bool QtSerialPort::setRts(bool on)
 
 void QtSerialPort::write(const QByteArray& bytes)
 {
-    if (m_port.isOpen())
-        m_port.write(bytes);
+    if (!m_port.isOpen())
+        return;
+    m_port.write(bytes);
+    m_port.flush(); // to the device now, not when the event loop gets to it
 }
+
+void QtSerialPort::drain()
+{
+    if (!m_port.isOpen())
+        return;
+    while (m_port.bytesToWrite() > 0 && m_port.waitForBytesWritten(1000)) {
+    }
+#ifdef Q_OS_UNIX
+    ::tcdrain(m_port.handle());
+#endif
+}
+
+#ifdef Q_OS_LINUX
+serial_rs485 QtSerialPort::KernelRs485()
+{
+    serial_rs485 r{};
+    r.flags = SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND; // RTS low after sending: receiving
+    return r;
+}
+#endif

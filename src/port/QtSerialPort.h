@@ -4,6 +4,10 @@
 
 #include <QSerialPort>
 
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
+#endif
+
 class QtSerialPort : public SerialPort {
 public:
     QtSerialPort();
@@ -13,12 +17,18 @@ public:
     void discardInput() override;
     bool setRts(bool on) override;
     void write(const QByteArray& bytes) override;
+    void drain() override;
     // A port closed under the engine (adapter lost) has nothing to read.
     QByteArray readAll() override { return m_port.isOpen() ? m_port.readAll() : QByteArray(); }
     qsizetype bytesAvailable() const override { return m_port.bytesAvailable(); }
 
     // Why a port cannot be opened, in words an operator can act on.
     static QString describeOpenError(QSerialPort::SerialPortError error, const QString& port, const QString& detail);
+
+#ifdef Q_OS_LINUX
+    // The driver's RS-485 mode as set for rs485=kernel: RTS on while sending.
+    static serial_rs485 KernelRs485();
+#endif
 
 private:
     QSerialPort m_port;

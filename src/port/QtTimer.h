@@ -16,6 +16,7 @@ public:
                 onTimeout();
         });
     }
+    void setInterval(int ms) override { m_timer.setInterval(ms); }
     void start() override { m_timer.start(); }
     void stop() override { m_timer.stop(); }
     bool isActive() const override { return m_timer.isActive(); }

@@ -6,12 +6,14 @@
 #include "link/frmVQ_SetMC.h"
 #include "link/frmVQ_SetPort.h"
 #include "logging/frmVQ_Set_DSave.h"
+#include "port/QtSerialPort.h"
 #include "Version.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QSerialPort>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -54,6 +56,9 @@ TEST_F(SetupDialogs, PortSetupWritesSixLinesAndUpdatesTheStatusBar)
         Find<QComboBox>(d, "cmbParity")->setCurrentText("E");
         EXPECT_FALSE(Find<QCheckBox>(d, "chbReopen")->isChecked()) << "off by default";
         Click(d, "chbReopen");
+        EXPECT_EQ(Find<QSpinBox>(d, "spnGap")->value(), 50) << "the default pause";
+        Find<QSpinBox>(d, "spnGap")->setValue(0);
+        Find<QComboBox>(d, "cmbRs485")->setCurrentIndex(int(Rs485Mode::Rts));
         Click(d, "btnOK");
     });
     w.setPanelText(4, "Port COM1 cannot be opened: no such device");
@@ -62,11 +67,13 @@ TEST_F(SetupDialogs, PortSetupWritesSixLinesAndUpdatesTheStatusBar)
     EXPECT_EQ(ReadFile(path("Comm.CFG")), "COM2\r\n38400\r\nE\r\n8\r\n1\r\nModbus RTU\r\n");
     EXPECT_EQ(w.panelText(1), "COM2");
     EXPECT_EQ(w.panelText(2), "38400,E,8,1");
-    EXPECT_EQ(ReadFile(path("CFG/Line.INI")), "reopen=on\r\n");
+    EXPECT_EQ(ReadFile(path("CFG/Line.INI")), "reopen=on\r\ngap_ms=0\r\nrs485=rts\r\n");
 
     OnModal([](QWidget* d) {
         EXPECT_EQ(Find<QComboBox>(d, "cmbPort")->currentText(), "COM2");
         EXPECT_TRUE(Find<QCheckBox>(d, "chbReopen")->isChecked());
+        EXPECT_EQ(Find<QSpinBox>(d, "spnGap")->value(), 0);
+        EXPECT_EQ(Find<QComboBox>(d, "cmbRs485")->currentIndex(), int(Rs485Mode::Rts));
         Find<QComboBox>(d, "cmbBaud")->setCurrentText("9600");
         Click(d, "btnCancel");
     });
@@ -94,6 +101,27 @@ TEST_F(SetupDialogs, PortTestNeverLeavesThePortOpen)
     EXPECT_TRUE(Text(&d, "lblMsg").contains("cannot be opened"));
     Click(&d, "btnOK");
     EXPECT_EQ(d.saved().gCommPort, missing);
+}
+
+TEST_F(SetupDialogs, KernelRs485RefusedByTheDriverIsSaidAndThePortIsClosed)
+{
+    const serial_rs485 r = QtSerialPort::KernelRs485();
+    EXPECT_EQ(r.flags, unsigned(SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND)) << "RTS on while sending, off after";
+    EXPECT_EQ(r.delay_rts_before_send + r.delay_rts_after_send, 0u);
+
+    Pty pty; // a pseudo-terminal has no RS-485 mode
+    ASSERT_FALSE(pty.path.isEmpty());
+    LinkState link;
+    link.gCommPort = pty.path;
+    frmVQ_SetPort d(dir.path(), link);
+    Find<QComboBox>(&d, "cmbRs485")->setCurrentIndex(int(Rs485Mode::Kernel));
+    Click(&d, "btnTest");
+    EXPECT_TRUE(Text(&d, "lblMsg").contains("refuses RS-485 mode (rs485=kernel)")) << Text(&d, "lblMsg").toStdString();
+    QSerialPort again(pty.path);
+    EXPECT_TRUE(again.open(QIODevice::ReadWrite)) << "closed again";
+    again.close();
+    Click(&d, "btnOK");
+    EXPECT_TRUE(ReadFile(path("CFG/Line.INI")).contains("rs485=kernel\r\n"));
 }
 
 TEST_F(SetupDialogs, DeviceSetupMarksRowsWantsADeviceAndRebuildsTheDevices)

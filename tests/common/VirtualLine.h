@@ -25,6 +25,7 @@
 class VirtualTimer : public OneShotTimer {
 public:
     VirtualTimer(const qint64& clockUs, int intervalMs) : m_clock(clockUs), m_intervalUs(intervalMs * 1000LL) {}
+    void setInterval(int ms) override { m_intervalUs = ms * 1000LL; }
     void start() override { m_due = m_clock + m_intervalUs; }
     void stop() override { m_due = -1; }
     bool isActive() const override { return m_due >= 0; }

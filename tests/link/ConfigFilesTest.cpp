@@ -122,21 +122,35 @@ TEST(DeviceList, LinesMarkedOBecomeDevicesInOrder)
     }
 }
 
-TEST(LineFile, ReopenIsOnOnlyWhenSaidAndOtherKeysAreKept)
+TEST(LineFile, ReopenIsOnOnlyWhenSaidGapHasItsDefaultAndOtherKeysAreKept)
 {
     QTemporaryDir dir;
     const QString path = LineFile::path(dir.path());
-    struct Case { QByteArray raw; bool reopen; QByteArray afterOn; };
-    const Case cases[] = {{{}, false, "reopen=on\r\n"},
-                          {"reopen=off\r\n", false, "reopen=on\r\n"},
-                          {"gap_ms=5\nREOPEN = On\n", true, "gap_ms=5\r\nreopen=on\r\n"},
-                          {"reopen=yes\r\n# a=b\r\n", false, "reopen=on\r\n# a=b\r\n"}};
+    struct Case { QByteArray raw; bool reopen; int gap; QByteArray afterOn; };
+    const Case cases[] = {{{}, false, 50, "reopen=on\r\n"},
+                          {"reopen=off\r\ngap_ms=0\r\n", false, 0, "reopen=on\r\ngap_ms=0\r\n"},
+                          {"gap_ms=5\nREOPEN = On\n", true, 5, "gap_ms=5\r\nreopen=on\r\n"},
+                          {"GAP_MS = 10000\n", false, 10000, "GAP_MS = 10000\r\nreopen=on\r\n"},
+                          {"gap_ms=-1\n", false, 50, "gap_ms=-1\r\nreopen=on\r\n"},
+                          {"gap_ms=10001\n", false, 50, "gap_ms=10001\r\nreopen=on\r\n"},
+                          {"gap_ms=fast\n", false, 50, "gap_ms=fast\r\nreopen=on\r\n"},
+                          {"reopen=yes\r\n# a=b\r\n", false, 50, "reopen=on\r\n# a=b\r\n"}};
     for (const Case& c : cases) {
         WriteFile(path, c.raw);
         LineFile f = LineFile::read(dir.path());
         EXPECT_EQ(f.reopen(), c.reopen) << c.raw.constData();
+        EXPECT_EQ(f.gapMs(), c.gap) << c.raw.constData();
         f.setReopen(true);
         ASSERT_TRUE(f.write(dir.path()));
         EXPECT_EQ(ReadFile(path), c.afterOn);
+    }
+    const std::pair<const char*, Rs485Mode> modes[] = {{"", Rs485Mode::None},        {"rs485=rts", Rs485Mode::Rts},
+                                                       {"RS485 = Kernel", Rs485Mode::Kernel}, {"rs485=auto", Rs485Mode::None}};
+    for (const auto& [line, mode] : modes) {
+        LineFile f;
+        f.lines = QStringList{line};
+        EXPECT_EQ(f.rs485(), mode) << line;
+        f.setRs485(Rs485Mode::Kernel);
+        EXPECT_EQ(f.lines.last(), "rs485=kernel");
     }
 }

@@ -281,3 +281,84 @@ TEST(PollingEngine, ParameterReadOfASilentDeviceGivesWayToMonitoring)
     EXPECT_EQ(devicesOf({fourth}), QList<int>{1});
     EXPECT_EQ(codeOf(fourth), 11);
 }
+
+TEST(PollingEngine, PausesForTheGapAfterAGoodAnswerAndForTheQuietPeriodAfterSilence)
+{
+    struct Case { int gapMs; const char* baud; const char* parity; const char* stop; int expectMs; };
+    const Case cases[] = {{50, "9600", "N", "1", 50},   {0, "9600", "N", "1", 4},  {0, "9600", "E", "1", 5},
+                          {0, "38400", "N", "1", 1},   {0, "38400", "E", "1", 2}, {0, "57600", "N", "2", 1},
+                          {7, "38400", "N", "1", 7}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.gapMs << " ms at " << c.baud << "," << c.parity << ",8," << c.stop);
+        VirtualLine line({{1, 10}, {2, 10}});
+        line.link.gCommBaud = c.baud;
+        line.link.gCommParity = c.parity;
+        line.link.gCommStopBits = c.stop;
+        EXPECT_EQ(PollingEngine::TxGapMs(c.gapMs, line.link), c.expectMs);
+        line.engine.setGapMs(c.gapMs);
+        ASSERT_TRUE(line.openAndMonitor());
+        // Per request: the pause after the answer before it, or, with none, the time since the request before.
+        qint64 answeredUs = -1, sentUs = line.nowUs;
+        QList<qint64> afterAnswer, afterSilence;
+        QObject::connect(&line.engine, &PollingEngine::receiving, [&] { answeredUs = line.nowUs; });
+        QObject::connect(&line.engine, &PollingEngine::sending, [&] {
+            (answeredUs >= 0 ? afterAnswer : afterSilence) << line.nowUs - (answeredUs >= 0 ? answeredUs : sentUs);
+            answeredUs = -1;
+            sentUs = line.nowUs;
+        });
+        line.silence(2);
+        line.steps(6);
+        EXPECT_GE(afterAnswer.size(), 2);
+        for (qint64 us : afterAnswer)
+            EXPECT_EQ(us, c.expectMs * 1000);
+        ASSERT_FALSE(afterSilence.isEmpty());
+        EXPECT_EQ(afterSilence.last(), (PollingEngine::kTimeoutMs + PollingEngine::kQuietMs + c.expectMs) * 1000)
+            << "time-out, quiet period, then the gap";
+    }
+}
+
+TEST(PollingEngine, RtsIsDroppedOnlyAfterTheLastStopBitHasLeftInRtsMode)
+{
+    // A port that logs RTS changes, writes and drains in virtual microseconds;
+    // a drain takes the wire time of what was written.
+    struct RtsPort : SerialPort {
+        qint64 now = 0;
+        qsizetype unsent = 0;
+        const PortSettings* settings = nullptr;
+        QStringList events;
+        void log(const QString& e) { events << QStringLiteral("%1 @%2").arg(e).arg(now); }
+        bool open(const PortSettings& s, QString*) override { return settings = &s, true; }
+        void close() override { settings = nullptr; }
+        bool isOpen() const override { return settings; }
+        void discardInput() override {}
+        bool setRts(bool on) override { return log(on ? "rts on" : "rts off"), true; }
+        void write(const QByteArray& b) override { unsent += b.size(), log(QStringLiteral("write %1").arg(b.size())); }
+        void drain() override { now += settings->charsUs(double(std::exchange(unsent, 0))), log("drained"); }
+        QByteArray readAll() override { return {}; }
+        qsizetype bytesAvailable() const override { return 0; }
+    };
+    struct Case { Rs485Mode mode; const char* baud; const char* parity; QStringList events; };
+    const Case cases[] = {
+        {Rs485Mode::None, "9600", "N", {"rts on @0", "write 8 @0", "write 1 @0", "rts off @0"}},
+        {Rs485Mode::Kernel, "9600", "N", {"rts on @0", "write 8 @0", "write 1 @0", "rts off @0"}},
+        // 9 characters of 10 bits at 9600 baud, then one more character time
+        {Rs485Mode::Rts, "9600", "N", {"rts on @0", "write 8 @0", "write 1 @0", "drained @9375", "rts off @10417"}},
+        {Rs485Mode::Rts, "38400", "E", {"rts on @0", "write 8 @0", "write 1 @0", "drained @2579", "rts off @2866"}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.baud);
+        LinkState link;
+        DataStore store;
+        CommLog log;
+        RtsPort port;
+        VirtualTimer tx(port.now, 50), rx(port.now, 1000);
+        PollingEngine engine(link, store, log, port, tx, rx);
+        engine.setDeviceList({"O"});
+        engine.setPause([&](qint64 us) { port.now += us; });
+        link.gCommBaud = c.baud;
+        link.gCommParity = c.parity;
+        link.rs485 = c.mode;
+        ASSERT_TRUE(engine.openPort());
+        tx.fire();
+        EXPECT_EQ(port.events, c.events);
+    }
+}

@@ -34,7 +34,8 @@ TEST(Options, DeviceListsAndTheCommandLine)
 
     for (const QStringList& bad : {QStringList{"--crc-rate", "1.5"}, QStringList{"--model", "7"},
                                    QStringList{"--format", "7N1"}, QStringList{"--baud"},
-                                   QStringList{"--devices", "x"}, QStringList{"--frobnicate", "1"}}) {
+                                   QStringList{"--devices", "x"}, QStringList{"--frobnicate", "1"},
+                                   QStringList{"--tcp", "4001"}, QStringList{"--tcp", "host:99999"}}) {
         QString why;
         EXPECT_FALSE(ParseSimOptions(bad, &o, &why)) << qPrintable(bad.join(' '));
         EXPECT_FALSE(why.isEmpty());

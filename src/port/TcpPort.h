@@ -1,0 +1,54 @@
+#pragma once
+// SerialPort over a TCP connection to a serial device server: the same RTU
+// frames, no header. A refused, lost or failed connection reads as a lost
+// adapter does.
+#include "link/SerialPort.h"
+
+#include <QTcpSocket>
+
+#include <memory>
+
+class TcpPort : public SerialPort {
+public:
+    static constexpr int kConnectMs = 3000;
+
+    TcpPort();
+    // "tcp://HOST:PORT" -> host and port; false when the name is not one.
+    static bool ParseName(const QString& name, QString* host, quint16* port);
+    static bool IsTcpName(const QString& name) { return name.trimmed().startsWith(QLatin1String("tcp://"), Qt::CaseInsensitive); }
+
+    bool open(const PortSettings& settings, QString* error) override;
+    void close() override;
+    bool isOpen() const override { return m_open; }
+    void discardInput() override;
+    bool setRts(bool) override { return false; } // the server drives its own line
+    void write(const QByteArray& bytes) override;
+    QByteArray readAll() override { return m_open ? m_socket.readAll() : QByteArray(); }
+    qsizetype bytesAvailable() const override { return m_open ? m_socket.bytesAvailable() : 0; }
+
+private:
+    void lost(const QString& why);
+
+    QTcpSocket m_socket;
+    bool m_open = false;
+};
+
+// The port a name stands for: a serial device, or a device server (tcp://).
+class LinePort : public SerialPort {
+public:
+    LinePort();
+    ~LinePort() override;
+    bool open(const PortSettings& settings, QString* error) override;
+    void close() override { m_active->close(); }
+    bool isOpen() const override { return m_active->isOpen(); }
+    void discardInput() override { m_active->discardInput(); }
+    bool setRts(bool on) override { return m_active->setRts(on); }
+    void write(const QByteArray& bytes) override { m_active->write(bytes); }
+    QByteArray readAll() override { return m_active->readAll(); }
+    qsizetype bytesAvailable() const override { return m_active->bytesAvailable(); }
+
+private:
+    std::unique_ptr<SerialPort> m_serial;
+    std::unique_ptr<SerialPort> m_tcp;
+    SerialPort* m_active = nullptr;
+};

@@ -1,0 +1,136 @@
+// Headless logging over tcp://HOST:PORT: straight to the simulator's TCP
+// side, and through socat bridging a TCP port to its pseudo-terminal; the
+// bridge killed and started again, logging goes on.
+#include "common/SimProcess.h"
+#include "link/ConfigText.h"
+#include "port/TcpPort.h"
+
+#include <QElapsedTimer>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+quint16 freePort()
+{
+    QTcpServer s;
+    s.listen(QHostAddress::LocalHost);
+    return s.serverPort();
+}
+
+// socat between a TCP port and a line, one connection; up when it listens.
+bool startSocat(QProcess& p, quint16 port, const QString& line)
+{
+    p.start(QStandardPaths::findExecutable("socat"),
+            {"-d", "-d", QStringLiteral("TCP-LISTEN:%1,bind=127.0.0.1,reuseaddr").arg(port),
+             QStringLiteral("FILE:%1,raw,echo=0").arg(line)});
+    QByteArray err;
+    for (int i = 0; i < 50 && !err.contains("listening"); ++i) {
+        p.waitForReadyRead(100);
+        err += p.readAllStandardError();
+    }
+    return err.contains("listening");
+}
+
+} // namespace
+
+TEST(TcpLine, HeadlessLoggingOverTcpSurvivesTheBridgeGoingAndComingBack)
+{
+    if (!QFileInfo::exists(BuiltProgram("vq800")))
+        GTEST_SKIP() << "vq800 is not built";
+    for (const bool viaSocat : {false, true}) {
+        SCOPED_TRACE(viaSocat ? "through socat" : "the simulator's own TCP side");
+        if (viaSocat && QStandardPaths::findExecutable("socat").isEmpty()) {
+            std::printf("socat is not installed: the bridged case is skipped\n");
+            continue;
+        }
+        QTemporaryDir dir;
+        const QString line = dir.filePath("line");
+        const quint16 port = freePort();
+        const QStringList simArgs{"--baud", "0", "--devices", "1,3", "--tcp", QStringLiteral("127.0.0.1:%1").arg(viaSocat ? freePort() : port)};
+        SimProcess sim;
+        ASSERT_TRUE(sim.start(line, simArgs));
+        QProcess socat;
+        if (viaSocat) {
+            ASSERT_TRUE(startSocat(socat, port, line));
+        }
+
+        const QString logDir = dir.filePath("log");
+        ASSERT_TRUE(QDir().mkpath(logDir));
+        ASSERT_TRUE(WriteConfigLines(dir.filePath("Comm.CFG"),
+                                     {QStringLiteral("tcp://127.0.0.1:%1").arg(port), "9600", "N", "8", "1", "Modbus RTU"}));
+        ASSERT_TRUE(WriteConfigLines(dir.filePath("CFG/SetEnv.INI"), {"O\tone", "X\ttwo", "O\tthree"}));
+        ASSERT_TRUE(WriteConfigLines(dir.filePath("CFG/SaveData.INI"), {"Yes", "60", "min", logDir, "TCP", "0", "0", "0"}));
+        ASSERT_TRUE(WriteConfigLines(dir.filePath("CFG/Line.INI"), {"gap_ms=0"}));
+
+        QProcess vq;
+        vq.start(BuiltProgram("vq800"), {"--headless", "--dir", dir.path(), "--reopen-ms", "200"});
+        QByteArray out, err;
+        auto waitFor = [&](auto done) {
+            QElapsedTimer watchdog;
+            watchdog.start();
+            while (!done() && watchdog.elapsed() < 8'000 && vq.state() != QProcess::NotRunning) {
+                vq.waitForReadyRead(50);
+                out += vq.readAllStandardOutput();
+                err += vq.readAllStandardError();
+            }
+            return done();
+        };
+        auto saved = [&](int n) { return [&, n] { return out.count("TCP_01.VQD") >= n && out.count("TCP_03.VQD") >= n; }; };
+        EXPECT_TRUE(waitFor(saved(1))) << out.toStdString() << err.toStdString();
+
+        // The bridge goes: the port is lost, refused while it is away, and opened again when it is back.
+        if (viaSocat) {
+            socat.kill();
+            socat.waitForFinished(2000);
+        } else {
+            sim.stop();
+        }
+        EXPECT_TRUE(waitFor([&] { return err.contains("was lost"); })) << err.toStdString();
+        if (viaSocat) {
+            ASSERT_TRUE(startSocat(socat, port, line));
+        } else {
+            ASSERT_TRUE(sim.start(line, simArgs));
+        }
+        EXPECT_TRUE(waitFor(saved(2))) << out.toStdString() << err.toStdString();
+        EXPECT_TRUE(out.contains("is open again")) << out.toStdString();
+        vq.terminate();
+        ASSERT_TRUE(vq.waitForFinished(5'000));
+        EXPECT_EQ(vq.exitCode(), 0) << err.toStdString();
+        if (viaSocat) {
+            socat.kill();
+            socat.waitForFinished(2000);
+        }
+    }
+}
+
+TEST(TcpLine, NamesAndARefusedConnection)
+{
+    struct Case { const char* name; bool tcp; bool valid; const char* host; quint16 port; };
+    const Case cases[] = {{"tcp://10.0.0.5:4001", true, true, "10.0.0.5", 4001},
+                          {"TCP://server.local:23", true, true, "server.local", 23},
+                          {"tcp://[::1]:502", true, true, "::1", 502},
+                          {"tcp://host", true, false, "", 0},
+                          {"tcp://host:0", true, false, "", 0},
+                          {"tcp://:4001", true, false, "", 0},
+                          {"/dev/ttyUSB0", false, false, "", 0},
+                          {"COM3", false, false, "", 0}};
+    for (const Case& c : cases) {
+        QString host;
+        quint16 port = 0;
+        EXPECT_EQ(TcpPort::IsTcpName(c.name), c.tcp) << c.name;
+        EXPECT_EQ(TcpPort::ParseName(c.name, &host, &port), c.valid) << c.name;
+        if (c.valid) {
+            EXPECT_EQ(std::pair(host, port), std::pair(QString(c.host), c.port)) << c.name;
+        }
+    }
+    LinePort line;
+    PortSettings s;
+    s.gCommPort = QStringLiteral("tcp://127.0.0.1:%1").arg(freePort());
+    QString why;
+    EXPECT_FALSE(line.open(s, &why));
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_TRUE(why.contains("refused", Qt::CaseInsensitive)) << why.toStdString();
+}
