@@ -531,13 +531,17 @@ void PollingEngine::receive()
     m_rx.stop();
     m_wait = Wait::None;
     const QByteArray frame = m_port.readAll();
-    const int row = WriteLogRow(QStringLiteral("RECV"), frame, m_log);
 
     // Only the whole answer of the addressed device to the function asked is
     // taken: anything else (bad CRC, noise, a late answer of another device)
     // fails the transaction and is never decoded into this device's row.
     const bool good = CheckCrc(frame) && frame.size() == m_expected && static_cast<quint8>(frame[0]) == m_device
         && static_cast<quint8>(frame[1]) == m_function;
+    // The gap to the next request counts from the answer, not from the log,
+    // the store and the windows that follow it.
+    if (good)
+        startWaiting();
+    const int row = WriteLogRow(QStringLiteral("RECV"), frame, m_log);
     if (!good) {
         bumpCounter(counters::CrcError);
         m_log.markBad(row);
@@ -555,7 +559,6 @@ void PollingEngine::receive()
     else
         handleWrite();
     emit answerHandled(code, index);
-    startWaiting();
 }
 
 void PollingEngine::handleRead(const QByteArray& frame)
