@@ -817,13 +817,15 @@ void PollingEngine::startRescan(int index)
 
 void PollingEngine::joinRound(int index)
 {
-    // A device that answers again joins live polling; with none selected
-    // yet its parameters are read first, as after a scan.
+    // A device that answers again joins live polling. With none selected
+    // yet, or when it is the selected one (whose parameters could not be
+    // read while it was silent), it takes its own channel count from the
+    // answer and its parameters are read first, as after a scan.
     LinkState& k = m_link;
     if (index < k.gMC_Online.size())
         k.gMC_Online[index] = true;
     emit statusMessage(QString());
-    if (k.gSelMC_No == 0) {
+    if (k.gSelMC_No == 0 || index == k.gSelMC_Index) {
         applySelection(index);
         k.gMC_Index = index;
         beginRead();

@@ -87,3 +87,17 @@ TEST(Unattended, WithNobodyAnsweringTheKeptPortAsksAllAgainUntilOneAnswers)
         EXPECT_GT(requestsTo(line, 2), before + 10) << "and polled";
     }
 }
+
+TEST(Unattended, TheSelectedRecorderComingBackIsReadForItsOwnChannels)
+{
+    VirtualLine line({{1, 10}, {2, 20}});
+    line.silence(2);
+    ASSERT_TRUE(line.openAndMonitor());
+    ASSERT_TRUE(line.engine.selectDevice(1)); // the silent twelve-channel recorder
+    ASSERT_TRUE(line.runUntil([&] { return line.engine.phase() == req::Phase::Live && line.link.gSelMC_No == 2; }));
+    line.silence(2, false);
+    ASSERT_TRUE(line.runUntil([&] { return line.link.isOnline(1); }, 90'000));
+    EXPECT_EQ(line.link.gChCount, 12) << "before any live answer: a read asked now covers its channels";
+    ASSERT_TRUE(line.runUntil([&] { return line.monitoring(); }));
+    EXPECT_EQ(line.storeDiffers(2), QString());
+}
