@@ -63,24 +63,31 @@ PlotRange FitRange(const Timeline& tl, const std::array<bool, 12>& shown)
     return r;
 }
 
+namespace {
+
+// [lo, hi] scaled by `factor` about `at`, which keeps its place; the new
+// length is held to [minSpan, maxSpan].
+void zoomAxis(double& lo, double& hi, double at, double factor, double minSpan, double maxSpan)
+{
+    const double span = std::clamp((hi - lo) * factor, minSpan, maxSpan);
+    const double f = (at - lo) / (hi - lo);
+    lo = at - f * span;
+    hi = lo + span;
+}
+
+} // namespace
+
 PlotRange ZoomTime(const PlotRange& r, double at, double factor)
 {
-    const double span = std::clamp((r.t1 - r.t0) * factor, kMinTimeSpanMs, kMaxTimeSpanMs);
-    const double f = (at - r.t0) / (r.t1 - r.t0);
     PlotRange z = r;
-    z.t0 = at - f * span;
-    z.t1 = z.t0 + span;
+    zoomAxis(z.t0, z.t1, at, factor, kMinTimeSpanMs, kMaxTimeSpanMs);
     return z;
 }
 
 PlotRange ZoomValue(const PlotRange& r, double at, double factor)
 {
-    const double span =
-        std::clamp((r.y1 - r.y0) * factor, kMinValueSpan * std::max(1.0, std::abs(at)), kMaxValueSpan);
-    const double f = (at - r.y0) / (r.y1 - r.y0);
     PlotRange z = r;
-    z.y0 = at - f * span;
-    z.y1 = z.y0 + span;
+    zoomAxis(z.y0, z.y1, at, factor, kMinValueSpan * std::max(1.0, std::abs(at)), kMaxValueSpan);
     return z;
 }
 
