@@ -77,7 +77,8 @@ int SimPort::deliverDue(qsizetype chunk)
 
 void SimPort::unplug(const QString& why)
 {
-    close();
+    // As a real port does: the error comes while the port is still open.
     if (onFatalError)
         onFatalError(why);
+    close();
 }

@@ -50,7 +50,7 @@ public:
     const QList<QByteArray>& writes() const { return m_writes; }
     const QList<QByteArray>& requests() const { return m_requests; }
 
-    // Raises onFatalError and closes, as when an adapter is unplugged.
+    // Raises onFatalError, then closes, as when an adapter is unplugged.
     void unplug(const QString& why);
 
 private:

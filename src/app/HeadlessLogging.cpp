@@ -56,11 +56,13 @@ void onSignal(int)
 
 } // namespace
 
-LoggingJob::LoggingJob(LinkSession& session, const DSaveSettings& settings, QObject* parent)
+LoggingJob::LoggingJob(LinkSession& session, const DSaveSettings& settings, OneShotTimer* tmrReopen, int reopenMs,
+                       QObject* parent)
     : QObject(parent)
     , m_session(session)
     , m_settings(settings)
     , m_logger(session.link, session.store)
+    , m_reopen(session, tmrReopen, reopenMs)
 {
     m_logger.setSettings(settings);
     m_logger.attach(session.engine);
@@ -70,10 +72,18 @@ LoggingJob::LoggingJob(LinkSession& session, const DSaveSettings& settings, QObj
     PollingEngine& e = session.engine;
     const LinkState& link = session.link;
     auto device = [&link](int index) { return QStringLiteral("device %1").arg(link.gMC_No.value(index), 2, 10, QLatin1Char('0')); };
+    // While the port is lost, the reopener says what happens to it.
     connect(&e, &PollingEngine::statusMessage, this, [this](const QString& t) {
-        if (!t.isEmpty())
+        if (!t.isEmpty() && !m_session.losingPort() && !m_reopen.active())
             err(t);
     });
+    m_reopen.onLost = [this](const QString& t) { err(t); };
+    m_reopen.onFailed = [this](const QString& t) { err(t); };
+    m_reopen.onReopened = [this](const QString& t) {
+        out(QStringLiteral("%1 (%2), scanning %3 device(s)")
+                .arg(t, m_session.link.settingsText())
+                .arg(m_session.link.deviceCount()));
+    };
     connect(&e, &PollingEngine::answerHandled, this, [this, device](int code, int index) {
         if (code != 99)
             return;
@@ -99,7 +109,7 @@ LoggingJob::LoggingJob(LinkSession& session, const DSaveSettings& settings, QObj
     });
     // The engine closes the port itself when nobody answers the scan or the adapter is lost.
     connect(&e, &PollingEngine::portClosed, this, [this] {
-        if (m_stopping)
+        if (m_stopping || m_session.losingPort())
             return;
         err(QStringLiteral("the port closed; stopping"));
         m_tmrDSave.stop();
@@ -138,6 +148,7 @@ void LoggingJob::stop()
 {
     m_stopping = true;
     m_tmrDSave.stop();
+    m_reopen.stop();
     m_session.engine.closePort();
     out(QStringLiteral("stopped; port closed"));
 }
@@ -146,11 +157,14 @@ int RunHeadlessLogging(const HeadlessOptions& options)
 {
     LinkSession s(options.programDir);
     const QString note = s.loadConfiguration();
-    LoggingJob job(s, ReadSaveSettings(s.programDir));
+    QString saveNote;
+    LoggingJob job(s, ReadSaveSettings(s.programDir, &saveNote), nullptr,
+                   options.reopenMs > 0 ? options.reopenMs : PortReopener::kIntervalMs);
     job.out = out;
     job.err = err;
-    if (!note.isEmpty())
-        err(note);
+    for (const QString& n : {note, saveNote})
+        if (!n.isEmpty())
+            err(n);
     int exitCode = 0;
     QObject::connect(&job, &LoggingJob::ended, [&exitCode] {
         exitCode = 1;

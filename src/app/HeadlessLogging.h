@@ -1,7 +1,9 @@
 #pragma once
 // Logging without windows on a link session: scan, poll, save at the
-// configured interval, and say what happens, line by line. The process runs
-// it until a signal stops it; tests run it on a simulated line.
+// configured interval, and say what happens, line by line. A lost port is
+// reopened every 10 s and logging goes on. The process runs it until a
+// signal stops it; tests run it on a simulated line.
+#include "app/PortReopener.h"
 #include "logging/DataLogger.h"
 #include "logging/SaveSettings.h"
 
@@ -14,7 +16,10 @@ class LinkSession;
 class LoggingJob : public QObject {
     Q_OBJECT
 public:
-    LoggingJob(LinkSession& session, const DSaveSettings& settings, QObject* parent = nullptr);
+    // tmrReopen: the one-shot timer of the tries to reopen a lost port, every
+    // reopenMs; null for a real one.
+    LoggingJob(LinkSession& session, const DSaveSettings& settings, OneShotTimer* tmrReopen = nullptr,
+               int reopenMs = PortReopener::kIntervalMs, QObject* parent = nullptr);
 
     // Where the job's lines go: news (standard output) and trouble (standard error).
     std::function<void(const QString&)> out = [](const QString&) {};
@@ -25,9 +30,11 @@ public:
     // Stops in an orderly way: saving off, port closed.
     void stop();
     DataLogger& logger() { return m_logger; }
+    const PortReopener& reopener() const { return m_reopen; }
 
 signals:
-    // The job ended by itself because the port closed under it.
+    // The job ended by itself because the port closed under it (not lost: a
+    // lost port is reopened).
     void ended();
 
 private:
@@ -35,5 +42,6 @@ private:
     DSaveSettings m_settings;
     DataLogger m_logger;
     QTimer m_tmrDSave;
+    PortReopener m_reopen;
     bool m_stopping = false;
 };

@@ -37,9 +37,20 @@ QStringList systemPortNames()
 LinkSession::LinkSession(const QString& dir, SerialPort* givenPort, OneShotTimer* tmrTX, OneShotTimer* tmrRX)
     : programDir(QDir(dir).absolutePath())
     , port(choosePort(givenPort, m_ownPort))
-    , engine(link, store, log, port, chooseTimer(tmrTX, m_tx, PollingEngine::kTxIntervalMs),
-             chooseTimer(tmrRX, m_rx, PollingEngine::kTimeoutMs))
+    , m_tmrTX(chooseTimer(tmrTX, m_tx, PollingEngine::kTxIntervalMs))
+    , engine(link, store, log, port, m_tmrTX, chooseTimer(tmrRX, m_rx, PollingEngine::kTimeoutMs))
 {
+    // The engine handles the loss (when the link was running at all, as it
+    // judges); whoever reopens the port hears of it afterwards.
+    port.onFatalError = [this, engineSide = port.onFatalError](const QString& why) {
+        const bool running = port.isOpen() || engine.awaitingAnswer() || engine.quieting() || m_tmrTX.isActive();
+        m_losing = true;
+        if (engineSide)
+            engineSide(why);
+        m_losing = false;
+        if (running && !engine.isOpen() && onPortLost)
+            onPortLost(why);
+    };
 }
 
 LinkSession::~LinkSession()
@@ -49,8 +60,10 @@ LinkSession::~LinkSession()
 
 QString LinkSession::loadConfiguration()
 {
-    QString note;
-    engine.setDeviceList(ReadDeviceListLines(programDir), &note);
-    ReadPortFile(programDir, link, DefaultPortName(systemPortNames()));
-    return note;
+    QString cut, ignored, port;
+    engine.setDeviceList(ReadDeviceListLines(programDir, &cut), &ignored);
+    ReadPortFile(programDir, link, DefaultPortName(systemPortNames()), &port);
+    QStringList notes{cut, ignored, port};
+    notes.removeAll(QString());
+    return notes.join(QStringLiteral("; "));
 }

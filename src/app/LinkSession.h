@@ -8,6 +8,7 @@
 #include "link/PollingEngine.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 class SerialPort;
@@ -24,8 +25,15 @@ public:
     LinkSession& operator=(const LinkSession&) = delete;
 
     // Reads the device list and the port file as at start-up; returns what
-    // the operator should be told about them (empty when all is well).
+    // the operator should be told about them (lines ignored or cut; empty
+    // when all is well).
     QString loadConfiguration();
+
+    // True while the engine handles a lost port: its portClosed and its
+    // message then tell of the loss.
+    bool losingPort() const { return m_losing; }
+    // Called after the engine has closed a lost port (adapter unplugged).
+    std::function<void(const QString& why)> onPortLost;
 
     const QString programDir;
     LinkState link;
@@ -36,8 +44,14 @@ private:
     std::unique_ptr<SerialPort> m_ownPort;
     std::unique_ptr<OneShotTimer> m_tx;
     std::unique_ptr<OneShotTimer> m_rx;
+    bool m_losing = false;
 
 public:
     SerialPort& port;
+
+private:
+    OneShotTimer& m_tmrTX;
+
+public:
     PollingEngine engine;
 };

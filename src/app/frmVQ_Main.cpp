@@ -1,11 +1,13 @@
 #include "app/frmVQ_Main.h"
 
 #include "app/AppIcon.h"
+#include "app/PortReopener.h"
 #include "app/RunDocument.h"
 #include "app/frmVQ_About.h"
 #include "clock/frmVQ_DateReserve.h"
 #include "link/CommLog.h"
 #include "link/DeviceList.h"
+#include "link/LineFile.h"
 #include "link/PollingEngine.h"
 #include "link/PortFile.h"
 #include "link/frmVQ_SetMC.h"
@@ -68,13 +70,14 @@ QLabel* valueLabel(const QString& name, QWidget* parent)
 
 } // namespace
 
-frmVQ_Main::frmVQ_Main(const QString& programDir, SerialPort* port, QWidget* parent)
+frmVQ_Main::frmVQ_Main(const QString& programDir, SerialPort* port, OneShotTimer* tmrReopen, QWidget* parent)
     : QMainWindow(parent)
     , m_programDir(QDir(programDir).absolutePath())
     , m_session(programDir, port)
     , m_link(m_session.link)
     , m_store(m_session.store)
     , m_engine(&m_session.engine)
+    , m_reopener(std::make_unique<PortReopener>(m_session, tmrReopen))
 {
     setObjectName(QStringLiteral("frmVQ_Main"));
     setWindowTitle(QStringLiteral("VQ800"));
@@ -409,7 +412,17 @@ void frmVQ_Main::connectActions()
     connect(tmrBall_Recv, &QTimer::timeout, this, [this] { shpRecv->setColour(Qt::black); });
     connect(m_engine, &PollingEngine::sending, this, [this] { lightLamp(shpSend, tmrBall_Send, QColor(255, 0, 0)); });
     connect(m_engine, &PollingEngine::receiving, this, [this] { lightLamp(shpRecv, tmrBall_Recv, QColor(0, 255, 0)); });
-    connect(m_engine, &PollingEngine::statusMessage, this, [this](const QString& t) { setPanelText(4, t); });
+    // While a lost port is being reopened, panel 4 tells of that.
+    connect(m_engine, &PollingEngine::statusMessage, this, [this](const QString& t) {
+        if (!m_reopener->active())
+            setPanelText(4, t);
+    });
+    m_reopener->onLost = [this](const QString& t) { setPanelText(4, t); };
+    m_reopener->onFailed = [this](const QString& t) { setPanelText(4, t); };
+    m_reopener->onReopened = [this](const QString& t) {
+        setPanelText(4, QString());
+        showMessage(t);
+    };
     connect(m_engine, &PollingEngine::portStateRequested, this, &frmVQ_Main::SetPortState);
     connect(m_engine, &PollingEngine::selectedDeviceChanged, this, [this](int number) {
         lblMC_No->setText(number > 0 ? QString::number(number) : QString());
@@ -443,8 +456,13 @@ void frmVQ_Main::connectActions()
 
 void frmVQ_Main::startUp()
 {
-    setSaveSettings(ReadSaveSettings(m_programDir));
-    const QString note = m_session.loadConfiguration();
+    QString saveNote;
+    setSaveSettings(ReadSaveSettings(m_programDir, &saveNote));
+    QString lineNote;
+    m_reopener->setEnabled(LineFile::read(m_programDir, &lineNote).reopen());
+    QStringList notes{m_session.loadConfiguration(), saveNote, lineNote};
+    notes.removeAll(QString());
+    const QString note = notes.join(QStringLiteral("; "));
     setPanelText(1, m_link.gCommPort);
     setPanelText(2, m_link.settingsText());
     setPanelText(5, m_link.gCommProtocol);
@@ -456,6 +474,8 @@ void frmVQ_Main::startUp()
 
 void frmVQ_Main::togglePort()
 {
+    // The operator takes the port over from the tries to reopen it.
+    m_reopener->stop();
     if (m_engine->isOpen())
         m_engine->closePort();
     else
@@ -611,6 +631,7 @@ void frmVQ_Main::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    m_reopener->stop();
     m_engine->closePort();
     event->accept();
 }
@@ -622,8 +643,14 @@ void frmVQ_Main::openDeviceSetup()
 {
     if (m_engine->isOpen())
         return;
+    // No try to reopen a lost port while the device list is being edited.
+    const bool reopening = m_reopener->active();
+    m_reopener->stop();
     frmVQ_SetMC dialog(m_programDir, this);
-    if (dialog.exec() != QDialog::Accepted)
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (reopening)
+        m_reopener->resume();
+    if (!accepted)
         return;
     loadDeviceList(dialog.savedLines());
     if (m_link.gSelMC_No > 0)
@@ -634,8 +661,15 @@ void frmVQ_Main::openPortSetup()
 {
     if (m_engine->isOpen())
         return;
+    const bool reopening = m_reopener->active();
+    m_reopener->stop();
     frmVQ_SetPort dialog(m_programDir, m_link, this);
-    if (dialog.exec() != QDialog::Accepted || !m_engine->setLineSettings(dialog.saved()))
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (accepted)
+        m_reopener->setEnabled(dialog.reopenLostPort());
+    if (reopening)
+        m_reopener->resume();
+    if (!accepted || !m_engine->setLineSettings(dialog.saved()))
         return;
     setPanelText(1, m_link.gCommPort);
     setPanelText(2, m_link.settingsText());

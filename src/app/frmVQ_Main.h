@@ -6,6 +6,7 @@
 #include "param/ParamImage.h"
 
 class DataLogger;
+class PortReopener;
 #include "monitor/MonitorState.h"
 
 #include <QMainWindow>
@@ -33,7 +34,9 @@ class frmVQ_Main : public QMainWindow {
 public:
     // programDir holds Comm.CFG, CFG/ and the documents and pictures.
     // port: the serial line to use; null for the real port named in Comm.CFG.
-    explicit frmVQ_Main(const QString& programDir, SerialPort* port = nullptr, QWidget* parent = nullptr);
+    // tmrReopen: the timer of the tries to reopen a lost port; null for a real one.
+    explicit frmVQ_Main(const QString& programDir, SerialPort* port = nullptr, OneShotTimer* tmrReopen = nullptr,
+                        QWidget* parent = nullptr);
     ~frmVQ_Main() override;
 
     const LinkState& link() const { return m_session.link; }
@@ -145,6 +148,7 @@ private:
     QTimer* tmrBall_Recv = nullptr;
     DSaveSettings m_dsave;
     DataLogger* m_logger = nullptr;
+    std::unique_ptr<PortReopener> m_reopener; // "Reopen a lost port" of Port Setup
     MonitorState m_monitor;
     std::array<StatusPanel*, 5> m_panels{};
     QString m_standing; // panel 4's own text under a passing message

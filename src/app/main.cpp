@@ -8,11 +8,16 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
 int main(int argc, char** argv)
 {
+#ifdef SIGXFSZ
+    // A data file at the file size limit is a failed save to report, not the end of the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     // Without windows there may be no display at all (a service, an SSH session).
     bool headless = false;
     for (int i = 1; i < argc; ++i) {
@@ -53,6 +58,10 @@ int main(int argc, char** argv)
                                             QStringLiteral("With --headless: send the parameters of FILE to the device."),
                                             QStringLiteral("FILE"));
     cli.addOption(downloadOption);
+    // For tests: how often headless logging tries to reopen a lost port.
+    QCommandLineOption reopenOption(QStringLiteral("reopen-ms"), QStringLiteral("Reopen interval (ms)."), QStringLiteral("MS"));
+    reopenOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    cli.addOption(reopenOption);
     cli.process(app);
 
     QString dir = QCoreApplication::applicationDirPath();
@@ -70,6 +79,7 @@ int main(int argc, char** argv)
         o.device = cli.value(deviceOption).toInt();
         o.uploadFile = cli.value(uploadOption);
         o.downloadFile = cli.value(downloadOption);
+        o.reopenMs = cli.value(reopenOption).toInt();
         if (!o.uploadFile.isEmpty() || !o.downloadFile.isEmpty())
             return RunHeadlessTransfer(o);
         return RunHeadlessLogging(o);

@@ -5,24 +5,108 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <algorithm>
+
+namespace {
+
+// A line's bytes as text: UTF-8 when valid, else Latin-1. A line that was
+// cut may end inside a UTF-8 sequence, which is dropped first.
+QString decodeLine(QByteArray bytes, bool cut)
+{
+    if (cut) {
+        qsizetype lead = bytes.size() - 1;
+        while (lead > 0 && lead > bytes.size() - 4 && (uchar(bytes[lead]) & 0xC0) == 0x80)
+            --lead;
+        const uchar c = lead >= 0 ? uchar(bytes[lead]) : 0;
+        const qsizetype need = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        if (c >= 0xC0 && bytes.size() - lead < need)
+            bytes.truncate(lead);
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+} // namespace
+
+ConfigLines ReadConfigFile(const QString& path, const ConfigLimits& limits)
+{
+    ConfigLines out;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || limits.maxLines <= 0)
+        return out;
+    QByteArray line;
+    bool over = false;    // the line holds more than its bound
+    bool afterCr = false; // an LF right after a CR ends nothing
+    bool pending = false; // a line has begun
+    auto finish = [&] {
+        const int bound = limits.charsOf(static_cast<int>(out.lines.size()));
+        QString text = decodeLine(line, over);
+        if (over || text.size() > bound) {
+            text.truncate(bound);
+            if (out.cut++ == 0)
+                out.firstCut = static_cast<int>(out.lines.size());
+        }
+        out.lines << text;
+        line.clear();
+        over = pending = false;
+    };
+    char chunk[64 * 1024];
+    qint64 n = 0;
+    while ((n = f.read(chunk, sizeof chunk)) > 0) {
+        const char* p = chunk;
+        const char* const end = chunk + n;
+        while (p < end) {
+            if (afterCr && *p == '\n') {
+                afterCr = false;
+                ++p;
+                continue;
+            }
+            afterCr = false;
+            if (out.lines.size() == limits.maxLines) {
+                out.moreLines = true;
+                return out;
+            }
+            // Up to the next line end; bytes past the bound (4 per character at most) are skipped.
+            const char* stop = std::find_if(p, end, [](char c) { return c == '\n' || c == '\r'; });
+            const qsizetype room = qsizetype(limits.charsOf(static_cast<int>(out.lines.size()))) * 4 - line.size();
+            const qsizetype take = qMin<qsizetype>(stop - p, qMax<qsizetype>(room, 0));
+            line.append(p, take);
+            over = over || take < stop - p;
+            pending = true;
+            p = stop;
+            if (p < end) {
+                afterCr = *p == '\r';
+                ++p;
+                finish();
+            }
+        }
+    }
+    // A final line ending does not start another line.
+    if (pending)
+        finish();
+    return out;
+}
+
+QString ConfigLines::note(const QString& fileName, const ConfigLimits& limits) const
+{
+    QStringList parts;
+    if (cut == 1)
+        parts << QStringLiteral("line %1 is too long; only its first %2 characters are used")
+                     .arg(firstCut + 1)
+                     .arg(limits.charsOf(firstCut));
+    else if (cut > 1)
+        parts << QStringLiteral("%1 lines are too long, the first is line %2; only their first characters are used")
+                     .arg(cut)
+                     .arg(firstCut + 1);
+    if (moreLines && limits.moreLinesMatter)
+        parts << QStringLiteral("lines after line %1 are not read").arg(limits.maxLines);
+    return parts.isEmpty() ? QString() : fileName + QStringLiteral(": ") + parts.join(QStringLiteral("; "));
+}
 
 QStringList ReadConfigLines(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray raw = f.readAll();
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(raw);
-    if (utf8.hasError())
-        text = QString::fromLatin1(raw);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    QStringList lines = text.split(u'\n');
-    // A final line ending does not start another line.
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
+    return ReadConfigFile(path, {}).lines;
 }
 
 bool WriteConfigLines(const QString& path, const QStringList& lines, QString* error)

@@ -45,8 +45,13 @@ QString DeviceListLimitNote(int ignored)
         .arg(kMaxDeviceNumber);
 }
 
-QStringList ReadDeviceListLines(const QString& programDir)
+QStringList ReadDeviceListLines(const QString& programDir, QString* note)
 {
     QDir(programDir).mkpath(QStringLiteral("CFG"));
-    return ReadConfigLines(DeviceListPath(programDir));
+    // "O", a TAB and the description.
+    const ConfigLimits limits{1000, {2 + kMaxDescription}};
+    const ConfigLines read = ReadConfigFile(DeviceListPath(programDir), limits);
+    if (note)
+        *note = read.note(QStringLiteral("SetEnv.INI"), limits);
+    return read.lines;
 }

@@ -9,6 +9,8 @@ struct DataStore;
 
 // Device numbers are Modbus addresses the list can hold: 1..99.
 constexpr int kMaxDeviceNumber = 99;
+// A description is read up to this many characters.
+constexpr int kMaxDescription = 255;
 
 QString DeviceListPath(const QString& programDir);
 
@@ -20,5 +22,6 @@ int LoadDeviceList(const QStringList& lines, LinkState& link, DataStore& store);
 // The message for devices above 99 that were not taken.
 QString DeviceListLimitNote(int ignored);
 
-// The lines of SetEnv.INI of the program folder (creating CFG when missing).
-QStringList ReadDeviceListLines(const QString& programDir);
+// The lines of SetEnv.INI of the program folder (creating CFG when missing),
+// read up to 1000 lines of a description each; *note says what was cut.
+QStringList ReadDeviceListLines(const QString& programDir, QString* note = nullptr);

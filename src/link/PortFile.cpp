@@ -20,9 +20,13 @@ QString DefaultPortName(const QStringList& systemPorts)
 #endif
 }
 
-void ReadPortFile(const QString& programDir, PortSettings& link, const QString& defaultPort)
+void ReadPortFile(const QString& programDir, PortSettings& link, const QString& defaultPort, QString* note)
 {
-    const QStringList lines = ReadConfigLines(PortFilePath(programDir));
+    const ConfigLimits limits{6, {255, 32}, false};
+    const ConfigLines read = ReadConfigFile(PortFilePath(programDir), limits);
+    const QStringList& lines = read.lines;
+    if (note)
+        *note = read.note(QStringLiteral("Comm.CFG"), limits);
     QString* fields[] = {&link.gCommPort, &link.gCommBaud, &link.gCommParity,
                          &link.gCommDataBits, &link.gCommStopBits, &link.gCommProtocol};
     for (int i = 0; i < 6; ++i) {

@@ -37,7 +37,8 @@ frmVQ_SetMC::frmVQ_SetMC(const QString& programDir, QWidget* parent)
     sprdList->setToolTip(QStringLiteral("Click \"Use\" or press Space to switch a device between O (polled) and X"));
     sprdList->installEventFilter(this);
 
-    const QStringList lines = ReadDeviceListLines(programDir);
+    QString note;
+    const QStringList lines = ReadDeviceListLines(programDir, &note);
     m_extraLines = lines.mid(kRows);
     for (int r = 1; r <= kRows; ++r) {
         const QStringList fields = lines.value(r - 1).split(u'\t');
@@ -49,6 +50,11 @@ frmVQ_SetMC::frmVQ_SetMC(const QString& programDir, QWidget* parent)
 
     auto* hint = new QLabel(QStringLiteral("O = polled, X = not used. Device No. = row = Modbus address."), this);
     hint->setObjectName(QStringLiteral("lblHint"));
+    hint->setWordWrap(true);
+    if (!note.isEmpty()) {
+        hint->setText(note);
+        hint->setStyleSheet(QStringLiteral("QLabel { color: #b01010; }"));
+    }
 
     auto* buttons = MakeOkCancel(this, &btnOK, &btnCancel);
     // Return and Space belong to the table while it edits a description.
@@ -110,7 +116,7 @@ void frmVQ_SetMC::save()
         const QString use = sprdList->item(r, 0)->text();
         any = any || use == QLatin1String("O");
         // A tab or line break inside a description would change the file's fields and lines.
-        QString desc = sprdList->item(r, 1)->text();
+        QString desc = sprdList->item(r, 1)->text().left(kMaxDescription);
         desc.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
         lines << use + u'\t' + desc;
     }

@@ -1,10 +1,12 @@
 #include "link/frmVQ_SetPort.h"
 
+#include "link/LineFile.h"
 #include "link/LinkState.h"
 #include "link/PortFile.h"
 #include "ui/OkCancel.h"
 #include "port/QtSerialPort.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QGridLayout>
@@ -71,6 +73,7 @@ frmVQ_SetPort::frmVQ_SetPort(const QString& programDir, const PortSettings& link
     : QDialog(parent)
     , m_programDir(programDir)
     , m_saved(link)
+    , m_reopen(LineFile::read(programDir).reopen())
 {
     setObjectName(QStringLiteral("frmVQ_SetPort"));
     setWindowTitle(QStringLiteral("PC Port Setup"));
@@ -101,6 +104,12 @@ frmVQ_SetPort::frmVQ_SetPort(const QString& programDir, const PortSettings& link
     btnTest->setToolTip(QStringLiteral("Open the port and close it again"));
     grid->addWidget(btnTest, 0, 2);
     grid->setColumnStretch(1, 1);
+
+    chbReopen = new QCheckBox(QStringLiteral("Reopen a lost port"), this);
+    chbReopen->setObjectName(QStringLiteral("chbReopen"));
+    chbReopen->setToolTip(QStringLiteral("When the adapter is lost, try to open the port again every 10 s"));
+    chbReopen->setChecked(m_reopen);
+    grid->addWidget(chbReopen, r, 1);
 
     lblMsg = new QLabel(this);
     lblMsg->setObjectName(QStringLiteral("lblMsg"));
@@ -165,6 +174,14 @@ void frmVQ_SetPort::save()
                              QStringLiteral("Comm.CFG cannot be saved: %1").arg(why));
         return;
     }
+    // Line.INI keeps the keys other options wrote.
+    LineFile line = LineFile::read(m_programDir);
+    line.setReopen(chbReopen->isChecked());
+    if (!line.write(m_programDir, &why)) {
+        QMessageBox::warning(this, windowTitle(), QStringLiteral("Line.INI cannot be saved: %1").arg(why));
+        return;
+    }
     m_saved = next;
+    m_reopen = chbReopen->isChecked();
     accept();
 }

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -16,6 +17,8 @@ public:
     // The settings saved to Comm.CFG by OK (the six gComm texts); the caller
     // hands them to the link.
     const PortSettings& saved() const { return m_saved; }
+    // "Reopen a lost port" as OK saved it in CFG/Line.INI.
+    bool reopenLostPort() const { return m_reopen; }
 
     // Opens the port with the chosen settings and closes it again at once;
     // says in lblMsg why it failed. The port is never left open.
@@ -33,6 +36,7 @@ private:
     QComboBox* cmbData = nullptr;
     QComboBox* cmbStop = nullptr;
     QComboBox* cmbProtocol = nullptr;
+    QCheckBox* chbReopen = nullptr;
     QLabel* lblMsg = nullptr;
     QPushButton* btnTest = nullptr;
     QPushButton* btnOK = nullptr;
@@ -40,4 +44,5 @@ private:
 
     QString m_programDir;
     PortSettings m_saved;
+    bool m_reopen = false;
 };

@@ -28,6 +28,14 @@ float cellFloat(const TextTable& t, int col, int row)
     return ok ? v : static_cast<float>(LeadingNumber(text));
 }
 
+// The system's own text of a file error; empty when there is none (Qt
+// would say "Unknown error").
+QString osText(const QFileDevice& f)
+{
+    return f.error() == QFileDevice::NoError || f.errorString() == QFile().errorString() ? QString()
+                                                                                                : f.errorString();
+}
+
 void putU16LE(QByteArray& b, int at, qint64 v)
 {
     b[at] = static_cast<char>(v & 0xFF);
@@ -50,6 +58,10 @@ QDateTime UnpackTimeStamp(quint32 s)
 {
     const QDate d(2000 + static_cast<int>((s >> 26) & 0x3F), (s >> 22) & 0xF, (s >> 17) & 0x1F);
     const QTime h((s >> 12) & 0x1F, (s >> 6) & 0x3F, s & 0x3F);
+    // An impossible field (minute 63, month 0, 30 February) makes no time at
+    // all: QDateTime would take an invalid time as midnight.
+    if (!d.isValid() || !h.isValid())
+        return {};
     return QDateTime(d, h);
 }
 
@@ -118,7 +130,7 @@ bool SaveDeviceRecord(const QString& path, const TextTable& mon, int row, const 
     QFile f(path);
     const bool existed = f.exists();
     if (!f.open(existed ? QIODevice::ReadWrite : QIODevice::WriteOnly))
-        return fail(f.errorString());
+        return fail(osText(f).isEmpty() ? QStringLiteral("it cannot be opened") : osText(f));
     const qint64 length = f.size();
     // A file cut inside its header is no data file yet: it is written anew.
     const bool fresh = !existed || length < vqd::kHeaderSize;
@@ -132,7 +144,7 @@ bool SaveDeviceRecord(const QString& path, const TextTable& mon, int row, const 
     if (!fresh && length > vqd::kHeaderSize)
         at -= (length - vqd::kHeaderSize) % vqd::kRecordSize;
     if (!f.seek(at))
-        return fail(f.errorString());
+        return fail(osText(f).isEmpty() ? QStringLiteral("it cannot be positioned") : osText(f));
     const qint64 written = write(f, bytes);
     if (written == bytes.size() && f.flush()) {
         f.close();
@@ -144,11 +156,20 @@ bool SaveDeviceRecord(const QString& path, const TextTable& mon, int row, const 
             return true;
         }
     }
-    // Take the partial write back, so later records stay on their 64-byte grid.
-    QString why = f.errorString();
-    if (why.isEmpty() || f.error() == QFileDevice::NoError)
-        why = QStringLiteral("the record was not written whole");
+    QString os = osText(f);
     f.close();
+    if (os.isEmpty())
+        os = osText(f);
+    // Part of the record reached the file, or the write said it was short: the
+    // usual causes are a full disk or the file size limit.
+    const qint64 reached = QFileInfo(path).size() - at;
+    QString why = os;
+    if ((reached > 0 && reached < bytes.size()) || (written >= 0 && written < bytes.size()))
+        why = QStringLiteral("the disk is full or the file size limit was reached")
+            + (os.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(os));
+    else if (why.isEmpty())
+        why = QStringLiteral("the record was not written whole");
+    // Take the partial write back, so later records stay on their 64-byte grid.
     if (!existed) {
         QFile::remove(path);
     } else if (!QFile::resize(path, length)) {

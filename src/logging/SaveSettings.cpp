@@ -11,10 +11,14 @@ QString SaveSettingsPath(const QString& programDir)
     return QDir(programDir).filePath(QStringLiteral("CFG/SaveData.INI"));
 }
 
-DSaveSettings ReadSaveSettings(const QString& programDir)
+DSaveSettings ReadSaveSettings(const QString& programDir, QString* note)
 {
     QDir(programDir).mkpath(QStringLiteral("CFG"));
-    const QStringList lines = ReadConfigLines(SaveSettingsPath(programDir));
+    const ConfigLimits limits{8, {32, 32, 32, 1024, 255, 32}, false};
+    const ConfigLines read = ReadConfigFile(SaveSettingsPath(programDir), limits);
+    const QStringList& lines = read.lines;
+    if (note)
+        *note = read.note(QStringLiteral("SaveData.INI"), limits);
     DSaveSettings s;
     s.gDSaveFolder = QDir::toNativeSeparators(QDir(programDir).absolutePath());
     auto line = [&](int i) { return lines.value(i).trimmed(); };

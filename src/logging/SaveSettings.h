@@ -22,5 +22,7 @@ QString SaveSettingsPath(const QString& programDir);
 // Reads SaveData.INI (creating CFG when missing). Missing lines keep the
 // defaults; the folder defaults to the program folder. Numbers are held to
 // their ranges (interval 1..60, hour 0..23, minute 0..59).
-DSaveSettings ReadSaveSettings(const QString& programDir);
+// Lines are read up to what they can hold (a folder 1024 characters, the stem
+// 255, the others 32); *note says what was cut.
+DSaveSettings ReadSaveSettings(const QString& programDir, QString* note = nullptr);
 bool WriteSaveSettings(const QString& programDir, const DSaveSettings& s, QString* error = nullptr);

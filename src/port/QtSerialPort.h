@@ -13,7 +13,8 @@ public:
     void discardInput() override;
     bool setRts(bool on) override;
     void write(const QByteArray& bytes) override;
-    QByteArray readAll() override { return m_port.readAll(); }
+    // A port closed under the engine (adapter lost) has nothing to read.
+    QByteArray readAll() override { return m_port.isOpen() ? m_port.readAll() : QByteArray(); }
     qsizetype bytesAvailable() const override { return m_port.bytesAvailable(); }
 
     // Why a port cannot be opened, in words an operator can act on.

@@ -1,6 +1,8 @@
+#include "app/PortReopener.h"
 #include "app/frmVQ_Main.h"
 #include "common/Files.h"
 #include "common/Find.h"
+#include "common/VirtualLine.h"
 #include "link/CommLog.h"
 #include "sim/LineServer.h"
 #include "sim/SimPort.h"
@@ -257,4 +259,39 @@ TEST_F(MainWindow, TheFrameLogIsSavedAsCsvOrSaysWhyNot)
         EXPECT_TRUE(said.contains(saved ? "Frame log saved" : "cannot be saved")) << qPrintable(said);
     }
     EXPECT_TRUE(ReadFile(path("frames.csv")).startsWith("time,direction,bytes,device,result\r\n"));
+}
+
+TEST_F(MainWindow, ALostPortIsReopenedWhenPortSetupSaysSo)
+{
+    WriteFile(path("CFG/SetEnv.INI"), "O\r\n");
+    for (const bool on : {false, true}) {
+        WriteFile(path("CFG/Line.INI"), on ? "reopen=on\r\n" : "reopen=off\r\n");
+        LineServer server;
+        server.addDevice(1, 10);
+        SimPort port(server);
+        qint64 now = 0;
+        VirtualTimer reopen(now, PortReopener::kIntervalMs);
+        frmVQ_Main w(dir.path(), &port, &reopen);
+        w.togglePort();
+        port.unplug("adapter gone");
+        EXPECT_EQ(Text(&w, "btnMenu3"), "Port Open");
+        EXPECT_EQ(reopen.isActive(), on);
+        EXPECT_EQ(w.panelText(4).endsWith("was lost: adapter gone; trying to reopen it every 10 s"), on)
+            << w.panelText(4).toStdString();
+        if (!on)
+            continue;
+        port.setOpenError("no such device");
+        reopen.fire();
+        EXPECT_TRUE(w.panelText(4).endsWith("cannot be opened: no such device; trying again every 10 s"))
+            << w.panelText(4).toStdString();
+        port.setOpenError(QString());
+        reopen.fire();
+        EXPECT_EQ(Text(&w, "btnMenu3"), "Port Close");
+        EXPECT_TRUE(w.panelText(4).endsWith("is open again")) << w.panelText(4).toStdString();
+        // The operator's Port Open or Close ends the tries.
+        port.unplug("adapter gone");
+        w.togglePort();
+        EXPECT_FALSE(reopen.isActive());
+        EXPECT_EQ(Text(&w, "btnMenu3"), "Port Close");
+    }
 }

@@ -5,6 +5,7 @@
 #include "link/frmVQ_SetMC.h"
 #include "link/frmVQ_SetPort.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -45,6 +46,8 @@ TEST_F(SetupDialogs, PortSetupWritesSixLinesAndUpdatesTheStatusBar)
         QTest::keyClicks(port->lineEdit(), "COM2");
         Find<QComboBox>(d, "cmbBaud")->setCurrentText("38400");
         Find<QComboBox>(d, "cmbParity")->setCurrentText("E");
+        EXPECT_FALSE(Find<QCheckBox>(d, "chbReopen")->isChecked()) << "off by default";
+        Click(d, "chbReopen");
         Click(d, "btnOK");
     });
     w.setPanelText(4, "Port COM1 cannot be opened: no such device");
@@ -53,9 +56,11 @@ TEST_F(SetupDialogs, PortSetupWritesSixLinesAndUpdatesTheStatusBar)
     EXPECT_EQ(ReadFile(path("Comm.CFG")), "COM2\r\n38400\r\nE\r\n8\r\n1\r\nModbus RTU\r\n");
     EXPECT_EQ(w.panelText(1), "COM2");
     EXPECT_EQ(w.panelText(2), "38400,E,8,1");
+    EXPECT_EQ(ReadFile(path("CFG/Line.INI")), "reopen=on\r\n");
 
     OnModal([](QWidget* d) {
         EXPECT_EQ(Find<QComboBox>(d, "cmbPort")->currentText(), "COM2");
+        EXPECT_TRUE(Find<QCheckBox>(d, "chbReopen")->isChecked());
         Find<QComboBox>(d, "cmbBaud")->setCurrentText("9600");
         Click(d, "btnCancel");
     });

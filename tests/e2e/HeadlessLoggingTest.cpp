@@ -71,6 +71,47 @@ TEST(HeadlessLogging, LogsOneFilePerOnlineRecorderAndStopsCleanly)
     }
 }
 
+TEST(HeadlessLogging, GoesOnLoggingWhenTheSimulatorIsRestarted)
+{
+    if (!QFileInfo::exists(BuiltProgram("vq800")))
+        GTEST_SKIP() << "vq800 is not built";
+    QTemporaryDir dir;
+    const QString line = dir.filePath("line");
+    SimProcess sim;
+    ASSERT_TRUE(sim.start(line, {"--baud", "0", "--devices", "1"}));
+    ASSERT_TRUE(WriteConfigLines(dir.filePath("Comm.CFG"), {line, "9600", "N", "8", "1", "Modbus RTU"}));
+    ASSERT_TRUE(WriteConfigLines(dir.filePath("CFG/SetEnv.INI"), {"O"}));
+    // Each opening of the port gives the recorder a record at once.
+    ASSERT_TRUE(WriteConfigLines(dir.filePath("CFG/SaveData.INI"), {"Yes", "60", "min", dir.path(), "R", "0", "0", "0"}));
+    QProcess vq;
+    vq.start(BuiltProgram("vq800"), {"--headless", "--dir", dir.path(), "--reopen-ms", "200"});
+    QByteArray out, err;
+    auto waitFor = [&](const QByteArray& what, int times) {
+        QElapsedTimer watchdog;
+        watchdog.start();
+        while ((out + err).count(what) < times && watchdog.elapsed() < 10'000 && vq.state() != QProcess::NotRunning) {
+            vq.waitForReadyRead(100);
+            out += vq.readAllStandardOutput();
+            err += vq.readAllStandardError();
+        }
+        return (out + err).count(what) >= times;
+    };
+    EXPECT_TRUE(waitFor("saved R_01.VQD", 1));
+    sim.stop();
+    EXPECT_TRUE(waitFor("was lost", 1));
+    ASSERT_TRUE(sim.start(line, {"--baud", "0", "--devices", "1"}));
+    EXPECT_TRUE(waitFor("saved R_01.VQD", 2));
+    vq.terminate();
+    ASSERT_TRUE(vq.waitForFinished(10'000));
+    out += vq.readAllStandardOutput();
+    err += vq.readAllStandardError();
+    EXPECT_EQ(vq.exitCode(), 0) << err.toStdString();
+    EXPECT_TRUE(out.contains("is open again")) << out.toStdString() << err.toStdString();
+    DataFileContents c;
+    ASSERT_TRUE(ReadDataFile(dir.filePath("R_01.VQD"), c));
+    EXPECT_EQ(c.records.size(), 2);
+}
+
 TEST(HeadlessLogging, SaysWhoAnswersAndStopsWhenThePortCloses)
 {
     struct Rig : LineClock {
@@ -119,6 +160,66 @@ TEST(HeadlessLogging, SaysWhoAnswersAndStopsWhenThePortCloses)
         EXPECT_TRUE(rig.said.last().contains("cannot be opened: no such device")) << rig.said.join('\n').toStdString();
         EXPECT_FALSE(rig.tx.isActive()) << "nothing ticks on a port that did not open";
     }
+}
+
+TEST(HeadlessLogging, ALostPortIsReopenedAndLoggingGoesOn)
+{
+    LineClock line;
+    QTemporaryDir dir;
+    line.serve({{1, 10}});
+    WriteConfigLines(dir.filePath("CFG/SetEnv.INI"), {"O"});
+    LinkSession session(dir.path(), &line.port, &line.tx, &line.rx);
+    session.loadConfiguration();
+    DSaveSettings s;
+    s.gDSaveEnable = "Yes";
+    s.gDSaveUnit = "sec";
+    s.gDSaveFolder = dir.path();
+    VirtualTimer reopen(line.nowUs, PortReopener::kIntervalMs);
+    LoggingJob job(session, s, &reopen);
+    QStringList said;
+    job.out = [&](const QString& l) { said << l; };
+    job.err = [&](const QString& l) { said << "! " + l; };
+    QSignalSpy ended(&job, &LoggingJob::ended);
+    const QDateTime t0(QDate(2026, 12, 6), QTime(8, 0));
+    job.logger().now = [&] { return t0.addMSecs(line.nowUs / 1000); };
+    const QString file = DataFileName(dir.path(), s.gDSaveFileName, 1);
+    auto records = [&] { return (QFileInfo(file).size() - vqd::kHeaderSize) / vqd::kRecordSize; };
+    auto logFor = [&](int seconds) {
+        for (int i = 0; i < seconds; ++i) {
+            line.runFor(1100);
+            job.logger().saveCheck();
+        }
+    };
+
+    ASSERT_TRUE(job.start());
+    for (int loss = 1; loss <= 3; ++loss) {
+        ASSERT_TRUE(line.runUntil([&] { return session.link.gReqCode == 11 && session.link.gCommonReadDone; })) << loss;
+        const qint64 before = records();
+        logFor(3);
+        EXPECT_GE(records(), before + 3) << loss;
+        line.port.unplug("adapter gone");
+        EXPECT_TRUE(said.last().endsWith("was lost: adapter gone; trying to reopen it every 10 s")) << said.join("\n").toStdString();
+        // A try that fails is said once, however often it fails.
+        line.port.setOpenError("no such device");
+        for (int i = 0; i < 2; ++i)
+            reopen.fire();
+        EXPECT_TRUE(reopen.isActive());
+        EXPECT_TRUE(said.last().endsWith("cannot be opened: no such device; trying again every 10 s")) << loss;
+        EXPECT_EQ(said.count(said.last()), loss);
+        line.port.setOpenError(QString());
+        reopen.fire();
+        EXPECT_TRUE(session.engine.isOpen());
+        EXPECT_TRUE(said.last().contains("is open again (9600,N,8,1), scanning 1 device(s)")) << said.last().toStdString();
+    }
+    line.port.unplug("adapter gone");
+    job.stop();
+    EXPECT_FALSE(reopen.isActive()) << "a stop ends the tries";
+    EXPECT_EQ(said.last(), "stopped; port closed");
+    EXPECT_EQ(ended.count(), 0);
+    DataFileContents c;
+    ASSERT_TRUE(ReadDataFile(file, c));
+    EXPECT_GE(c.records.size(), 9);
+    EXPECT_EQ(c.trailingBytes, 0);
 }
 
 TEST(Vqd, SeveralFilesMakeOneCsvWithTheChannelsTheirRecordersHave)

@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace m = regmap::mon;
 
 namespace {
@@ -67,6 +70,19 @@ TEST(DataFile, TimeStampPacking)
     }
     // The four low year bits stay where a four-bit reader expects them.
     EXPECT_EQ((PackTimeStamp(at("2026-01-01 00:00:00.000")) >> 26) & 0xF, 10u);
+}
+
+TEST(DataFile, ImpossibleStampsHaveNoTime)
+{
+    // {second, minute, hour, day, month, year - 2000}: each has one field out of range.
+    const std::array<quint32, 6> cases[] = {{63, 63, 0, 20, 12, 63}, {60, 0, 0, 1, 1, 26}, {0, 60, 0, 1, 1, 26},
+                                            {0, 0, 24, 1, 1, 26},    {0, 0, 0, 0, 1, 26},  {0, 0, 0, 1, 0, 26},
+                                            {0, 0, 0, 1, 13, 26},    {0, 0, 0, 30, 2, 26}, {0, 0, 0, 31, 4, 26}};
+    for (const auto& f : cases) {
+        DataRecord r;
+        r.stamp = f[0] | f[1] << 6 | f[2] << 12 | f[3] << 17 | f[4] << 22 | f[5] << 26;
+        EXPECT_FALSE(r.time().isValid()) << r.time().toString().toStdString();
+    }
 }
 
 TEST(DataFile, FileDateChangesAfterTheDayChangeTime)
@@ -325,4 +341,35 @@ TEST_F(Logger, FailureIsReportedUntilASaveSucceeds)
     ASSERT_EQ(spy.size(), 2);
     EXPECT_EQ(spy[1][1].toStringList().size(), 2);
     EXPECT_TRUE(spy[1][2].toString().isEmpty());
+}
+
+TEST_F(Logger, SaveFailuresNameTheFileAndSayWhy)
+{
+    // The file size limit cuts the next record short; the process is not killed for it.
+    logger.saveCheck();
+    const auto noSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    QSignalSpy spy(&logger, &DataLogger::saved);
+    struct Case { rlim_t limit; const char* folder; const char* says; };
+    const Case cases[] = {{600, nullptr, "PLANT_01.VQD: the disk is full or the file size limit was reached"},
+                          {old.rlim_cur, "missing", "PLANT_01.VQD: No such file or directory"}};
+    for (const Case& c : cases) {
+        DSaveSettings s = logger.settings();
+        if (c.folder)
+            s.gDSaveFolder = dir.filePath(c.folder);
+        logger.setSettings(s);
+        rlimit lim = old;
+        lim.rlim_cur = c.limit;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lim), 0);
+        clock = clock.addSecs(61);
+        logger.saveCheck();
+        setrlimit(RLIMIT_FSIZE, &old);
+        ASSERT_FALSE(spy.isEmpty());
+        const QString failure = spy.takeLast()[2].toString();
+        EXPECT_TRUE(failure.contains(c.says)) << failure.toStdString();
+        EXPECT_FALSE(failure.contains("Unknown error")) << failure.toStdString();
+    }
+    std::signal(SIGXFSZ, noSignal);
+    EXPECT_EQ(size("PLANT_01.VQD"), 576) << "the short record is taken back";
 }
