@@ -181,8 +181,9 @@ int main(int argc, char** argv)
             waitUs = std::min(waitUs, lastByteUs + idleUs - now);
         waitUs = std::max<qint64>(waitUs, 0);
         pollfd fds[4] = {{pty.masterFd(), POLLIN, 0}, {sigFd, POLLIN, 0}, {listenFd, POLLIN, 0}, {clientFd, POLLIN, 0}};
-        // Rounded up: an answer leaves at most 1 ms late, never early.
-        const int n = ::poll(fds, 4, static_cast<int>((waitUs + 999) / 1000));
+        // To the microsecond: an answer leaves when the wire would end it, never early.
+        const timespec wait{static_cast<time_t>(waitUs / 1'000'000), static_cast<long>(waitUs % 1'000'000) * 1000};
+        const int n = ::ppoll(fds, 4, &wait, nullptr);
         if (n < 0 && errno != EINTR)
             break;
         if (fds[1].revents & POLLIN)

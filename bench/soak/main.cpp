@@ -125,20 +125,28 @@ std::vector<Span> merged(std::vector<Span> v)
 }
 
 // The longest part of (a, b) that no span covers.
-qint64 longestUncovered(qint64 a, qint64 b, const std::vector<Span>& spans)
+// The longest stretch of [a, b] no span covers; `where` gets its start.
+qint64 longestUncovered(qint64 a, qint64 b, const std::vector<Span>& spans, qint64& where)
 {
     qint64 longest = 0, at = a;
+    auto keep = [&](qint64 from, qint64 to) {
+        if (to - from > longest) {
+            longest = to - from;
+            where = from;
+        }
+    };
     for (const Span& s : spans) {
         if (s.to <= at)
             continue;
         if (s.from >= b)
             break;
-        longest = std::max(longest, s.from - at);
+        keep(at, s.from);
         at = s.to;
         if (at >= b)
             break;
     }
-    return std::max(longest, b - at);
+    keep(at, b);
+    return longest;
 }
 
 qint64 vmRssKb(qint64 pid)
@@ -498,9 +506,14 @@ int Soak::check()
         excused = merged(excused);
 
         at << last;
-        qint64 longest = 0;
-        for (qsizetype i = 1; i < at.size(); ++i)
-            longest = std::max(longest, longestUncovered(at[i - 1], at[i], excused));
+        qint64 longest = 0, longestAt = first;
+        for (qsizetype i = 1; i < at.size(); ++i) {
+            qint64 where = 0;
+            if (const qint64 g = longestUncovered(at[i - 1], at[i], excused, where); g > longest) {
+                longest = g;
+                longestAt = where;
+            }
+        }
         if (records == 0)
             why = QStringLiteral("no records");
         else if (longest > limit && why.isEmpty())
@@ -509,7 +522,7 @@ int Soak::check()
         say(QStringLiteral("%1  %2  %3  %4  %5  %6  %7  %8")
                 .arg(d, 6, 10, QLatin1Char(' '))
                 .arg(records, 7)
-                .arg(QStringLiteral("%1 s").arg(longest / 1000), 27)
+                .arg(QStringLiteral("%1 s at +%2 s").arg(longest / 1000).arg((longestAt - m_start) / 1000), 27)
                 .arg(outages.size(), 7)
                 .arg(QStringLiteral("%1 s").arg(slowest / 1000), 11)
                 .arg(m_faults[d].size(), 6)

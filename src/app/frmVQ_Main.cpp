@@ -52,6 +52,12 @@
 namespace {
 
 const QColor kLightGreen(192, 255, 192);
+// The tables the link changes at every answer show their changes together,
+// at most ten times a second and right after a request has gone out, so that
+// repainting them happens while the line is busy and never holds up the next
+// request. Without traffic the models show them by themselves.
+constexpr int kShowEveryMs = 100;
+constexpr int kShowIdleMs = 300;
 
 QLabel* valueLabel(const QString& name, QWidget* parent)
 {
@@ -245,6 +251,8 @@ QWidget* frmVQ_Main::buildDevicePanel()
     auto* dl = new QVBoxLayout(devices);
     TextTableModel* model = nullptr;
     sprdStatus = MakeGridView(&m_store.sprdStatus, QStringLiteral("sprdStatus"), devices, &model);
+    model->setShowEveryMs(kShowIdleMs);
+    m_statusModel = model;
     sprdStatus->verticalHeader()->hide();
     sprdStatus->setColumnHidden(2, true);
     sprdStatus->setColumnHidden(3, true);
@@ -313,7 +321,9 @@ QWidget* frmVQ_Main::buildCommPanel()
     auto* col = new QVBoxLayout(box);
     sprdComm = new QTableView(box);
     sprdComm->setObjectName(QStringLiteral("sprdComm"));
-    sprdComm->setModel(new CommLogModel(&m_session.log, sprdComm));
+    m_commModel = new CommLogModel(&m_session.log, sprdComm, kShowIdleMs);
+    sprdComm->setModel(m_commModel);
+    sprdComm->setItemDelegate(new HexCellDelegate(sprdComm));
     sprdComm->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sprdComm->setSelectionMode(QAbstractItemView::NoSelection);
     sprdComm->horizontalHeader()->setDefaultSectionSize(sprdComm->fontMetrics().horizontalAdvance("0000") + 4);
@@ -328,8 +338,11 @@ QWidget* frmVQ_Main::buildCommPanel()
 
     auto* bottom = new QHBoxLayout;
     sprdCommState = MakeGridView(&m_store.sprdCommState, QStringLiteral("sprdCommState"), box);
-    if (auto* m = qobject_cast<TextTableModel*>(sprdCommState->model()))
+    if (auto* m = qobject_cast<TextTableModel*>(sprdCommState->model())) {
         m->setRowColours(Qt::white, kLightGreen);
+        m->setShowEveryMs(kShowIdleMs);
+        m_stateModel = m;
+    }
     sprdCommState->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     sprdCommState->setSelectionMode(QAbstractItemView::NoSelection);
     bottom->addWidget(sprdCommState, 1);
@@ -412,6 +425,10 @@ void frmVQ_Main::connectActions()
     connect(tmrBall_Recv, &QTimer::timeout, this, [this] { shpRecv->setColour(Qt::black); });
     connect(m_engine, &PollingEngine::sending, this, [this] { lightLamp(shpSend, tmrBall_Send, QColor(255, 0, 0)); });
     connect(m_engine, &PollingEngine::receiving, this, [this] { lightLamp(shpRecv, tmrBall_Recv, QColor(0, 255, 0)); });
+    connect(m_engine, &PollingEngine::requestSent, this, [this] {
+        if (!m_lastShow.isValid() || m_lastShow.elapsed() >= kShowEveryMs)
+            showLinkTables();
+    });
     // While a lost port is being reopened, panel 4 tells of that.
     connect(m_engine, &PollingEngine::statusMessage, this, [this](const QString& t) {
         if (!m_reopener->active())
@@ -480,6 +497,16 @@ void frmVQ_Main::togglePort()
         m_engine->closePort();
     else
         m_engine->openPort();
+}
+
+void frmVQ_Main::showLinkTables()
+{
+    m_lastShow.start();
+    m_commModel->showNewRows();
+    if (m_statusModel)
+        m_statusModel->showChanged();
+    if (m_stateModel)
+        m_stateModel->showChanged();
 }
 
 void frmVQ_Main::lightLamp(LedIndicator* lamp, QTimer* off, const QColor& colour)

@@ -9,12 +9,14 @@ class DataLogger;
 class PortReopener;
 #include "monitor/MonitorState.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <array>
 #include <functional>
 #include <memory>
 
+class CommLogModel;
 class LedIndicator;
 class OneShotTimer;
 class PollingEngine;
@@ -28,6 +30,7 @@ class StatusPanel;
 class QTableView;
 class QTimer;
 class QWidget;
+class TextTableModel;
 
 class frmVQ_Main : public QMainWindow {
     Q_OBJECT
@@ -153,5 +156,12 @@ private:
     std::array<StatusPanel*, 5> m_panels{};
     QString m_standing; // panel 4's own text under a passing message
     QTimer* m_transient = nullptr;
+    // The tables the link changes at every answer; shown together after a
+    // request has gone out (see kShowEveryMs).
+    CommLogModel* m_commModel = nullptr;
+    TextTableModel* m_statusModel = nullptr;
+    TextTableModel* m_stateModel = nullptr;
+    QElapsedTimer m_lastShow;
+    void showLinkTables();
     QWidget* m_commPanel = nullptr;
 };

@@ -473,6 +473,7 @@ void PollingEngine::send(const QByteArray& frame)
         m_pause(m_link.charsUs(1));
     }
     m_port.setRts(false);
+    emit requestSent();
 }
 
 // ---- receiving

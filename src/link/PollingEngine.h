@@ -129,6 +129,8 @@ signals:
     // Lamps: a request went out, an answer came in.
     void sending();
     void receiving();
+    // The request is on its way: until its answer the line needs nothing of us.
+    void requestSent();
     // Text of status panel 4 (communication errors; empty clears it).
     void statusMessage(const QString& text);
     void selectedDeviceChanged(int deviceNumber);

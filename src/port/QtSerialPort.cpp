@@ -14,9 +14,17 @@ QtSerialPort::QtSerialPort()
             onReadyRead();
     });
     QObject::connect(&m_port, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError e) {
-        // An unplugged adapter reports a resource error; the port is unusable then.
-        if (e == QSerialPort::ResourceError && m_port.isOpen() && onFatalError)
-            onFatalError(m_port.errorString());
+        // An unplugged adapter reports a resource error; the port is unusable
+        // then. Said once Qt has finished with its notification: closing the
+        // port inside it makes Qt read from the closed port.
+        if (e == QSerialPort::ResourceError && m_port.isOpen())
+            QMetaObject::invokeMethod(
+                &m_port,
+                [this, why = m_port.errorString()] {
+                    if (m_port.isOpen() && onFatalError)
+                        onFatalError(why);
+                },
+                Qt::QueuedConnection);
     });
 }
 

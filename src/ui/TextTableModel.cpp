@@ -8,8 +8,11 @@ TextTableModel::TextTableModel(TextTable* table, QObject* parent)
     : QAbstractTableModel(parent)
     , m_table(table)
 {
+    m_show.setSingleShot(true);
+    connect(&m_show, &QTimer::timeout, this, &TextTableModel::showChanged);
     connect(table, &TextTable::shapeChanged, this, [this] {
         beginResetModel();
+        m_changed = {};
         endResetModel();
     });
     connect(table, &TextTable::cellChanged, this, [this](int col, int row) {
@@ -17,11 +20,25 @@ TextTableModel::TextTableModel(TextTable* table, QObject* parent)
             emit headerDataChanged(Qt::Horizontal, col - 1, col - 1);
         } else if (col == 0) {
             emit headerDataChanged(Qt::Vertical, row - 1, row - 1);
+        } else if (m_showEvery) {
+            m_changed |= QRect(col - 1, row - 1, 1, 1);
+            if (!m_show.isActive())
+                m_show.start();
         } else {
             const QModelIndex i = index(row - 1, col - 1);
             emit dataChanged(i, i, {Qt::DisplayRole, Qt::BackgroundRole});
         }
     });
+}
+
+void TextTableModel::showChanged()
+{
+    m_show.stop();
+    const QRect r = m_changed & QRect(0, 0, columnCount(), rowCount());
+    m_changed = {};
+    if (r.isEmpty())
+        return;
+    emit dataChanged(index(r.top(), r.left()), index(r.bottom(), r.right()), {Qt::DisplayRole, Qt::BackgroundRole});
 }
 
 int TextTableModel::rowCount(const QModelIndex& parent) const

@@ -6,6 +6,8 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QPointer>
+#include <QRect>
+#include <QTimer>
 
 class TextTableModel : public QAbstractTableModel {
     Q_OBJECT
@@ -25,6 +27,11 @@ public:
     // Columns from `col` on (table numbering; 0 for none) are greyed, with a
     // tooltip saying why.
     void setDimmedFrom(int col, const QString& toolTip);
+    // ms > 0: changed cells reach the view together at most that often (a
+    // table the link updates at every answer); 0 (default): at once.
+    void setShowEveryMs(int ms) { m_show.setInterval(ms); m_showEvery = ms > 0; }
+    // Shows the changes that wait for the next showing.
+    void showChanged();
 
     // Table cell (column, row from 1) of a model index.
     static int tableCol(const QModelIndex& i) { return i.column() + 1; }
@@ -36,6 +43,10 @@ private:
     QColor m_odd, m_even;
     int m_dimFrom = 0;
     QString m_dimTip;
+
+    bool m_showEvery = false;
+    QRect m_changed; // cells (column, row of the model) changed since the last show
+    QTimer m_show;
 
     bool dimmed(int col) const { return m_dimFrom > 0 && col >= m_dimFrom; }
 };

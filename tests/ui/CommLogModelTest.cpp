@@ -1,7 +1,9 @@
 #include "link/CommLog.h"
 #include "link/DataStore.h"
 #include "link/Framing.h"
+#include "link/TextTable.h"
 #include "ui/CommLogModel.h"
+#include "ui/TextTableModel.h"
 
 #include <QBrush>
 #include <QDateTime>
@@ -41,6 +43,40 @@ TEST(CommLogModel, ShowsDirectionBytesAndColoursAndAppendsRowByRow)
     EXPECT_EQ(inserted.count(), 1001);
     EXPECT_EQ(reset.count(), 1);
     EXPECT_EQ(model.rowCount(), 1);
+}
+
+// The main window's tables take a busy line's changes in batches, so that
+// painting them does not hold up the next request.
+TEST(CommLogModel, BatchedRowsAndCellsReachTheViewTogether)
+{
+    CommLog log;
+    CommLogModel model(&log, nullptr, 60000);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    for (int i = 0; i < 3; ++i)
+        WriteLogRow(i % 2 ? "RECV" : "SEND", QByteArray(8, '\x01'), log);
+    log.markBad(1);
+    EXPECT_EQ(model.rowCount(), 0);
+    model.showNewRows();
+    ASSERT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(inserted.count(), 1);
+    EXPECT_EQ(model.index(1, 0).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 0, 0));
+    log.clear();
+    WriteLogRow("SEND", QByteArray(8, '\x01'), log);
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_FALSE(model.index(0, 0).data().isValid());
+
+    TextTable table(5, 4);
+    TextTableModel cells(&table);
+    cells.setShowEveryMs(60000);
+    QSignalSpy changed(&cells, &QAbstractItemModel::dataChanged);
+    table.setText(2, 3, "OK");
+    table.setText(4, 1, "12");
+    EXPECT_EQ(changed.count(), 0);
+    EXPECT_EQ(cells.index(2, 1).data().toString(), "OK");
+    cells.showChanged();
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed[0][0].toModelIndex(), cells.index(0, 1));
+    EXPECT_EQ(changed[0][1].toModelIndex(), cells.index(2, 3));
 }
 
 namespace {
