@@ -145,10 +145,8 @@ int main(int argc, char** argv)
         shootModal(action("mPMeterSysDate"), QStringLiteral("clock.png"), 1500);
         shootModal(action("mSetDSave"), QStringLiteral("data-save.png"), 500);
         shootModal(action("mHelpAbout"), QStringLiteral("about.png"), 500);
-        action("mHelpViewComm")->trigger();
         runFor(2000);
-        save(&w, QStringLiteral("frame-log.png"));
-        action("mHelpViewComm")->trigger();
+        save(w.findChild<QWidget*>(QStringLiteral("fraComm")), QStringLiteral("frame-log.png"));
         action("mOnlinePortOpen")->trigger(); // close the port, then its setup
         runFor(500);
         shootModal(action("mSetPort"), QStringLiteral("port-setup.png"), 500);
