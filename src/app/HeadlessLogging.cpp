@@ -42,9 +42,9 @@ QString stamp(const QDateTime& t)
 #ifdef Q_OS_UNIX
 int g_signalFd[2] = {-1, -1};
 
-void onSignal(int)
+void onSignal(int sig)
 {
-    const char c = 1;
+    const char c = static_cast<char>(sig);
     [[maybe_unused]] const auto n = ::write(g_signalFd[0], &c, 1);
 }
 #else
@@ -178,10 +178,18 @@ int RunHeadlessLogging(const HeadlessOptions& options)
     std::unique_ptr<QSocketNotifier> notifier;
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalFd) == 0) {
         notifier = std::make_unique<QSocketNotifier>(g_signalFd[1], QSocketNotifier::Read);
-        QObject::connect(notifier.get(), &QSocketNotifier::activated, [] {
-            char c;
-            [[maybe_unused]] const auto n = ::read(g_signalFd[1], &c, 1);
-            QCoreApplication::quit();
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, [&notifier] {
+            char c = 0;
+            if (::read(g_signalFd[1], &c, 1) == 1) {
+                out(QStringLiteral("stopping on %1").arg(c == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM")));
+                QCoreApplication::quit();
+                return;
+            }
+            // Nothing to read: the pair is broken, which is no reason to stop logging.
+            notifier->setEnabled(false);
+            std::signal(SIGINT, SIG_DFL);
+            std::signal(SIGTERM, SIG_DFL);
+            err(QStringLiteral("the signal pipe broke; SIGTERM and SIGINT now end the program at once"));
         });
     }
 #endif
