@@ -20,7 +20,10 @@ int CommLog::append(bool recv, const QByteArray& bytes)
 {
     if (m_rows.size() >= kMaxRows)
         clear();
-    m_rows.append(Row{recv, false, bytes.left(kMaxBytes), now ? now() : QDateTime::currentMSecsSinceEpoch()});
+    // A copy of its own: the frame may share a read buffer many times its size,
+    // which a thousand rows would keep alive.
+    m_rows.append(Row{recv, false, QByteArray(bytes.constData(), qMin<qsizetype>(bytes.size(), kMaxBytes)),
+                      now ? now() : QDateTime::currentMSecsSinceEpoch()});
     const int index = static_cast<int>(m_rows.size()) - 1;
     emit rowAppended(index);
     return index;

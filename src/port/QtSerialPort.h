@@ -19,7 +19,8 @@ public:
     void write(const QByteArray& bytes) override;
     void drain() override;
     // A port closed under the engine (adapter lost) has nothing to read.
-    QByteArray readAll() override { return m_port.isOpen() ? m_port.readAll() : QByteArray(); }
+    // What has arrived, in a buffer of its size (QIODevice::readAll reserves far more).
+    QByteArray readAll() override { return m_port.isOpen() ? m_port.read(m_port.bytesAvailable()) : QByteArray(); }
     qsizetype bytesAvailable() const override { return m_port.bytesAvailable(); }
 
     // Why a port cannot be opened, in words an operator can act on.

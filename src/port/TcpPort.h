@@ -23,7 +23,7 @@ public:
     void discardInput() override;
     bool setRts(bool) override { return false; } // the server drives its own line
     void write(const QByteArray& bytes) override;
-    QByteArray readAll() override { return m_open ? m_socket.readAll() : QByteArray(); }
+    QByteArray readAll() override { return m_open ? m_socket.read(m_socket.bytesAvailable()) : QByteArray(); }
     qsizetype bytesAvailable() const override { return m_open ? m_socket.bytesAvailable() : 0; }
 
 private:

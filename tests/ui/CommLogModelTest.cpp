@@ -45,6 +45,21 @@ TEST(CommLogModel, ShowsDirectionBytesAndColoursAndAppendsRowByRow)
     EXPECT_EQ(model.rowCount(), 1);
 }
 
+// A frame read into a large buffer must not keep that buffer alive for as
+// long as its row lives (a thousand rows of 64 KiB grew the logger by megabytes).
+TEST(CommLog, RowsKeepOnlyTheirOwnBytes)
+{
+    CommLog log;
+    QByteArray read;
+    read.reserve(65536);
+    read.append(QByteArray(99, '\x03'));
+    log.append(true, read);
+    log.append(true, QByteArray(CommLog::kMaxBytes + 1, '\x01'));
+    EXPECT_EQ(log.row(0).bytes, QByteArray(99, '\x03'));
+    EXPECT_LT(log.row(0).bytes.capacity(), 1024);
+    EXPECT_EQ(log.row(1).bytes.size(), CommLog::kMaxBytes);
+}
+
 // The main window's tables take a busy line's changes in batches, so that
 // painting them does not hold up the next request.
 TEST(CommLogModel, BatchedRowsAndCellsReachTheViewTogether)
