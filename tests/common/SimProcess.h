@@ -1,8 +1,12 @@
 #pragma once
 // Starts vq800-sim (built beside the test programs) on a pseudo-terminal
-// with a stable link path, and stops it when the object goes.
+// with a stable link path, and stops it when the object goes; and the
+// headless logger against it.
+#include "common/Files.h"
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
@@ -51,4 +55,59 @@ private:
     QProcess m_proc;
     QString m_link;
     QString m_stderr;
+};
+
+// vq800 --headless on a program folder of its own, logging as STEM_NN.VQD into
+// folder/log; out and err gather what it says.
+class HeadlessProcess {
+public:
+    bool start(const QString& folder, const QString& port, const QString& stem, const QStringList& lineIni = {})
+    {
+        m_stem = stem.toLatin1();
+        logDir = QDir(folder).filePath(QStringLiteral("log"));
+        const auto write = [&](const QString& name, const QStringList& lines) {
+            return WriteFile(QDir(folder).filePath(name), (lines.join(QStringLiteral("\r\n")) + "\r\n").toLocal8Bit());
+        };
+        // An hour's interval: each recorder's first record of an opening still comes at once.
+        if (!QDir().mkpath(logDir) || !write("Comm.CFG", {port, "9600", "N", "8", "1", "Modbus RTU"})
+            || !write("CFG/SetEnv.INI", {"O\tone", "X\ttwo", "O\tthree"})
+            || !write("CFG/SaveData.INI", {"Yes", "60", "min", logDir, stem, "0", "0", "0"})
+            || (!lineIni.isEmpty() && !write("CFG/Line.INI", lineIni)))
+            return false;
+        proc.start(BuiltProgram("vq800"), {"--headless", "--dir", folder, "--reopen-ms", "200"});
+        return proc.waitForStarted(5000);
+    }
+    // Reads what it says until done() or 10 s have passed.
+    template <typename Done> bool waitFor(Done done)
+    {
+        QElapsedTimer watchdog;
+        watchdog.start();
+        while (!done() && watchdog.elapsed() < 10'000 && proc.state() != QProcess::NotRunning) {
+            proc.waitForReadyRead(50);
+            out += proc.readAllStandardOutput();
+            err += proc.readAllStandardError();
+        }
+        return done();
+    }
+    // Recorders 1 and 3 each saved at least n times.
+    bool savedTimes(int n)
+    {
+        return waitFor([&] { return out.count(m_stem + "_01.VQD") >= n && out.count(m_stem + "_03.VQD") >= n; });
+    }
+    // SIGTERM; true when it ended by itself within 10 s.
+    bool stop()
+    {
+        proc.terminate();
+        const bool ended = proc.waitForFinished(10'000);
+        out += proc.readAllStandardOutput();
+        err += proc.readAllStandardError();
+        return ended;
+    }
+
+    QProcess proc;
+    QString logDir;
+    QByteArray out, err;
+
+private:
+    QByteArray m_stem;
 };

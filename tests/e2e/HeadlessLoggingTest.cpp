@@ -10,7 +10,6 @@
 #include "link/DataStore.h"
 #include "logging/DataFile.h"
 
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -24,45 +23,26 @@ TEST(HeadlessLogging, LogsOneFilePerOnlineRecorderAndStopsCleanly)
     SimProcess sim;
     ASSERT_TRUE(sim.start(line, {"--baud", "0", "--devices", "1,3"}));
 
-    const QString logDir = dir.filePath("log");
-    ASSERT_TRUE(QDir().mkpath(logDir));
-    ASSERT_TRUE(WriteConfigLines(dir.filePath("Comm.CFG"), {line, "9600", "N", "8", "1", "Modbus RTU"}));
-    ASSERT_TRUE(WriteConfigLines(dir.filePath("CFG/SetEnv.INI"), {"O\tone", "X\ttwo", "O\tthree"}));
-    // An hour's interval: each recorder's first record still comes at once.
-    ASSERT_TRUE(WriteConfigLines(dir.filePath("CFG/SaveData.INI"), {"Yes", "60", "min", logDir, "E2E", "0", "0", "0"}));
     // A file a crash left without its whole header.
-    WriteFile(QDir(logDir).filePath("E2E_01.VQD"), QByteArray(300, '\0'));
-
-    QProcess vq;
-    vq.start(BuiltProgram("vq800"), {"--headless", "--dir", dir.path(), "--reopen-ms", "200"});
-    QByteArray out, errBytes;
-    auto waitFor = [&](auto done) {
-        QElapsedTimer watchdog;
-        watchdog.start();
-        while (!done() && watchdog.elapsed() < 10'000 && vq.state() != QProcess::NotRunning) {
-            vq.waitForReadyRead(100);
-            out += vq.readAllStandardOutput();
-            errBytes += vq.readAllStandardError();
-        }
-        return done();
-    };
+    WriteFile(dir.filePath("log/E2E_01.VQD"), QByteArray(300, '\0'));
+    HeadlessProcess vq;
+    ASSERT_TRUE(vq.start(dir.path(), line, "E2E"));
     // Each opening of the port gives each recorder a record at once.
-    auto saved = [&](int n) { return [&, n] { return out.count("E2E_01.VQD") >= n && out.count("E2E_03.VQD") >= n; }; };
-    EXPECT_TRUE(waitFor(saved(1)));
+    EXPECT_TRUE(vq.savedTimes(1));
     // The simulator killed and started again: logging goes on.
     sim.stop();
-    EXPECT_TRUE(waitFor([&] { return errBytes.contains("was lost"); }));
+    EXPECT_TRUE(vq.waitFor([&] { return vq.err.contains("was lost"); }));
     ASSERT_TRUE(sim.start(line, {"--baud", "0", "--devices", "1,3"}));
-    EXPECT_TRUE(waitFor(saved(2)));
-    vq.terminate(); // SIGTERM
-    ASSERT_TRUE(vq.waitForFinished(10'000));
-    out += vq.readAllStandardOutput();
-    const QString err = QString::fromLocal8Bit(errBytes + vq.readAllStandardError());
+    EXPECT_TRUE(vq.savedTimes(2));
+    ASSERT_TRUE(vq.stop());
     sim.stop();
+    const QByteArray& out = vq.out;
+    const QString err = QString::fromLocal8Bit(vq.err);
+    const QString logDir = vq.logDir;
     ASSERT_TRUE(out.contains("is open again")) << out.toStdString() << err.toStdString();
 
-    EXPECT_EQ(vq.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(vq.exitCode(), 0) << err.toStdString();
+    EXPECT_EQ(vq.proc.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(vq.proc.exitCode(), 0) << err.toStdString();
     EXPECT_TRUE(out.contains("device 03: online (model 10)")) << out.toStdString();
     EXPECT_TRUE(out.contains("stopped; port closed")) << out.toStdString();
     EXPECT_EQ(err.count("E2E_01.VQD was 300 bytes, shorter than its header; repaired"), 1) << err.toStdString();

@@ -2,10 +2,8 @@
 // side, and through socat bridging a TCP port to its pseudo-terminal; the
 // bridge killed and started again, logging goes on.
 #include "common/SimProcess.h"
-#include "link/ConfigText.h"
 #include "port/TcpPort.h"
 
-#include <QElapsedTimer>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -57,29 +55,9 @@ TEST(TcpLine, HeadlessLoggingOverTcpSurvivesTheBridgeGoingAndComingBack)
             ASSERT_TRUE(startSocat(socat, port, line));
         }
 
-        const QString logDir = dir.filePath("log");
-        ASSERT_TRUE(QDir().mkpath(logDir));
-        ASSERT_TRUE(WriteConfigLines(dir.filePath("Comm.CFG"),
-                                     {QStringLiteral("tcp://127.0.0.1:%1").arg(port), "9600", "N", "8", "1", "Modbus RTU"}));
-        ASSERT_TRUE(WriteConfigLines(dir.filePath("CFG/SetEnv.INI"), {"O\tone", "X\ttwo", "O\tthree"}));
-        ASSERT_TRUE(WriteConfigLines(dir.filePath("CFG/SaveData.INI"), {"Yes", "60", "min", logDir, "TCP", "0", "0", "0"}));
-        ASSERT_TRUE(WriteConfigLines(dir.filePath("CFG/Line.INI"), {"gap_ms=0"}));
-
-        QProcess vq;
-        vq.start(BuiltProgram("vq800"), {"--headless", "--dir", dir.path(), "--reopen-ms", "200"});
-        QByteArray out, err;
-        auto waitFor = [&](auto done) {
-            QElapsedTimer watchdog;
-            watchdog.start();
-            while (!done() && watchdog.elapsed() < 8'000 && vq.state() != QProcess::NotRunning) {
-                vq.waitForReadyRead(50);
-                out += vq.readAllStandardOutput();
-                err += vq.readAllStandardError();
-            }
-            return done();
-        };
-        auto saved = [&](int n) { return [&, n] { return out.count("TCP_01.VQD") >= n && out.count("TCP_03.VQD") >= n; }; };
-        EXPECT_TRUE(waitFor(saved(1))) << out.toStdString() << err.toStdString();
+        HeadlessProcess vq;
+        ASSERT_TRUE(vq.start(dir.path(), QStringLiteral("tcp://127.0.0.1:%1").arg(port), "TCP", {"gap_ms=0"}));
+        EXPECT_TRUE(vq.savedTimes(1)) << vq.out.toStdString() << vq.err.toStdString();
 
         // The bridge goes: the port is lost, refused while it is away, and opened again when it is back.
         if (viaSocat) {
@@ -88,17 +66,16 @@ TEST(TcpLine, HeadlessLoggingOverTcpSurvivesTheBridgeGoingAndComingBack)
         } else {
             sim.stop();
         }
-        EXPECT_TRUE(waitFor([&] { return err.contains("was lost"); })) << err.toStdString();
+        EXPECT_TRUE(vq.waitFor([&] { return vq.err.contains("was lost"); })) << vq.err.toStdString();
         if (viaSocat) {
             ASSERT_TRUE(startSocat(socat, port, line));
         } else {
             ASSERT_TRUE(sim.start(line, simArgs));
         }
-        EXPECT_TRUE(waitFor(saved(2))) << out.toStdString() << err.toStdString();
-        EXPECT_TRUE(out.contains("is open again")) << out.toStdString();
-        vq.terminate();
-        ASSERT_TRUE(vq.waitForFinished(5'000));
-        EXPECT_EQ(vq.exitCode(), 0) << err.toStdString();
+        EXPECT_TRUE(vq.savedTimes(2)) << vq.out.toStdString() << vq.err.toStdString();
+        EXPECT_TRUE(vq.out.contains("is open again")) << vq.out.toStdString();
+        ASSERT_TRUE(vq.stop());
+        EXPECT_EQ(vq.proc.exitCode(), 0) << vq.err.toStdString();
         if (viaSocat) {
             socat.kill();
             socat.waitForFinished(2000);
