@@ -94,8 +94,7 @@ TEST(AlarmPage, ChannelStaysWithinTheChannelCount)
             Click(&page, c.action[0] == 'u' ? "btnUP_CH" : "btnDN_CH");
         else
             Type(&page, "txtCH_No", QString::fromLatin1(c.typed));
-        EXPECT_EQ(page.channel(), c.channel) << c.count;
-        EXPECT_EQ(Text(&page, "txtCH_No"), QString::number(c.channel));
+        EXPECT_EQ(Text(&page, "txtCH_No"), QString::number(c.channel)) << c.count;
         EXPECT_EQ(Text(&page, "txtALM_SV"), QLatin1String("42"));
     }
 }
@@ -109,9 +108,8 @@ TEST(AlarmPage, RefreshShowsStoredOptionsAndDigitalInputs)
     rig.sprdP.setText(3, 45 + 4 * 5, QStringLiteral("HIGH"));
     rig.sprdP.setText(3, 47 + 4 * 5, QStringLiteral("4"));
     frmVQ_P_ARM_DI page(rig.sprdP, rig.sprdP_CH, rig.count, 3, 4, 6, QString());
-    EXPECT_TRUE(Lit(&page, "obtALM_No3"));
-    EXPECT_TRUE(Lit(&page, "obtTUNIT2"));
-    EXPECT_TRUE(Lit(&page, "btnALM_RCD1"));
+    for (const char* lit : {"obtALM_No3", "obtTUNIT2", "btnALM_RCD1"})
+        EXPECT_TRUE(Lit(&page, lit)) << lit;
     EXPECT_EQ(Text(&page, "txtALM_RYO"), QLatin1String("--"));
     // A change made elsewhere is shown on the next refresh tick.
     rig.sprdP_CH.setText(5, Rig::row(4, 6), QStringLiteral("127"));
@@ -123,9 +121,8 @@ TEST(AlarmPage, RefreshShowsStoredOptionsAndDigitalInputs)
     EXPECT_TRUE(Lit(&page, "btnDI_Level1"));
     EXPECT_EQ(Text(&page, "txtDI_RYO"), QLatin1String("4"));
     Click(&page, "btnUP_DI");
-    EXPECT_EQ(Text(&page, "txtDI_No"), QLatin1String("1"));
+    ExpectTexts(&page, {{"txtDI_No", "1"}, {"txtDI_RYO", "--"}});
     EXPECT_TRUE(Lit(&page, "btnDI_Level0"));
-    EXPECT_EQ(Text(&page, "txtDI_RYO"), QLatin1String("--"));
     Type(&page, "txtDI_No", QStringLiteral("8"));
     EXPECT_EQ(page.input(), 6);
     Click(&page, "btnDN_DI");

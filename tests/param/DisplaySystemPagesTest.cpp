@@ -13,28 +13,18 @@ using namespace pagerules;
 
 TEST(PageRules, SteppingTablesAndTypedValuesInRange)
 {
-    EXPECT_EQ(StepWrap(1, -1, 1, 900), 900);
-    EXPECT_EQ(StepWrap(0, -1, 0, 9999), 9999);
-    const std::tuple<const char*, bool, const char*> baud[] = {
-        {"57600", true, "9600"}, {"9600", false, "57600"}, {"19200", true, "38400"}, {"4800", true, "4800"}};
-    for (auto [from, up, to] : baud)
-        EXPECT_EQ(StepBaud(from, up), QString::fromLatin1(to)) << from;
-    EXPECT_EQ(StepParity("NONE", true), "ODD");
-    EXPECT_EQ(StepParity("NONE", false), "EVEN");
-    EXPECT_EQ(StepParity("MARK", true), "MARK");
-    EXPECT_EQ(StepDataLength("7"), "8");
-    EXPECT_EQ(StepDataLength("9"), "7");
-    EXPECT_EQ(StepStopBit("1"), "2");
-    EXPECT_EQ(StepStopBit(""), "1");
-    const std::tuple<int, bool, int> windows[] = {{4, true, 6}, {6, true, 1}, {5, true, 1}, {6, false, 4},
-                                                  {1, false, 6}, {5, false, 6}, {2, false, 1}};
+    EXPECT_EQ(StepWrap(1, -1, 1, 900), 900); // upwards: SystemPage
+    const std::pair<QString, const char*> stepped[] = {
+        {StepBaud("9600", false), "57600"}, {StepBaud("19200", true), "38400"}, {StepBaud("4800", true), "4800"},
+        {StepParity("NONE", true), "ODD"}, {StepParity("NONE", false), "EVEN"}, {StepDataLength("7"), "8"},
+        {StepDataLength("9"), "7"},        {StepStopBit("1"), "2"},             {StepStopBit(""), "1"},
+        // Typed values are held to their range.
+        {ClampTyped("300", 1, 255), "255"}, {ClampTyped("", 1, 120), "1"},     {ClampTyped("12.6", 0, 9999), "13"}};
+    for (const auto& [got, want] : stepped)
+        EXPECT_EQ(got, want) << want;
+    const std::tuple<int, bool, int> windows[] = {{6, true, 1}, {5, true, 1}, {1, false, 6}, {5, false, 6}, {2, false, 1}};
     for (auto [from, up, to] : windows)
         EXPECT_EQ(StepWindowNumber(from, up), to) << from << up;
-
-    // Typed values are held to their range.
-    EXPECT_EQ(ClampTyped("300", 1, 255), "255");
-    EXPECT_EQ(ClampTyped("", 1, 120), "1");
-    EXPECT_EQ(ClampTyped("12.6", 0, 9999), "13");
     const std::tuple<const char*, const char*, const char*> saver[] = {
         {"0", "--", "0"}, {"-3", "--", "0"}, {"abc", "--", "0"}, {"200", "120", "120"}, {"15", "15", "15"}};
     for (auto [typed, box, cell] : saver) {
@@ -51,9 +41,8 @@ struct Tables { TextTable p{3, 68}, ch{14, 61}; };
 TEST(DisplayPage, ButtonsAndTypedValuesWriteTheTableTheModeChoosesThePanels)
 {
     Tables t;
-    t.p.setText(3, 2, "H.TREND");
-    t.p.setText(3, 6, "120");
-    t.p.setText(3, 7, "4");
+    for (auto [row, text] : {std::pair{2, "H.TREND"}, {6, "120"}, {7, "4"}})
+        t.p.setText(3, row, text);
     frmVQ_P_Display w(t.p);
     w.show();
     w.refresh();
@@ -88,15 +77,15 @@ TEST(DisplayPage, ButtonsAndTypedValuesWriteTheTableTheModeChoosesThePanels)
 TEST(SystemPage, SteppingAndTypedEntriesStayInRangeColoursLanguageAndDate)
 {
     Tables t;
-    t.p.setText(3, 10, "900");
-    t.p.setText(3, 33, "57600");
-    t.p.setText(3, 44, "9999");
+    for (auto [row, text] : {std::pair{10, "900"}, {33, "57600"}, {44, "9999"}})
+        t.p.setText(3, row, text);
     frmVQ_P_System w(t.p, t.ch, 3);
     w.show();
     w.refresh();
     EXPECT_EQ(Find<QTabWidget>(&w, "SSTab1")->currentIndex(), 3);
     const std::tuple<const char*, int, const char*> steps[] = {
-        {"btnUP_SI", 10, "1"}, {"btnUP_Baud232", 33, "9600"}, {"btnUP_ResT485", 44, "0"}, {"btnBeep1", 12, "ON"}};
+        {"btnUP_SI", 10, "1"},      {"btnUP_Baud232", 33, "9600"}, {"btnUP_ResT485", 44, "0"}, {"btnBeep1", 12, "ON"},
+        {"obtBK_Color1", 15, "WHITE"}, {"obtLanguage0", 16, "KOREAN"}};
     for (auto [button, row, text] : steps) {
         Click(&w, button);
         EXPECT_EQ(t.p.text(3, row), text) << button;
@@ -112,10 +101,6 @@ TEST(SystemPage, SteppingAndTypedEntriesStayInRangeColoursLanguageAndDate)
     EXPECT_EQ(t.ch.text(5, 10), "5");
     EXPECT_EQ(t.ch.background(5, 10), colours::ChannelColour(5));
     EXPECT_TRUE(Find(&w, "lblCH_Color2")->styleSheet().contains(QColor(colours::ChannelColour(5)).name()));
-    Click(&w, "obtBK_Color1");
-    EXPECT_EQ(t.p.text(3, 15), "WHITE");
-    Click(&w, "obtLanguage0");
-    EXPECT_EQ(t.p.text(3, 16), "KOREAN");
     Find<QLineEdit>(&w, "txtSYS_Year")->setText("2027");
     EXPECT_EQ(t.p.text(3, 25), QString()) << "date fields reach the table only through SET";
     Click(&w, "btnSYS_DTSet");
