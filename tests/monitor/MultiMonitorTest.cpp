@@ -134,7 +134,6 @@ TEST(MultiMonitor, RowsFollowTheDeviceListAndItsCommunicationState)
 
     const QStringList marks{pv.table().text(Comm, 1), pv.table().text(Comm, 2), pv.table().text(Comm, 3)};
     EXPECT_EQ(marks, (QStringList{"O", "X", "X"}));
-    EXPECT_EQ(pv.table().background(Comm, 1), TextTable::kNoColour);
     EXPECT_EQ(values(pv, 3), QStringList(6));
 }
 
@@ -189,7 +188,6 @@ TEST(MultiMonitorWindow, GroupedHeadersATableTheWindowsSizeAndAHalfSecondRefresh
     checkHeaders(w,
                  {
                      {2, Comm, "COMM", Comm, Comm, 3},
-                     {1, Pv1 + 3, "4", Pv1 + 3, Pv1 + 3, 2},
                      {0, Relay1 + 4, "RELAY", Relay1, Relay1 + 5, 1},
                      {0, AlarmColumn(6, 4), "ALARM", AlarmColumn(1, 1), AlarmColumn(6, 4), 1},
                      {1, AlarmColumn(2, 3), "CH.02", AlarmColumn(2, 1), AlarmColumn(2, 4), 1},
@@ -207,7 +205,6 @@ TEST(MultiMonitorWindow, GroupedHeadersATableTheWindowsSizeAndAHalfSecondRefresh
                  {
                      {1, Comm, "COMM", Comm, Comm, 2},
                      {0, Pv1 + 5, "PV", Pv1, Pv1 + 5, 1},
-                     {1, Pv1 + 3, "4", Pv1 + 3, Pv1 + 3, 1},
                  },
                  [](int col) { return col >= 8; });
 
