@@ -183,7 +183,7 @@ TEST(ParamFile, DownloadDataAreTheImageFieldsBigEndian)
     EXPECT_EQ(GetU16BE(common, 0), 17);
     EXPECT_EQ(GetU16BE(common, 2 * (40057 - 40031)), 6);
     EXPECT_EQ(GetU32BE(common, 2 * (40058 - 40031)), 0x0A0B0C0Du);
-    // Channels outside the set send nothing: PollingEngine.DownloadWritesEveryBlockThenUploadReadsItBack
+    // Channels outside the set send nothing: PollingEngine.DownloadWritesEveryBlockInOrder
     // (a six-channel set on a twelve-channel recorder) and Editor.ASixChannelSetOnATwelveChannelRecorderSendsAndSavesWhatItShows.
 }
 

@@ -69,6 +69,7 @@ TEST(Timeline, FilesOfEveryKindOpenAsFarAsTheyAreReadable)
         {"six.VQD", BuildHeader(10) + records("2026-01-01T00:00:00Z", 3), 3, 6, nullptr},
         {"model.VQD", BuildHeader(35) + records("2026-01-01T00:00:00Z", 3), 3, 12, "model code 35 is not known"},
         {"empty.VQD", QByteArray(), 0, 0, "0 bytes, shorter than the 512-byte header"},
+        {"short.VQD", BuildHeader(10).left(511), 0, 0, "511 bytes, shorter than the 512-byte header"},
         {"magic.VQD", wrongMagic(), 0, 0, "does not begin with \"VQ800 LOG DATA\""},
         {"torn.VQD", BuildHeader(10) + records("2026-01-01T00:00:00Z", 3) + QByteArray(23, '\x7F'), 3, 6,
          "cut short (23 bytes"},
