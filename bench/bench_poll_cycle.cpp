@@ -108,8 +108,8 @@ Result measure(int baud, int gapMs, bool windows, int transactions)
     at.reserve(transactions + 1);
     QElapsedTimer clock;
     double cpuStart = 0;
-    QObject::connect(engine, &PollingEngine::answerHandled, [&](int code, int) {
-        if (code != 11 || !link->gCommonReadDone)
+    QObject::connect(engine, &PollingEngine::liveValues, [&](int) {
+        if (!link->gCommonReadDone)
             return;
         if (at.empty()) {
             clock.start();

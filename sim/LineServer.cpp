@@ -222,7 +222,15 @@ void LineServer::answer(const QByteArray& request, qint64 nowMs, Result& out)
         count(device, Fault::Silent);
         return;
     }
-    QByteArray a = ServeRequest(*model, request);
+    QByteArray a;
+    const int first = GetU16BE(request, 2);
+    if (static_cast<quint8>(request[1]) == modbus::kWriteMultiple && f.refuseRegister >= first
+        && f.refuseRegister < first + GetU16BE(request, 4)) {
+        a = ExceptionAnswer(device, modbus::kWriteMultiple, mbex::IllegalValue);
+        count(device, Fault::Exception);
+    } else {
+        a = ServeRequest(*model, request);
+    }
     if (a.isEmpty())
         return;
 
@@ -245,7 +253,9 @@ void LineServer::answer(const QByteArray& request, qint64 nowMs, Result& out)
         a = ExceptionAnswer(device, static_cast<quint8>(request[1]), mbex::DeviceFailure);
         count(device, Fault::Exception);
     }
-    if (wrongId) {
+    // A late answer with another device's address would be that device's
+    // answer to its own request, for any master: never both at once.
+    if (wrongId && !delay) {
         a[0] = static_cast<char>(device % 247 + 1);
         AppendCrc(a);
         count(device, Fault::WrongId);

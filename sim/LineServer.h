@@ -23,6 +23,7 @@ struct FaultConfig {
     double truncateRate = 0;   // answer cut short
     double wrongIdRate = 0;    // answer carries another device number
     double exceptionRate = 0;  // exception answer (device failure)
+    int refuseRegister = 0;    // a write that covers this register is refused (illegal data value)
 };
 
 enum class Fault { Silent, Crc, Drop, Delay, Noise, Truncate, WrongId, Exception };

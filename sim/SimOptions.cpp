@@ -40,6 +40,8 @@ QString SimUsage()
         "  --truncate-rate R | N=R  answers cut short\n"
         "  --wrong-id-rate R | N=R  answers carrying another device number\n"
         "  --exception-rate R | N=R exception answers\n"
+        "  --refuse-write REG | N=REG  writes covering register REG are refused (exception 03)\n"
+        "  --noise-every MS      a random byte on the line every MS ms, between answers\n"
         "  --burnout N:CH        channel CH of device N in burn-out (repeatable)\n"
         "  --params N=FILE       device N starts with a 3032-byte parameter file\n"
         "  --seed N              fault seed (default 1)\n"
@@ -161,6 +163,26 @@ bool ParseSimOptions(const QStringList& args, SimOptions* o, QString* error)
         } else if (rates.contains(name)) {
             if (!parseRate(value, o, rates[name]))
                 return fail(QStringLiteral("bad rate for %1: %2 (0..1, or N=0..1)").arg(name, value));
+        } else if (name == "--refuse-write") {
+            const int eq = value.indexOf(u'=');
+            const int reg = value.mid(eq + 1).toInt(&ok);
+            bool okDevice = true;
+            const int device = eq < 0 ? 0 : value.left(eq).toInt(&okDevice);
+            if (!ok || !okDevice || reg < 40001 || reg > 41300 || device < 0 || device > 247)
+                return fail(QStringLiteral("bad --refuse-write (REG or N=REG, REG 40001..41300): %1").arg(value));
+            if (device == 0) {
+                o->faults.refuseRegister = reg;
+                for (FaultConfig& f : o->deviceFaults)
+                    f.refuseRegister = reg;
+            } else {
+                if (!o->deviceFaults.contains(device))
+                    o->deviceFaults[device] = o->faults;
+                o->deviceFaults[device].refuseRegister = reg;
+            }
+        } else if (name == "--noise-every") {
+            o->noiseEveryMs = value.toInt(&ok);
+            if (!ok || o->noiseEveryMs < 1)
+                return fail(QStringLiteral("bad --noise-every (milliseconds, at least 1): %1").arg(value));
         } else if (name == "--burnout") {
             const QStringList p = value.split(u':');
             bool ok2 = false;

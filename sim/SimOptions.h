@@ -16,6 +16,7 @@ struct SimOptions {
     QMap<int, FaultConfig> deviceFaults;
     QList<QPair<int, int>> burnOut;   // device, channel
     QMap<int, QString> paramFiles;    // device -> parameter file
+    int noiseEveryMs = 0;             // a stray byte on the line this often (0: none)
     quint64 seed = 1;
     QString link;
     QString tcp;                      // HOST:PORT to serve on as well

@@ -43,9 +43,16 @@ QByteArray SimPort::readAll()
     return out;
 }
 
+void SimPort::setPeriodicNoise(qint64 everyUs, quint64 seed)
+{
+    m_noiseEveryUs = everyUs;
+    m_noiseState = seed | 1;
+    m_nextNoiseUs = everyUs > 0 ? m_now * 1000 + everyUs : -1;
+}
+
 qint64 SimPort::nextDueUs() const
 {
-    qint64 next = -1;
+    qint64 next = m_open ? m_nextNoiseUs : -1;
     for (const Pending& p : m_pending)
         if (next < 0 || p.dueUs < next)
             next = p.dueUs;
@@ -61,6 +68,17 @@ int SimPort::deliverDue(qsizetype chunk)
         else
             ++i;
     }
+    while (m_nextNoiseUs >= 0 && m_nextNoiseUs <= m_now * 1000) {
+        m_nextNoiseUs += m_noiseEveryUs;
+        if (!m_open)
+            continue;
+        m_noiseState ^= m_noiseState << 13; // xorshift: any byte value
+        m_noiseState ^= m_noiseState >> 7;
+        m_noiseState ^= m_noiseState << 17;
+        m_input.append(static_cast<char>(m_noiseState & 0xFF));
+        ++m_straySent;
+        emit readyRead();
+    }
     for (const Pending& p : due) {
         const QByteArray& b = p.answer.bytes;
         const qsizetype step = chunk > 0 ? chunk : b.size();
@@ -68,8 +86,7 @@ int SimPort::deliverDue(qsizetype chunk)
             m_input.append(b.mid(at, step));
             if (!m_inputFrom.contains(p.request))
                 m_inputFrom.append(p.request);
-            if (onReadyRead)
-                onReadyRead();
+            emit readyRead();
         }
     }
     return static_cast<int>(due.size());
@@ -78,7 +95,6 @@ int SimPort::deliverDue(qsizetype chunk)
 void SimPort::unplug(const QString& why)
 {
     // As a real port does: the error comes while the port is still open.
-    if (onFatalError)
-        onFatalError(why);
+    emit fatalError(why);
     close();
 }

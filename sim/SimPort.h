@@ -34,7 +34,7 @@ public:
     qint64 now() const { return m_now; }
 
     // Moves the answers whose wire time has passed by now() into the input
-    // buffer and calls onReadyRead once per chunk (chunk 0: the whole answer
+    // buffer and emits readyRead once per chunk (chunk 0: the whole answer
     // at once). Returns the number of answers delivered.
     int deliverDue(qsizetype chunk = 0);
     // Wire time (µs) at which the next pending answer has arrived; -1 when none.
@@ -50,8 +50,13 @@ public:
     const QList<QByteArray>& writes() const { return m_writes; }
     const QList<QByteArray>& requests() const { return m_requests; }
 
-    // Raises onFatalError, then closes, as when an adapter is unplugged.
+    // Raises fatalError, then closes, as when an adapter is unplugged.
     void unplug(const QString& why);
+
+    // A stray byte on the line every `everyUs` (0: none), as a noisy line or
+    // a device server that adds bytes; its values come from `seed`.
+    void setPeriodicNoise(qint64 everyUs, quint64 seed = 1);
+    int strayBytesSent() const { return m_straySent; }
 
 private:
     struct Pending {
@@ -70,4 +75,8 @@ private:
     QList<Pending> m_pending;
     QList<QByteArray> m_writes;
     QList<QByteArray> m_requests;
+    qint64 m_noiseEveryUs = 0;
+    qint64 m_nextNoiseUs = -1;
+    quint64 m_noiseState = 1;
+    int m_straySent = 0;
 };

@@ -171,6 +171,10 @@ int main(int argc, char** argv)
     const qint64 t0 = monotonicUs();
     qint64 lastByteUs = t0;
     std::multimap<qint64, QByteArray> outgoing; // due time -> answer bytes
+    // Periodic noise: one byte at a time, never inside an answer.
+    const qint64 noiseEveryUs = opt.noiseEveryMs * 1000LL;
+    qint64 nextNoiseUs = noiseEveryUs > 0 ? t0 + noiseEveryUs : -1;
+    quint64 noiseState = opt.seed * 0x9E3779B97F4A7C15ULL | 1;
 
     for (;;) {
         const qint64 now = monotonicUs();
@@ -179,6 +183,8 @@ int main(int argc, char** argv)
             waitUs = std::min(waitUs, outgoing.begin()->first - now);
         if (server.buffered() > 0)
             waitUs = std::min(waitUs, lastByteUs + idleUs - now);
+        if (nextNoiseUs >= 0)
+            waitUs = std::min(waitUs, nextNoiseUs - now);
         waitUs = std::max<qint64>(waitUs, 0);
         pollfd fds[4] = {{pty.masterFd(), POLLIN, 0}, {sigFd, POLLIN, 0}, {listenFd, POLLIN, 0}, {clientFd, POLLIN, 0}};
         // To the microsecond: an answer leaves when the wire would end it, never early.
@@ -223,6 +229,16 @@ int main(int argc, char** argv)
             if (clientFd >= 0)
                 sendAll(clientFd, outgoing.begin()->second);
             outgoing.erase(outgoing.begin());
+        }
+        if (nextNoiseUs >= 0 && nextNoiseUs <= after) {
+            noiseState ^= noiseState << 13;
+            noiseState ^= noiseState >> 7;
+            noiseState ^= noiseState << 17;
+            const QByteArray stray(1, static_cast<char>(noiseState & 0xFF));
+            sendAll(pty.masterFd(), stray);
+            if (clientFd >= 0)
+                sendAll(clientFd, stray);
+            nextNoiseUs += noiseEveryUs;
         }
         if (server.buffered() > 0 && after - lastByteUs >= idleUs)
             server.lineIdle();

@@ -2,6 +2,7 @@
 
 #include "app/Headless.h"
 #include "app/LinkSession.h"
+#include "port/TcpPort.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -72,49 +73,50 @@ LoggingJob::LoggingJob(LinkSession& session, const DSaveSettings& settings, OneS
     m_logger.drive(m_tmrDSave);
 
     PollingEngine& e = session.engine;
-    const LinkState& link = session.link;
-    auto device = [&link](int index) { return QStringLiteral("device %1").arg(link.gMC_No.value(index), 2, 10, QLatin1Char('0')); };
-    // While the port is lost, the reopener says what happens to it.
+    // While the port is being reopened, the reopener says what happens to it.
     connect(&e, &PollingEngine::statusMessage, this, [this](const QString& t) {
-        if (!t.isEmpty() && !m_session.losingPort() && !m_reopen.active())
-            err(t);
+        if (!t.isEmpty() && !m_reopen.active())
+            emit trouble(t);
     });
-    m_reopen.onLost = [this](const QString& t) { err(t); };
-    m_reopen.onFailed = [this](const QString& t) { err(t); };
-    m_reopen.onReopened = [this](const QString& t) {
-        out(QStringLiteral("%1 (%2), scanning %3 device(s)")
-                .arg(t, m_session.link.settingsText())
-                .arg(m_session.link.deviceCount()));
-    };
-    connect(&e, &PollingEngine::answerHandled, this, [this, device](int code, int index) {
-        if (code != req::Scan && code != req::Rescan)
+    connect(&m_reopen, &PortReopener::lost, this, &LoggingJob::trouble);
+    connect(&m_reopen, &PortReopener::failed, this, &LoggingJob::trouble);
+    connect(&m_reopen, &PortReopener::reopened, this, &LoggingJob::news);
+    // A port that is not there yet (an adapter plugged in later, a device
+    // server not up yet) is tried again, as a port lost later is.
+    connect(&e, &PollingEngine::portOpenFailed, this, [this] {
+        if (m_stopping || m_reopen.active())
             return;
-        const int model = m_session.engine.modelOf(index);
-        out(device(index) + (code == req::Rescan ? QStringLiteral(": answers again") : QStringLiteral(": online"))
-            + (model > 0 ? QStringLiteral(" (model %1)").arg(model) : QString()));
+        m_reopen.resume();
+        emit trouble(QStringLiteral("trying to open it again every %1 s").arg(m_reopen.intervalMs() / 1000));
     });
-    connect(&e, &PollingEngine::failureAction, this, [this, device](int code, int index) {
-        if (code == req::Scan)
-            out(device(index) + QStringLiteral(": no answer"));
+    connect(&e, &PollingEngine::portOpened, this, [this] {
+        const LinkState& link = m_session.link;
+        emit news(QStringLiteral("port %1 open (%2), scanning %3 device(s)")
+                      .arg(link.gCommPort, link.settingsText())
+                      .arg(link.deviceCount()));
+    });
+    connect(&e, &PollingEngine::deviceStateChanged, this, [this](int device, DeviceState, const QString& why) {
+        if (!why.isEmpty())
+            emit news(QStringLiteral("device %1: %2").arg(device, 2, 10, QLatin1Char('0')).arg(why));
     });
     connect(&m_logger, &DataLogger::saved, this,
             [this](const QDateTime& t, const QStringList& paths, const QString& failure, const QString& note) {
         if (!note.isEmpty())
-            err(QStringLiteral("%1 %2").arg(stamp(t), note));
+            emit trouble(QStringLiteral("%1 %2").arg(stamp(t), note));
         if (!paths.isEmpty()) {
             QStringList names;
             for (const QString& p : paths)
                 names << QFileInfo(p).fileName();
-            out(QStringLiteral("%1 saved %2").arg(stamp(t), names.join(QStringLiteral(", "))));
+            emit news(QStringLiteral("%1 saved %2").arg(stamp(t), names.join(QStringLiteral(", "))));
         }
         if (!failure.isEmpty())
-            err(QStringLiteral("%1 %2").arg(stamp(t), failure));
+            emit trouble(QStringLiteral("%1 %2").arg(stamp(t), failure));
     });
-    // The engine closes the port itself when nobody answers the scan or the adapter is lost.
+    // A lost port is reopened; the port closing otherwise (nobody to poll) ends the job.
     connect(&e, &PollingEngine::portClosed, this, [this] {
-        if (m_stopping || m_session.losingPort())
+        if (m_stopping || m_reopen.active())
             return;
-        err(QStringLiteral("the port closed; stopping"));
+        emit trouble(QStringLiteral("the port closed; stopping"));
         m_tmrDSave.stop();
         emit ended();
     });
@@ -123,27 +125,26 @@ LoggingJob::LoggingJob(LinkSession& session, const DSaveSettings& settings, OneS
 bool LoggingJob::start()
 {
     const LinkState& link = m_session.link;
-    out(QStringLiteral("vq800: program folder %1").arg(QDir::toNativeSeparators(m_session.programDir)));
+    emit news(QStringLiteral("vq800: program folder %1").arg(QDir::toNativeSeparators(m_session.programDir)));
     if (link.deviceCount() == 0) {
-        err(QStringLiteral("no device is marked \"O\" in %1")
-                .arg(QDir::toNativeSeparators(m_session.programDir + "/CFG/SetEnv.INI")));
+        emit trouble(QStringLiteral("no device is marked \"O\" in %1")
+                         .arg(QDir::toNativeSeparators(m_session.programDir + "/CFG/SetEnv.INI")));
+        return false;
+    }
+    if (const QString bad = LinePort::SettingsProblem(link); !bad.isEmpty()) {
+        emit trouble(QStringLiteral("port %1 cannot be used: %2 (Comm.CFG)").arg(link.gCommPort, bad));
         return false;
     }
     const DSaveSettings& s = m_settings;
     if (s.enabled())
-        out(QStringLiteral("saving every %1 %2 to %3 as %4_NN%5.VQD")
-                .arg(s.gDSaveInterval)
-                .arg(s.gDSaveUnit, QDir::toNativeSeparators(s.gDSaveFolder), s.gDSaveFileName,
-                     s.gDaySave ? QStringLiteral("_YYYYMMDD") : QString()));
+        emit news(QStringLiteral("saving every %1 %2 to %3 as %4_NN%5.VQD")
+                      .arg(s.gDSaveInterval)
+                      .arg(s.gDSaveUnit, QDir::toNativeSeparators(s.gDSaveFolder), s.gDSaveFileName,
+                           s.gDaySave ? QStringLiteral("_YYYYMMDD") : QString()));
     else
-        err(QStringLiteral("saving is off in CFG/SaveData.INI (first line is not \"Yes\"): polling only"));
-    // Why it did not open has already come as a status message.
-    if (!m_session.engine.openPort())
-        return false;
-    out(QStringLiteral("port %1 open (%2), scanning %3 device(s)")
-            .arg(link.gCommPort, link.settingsText())
-            .arg(link.deviceCount()));
+        emit trouble(QStringLiteral("saving is off in CFG/SaveData.INI (first line is not \"Yes\"): polling only"));
     m_tmrDSave.start();
+    m_session.engine.openPort();
     return true;
 }
 
@@ -153,7 +154,7 @@ void LoggingJob::stop()
     m_tmrDSave.stop();
     m_reopen.stop();
     m_session.engine.closePort();
-    out(QStringLiteral("stopped; port closed"));
+    emit news(QStringLiteral("stopped; port closed"));
 }
 
 int RunHeadlessLogging(const HeadlessOptions& options)
@@ -163,8 +164,8 @@ int RunHeadlessLogging(const HeadlessOptions& options)
     QString saveNote;
     LoggingJob job(s, ReadSaveSettings(s.programDir, &saveNote), nullptr,
                    options.reopenMs > 0 ? options.reopenMs : PortReopener::kIntervalMs);
-    job.out = out;
-    job.err = err;
+    QObject::connect(&job, &LoggingJob::news, &out);
+    QObject::connect(&job, &LoggingJob::trouble, &err);
     for (const QString& n : {note, saveNote})
         if (!n.isEmpty())
             err(n);

@@ -1,15 +1,15 @@
 #pragma once
 // Logging without windows on a link session: scan, poll, save at the
-// configured interval, and say what happens, line by line. A lost port is
-// reopened every 10 s and logging goes on. The process runs it until a
-// signal stops it; tests run it on a simulated line.
+// configured interval, and say what happens, line by line. A port that
+// cannot be opened at start-up, or is lost later, is tried again every 10 s
+// and logging goes on. The process runs it until a signal stops it; tests
+// run it on a simulated line.
 #include "app/PortReopener.h"
 #include "logging/DataLogger.h"
 #include "logging/SaveSettings.h"
 
 #include <QObject>
 #include <QTimer>
-#include <functional>
 
 class LinkSession;
 
@@ -21,11 +21,9 @@ public:
     LoggingJob(LinkSession& session, const DSaveSettings& settings, OneShotTimer* tmrReopen = nullptr,
                int reopenMs = PortReopener::kIntervalMs, QObject* parent = nullptr);
 
-    // Where the job's lines go: news (standard output) and trouble (standard error).
-    std::function<void(const QString&)> out = [](const QString&) {};
-    std::function<void(const QString&)> err = [](const QString&) {};
-
-    // Opens the port and starts logging; false (and why, on err) when it cannot.
+    // Starts logging: opens the port, or keeps trying to. False (and why, as
+    // trouble) when it never could: no device listed, a port name or
+    // settings that are wrong in themselves.
     bool start();
     // Stops in an orderly way: saving off, port closed.
     void stop();
@@ -33,6 +31,9 @@ public:
     const PortReopener& reopener() const { return m_reopen; }
 
 signals:
+    // What the job says, line by line: news (standard output) and trouble (standard error).
+    void news(const QString& line);
+    void trouble(const QString& line);
     // The job ended by itself because the port closed under it (not lost: a
     // lost port is reopened).
     void ended();

@@ -25,17 +25,23 @@ TransferJob::TransferJob(LinkSession& session, const HeadlessOptions& options, Q
     , m_uploading(!options.uploadFile.isEmpty())
 {
     PollingEngine& e = m_session.engine;
-    connect(&e, &PollingEngine::portStateRequested, this, [this](bool closedState) {
-        if (!closedState && !m_scanned)
+    connect(&e, &PollingEngine::scanFinished, this, [this](int online) {
+        if (online > 0)
             scanEnded();
     });
+    connect(&e, &PollingEngine::portOpenFailed, this, [this](const QString& why) { finish(Failed, why); });
     connect(&e, &PollingEngine::portClosed, this, [this] {
         finish(Failed, m_scanned ? QStringLiteral("the port closed during the transfer")
                                  : QStringLiteral("no device answered the scan; device %1 is not online").arg(device()));
     });
-    connect(&e, &PollingEngine::transferFailed, this, [this](const QString& why) { finish(Failed, why); });
-    connect(&e, &PollingEngine::uploadFinished, this, &TransferJob::writeUpload);
-    connect(&e, &PollingEngine::downloadFinished, this, [this] { finish(Ok, QString()); });
+    connect(&e, &PollingEngine::transferEnded, this, [this](int transfer, TransferResult result, const QString& text) {
+        if (result != TransferResult::Done)
+            finish(Failed, text);
+        else if (transfer == req::Upload)
+            writeUpload();
+        else
+            finish(Ok, QString());
+    });
     m_limit.setSingleShot(true);
     m_limit.setInterval(kTimeLimitMs);
     connect(&m_limit, &QTimer::timeout, this, [this] {
@@ -72,9 +78,8 @@ void TransferJob::start()
     }
     e.setParamSource(&m_image);
     m_limit.start();
-    QString why;
-    if (!e.openPort(&why))
-        finish(Failed, why);
+    // Why it cannot open comes as portOpenFailed.
+    e.openPort();
 }
 
 void TransferJob::scanEnded()

@@ -10,22 +10,6 @@
 #include <QSerialPortInfo>
 
 namespace {
-SerialPort& choosePort(SerialPort* given, std::unique_ptr<SerialPort>& own)
-{
-    if (given)
-        return *given;
-    own = std::make_unique<LinePort>();
-    return *own;
-}
-
-OneShotTimer& chooseTimer(OneShotTimer* given, std::unique_ptr<OneShotTimer>& own, int intervalMs)
-{
-    if (given)
-        return *given;
-    own = std::make_unique<QtOneShotTimer>(intervalMs);
-    return *own;
-}
-
 QStringList systemPortNames()
 {
     QStringList names;
@@ -36,22 +20,13 @@ QStringList systemPortNames()
 }
 
 LinkSession::LinkSession(const QString& dir, SerialPort* givenPort, OneShotTimer* tmrTX, OneShotTimer* tmrRX)
-    : programDir(QDir(dir).absolutePath())
-    , port(choosePort(givenPort, m_ownPort))
-    , m_tmrTX(chooseTimer(tmrTX, m_tx, PollingEngine::kTxIntervalMs))
-    , engine(link, store, log, port, m_tmrTX, chooseTimer(tmrRX, m_rx, PollingEngine::kTimeoutMs))
+    : m_port(givenPort, [] { return std::make_unique<LinePort>(); })
+    , m_tx(tmrTX, [] { return std::make_unique<QtOneShotTimer>(PollingEngine::kTxIntervalMs); })
+    , m_rx(tmrRX, [] { return std::make_unique<QtOneShotTimer>(PollingEngine::kTimeoutMs); })
+    , programDir(QDir(dir).absolutePath())
+    , port(*m_port)
+    , engine(link, store, log, *m_port, *m_tx, *m_rx)
 {
-    // The engine handles the loss (when the link was running at all, as it
-    // judges); whoever reopens the port hears of it afterwards.
-    port.onFatalError = [this, engineSide = port.onFatalError](const QString& why) {
-        const bool running = port.isOpen() || engine.awaitingAnswer() || engine.quieting() || m_tmrTX.isActive();
-        m_losing = true;
-        if (engineSide)
-            engineSide(why);
-        m_losing = false;
-        if (running && !engine.isOpen() && onPortLost)
-            onPortLost(why);
-    };
 }
 
 LinkSession::~LinkSession()

@@ -8,14 +8,30 @@
 #include "link/PollingEngine.h"
 
 #include <QString>
-#include <functional>
 #include <memory>
 
 class LineFile;
 class SerialPort;
 class OneShotTimer;
 
+// A timer or port given by the caller, or one of our own.
+template <typename T> class Given {
+public:
+    template <typename Make> Given(T* given, Make make) : m_own(given ? nullptr : make()), m_ref(given ? *given : *m_own) {}
+    T& operator*() const { return m_ref; }
+    T* operator->() const { return &m_ref; }
+
+private:
+    std::unique_ptr<T> m_own;
+    T& m_ref;
+};
+
 class LinkSession {
+    // Declared first: the engine below is built on them.
+    Given<SerialPort> m_port;
+    Given<OneShotTimer> m_tx;
+    Given<OneShotTimer> m_rx;
+
 public:
     // port: the line to use; null for the real serial port named in Comm.CFG.
     // tmrTX, tmrRX: the engine's timers; null for real 50 and 1000 ms timers.
@@ -33,29 +49,10 @@ public:
     // transactions); they apply from the next opening of the port.
     void applyLineOptions(const LineFile& options);
 
-    // True while the engine handles a lost port: its portClosed and its
-    // message then tell of the loss.
-    bool losingPort() const { return m_losing; }
-    // Called after the engine has closed a lost port (adapter unplugged).
-    std::function<void(const QString& why)> onPortLost;
-
     const QString programDir;
     LinkState link;
     DataStore store;
     CommLog log;
-
-private:
-    std::unique_ptr<SerialPort> m_ownPort;
-    std::unique_ptr<OneShotTimer> m_tx;
-    std::unique_ptr<OneShotTimer> m_rx;
-    bool m_losing = false;
-
-public:
     SerialPort& port;
-
-private:
-    OneShotTimer& m_tmrTX;
-
-public:
     PollingEngine engine;
 };

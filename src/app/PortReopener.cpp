@@ -1,39 +1,33 @@
 #include "app/PortReopener.h"
 
-#include "app/LinkSession.h"
 #include "port/QtTimer.h"
 
-namespace {
-OneShotTimer& chooseTimer(OneShotTimer* given, std::unique_ptr<OneShotTimer>& own, int intervalMs)
-{
-    if (given)
-        return *given;
-    own = std::make_unique<QtOneShotTimer>(intervalMs);
-    return *own;
-}
-}
-
-PortReopener::PortReopener(LinkSession& session, OneShotTimer* timer, int intervalMs)
-    : m_session(session)
-    , m_timer(chooseTimer(timer, m_own, intervalMs))
+PortReopener::PortReopener(LinkSession& session, OneShotTimer* timer, int intervalMs, QObject* parent)
+    : QObject(parent)
+    , m_session(session)
+    , m_timer(timer, [intervalMs] { return std::make_unique<QtOneShotTimer>(intervalMs); })
     , m_intervalMs(intervalMs)
 {
-    m_timer.onTimeout = [this] { tryOpen(); };
-    m_session.onPortLost = [this](const QString& why) {
+    PollingEngine& e = m_session.engine;
+    connect(&*m_timer, &OneShotTimer::timeout, this, &PortReopener::tryOpen);
+    connect(&e, &PollingEngine::portLost, this, [this](const QString& why) {
         if (!m_enabled)
             return;
         m_lastFailure.clear();
-        m_timer.start();
-        if (onLost)
-            onLost(QStringLiteral("Port %1 was lost: %2; trying to reopen it every %3")
-                       .arg(m_session.link.gCommPort, why, every()));
-    };
-}
-
-PortReopener::~PortReopener()
-{
-    m_session.onPortLost = nullptr;
-    m_timer.onTimeout = nullptr;
+        m_timer->start();
+        emit lost(QStringLiteral("Port %1 was lost: %2; trying to reopen it every %3")
+                      .arg(m_session.link.gCommPort, why, every()));
+    });
+    connect(&e, &PollingEngine::portOpened, this, [this] {
+        if (!std::exchange(m_trying, false))
+            return;
+        m_lastFailure.clear();
+        emit reopened(QStringLiteral("Port %1 is open again").arg(m_session.link.gCommPort));
+    });
+    connect(&e, &PollingEngine::portOpenFailed, this, [this](const QString& why) {
+        if (std::exchange(m_trying, false))
+            tryFailed(why);
+    });
 }
 
 void PortReopener::setEnabled(bool on)
@@ -45,20 +39,21 @@ void PortReopener::setEnabled(bool on)
 
 bool PortReopener::active() const
 {
-    return m_trying || m_timer.isActive();
+    return m_trying || m_timer->isActive();
 }
 
 void PortReopener::stop()
 {
-    m_timer.stop();
+    m_timer->stop();
+    m_trying = false;
 }
 
 void PortReopener::resume()
 {
-    if (!m_enabled || m_session.engine.isOpen())
+    if (!m_enabled || m_session.engine.isOpen() || m_session.engine.isConnecting())
         return;
     m_lastFailure.clear();
-    m_timer.start();
+    m_timer->start();
 }
 
 QString PortReopener::every() const
@@ -68,20 +63,18 @@ QString PortReopener::every() const
 
 void PortReopener::tryOpen()
 {
-    if (m_session.engine.isOpen())
+    PollingEngine& e = m_session.engine;
+    if (e.isOpen() || e.isConnecting())
         return;
-    QString error;
+    // The outcome comes as portOpened or portOpenFailed, at once or after connecting.
     m_trying = true;
-    const bool opened = m_session.engine.openPort(&error);
-    m_trying = false;
-    if (opened) {
-        m_lastFailure.clear();
-        if (onReopened)
-            onReopened(QStringLiteral("Port %1 is open again").arg(m_session.link.gCommPort));
-        return;
-    }
-    m_timer.start();
-    if (error != m_lastFailure && onFailed)
-        onFailed(QStringLiteral("%1; trying again every %2").arg(error, every()));
+    e.openPort();
+}
+
+void PortReopener::tryFailed(const QString& error)
+{
+    m_timer->start();
+    if (error != m_lastFailure)
+        emit failed(QStringLiteral("%1; trying again every %2").arg(error, every()));
     m_lastFailure = error;
 }

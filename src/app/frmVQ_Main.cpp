@@ -351,9 +351,15 @@ QWidget* frmVQ_Main::buildCommPanel()
     btnCommSave = new QPushButton(QStringLiteral("Save &Log..."), box);
     btnCommSave->setObjectName(QStringLiteral("btnCommSave"));
     btnCommSave->setToolTip(QStringLiteral("Save the frames and the counters as CSV"));
+    // Bytes on the line that belonged to no answer: noise, late answers.
+    lblNoise = new QLabel(box);
+    lblNoise->setObjectName(QStringLiteral("lblNoise"));
+    lblNoise->setToolTip(QStringLiteral("Bytes received that belonged to no answer (noise, late or broken answers); "
+                                        "they are shown red in the frame log"));
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(btnCountClear);
     buttons->addWidget(btnCommSave);
+    buttons->addWidget(lblNoise);
     buttons->addStretch();
     bottom->addLayout(buttons);
     col->addLayout(bottom, 2);
@@ -434,12 +440,12 @@ void frmVQ_Main::connectActions()
         if (!m_reopener->active())
             setPanelText(4, t);
     });
-    m_reopener->onLost = [this](const QString& t) { setPanelText(4, t); };
-    m_reopener->onFailed = [this](const QString& t) { setPanelText(4, t); };
-    m_reopener->onReopened = [this](const QString& t) {
+    connect(m_reopener.get(), &PortReopener::lost, this, [this](const QString& t) { setPanelText(4, t); });
+    connect(m_reopener.get(), &PortReopener::failed, this, [this](const QString& t) { setPanelText(4, t); });
+    connect(m_reopener.get(), &PortReopener::reopened, this, [this](const QString& t) {
         setPanelText(4, QString());
         showMessage(t);
-    };
+    });
     connect(m_engine, &PollingEngine::portStateRequested, this, &frmVQ_Main::SetPortState);
     connect(m_engine, &PollingEngine::selectedDeviceChanged, this, [this](int number) {
         lblMC_No->setText(number > 0 ? QString::number(number) : QString());
@@ -457,10 +463,17 @@ void frmVQ_Main::connectActions()
         for (int i : {0, 2})
             btnMenu[i]->setEnabled(false);
     });
-    connect(m_engine, &PollingEngine::portClosed, this, [this] {
+    // While a device server connects, the port button cancels.
+    connect(m_engine, &PollingEngine::portConnecting, this, [this] {
+        mOnlinePortOpen->setText(QStringLiteral("&Port Close"));
+        btnMenu[3]->setText(QStringLiteral("Port Close"));
+    });
+    const auto closedCaptions = [this] {
         mOnlinePortOpen->setText(QStringLiteral("&Port Open"));
         btnMenu[3]->setText(QStringLiteral("Port Open"));
-    });
+    };
+    connect(m_engine, &PollingEngine::portClosed, this, closedCaptions);
+    connect(m_engine, &PollingEngine::portOpenFailed, this, closedCaptions);
 
     // Each button runs the handler of its menu item.
     QAction* forButton[16] = {mSetMC, mSetDSave, mSetPort, mOnlinePortOpen, mOnlineSingleLine, mOnlineMulti,
@@ -493,7 +506,7 @@ void frmVQ_Main::togglePort()
 {
     // The operator takes the port over from the tries to reopen it.
     m_reopener->stop();
-    if (m_engine->isOpen())
+    if (m_engine->isOpen() || m_engine->isConnecting())
         m_engine->closePort();
     else
         m_engine->openPort();
@@ -503,6 +516,7 @@ void frmVQ_Main::showLinkTables()
 {
     m_lastShow.start();
     m_commModel->showNewRows();
+    showStrayBytes();
     if (m_statusModel)
         m_statusModel->showChanged();
     if (m_stateModel)
@@ -626,7 +640,7 @@ void frmVQ_Main::saveCommLog()
     if (path.isEmpty())
         return;
     QString why;
-    if (SaveFrameLog(path, m_session.log, m_store.sprdCommState, &why))
+    if (SaveFrameLog(path, m_session.log, m_store.sprdCommState, m_engine->strayBytes(), &why))
         showMessage(QStringLiteral("Frame log saved to %1").arg(QDir::toNativeSeparators(path)));
     else
         showMessage(QStringLiteral("The frame log cannot be saved to %1: %2").arg(QDir::toNativeSeparators(path), why), 15000);
@@ -646,6 +660,16 @@ void frmVQ_Main::countClear()
 {
     TextTable& t = m_store.sprdCommState;
     t.clearTexts(1, 1, t.colCount(), t.rowCount());
+    m_engine->clearStrayBytes();
+    showStrayBytes();
+}
+
+void frmVQ_Main::showStrayBytes()
+{
+    const qint64 n = m_engine->strayBytes();
+    const QString text = QStringLiteral("Noise: %1 byte%2").arg(n).arg(n == 1 ? "" : "s");
+    if (lblNoise->text() != text)
+        lblNoise->setText(text);
 }
 
 void frmVQ_Main::closeEvent(QCloseEvent* event)

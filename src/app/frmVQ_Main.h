@@ -98,6 +98,7 @@ private:
     void saveCommLog();
     void toggleCommView();
     void countClear();
+    void showStrayBytes();
 
     void loadDeviceList(const QStringList& lines);
     void lightLamp(LedIndicator* lamp, QTimer* off, const QColor& colour);
@@ -139,6 +140,7 @@ private:
     QTableView* sprdCommState = nullptr;
     QPushButton* btnCountClear = nullptr;
     QPushButton* btnCommSave = nullptr;
+    QLabel* lblNoise = nullptr;
     QTimer* tmrDSave = nullptr;
 
     QString m_programDir;

@@ -129,14 +129,12 @@ frmVQ_DateReserve::frmVQ_DateReserve(const LinkState& link, const DataStore& sto
     tmrDT->setObjectName(QStringLiteral("tmrDT"));
     tmrDT->setInterval(1000);
     connect(tmrDT, &QTimer::timeout, this, &frmVQ_DateReserve::showPcClock);
-    tmrPRefesh = new QTimer(this);
-    tmrPRefesh->setObjectName(QStringLiteral("tmrPRefesh"));
-    tmrPRefesh->setInterval(50);
-    connect(tmrPRefesh, &QTimer::timeout, this, [this] {
-        if (!m_link.gCommonReadDone)
-            return;
-        tmrPRefesh->stop();
-        tmrRefresh->start();
+    // After a frame the recorder's parameters are read back: show them then.
+    connect(&m_engine, &PollingEngine::parametersRead, this, [this] {
+        if (m_awaitingReadBack && !m_closing) {
+            m_awaitingReadBack = false;
+            tmrRefresh->start();
+        }
     });
     tmrRefresh = new QTimer(this);
     tmrRefresh->setObjectName(QStringLiteral("tmrRefresh"));
@@ -225,7 +223,7 @@ void frmVQ_DateReserve::send(const QByteArray& frame)
     // Frames queue up in order, so a quick second edit never replaces the
     // first; each goes only to the device it was built for.
     if (m_engine.queueClockFrame(frame, m_link.gSelMC_No))
-        tmrPRefesh->start();
+        m_awaitingReadBack = true;
 }
 
 void frmVQ_DateReserve::done(int result)
@@ -233,7 +231,6 @@ void frmVQ_DateReserve::done(int result)
     // Frames already queued are still sent; monitoring follows them.
     m_closing = true;
     tmrDT->stop();
-    tmrPRefesh->stop();
     tmrRefresh->stop();
     m_engine.post(req::Live);
     QDialog::done(result);

@@ -53,11 +53,11 @@ private:
     std::array<QLineEdit*, 6> txtRSV{};   // txtRSV_Year .. txtRSV_Second
     QPushButton* btnClose = nullptr;
     QTimer* tmrDT = nullptr;
-    QTimer* tmrPRefesh = nullptr;
     QTimer* tmrRefresh = nullptr;
 
     const LinkState& m_link;
     const DataStore& m_store;
     PollingEngine& m_engine;
     bool m_closing = false;
+    bool m_awaitingReadBack = false; // a frame went out: show the read-back when it ends
 };

@@ -1,5 +1,6 @@
 #include "link/CommLog.h"
 
+#include "link/AnswerJudge.h"
 #include "link/Framing.h"
 #include "link/TextTable.h"
 
@@ -23,17 +24,18 @@ int CommLog::append(bool recv, const QByteArray& bytes)
     // A copy of its own: the frame may share a read buffer many times its size,
     // which a thousand rows would keep alive.
     m_rows.append(Row{recv, false, QByteArray(bytes.constData(), qMin<qsizetype>(bytes.size(), kMaxBytes)),
-                      now ? now() : QDateTime::currentMSecsSinceEpoch()});
+                      now ? now() : QDateTime::currentMSecsSinceEpoch(), Mark::None});
     const int index = static_cast<int>(m_rows.size()) - 1;
     emit rowAppended(index);
     return index;
 }
 
-void CommLog::markBad(int index)
+void CommLog::markBad(int index, Mark mark)
 {
-    if (index < 0 || index >= m_rows.size() || m_rows[index].badCrc)
+    if (index < 0 || index >= m_rows.size() || m_rows[index].badCrc || mark == Mark::None)
         return;
     m_rows[index].badCrc = true;
+    m_rows[index].mark = mark;
     emit rowChanged(index);
 }
 
@@ -56,12 +58,18 @@ QString result(const CommLog::Row& row)
         return QString();
     if (!row.badCrc)
         return QStringLiteral("OK");
-    return CheckCrc(row.bytes) ? QStringLiteral("not the answer asked for") : QStringLiteral("CRC error");
+    switch (row.mark) {
+    case CommLog::Mark::Noise: return QStringLiteral("noise");
+    case CommLog::Mark::Foreign: return QStringLiteral("another device's frame");
+    case CommLog::Mark::Refused:
+        return QStringLiteral("refused: ") + ExceptionText(row.bytes.size() > 2 ? static_cast<quint8>(row.bytes[2]) : 0);
+    default: return CheckCrc(row.bytes) ? QStringLiteral("not the answer asked for") : QStringLiteral("CRC error");
+    }
 }
 
 } // namespace
 
-QString FrameLogCsv(const CommLog& log, const TextTable& counters)
+QString FrameLogCsv(const CommLog& log, const TextTable& counters, qint64 strayBytes)
 {
     QString out = QStringLiteral("time,direction,bytes,device,result\r\n");
     for (int i = 0; i < log.rowCount(); ++i) {
@@ -84,13 +92,14 @@ QString FrameLogCsv(const CommLog& log, const TextTable& counters)
             out += u',' + (counters.text(c, r).isEmpty() ? QStringLiteral("0") : counters.text(c, r));
         out += QStringLiteral("\r\n");
     }
+    out += QStringLiteral("\r\nnoise bytes,%1\r\n").arg(strayBytes);
     return out;
 }
 
-bool SaveFrameLog(const QString& path, const CommLog& log, const TextTable& counters, QString* error)
+bool SaveFrameLog(const QString& path, const CommLog& log, const TextTable& counters, qint64 strayBytes, QString* error)
 {
     QSaveFile file(path);
-    const QByteArray text = FrameLogCsv(log, counters).toUtf8();
+    const QByteArray text = FrameLogCsv(log, counters, strayBytes).toUtf8();
     if (file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit())
         return true;
     if (error)

@@ -16,11 +16,21 @@ public:
     static constexpr int kMaxRows = 1000;
     static constexpr int kMaxBytes = 512;
 
+    // What a received row was, when it was not the answer asked for.
+    enum class Mark : quint8 {
+        None,    // a request, or the answer asked for
+        Bad,     // the device's answer, unusable (CRC, function, length)
+        Refused, // the device's exception answer
+        Noise,   // bytes that belong to no frame
+        Foreign, // a whole frame of another device than the one asked
+    };
+
     struct Row {
         bool recv = false;    // "RECV" or "SEND"
-        bool badCrc = false;  // shown red
+        bool badCrc = false;  // shown red: any mark
         QByteArray bytes;
         qint64 atMs = 0;      // when it was sent or received, ms since the epoch
+        Mark mark = Mark::None;
     };
 
     // The wall clock rows are stamped with; tests set their own.
@@ -31,8 +41,8 @@ public:
     void clear();
     // Appends a row and returns its index.
     int append(bool recv, const QByteArray& bytes);
-    // Marks a row as a frame with a bad CRC (or an answer that failed).
-    void markBad(int index);
+    // Marks a row as a frame with a bad CRC (or an answer that failed, or noise).
+    void markBad(int index, Mark mark = Mark::Bad);
 
 signals:
     void rowAppended(int index);
@@ -50,7 +60,7 @@ int WriteLogRow(const QString& direction, const QByteArray& frame, CommLog& grid
 // "14:03:22.517", the local time of a row.
 QString RowTime(const CommLog::Row& row);
 // The log as CSV (time, direction, bytes, device, result), then the
-// counters of each device; the text a save writes.
-QString FrameLogCsv(const CommLog& log, const TextTable& counters);
+// counters of each device and the stray bytes of the line; the text a save writes.
+QString FrameLogCsv(const CommLog& log, const TextTable& counters, qint64 strayBytes = 0);
 // Writes FrameLogCsv to `path` whole or not at all.
-bool SaveFrameLog(const QString& path, const CommLog& log, const TextTable& counters, QString* error);
+bool SaveFrameLog(const QString& path, const CommLog& log, const TextTable& counters, qint64 strayBytes, QString* error);

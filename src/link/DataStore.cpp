@@ -7,7 +7,7 @@ DataStore::DataStore()
     , sprdP_Common(1, regmap::kCommonRows)
     , sprdP_CH(regmap::kMaxChannels, regmap::kChannelRows)
     , sprdStatus(5, 0)
-    , sprdCommState(3, 0)
+    , sprdCommState(4, 0)
 {
     const QStringList mon = regmap::MonHeaders();
     for (int c = 1; c <= mon.size(); ++c)
@@ -23,7 +23,7 @@ DataStore::DataStore()
     const QStringList st{"Device No", "Online", "SYSDATA", "OPTDATA", "Description"};
     for (int c = 1; c <= st.size(); ++c)
         sprdStatus.setText(c, 0, st[c - 1]);
-    const QStringList cs{"OK", "Time Over", "CRC Error"};
+    const QStringList cs{"OK", "Time Over", "CRC Error", "Refused"};
     for (int c = 1; c <= cs.size(); ++c)
         sprdCommState.setText(c, 0, cs[c - 1]);
 }

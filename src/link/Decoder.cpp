@@ -2,9 +2,9 @@
 
 #include "link/DataStore.h"
 #include "link/Framing.h"
-#include "link/LinkState.h"
 #include "link/Numbers.h"
 #include "link/RegisterMap.h"
+#include "link/Requests.h"
 
 namespace {
 
@@ -19,11 +19,10 @@ QString latin1Chars(const QByteArray& frame, qsizetype from, int count)
     return QString::fromLatin1(frame.mid(from, count));
 }
 
-void decodeLive(LinkState& link, DataStore& store, const QByteArray& f)
+void decodeLive(DataStore& store, int row, const QByteArray& f)
 {
     using namespace regmap;
     TextTable& t = store.sprdMon;
-    const int row = link.gMC_Index + 1;
     QString date, time;
     for (int k = 1; k <= kInputCount; ++k) {
         const RegType type = InputType(k);
@@ -34,10 +33,6 @@ void decodeLive(LinkState& link, DataStore& store, const QByteArray& f)
             switch (k) {
             case 1:
                 t.setText(mon::Model, row, QString::number(v));
-                // A code of no known model leaves the count alone rather than
-                // sizing tables to 0 or 18.
-                if (const int n = ChannelsOfModel(v); link.gMC_Index == link.gSelMC_Index && n > 0)
-                    link.gChCount = n;
                 break;
             case 2:
                 t.setText(mon::FwVer, row, QStringLiteral("%1.%2").arg(v >> 8).arg(v & 0xFF));
@@ -96,20 +91,26 @@ void decodeChannel(DataStore& store, int c, const QByteArray& f)
 
 } // namespace
 
-void DecodeAnswer(LinkState& link, DataStore& store, int requestCode, const QByteArray& frame)
+void DecodeAnswer(DataStore& store, int row, int requestCode, const QByteArray& frame)
 {
-    const int row = link.gMC_Index + 1;
     store.sprdMon.setText(regmap::mon::Comm, row, QStringLiteral("OK"));
     // The receiver enforces the answer length; a short frame decodes nothing.
     auto enough = [&](int regs) { return frame.size() >= ReadAnswerLength(regs); };
-    if (requestCode == 11) {
+    const req::Step step = req::Decode(requestCode);
+    switch (step.block) {
+    case req::Block::Live:
         if (enough(regmap::kInputCount))
-            decodeLive(link, store, frame);
-    } else if (requestCode == 100 || requestCode == 200) {
+            decodeLive(store, row, frame);
+        break;
+    case req::Block::Common:
         if (enough(regmap::kCommonCount))
             decodeCommon(store, frame);
-    } else if ((requestCode >= 101 && requestCode <= 112) || (requestCode >= 201 && requestCode <= 212)) {
+        break;
+    case req::Block::Channel:
         if (enough(regmap::kChannelRegs))
-            decodeChannel(store, requestCode % 100, frame);
+            decodeChannel(store, step.channel, frame);
+        break;
+    default:
+        break;
     }
 }

@@ -2,10 +2,9 @@
 // Turns a read answer (good CRC, function 3) into the texts of the store.
 #include <QByteArray>
 
-struct LinkState;
 struct DataStore;
 
-// requestCode is the code that produced the answer: 11 live values, 99 scan,
-// 100/200 common block, 101..112/201..212 channel block (c = code mod 100).
-// The device decoded is link.gMC_Index.
-void DecodeAnswer(LinkState& link, DataStore& store, int requestCode, const QByteArray& frame);
+// requestCode is the code that produced the answer; the request table tells
+// its block (live values, the scan's model, the common block, a channel).
+// row is the device's row of sprdMon (device index + 1).
+void DecodeAnswer(DataStore& store, int row, int requestCode, const QByteArray& frame);

@@ -10,9 +10,9 @@
 #include <QStringList>
 
 struct LinkState : PortSettings {
-    // Request codes: the running transaction and the one posted for the next tick.
+    // Request code of the running transaction (requests waiting for the link
+    // are the engine's own).
     int gReqCode = 0;
-    int gReqCodeNext = 0;
 
     // Enabled devices: numbers, online flags, last valid index (-1 = none).
     QList<int> gMC_No;
@@ -20,14 +20,12 @@ struct LinkState : PortSettings {
     QStringList gMC_Desc; // the descriptions typed in Device Setup
     int gMC_Last = -1;
     int gMC_Index = 0;
-    int gMC_IndexNext = -1;
 
     // The selected device: target of parameter reads, transfers and clock frames.
     int gSelMC_No = 0;
     int gSelMC_Index = 0;
 
-    // Frames prepared by the clock window, sent in order by request 601.
-    QList<QByteArray> gTxFrame;
+    // The parameter read of the selected device has ended.
     bool gCommonReadDone = false;
 
     // Channel count of the selected device.

@@ -20,7 +20,40 @@ using req::Phase;
 namespace {
 constexpr Rgb kGreen = 0xFF00FF00;
 constexpr Rgb kBlack = 0xFF000000;
+}
 
+// What a phase does with an answer, with a refusal (null: a refusal is a
+// failure like any other) and with its last failure in a row; and which
+// operator requests may start at a transmit tick while it runs.
+struct PollingEngine::PhaseRule {
+    Phase phase;
+    void (PollingEngine::*answered)(const QByteArray& frame);
+    void (PollingEngine::*refused)(const QString& why);
+    void (PollingEngine::*gaveUp)();
+    int tries;            // failures in a row that make the last one
+    bool takesSelection;  // a clicked row may cut in
+    bool takesRequests;   // a clock frame or a transfer may start
+};
+
+const PollingEngine::PhaseRule& PollingEngine::ruleOf(Phase phase)
+{
+    using E = PollingEngine;
+    static const PhaseRule kRules[] = {
+        // A scan and a transfer run to their end; a question out of the round
+        // costs one time-out at most.
+        {Phase::Scan, &E::scanAnswered, nullptr, &E::scanGaveUp, 3, false, false},
+        {Phase::Rescan, &E::rescanAnswered, nullptr, &E::rescanGaveUp, 1, true, true},
+        {Phase::ReadParams, &E::readAnswered, nullptr, &E::readGaveUp, 3, true, false},
+        {Phase::Live, &E::liveAnswered, nullptr, &E::liveGaveUp, 3, true, true},
+        {Phase::Upload, &E::uploadAnswered, nullptr, &E::transferGaveUp, 3, false, false},
+        {Phase::Download, &E::downloadAnswered, &E::downloadRefused, &E::transferGaveUp, 3, false, false},
+        {Phase::Clock, &E::clockAnswered, &E::clockRefused, &E::clockGaveUp, 3, true, false},
+    };
+    static const PhaseRule kNone{Phase::None, nullptr, nullptr, nullptr, 3, true, true};
+    for (const PhaseRule& r : kRules)
+        if (r.phase == phase)
+            return r;
+    return kNone;
 }
 
 PollingEngine::PollingEngine(LinkState& link, DataStore& store, CommLog& log, SerialPort& port,
@@ -31,55 +64,38 @@ PollingEngine::PollingEngine(LinkState& link, DataStore& store, CommLog& log, Se
     , m_log(log)
     , m_port(port)
     , m_tx(tmrTX)
-    , m_rx(tmrRX_TOVR)
+    , m_line(port, tmrRX_TOVR, log)
 {
-    m_tx.onTimeout = [this] { onTransmitTick(); };
-    m_rx.onTimeout = [this] { onTimeout(); };
-    m_port.onReadyRead = [this] { onBytesArrived(); };
-    m_port.onFatalError = [this](const QString& why) { portLost(why); };
+    connect(&m_tx, &OneShotTimer::timeout, this, &PollingEngine::onTransmitTick);
+    connect(&m_line, &LineTransaction::ended, this, &PollingEngine::onEnded);
+    connect(&m_line, &LineTransaction::quietEnded, this, &PollingEngine::onTransmitTick);
+    connect(&m_line, &LineTransaction::sent, this, &PollingEngine::requestSent);
+    connect(&m_line, &LineTransaction::receiving, this, &PollingEngine::receiving);
+    connect(&m_line, &LineTransaction::strayBytes, this, [this](int n) { m_strayBytes += n; });
+    connect(&m_port, &SerialPort::fatalError, this, &PollingEngine::onPortError);
+    connect(&m_port, &SerialPort::opened, this, &PollingEngine::onPortOpened);
+    connect(&m_port, &SerialPort::openFailed, this, &PollingEngine::onPortOpenFailed);
     m_step = req::Decode(m_link.gReqCode);
-    m_rx.setInterval(kTimeoutMs);
-    m_now = [] {
+    setClock([] {
         static QElapsedTimer clock;
         if (!clock.isValid())
             clock.start();
         return clock.elapsed();
-    };
-    m_pause = [](qint64 us) { // a character time is too short to sleep for precisely
-        QElapsedTimer t;
-        t.start();
-        while (t.nsecsElapsed() < us * 1000) {
-        }
-    };
+    });
 }
 
-int PollingEngine::TxGapMs(int gapMs, const PortSettings& settings)
+PollingEngine::~PollingEngine() = default;
+
+void PollingEngine::setClock(std::function<qint64()> now)
 {
-    if (gapMs > 0)
-        return gapMs;
-    const qint64 us = settings.charsUs(3.5);
-    return us > 0 ? static_cast<int>(qMax<qint64>(1, (us + 999) / 1000)) : kTxIntervalMs;
+    m_now = now;
+    m_line.setClock(std::move(now));
 }
 
 void PollingEngine::startTx(int ms)
 {
     m_tx.setInterval(ms);
     m_tx.start();
-}
-
-void PollingEngine::setRescanTiming(int gapMs, int eachMs, int nobodyMs)
-{
-    m_rescanGapMs = gapMs;
-    m_rescanEachMs = eachMs;
-    m_rescanNobodyMs = nobodyMs;
-}
-
-PollingEngine::~PollingEngine()
-{
-    m_tx.onTimeout = nullptr;
-    m_rx.onTimeout = nullptr;
-    m_port.onReadyRead = nullptr;
-    m_port.onFatalError = nullptr;
 }
 
 bool PollingEngine::isOpen() const
@@ -100,67 +116,128 @@ int PollingEngine::downloadChannels() const
 
 bool PollingEngine::transferActive() const
 {
-    return m_pendingTransfer != 0 || m_step.phase == Phase::Upload || m_step.phase == Phase::Download;
+    return m_requests.transfer != 0 || m_step.phase == Phase::Upload || m_step.phase == Phase::Download;
+}
+
+int PollingEngine::deviceNumber(int index) const
+{
+    return m_link.gMC_No.value(index);
+}
+
+int PollingEngine::targetDevice() const
+{
+    return deviceNumber(m_link.gMC_Index);
+}
+
+int PollingEngine::staleLimitMs() const
+{
+    return timing::StaleLimitMs(static_cast<int>(m_link.gMC_Online.count(true)), m_txGapMs, m_link);
+}
+
+bool PollingEngine::valuesFresh(int index) const
+{
+    if (!m_port.isOpen() || index < 0 || index >= m_devices.size())
+        return false;
+    const DeviceRecord& d = m_devices[index];
+    return d.state == DeviceState::Ok && d.liveAt >= 0 && m_now() - d.liveAt <= staleLimitMs();
 }
 
 // ---- operator actions
 
 bool PollingEngine::openPort(QString* error)
 {
-    if (m_port.isOpen())
+    if (m_port.isOpen() || m_connecting)
         return true;
     QString why;
     if (!m_port.open(m_link, &why)) {
         const QString text = QStringLiteral("Port %1 cannot be opened: %2").arg(m_link.gCommPort, why);
         emit statusMessage(text);
+        emit portOpenFailed(text);
         if (error)
             *error = text;
         return false;
     }
+    if (m_port.connecting()) {
+        m_connecting = true;
+        emit statusMessage(QStringLiteral("Connecting to %1 ...").arg(m_link.gCommPort));
+        emit portConnecting();
+        return true;
+    }
+    started();
+    return true;
+}
+
+void PollingEngine::onPortOpened()
+{
+    if (!std::exchange(m_connecting, false))
+        return;
+    started();
+}
+
+void PollingEngine::onPortOpenFailed(const QString& why)
+{
+    if (!std::exchange(m_connecting, false))
+        return;
+    const QString text = QStringLiteral("Port %1 cannot be opened: %2").arg(m_link.gCommPort, why);
+    emit statusMessage(text);
+    emit portOpenFailed(text);
+    emit portStateRequested(true);
+}
+
+void PollingEngine::started()
+{
     m_log.clear();
-    m_models = QList<int>(m_link.deviceCount(), 0);
-    m_askedAt = QList<qint64>(m_link.deviceCount(), m_now());
-    m_rescanCursor = -1;
-    m_resume = -1;
+    m_devices = QList<DeviceRecord>(m_link.deviceCount());
+    for (DeviceRecord& d : m_devices)
+        d.askedAt = m_now();
+    m_rescanLine = {};
+    m_round.reset();
     for (int i = 0; i < m_link.gMC_Online.size(); ++i)
         m_link.gMC_Online[i] = false;
     m_link.gMC_Index = 0;
-    m_link.gMC_IndexNext = -1;
-    m_link.gReqCodeNext = 0;
     setCode(req::Scan);
     m_streak = 0;
-    m_wait = Wait::None;
+    m_streakDevice = 0;
+    m_suspect.clear();
+    m_lastRequest.clear();
+    m_strayBytes = 0;
     m_txGapMs = TxGapMs(m_gapMs, m_link);
     emit statusMessage(QString());
     emit portOpened();
     startTx(m_txGapMs);
-    return true;
 }
 
 void PollingEngine::closePort()
 {
     m_tx.stop();
-    m_rx.stop();
-    m_wait = Wait::None;
+    m_line.cancel();
+    m_connecting = false;
     const bool wasOpen = m_port.isOpen();
     m_port.close();
-    m_link.gMC_IndexNext = -1;
-    m_link.gReqCodeNext = 0;
     // Nothing waits for a closed port; a clicked row is taken now.
-    m_pendingTransfer = 0;
-    m_link.gTxFrame.clear();
+    const bool transferring = transferActive();
+    const int transfer = m_step.phase == Phase::Upload || m_requests.transfer == req::Upload ? req::Upload : req::Download;
+    m_requests.dropAll();
     setCode(0);
-    if (m_pendingSelect >= 0)
-        applySelection(std::exchange(m_pendingSelect, -1));
+    for (DeviceRecord& d : m_devices)
+        d.state = DeviceState::Unknown;
+    if (m_requests.selection >= 0)
+        applySelection(std::exchange(m_requests.selection, -1));
+    if (transferring)
+        emit transferEnded(transfer, TransferResult::Stopped,
+                           QStringLiteral("Parameter %1 stopped: the port was closed")
+                               .arg(transfer == req::Upload ? QStringLiteral("upload") : QStringLiteral("download")));
     if (wasOpen)
         emit portClosed();
     emit portStateRequested(true);
 }
 
-void PollingEngine::portLost(const QString& why)
+void PollingEngine::onPortError(const QString& why)
 {
-    if (!m_port.isOpen() && m_wait == Wait::None && !m_tx.isActive())
+    if (!m_port.isOpen() && !m_line.awaiting() && !m_line.quieting() && !m_tx.isActive())
         return;
+    // Whoever reopens the port hears of the loss before the port closes.
+    emit portLost(why);
     closePort();
     emit statusMessage(QStringLiteral("Port %1 was lost: %2").arg(m_link.gCommPort, why));
 }
@@ -176,10 +253,9 @@ bool PollingEngine::post(int code)
     case req::Download:
         if (!m_port.isOpen() || transferActive() || m_link.gSelMC_No < 1)
             return false;
-        m_pendingTransfer = code;
-        m_transferDevice = m_link.gSelMC_No;
-        m_transferProbed = false;
-        m_link.gReqCodeNext = code;
+        m_requests.transfer = code;
+        m_requests.transferDevice = m_link.gSelMC_No;
+        m_requests.transferProbed = false;
         return true;
     default:
         return false;
@@ -194,8 +270,7 @@ bool PollingEngine::selectDevice(int index)
         applySelection(index);
         return true;
     }
-    m_pendingSelect = index;
-    m_link.gMC_IndexNext = index;
+    m_requests.selection = index;
     return true;
 }
 
@@ -204,7 +279,7 @@ bool PollingEngine::queueClockFrame(const QByteArray& frame, int device)
     if (!m_port.isOpen() || device < 1 || device != m_link.gSelMC_No || frame.size() < 4
         || static_cast<quint8>(frame[0]) != device || !CheckCrc(frame))
         return false;
-    m_link.gTxFrame.append(frame);
+    m_requests.clockFrames.append(frame);
     // The window shows what the recorder reports after this frame.
     m_link.gCommonReadDone = false;
     return true;
@@ -212,11 +287,11 @@ bool PollingEngine::queueClockFrame(const QByteArray& frame, int device)
 
 bool PollingEngine::setDeviceList(const QStringList& lines, QString* note)
 {
-    if (m_port.isOpen())
+    if (m_port.isOpen() || m_connecting)
         return false;
     const int ignored = LoadDeviceList(lines, m_link, m_store);
-    m_models = QList<int>(m_link.deviceCount(), 0);
-    m_pendingSelect = -1;
+    m_devices = QList<DeviceRecord>(m_link.deviceCount());
+    m_requests.selection = -1;
     // A selected device that is no longer listed gives way to the first listed
     // one; with none selected yet, the scan's first answer chooses.
     const int index = m_link.indexOfDevice(m_link.gSelMC_No);
@@ -238,7 +313,7 @@ bool PollingEngine::setDeviceList(const QStringList& lines, QString* note)
 
 bool PollingEngine::setLineSettings(const PortSettings& from)
 {
-    if (m_port.isOpen())
+    if (m_port.isOpen() || m_connecting)
         return false;
     static_cast<PortSettings&>(m_link) = from;
     return true;
@@ -265,39 +340,47 @@ void PollingEngine::applySelection(int index)
     const bool changed = number != m_link.gSelMC_No;
     m_link.gSelMC_Index = index;
     m_link.gSelMC_No = number;
-    m_selectedFirst = true;
+    m_round.selectFirst();
     // The count of this device's own model; 6 until it has answered.
-    const int channels = regmap::ChannelsOfModel(m_models.value(index));
+    const int channels = regmap::ChannelsOfModel(modelOf(index));
     m_link.gChCount = channels > 0 ? channels : 6;
     if (changed) {
         // The store's parameters were another recorder's: never show them as this one's.
         clearParameters();
         // Clock frames were built for the device selected before.
-        m_link.gTxFrame.removeIf([number](const QByteArray& f) { return static_cast<quint8>(f[0]) != number; });
+        m_requests.keepClockFramesOf(number);
     }
     emit selectedDeviceChanged(number);
 }
 
 void PollingEngine::startTransfer()
 {
-    LinkState& k = m_link;
-    const int code = std::exchange(m_pendingTransfer, 0);
-    k.gReqCodeNext = 0;
+    const int code = std::exchange(m_requests.transfer, 0);
     const QString what = code == req::Upload ? QStringLiteral("upload") : QStringLiteral("download");
     // A transfer goes only to the device selected when it was asked for, and
     // only once its model (its channel count) is known.
-    if (k.gSelMC_No != m_transferDevice) {
-        emit transferFailed(QStringLiteral("Parameter %1 not started: device [%2] is no longer selected")
-                                .arg(what)
-                                .arg(m_transferDevice));
-    } else if (m_models.value(k.gSelMC_Index) <= 0) {
-        emit transferFailed(QStringLiteral("Parameter %1 not started: device [%2] does not answer")
-                                .arg(what)
-                                .arg(m_transferDevice));
+    if (m_link.gSelMC_No != m_requests.transferDevice) {
+        emit transferEnded(code, TransferResult::NotStarted,
+                           QStringLiteral("Parameter %1 not started: device [%2] is no longer selected")
+                               .arg(what)
+                               .arg(m_requests.transferDevice));
+    } else if (modelOf(m_link.gSelMC_Index) <= 0) {
+        emit transferEnded(code, TransferResult::NotStarted,
+                           QStringLiteral("Parameter %1 not started: device [%2] does not answer")
+                               .arg(what)
+                               .arg(m_requests.transferDevice));
     } else {
         m_transferFailures = 0;
         setCode(code);
     }
+}
+
+void PollingEngine::endTransfer(TransferResult result, const QString& text)
+{
+    const int transfer = m_step.phase == Phase::Upload ? req::Upload : req::Download;
+    m_round.selectFirst(false);
+    endSequence();
+    emit transferEnded(transfer, result, text);
 }
 
 void PollingEngine::clearParameters()
@@ -311,7 +394,7 @@ void PollingEngine::beginRead()
 {
     // The read covers the device's own channels: a device no answer has
     // told the model of yet is asked for it first.
-    setCode(m_models.value(m_link.gSelMC_Index) > 0 ? req::ReadCommon : req::ReadModel);
+    setCode(modelOf(m_link.gSelMC_Index) > 0 ? req::ReadCommon : req::ReadModel);
 }
 
 void PollingEngine::finishRead()
@@ -321,54 +404,58 @@ void PollingEngine::finishRead()
         m_store.sprdP_CH.clearTexts(m_channels + 1, 1, regmap::kMaxChannels, regmap::kChannelRows);
 }
 
+void PollingEngine::takeOperatorRequests(const PhaseRule& rule)
+{
+    if (rule.takesSelection && m_requests.selection >= 0) {
+        applySelection(std::exchange(m_requests.selection, -1));
+        beginRead();
+    } else if (rule.takesRequests) {
+        if (!m_requests.clockFrames.isEmpty()) {
+            setCode(req::ClockFrame);
+        } else if (m_requests.transfer != 0 && modelOf(m_link.gSelMC_Index) <= 0 && !m_requests.transferProbed) {
+            // The transfer covers the device's own channels: learn its model first.
+            m_requests.transferProbed = true;
+            beginRead();
+        } else if (m_requests.transfer != 0) {
+            startTransfer();
+        }
+    }
+}
+
 void PollingEngine::onTransmitTick()
 {
     LinkState& k = m_link;
     m_tx.stop();
-    if (!m_port.isOpen())
+    if (!m_port.isOpen() || m_line.awaiting() || m_line.quieting())
         return;
+    refreshStates();
 
     // Operator requests are taken here, between two transactions, and only
-    // where the running sequence allows: a scan and a transfer run to their end.
+    // where the running sequence allows.
     const Phase p = m_step.phase;
     // Live polling resumes where it was left, so that no device waits longer
     // than a round for another sequence.
     const int liveNext = k.gMC_Index;
     const auto leaveLive = qScopeGuard([this, p, liveNext] {
         if (p == Phase::Live && m_step.phase != Phase::Live)
-            m_resume = liveNext;
+            m_round.leave(liveNext);
     });
-    if (p != Phase::Scan && p != Phase::Upload && p != Phase::Download) {
-        if (m_pendingSelect >= 0) {
-            applySelection(std::exchange(m_pendingSelect, -1));
-            k.gMC_IndexNext = -1;
-            beginRead();
-        } else if (p != Phase::Clock && p != Phase::ReadParams) {
-            if (!k.gTxFrame.isEmpty()) {
-                setCode(req::ClockFrame);
-            } else if (m_pendingTransfer != 0 && m_models.value(k.gSelMC_Index) <= 0 && !m_transferProbed) {
-                // The transfer covers the device's own channels: learn its model first.
-                m_transferProbed = true;
-                beginRead();
-            } else if (m_pendingTransfer != 0) {
-                startTransfer();
-            }
-        }
-    }
+    takeOperatorRequests(ruleOf(p));
 
     if (m_step.phase == Phase::Live) {
         // Between live polls, a device out of the round may be asked again;
-        // with nobody online (the port kept open) the line idles meanwhile.
+        // with nobody online the line idles meanwhile.
         if (const int index = dueRescan(); index >= 0) {
             startRescan(index);
-        } else if (k.firstOnlineIndex() < 0 && m_keepWhenNobody) {
+        } else if (k.firstOnlineIndex() < 0) {
             startTx(qMax(m_txGapMs, kTxIntervalMs)); // idling: no need to look more often
             return;
         }
     }
 
     QByteArray frame;
-    for (int attempt = 0; !buildRequest(frame); ++attempt) {
+    Expect expect;
+    for (int attempt = 0; !buildRequest(frame, expect); ++attempt) {
         if (m_step.phase == Phase::Scan || attempt == 2) {
             // Nobody to ask: with no device listed the scan ends at once.
             emit statusMessage(m_step.phase == Phase::Scan ? QStringLiteral("No device is enabled in the device list")
@@ -384,23 +471,32 @@ void PollingEngine::onTransmitTick()
         if (m_step.phase != Phase::Live) {
             // A request that cannot be built (no parameter set for a download,
             // a block it cannot fill) ends the sequence; polling goes on.
-            emit statusMessage(QStringLiteral("Request %1 to device [%2] could not be built and was not sent")
-                                   .arg(k.gReqCode)
-                                   .arg(k.gSelMC_No));
-            endSequence();
+            const QString text = QStringLiteral("Request %1 to device [%2] could not be built and was not sent")
+                                     .arg(k.gReqCode)
+                                     .arg(k.gSelMC_No);
+            emit statusMessage(text);
+            if (m_step.phase == Phase::Upload || m_step.phase == Phase::Download)
+                endTransfer(TransferResult::Stopped, text);
+            else
+                endSequence();
         }
         if (!k.isOnline(k.gMC_Index))
             k.gMC_Index = qMax(k.firstOnlineIndex(), 0);
     }
-    send(frame);
+    // After a fault, another block of the same device waits until the line is
+    // quiet: a late answer of the failed request must not be taken for its own.
+    // Another device, or the same request again, tells a late answer by itself.
+    if (!m_suspect.isEmpty() && m_now() - m_suspectSentAt > kLateAnswerMs)
+        m_suspect.clear();
+    if (!m_suspect.isEmpty() && frame[0] == m_suspect[0] && frame != m_suspect) {
+        m_suspect.clear();
+        m_line.quiet(m_suspectSentAt + kTimeoutMs + kQuietMs);
+        return;
+    }
+    send(frame, expect);
 }
 
-int PollingEngine::targetDevice() const
-{
-    return m_link.gMC_No.value(m_link.gMC_Index);
-}
-
-bool PollingEngine::buildRequest(QByteArray& frame)
+bool PollingEngine::buildRequest(QByteArray& frame, Expect& expect)
 {
     LinkState& k = m_link;
     const req::Step& s = m_step;
@@ -422,12 +518,12 @@ bool PollingEngine::buildRequest(QByteArray& frame)
 
     if (s.phase == Phase::Clock) {
         // A frame goes only to the device it was built for.
-        while (!k.gTxFrame.isEmpty() && static_cast<quint8>(k.gTxFrame.first()[0]) != dev)
-            k.gTxFrame.removeFirst();
-        if (k.gTxFrame.isEmpty())
+        while (!m_requests.clockFrames.isEmpty() && static_cast<quint8>(m_requests.clockFrames.first()[0]) != dev)
+            m_requests.clockFrames.removeFirst();
+        if (m_requests.clockFrames.isEmpty())
             return false;
-        frame = k.gTxFrame.first();
-        m_expected = modbus::kWriteAnswerLength;
+        frame = m_requests.clockFrames.first();
+        expect = {dev, static_cast<quint8>(frame[1]), modbus::kWriteAnswerLength, frame};
         return true;
     }
     if (s.channel > regmap::kMaxChannels || (s.channel > 0 && s.phase != Phase::Live && s.channel > m_channels))
@@ -435,7 +531,7 @@ bool PollingEngine::buildRequest(QByteArray& frame)
     const int first = req::FirstRegister(s);
     if (info.function == modbus::kReadHolding) {
         frame = BuildReadRequest(dev, static_cast<quint16>(first), static_cast<quint16>(info.count));
-        m_expected = ReadAnswerLength(info.count);
+        expect = {dev, info.function, ReadAnswerLength(info.count), frame};
         return true;
     }
     // Download blocks come from the parameter set; one it cannot fill whole is never sent.
@@ -446,328 +542,307 @@ bool PollingEngine::buildRequest(QByteArray& frame)
     if (data.size() != 2 * info.count)
         return false;
     frame = BuildWriteRequest(dev, static_cast<quint16>(first), data);
-    m_expected = modbus::kWriteAnswerLength;
+    expect = {dev, info.function, modbus::kWriteAnswerLength, frame};
     return true;
 }
 
-void PollingEngine::send(const QByteArray& frame)
+void PollingEngine::send(const QByteArray& frame, const Expect& expect)
 {
     // Failures in a row are counted per device: another device starts afresh.
-    if (static_cast<quint8>(frame[0]) != m_device)
+    if (expect.device != m_streakDevice)
         m_streak = 0;
-    m_port.discardInput();
+    m_streakDevice = expect.device;
+    m_lastRequest = frame;
+    m_lastSentAt = m_now();
+    if (frame == m_suspect)
+        m_suspectSentAt = m_lastSentAt;
     emit sending();
-    m_device = static_cast<quint8>(frame[0]);
-    m_function = static_cast<quint8>(frame[1]);
-    WriteLogRow(QStringLiteral("SEND"), frame, m_log);
-    m_rx.start();
-    m_wait = Wait::Answer;
-    m_port.discardInput();
-    m_port.setRts(true); // a port without RTS (pseudo-terminal, many USB adapters) still sends
-    m_port.write(frame);
-    m_port.write(QByteArray(1, '\0'));
-    if (m_link.rs485 == Rs485Mode::Rts) {
-        // The driver stays on until the last stop bit has left the UART,
-        // which may hold a character after its buffers are empty.
-        m_port.drain();
-        m_pause(m_link.charsUs(1));
-    }
-    m_port.setRts(false);
-    emit requestSent();
+    m_line.send(frame, expect, m_link);
 }
 
-// ---- receiving
+// ---- the outcome of a transaction
 
-void PollingEngine::onBytesArrived()
+void PollingEngine::onEnded(const Outcome& outcome)
 {
-    if (m_wait == Wait::Answer) {
-        if (m_port.bytesAvailable() >= m_expected)
-            receive();
-        return;
-    }
-    if (!m_port.isOpen())
-        return;
-    // Bytes nobody asked for: a late answer, noise, the rest of a bad frame.
-    // They are logged and thrown away, and the line must fall silent again
-    // before the next request, so that they are never taken for its answer.
-    if (!drain())
-        return;
-    if (m_wait == Wait::Quiet) {
-        if (++m_quietRestarts <= kMaxQuietRestarts)
-            m_rx.start();
-    } else {
-        m_tx.stop();
-        quiet();
-    }
-}
-
-bool PollingEngine::drain()
-{
-    const QByteArray stray = m_port.readAll();
-    if (stray.isEmpty())
-        return false;
-    m_log.markBad(WriteLogRow(QStringLiteral("RECV"), stray, m_log));
-    return true;
-}
-
-void PollingEngine::quiet()
-{
-    m_wait = Wait::Quiet;
-    m_quietRestarts = 0;
-    m_rx.start();
-}
-
-void PollingEngine::startWaiting()
-{
-    // After a fault the line falls quiet first; after a good answer the
-    // transmit tick follows at once.
-    if (!m_port.isOpen())
-        return;
-    startTx(m_txGapMs);
-}
-
-void PollingEngine::receive()
-{
-    emit receiving();
-    m_rx.stop();
-    m_wait = Wait::None;
-    const QByteArray frame = m_port.readAll();
-
-    // Only the whole answer of the addressed device to the function asked is
-    // taken: anything else (bad CRC, noise, a late answer of another device)
-    // fails the transaction and is never decoded into this device's row.
-    const bool good = CheckCrc(frame) && frame.size() == m_expected && static_cast<quint8>(frame[0]) == m_device
-        && static_cast<quint8>(frame[1]) == m_function;
-    // The gap to the next request counts from the answer, not from the log,
-    // the store and the windows that follow it.
-    if (good)
-        startWaiting();
-    const int row = WriteLogRow(QStringLiteral("RECV"), frame, m_log);
-    if (!good) {
-        bumpCounter(counters::CrcError);
-        m_log.markBad(row);
-        failed();
-        if (m_port.isOpen())
-            quiet();
-        return;
-    }
-    bumpCounter(counters::Ok);
-    m_streak = 0;
     const int code = m_link.gReqCode;
     const int index = m_link.gMC_Index;
-    if (m_function == modbus::kReadHolding)
-        handleRead(frame);
-    else
-        handleWrite();
-    emit answerHandled(code, index);
+    // The pause before the next request counts from the answer, not from the
+    // store and the windows that follow it.
+    startTx(m_txGapMs);
+    count(outcome.failure);
+    if (!outcome.answered() && outcome.failure != Failure::Exception && m_suspect != m_lastRequest) {
+        m_suspect = m_lastRequest;
+        m_suspectSentAt = m_lastSentAt;
+    }
+    const PhaseRule& rule = ruleOf(m_step.phase);
+
+    if (outcome.answered()) {
+        m_streak = 0;
+        if (index >= 0 && index < m_devices.size())
+            m_devices[index].aliveAt = m_now();
+        if (rule.answered)
+            (this->*rule.answered)(outcome.frame);
+    } else {
+        if (outcome.failure == Failure::Timeout) {
+            // Silence shows at once in the device table.
+            setState(index, DeviceState::Ng, QStringLiteral("no answer"));
+        }
+        bool handled = false;
+        if (outcome.failure == Failure::Exception) {
+            const QString why = refusal(m_lastRequest, outcome.exceptionCode);
+            emit statusMessage(why);
+            if (rule.refused) {
+                (this->*rule.refused)(why);
+                handled = true;
+            }
+        }
+        if (!handled && ++m_streak >= rule.tries) {
+            m_streak = 0;
+            if (outcome.failure != Failure::Timeout)
+                setState(index, DeviceState::Ng, QStringLiteral("%1 in a row").arg(FailureText(outcome.failure)));
+            if (rule.gaveUp)
+                (this->*rule.gaveUp)();
+        }
+    }
+    emit transactionEnded(code, deviceNumber(index), outcome.failure);
+    if (m_port.isOpen())
+        refreshStates();
 }
 
-void PollingEngine::handleRead(const QByteArray& frame)
+void PollingEngine::count(Failure failure)
+{
+    int column = counters::CrcError;
+    switch (failure) {
+    case Failure::None: column = counters::Ok; break;
+    case Failure::Timeout: column = counters::TimeOver; break;
+    case Failure::Exception: column = counters::Refused; break;
+    default: break;
+    }
+    TextTable& t = m_store.sprdCommState;
+    const int row = m_link.gMC_Index + 1;
+    if (row < 1 || row > t.rowCount())
+        return;
+    const qint64 v = static_cast<qint64>(LeadingNumber(t.text(column, row)));
+    t.setText(column, row, QString::number(v + 1));
+}
+
+QString PollingEngine::refusal(const QByteArray& request, quint8 code) const
+{
+    const int device = request.isEmpty() ? 0 : static_cast<quint8>(request[0]);
+    const int first = request.size() >= 6 ? GetU16BE(request, 2) : 0;
+    const int count = request.size() >= 6 ? GetU16BE(request, 4) : 0;
+    const QString regs = count > 1 ? QStringLiteral("registers %1..%2").arg(first).arg(first + count - 1)
+                                   : QStringLiteral("register %1").arg(first);
+    return QStringLiteral("device %1 refused %2: %3").arg(device).arg(regs, ExceptionText(code));
+}
+
+void PollingEngine::decode(const QByteArray& frame)
 {
     LinkState& k = m_link;
-    const int code = k.gReqCode;
     const int index = k.gMC_Index;
-    const int channelsBefore = k.gChCount;
-    DecodeAnswer(k, m_store, code, frame);
-    setOnline(QStringLiteral("OK"), true);
-    if (m_step.block == req::Block::Live || m_step.block == req::Block::Scan) {
-        // These answers begin with the model code.
-        if (index < m_models.size())
-            m_models[index] = GetU16BE(frame, 3);
-        if (code == req::ReadModel) {
-            const int channels = regmap::ChannelsOfModel(m_models.value(index));
-            k.gChCount = channels > 0 ? channels : 6;
-        }
-    }
-    const int next = req::NextCode(code, m_channels);
-    switch (m_step.phase) {
-    case Phase::Live:
-        advanceLive(index);
-        if (index == k.gSelMC_Index && k.gChCount != channelsBefore) {
-            // The selected recorder has another channel count than its
-            // parameters were read for: read them again.
-            m_resume = k.gMC_Index;
-            beginRead();
-        }
-        break;
-    case Phase::Scan:
-        if (index < k.gMC_Online.size())
-            k.gMC_Online[index] = true;
-        if (k.gSelMC_No == 0)
-            applySelection(index);
-        advanceScan(true);
-        break;
-    case Phase::Rescan:
-        joinRound(index);
-        break;
-    case Phase::ReadParams:
-        if (next != 0) {
-            setCode(next);
-        } else {
-            finishRead();
-            k.gCommonReadDone = true;
-            endSequence();
-        }
-        break;
-    case Phase::Upload:
-        emit transferProgress(req::ProgressAfter(code, m_channels), req::ProgressMessage(code, m_channels));
-        if (next != 0) {
-            setCode(next);
-        } else {
-            finishRead();
-            endSequence();
-            emit uploadFinished();
-        }
-        break;
-    default:
-        break;
-    }
+    DecodeAnswer(m_store, index + 1, k.gReqCode, frame);
+    if (m_step.block != req::Block::Live && m_step.block != req::Block::Scan)
+        return;
+    // These answers begin with the model code, which tells the selected
+    // device's channel count. A code of no known model leaves the count
+    // alone rather than sizing tables to 0 or 18; asked for it, 6.
+    if (index >= 0 && index < m_devices.size())
+        m_devices[index].model = GetU16BE(frame, 3);
+    const int channels = regmap::ChannelsOfModel(modelOf(index));
+    if (k.gReqCode == req::ReadModel)
+        k.gChCount = channels > 0 ? channels : 6;
+    else if (m_step.block == req::Block::Live && index == k.gSelMC_Index && channels > 0)
+        k.gChCount = channels;
 }
 
-void PollingEngine::handleWrite()
+// ---- answers
+
+void PollingEngine::scanAnswered(const QByteArray& frame)
 {
     LinkState& k = m_link;
-    const int code = k.gReqCode;
-    if (m_step.phase == Phase::Clock) {
-        if (!k.gTxFrame.isEmpty())
-            k.gTxFrame.removeFirst();
-        // Queued clock frames go out in order; the read-back follows the last.
-        if (k.gTxFrame.isEmpty())
-            beginRead();
-        return;
-    }
-    if (m_step.phase != Phase::Download)
-        return;
-    emit transferProgress(req::ProgressAfter(code, m_channels), req::ProgressMessage(code, m_channels));
-    const int next = req::NextCode(code, m_channels);
-    if (next != 0) {
+    const int index = k.gMC_Index;
+    decode(frame);
+    if (index < k.gMC_Online.size())
+        k.gMC_Online[index] = true;
+    setState(index, DeviceState::Ok, QStringLiteral("online (model %1)").arg(modelOf(index)));
+    if (k.gSelMC_No == 0)
+        applySelection(index);
+    advanceScan(true);
+}
+
+void PollingEngine::rescanAnswered(const QByteArray& frame)
+{
+    const int index = m_link.gMC_Index;
+    decode(frame);
+    m_rescanLine.lastEndedAt = m_now();
+    joinRound(index);
+}
+
+void PollingEngine::readAnswered(const QByteArray& frame)
+{
+    const int code = m_link.gReqCode;
+    decode(frame);
+    setState(m_link.gMC_Index, DeviceState::Ok, QString());
+    if (const int next = req::NextCode(code, m_channels); next != 0) {
         setCode(next);
         return;
     }
-    emit transferProgress(100.0, QStringLiteral("Parameter download complete.(PC==>VQ800)"));
+    finishRead();
+    m_link.gCommonReadDone = true;
     endSequence();
-    emit downloadFinished();
+    emit parametersRead(m_link.gSelMC_No);
 }
 
-// ---- faults
-
-void PollingEngine::onTimeout()
-{
-    m_rx.stop();
-    if (m_wait == Wait::Quiet) {
-        // The line has been silent long enough: the next request may go.
-        m_wait = Wait::None;
-        drain();
-        startWaiting();
-        return;
-    }
-    if (m_wait != Wait::Answer)
-        return;
-    m_wait = Wait::None;
-    drain(); // a partial answer is shown, not kept
-    setOnline(QStringLiteral("NG"), false);
-    m_store.sprdMon.setText(regmap::mon::Comm, m_link.gMC_Index + 1, QStringLiteral("NG"));
-    bumpCounter(counters::TimeOver);
-    failed();
-    if (m_port.isOpen())
-        quiet();
-}
-
-void PollingEngine::failed()
-{
-    if (m_step.phase == Phase::Rescan) {
-        // One question a while: no answer, and the round goes on without it.
-        m_streak = 0;
-        endSequence();
-        return;
-    }
-    if (++m_streak > 2) {
-        m_streak = 0;
-        runFailureAction();
-    }
-}
-
-void PollingEngine::runFailureAction()
+void PollingEngine::liveAnswered(const QByteArray& frame)
 {
     LinkState& k = m_link;
-    emit failureAction(k.gReqCode, k.gMC_Index);
-    switch (m_step.phase) {
-    case Phase::Scan:
-        advanceScan(false);
-        break;
-    case Phase::ReadParams:
-        // A parameter read that a device never answers must not stop live
-        // polling of the others for good: give it up and go on monitoring
-        // with the next device.
-        m_selectedFirst = false;
-        endSequence();
-        break;
-    case Phase::Upload:
-    case Phase::Download:
-        // The block is sent again, but not for ever.
-        if (++m_transferFailures >= kTransferGiveUp) {
-            const bool up = m_step.phase == Phase::Upload;
-            m_selectedFirst = false;
-            endSequence();
-            emit transferFailed(QStringLiteral("Parameter %1 stopped: device [%2] does not answer")
-                                    .arg(up ? QStringLiteral("upload") : QStringLiteral("download"))
-                                    .arg(k.gSelMC_No));
-        }
-        break;
-    case Phase::Clock:
-        // A frame the recorder never takes is dropped; the others still go.
-        if (!k.gTxFrame.isEmpty())
-            k.gTxFrame.removeFirst();
-        if (k.gTxFrame.isEmpty())
-            beginRead();
-        break;
-    case Phase::Live:
-        advanceLive(k.gMC_Index);
-        break;
-    default:
-        break;
+    const int index = k.gMC_Index;
+    const int channelsBefore = k.gChCount;
+    decode(frame);
+    if (index >= 0 && index < m_devices.size())
+        m_devices[index].liveAt = m_now();
+    setState(index, DeviceState::Ok, QString());
+    const int next = m_round.after(k, index);
+    if (next >= 0)
+        k.gMC_Index = next;
+    if (index == k.gSelMC_Index && k.gChCount != channelsBefore) {
+        // The selected recorder has another channel count than its
+        // parameters were read for: read them again.
+        m_round.leave(k.gMC_Index);
+        beginRead();
     }
+    emit liveValues(deviceNumber(index));
+}
+
+void PollingEngine::uploadAnswered(const QByteArray& frame)
+{
+    const int code = m_link.gReqCode;
+    decode(frame);
+    setState(m_link.gMC_Index, DeviceState::Ok, QString());
+    emit transferProgress(req::ProgressAfter(code, m_channels), req::ProgressMessage(code, m_channels));
+    if (const int next = req::NextCode(code, m_channels); next != 0) {
+        setCode(next);
+        return;
+    }
+    finishRead();
+    endTransfer(TransferResult::Done, req::ProgressMessage(code, m_channels));
+}
+
+void PollingEngine::downloadAnswered(const QByteArray&)
+{
+    const int code = m_link.gReqCode;
+    emit transferProgress(req::ProgressAfter(code, m_channels), req::ProgressMessage(code, m_channels));
+    if (const int next = req::NextCode(code, m_channels); next != 0) {
+        setCode(next);
+        return;
+    }
+    const QString done = QStringLiteral("Parameter download complete.(PC==>VQ800)");
+    emit transferProgress(100.0, done);
+    endTransfer(TransferResult::Done, done);
+}
+
+void PollingEngine::clockAnswered(const QByteArray&)
+{
+    nextClockFrame();
+}
+
+void PollingEngine::nextClockFrame()
+{
+    // Queued clock frames go out in order; the read-back follows the last.
+    if (!m_requests.clockFrames.isEmpty())
+        m_requests.clockFrames.removeFirst();
+    if (m_requests.clockFrames.isEmpty())
+        beginRead();
+}
+
+// ---- refusals
+
+void PollingEngine::downloadRefused(const QString& why)
+{
+    // A refused block ends the download at once: the rest would not fit what
+    // the recorder took.
+    endTransfer(TransferResult::Refused, QStringLiteral("Parameter download stopped: %1").arg(why));
+}
+
+void PollingEngine::clockRefused(const QString&)
+{
+    // The frame is dropped; the others still go.
+    nextClockFrame();
+}
+
+// ---- the last failure in a row
+
+void PollingEngine::scanGaveUp()
+{
+    advanceScan(false);
+}
+
+void PollingEngine::rescanGaveUp()
+{
+    const int index = m_link.gMC_Index;
+    if (index >= 0 && index < m_devices.size())
+        ++m_devices[index].misses;
+    m_rescanLine.lastEndedAt = m_now();
+    endSequence();
+}
+
+void PollingEngine::readGaveUp()
+{
+    // A parameter read that a device never answers must not stop live
+    // polling of the others for good: give it up and go on monitoring
+    // with the next device.
+    m_round.selectFirst(false);
+    endSequence();
+}
+
+void PollingEngine::liveGaveUp()
+{
+    // The device leaves the round (it is asked again now and then), so that
+    // a silent or garbled device never holds up the others.
+    LinkState& k = m_link;
+    const int index = k.gMC_Index;
+    leaveRound(index);
+    const int next = m_round.after(k, index);
+    if (next >= 0)
+        k.gMC_Index = next;
+}
+
+void PollingEngine::transferGaveUp()
+{
+    // The block is sent again, but not for ever.
+    if (++m_transferFailures < kTransferGiveUp)
+        return;
+    const bool up = m_step.phase == Phase::Upload;
+    endTransfer(TransferResult::NoAnswer, QStringLiteral("Parameter %1 stopped: device [%2] does not answer")
+                                              .arg(up ? QStringLiteral("upload") : QStringLiteral("download"))
+                                              .arg(m_link.gSelMC_No));
+}
+
+void PollingEngine::clockGaveUp()
+{
+    // A frame the recorder never takes is dropped; the others still go.
+    nextClockFrame();
 }
 
 void PollingEngine::endSequence()
 {
     // Back to live polling. After a device was selected it is polled first;
     // otherwise the round goes on from where the sequence interrupted it.
-    LinkState& k = m_link;
     setCode(req::Live);
-    int start = -1;
-    if (std::exchange(m_selectedFirst, false) && k.isOnline(k.gSelMC_Index)) {
-        start = k.gSelMC_Index;
-    } else {
-        start = k.isOnline(m_resume) ? m_resume : k.nextOnlineIndex(k.gSelMC_Index);
-        m_resume = -1;
-    }
-    if (start >= 0)
-        k.gMC_Index = start;
+    if (const int start = m_round.start(m_link); start >= 0)
+        m_link.gMC_Index = start;
 }
 
-void PollingEngine::advanceLive(int index)
-{
-    // The round goes on with the next online device, or where another
-    // sequence interrupted it.
-    LinkState& k = m_link;
-    int next = k.nextOnlineIndex(index);
-    if (const int resume = std::exchange(m_resume, -1); resume != index && k.isOnline(resume))
-        next = resume;
-    if (next >= 0)
-        k.gMC_Index = next;
-}
-
-// ---- the scan
+// ---- the scan and the round
 
 void PollingEngine::advanceScan(bool answered)
 {
     LinkState& k = m_link;
     const int index = k.gMC_Index;
-    if (index >= 0 && index < m_askedAt.size())
-        m_askedAt[index] = m_now();
+    if (index >= 0 && index < m_devices.size())
+        m_devices[index].askedAt = m_now();
     if (!answered) {
-        emit statusMessage(QStringLiteral("Device [%1] ==> COMM.Error").arg(k.gMC_No.value(index)));
+        emit statusMessage(QStringLiteral("Device [%1] ==> COMM.Error").arg(deviceNumber(index)));
         if (index >= 0 && index < k.gMC_Online.size())
             k.gMC_Online[index] = false;
     }
@@ -776,42 +851,60 @@ void PollingEngine::advanceScan(bool answered)
         return;
     }
     // Every device has been asked.
-    if (k.firstOnlineIndex() < 0 && !m_keepWhenNobody) {
+    const int online = static_cast<int>(k.gMC_Online.count(true));
+    if (online == 0 && !m_keepWhenNobody) {
+        emit scanFinished(0);
         closePort();
         return;
     }
-    m_lastRescan = m_now();
-    if (k.firstOnlineIndex() < 0) {
+    // The scan was a round of its own: who answered it is fresh now.
+    const qint64 now = m_now();
+    m_rescanLine.lastEndedAt = now;
+    for (int i = 0; i < m_devices.size(); ++i)
+        if (k.isOnline(i))
+            m_devices[i].aliveAt = now;
+    if (online == 0) {
         // Unattended: the port stays open and the devices are asked again.
         setCode(req::Live);
-        emit statusMessage(QStringLiteral("No device answers; asking again every %1 s").arg(m_rescanNobodyMs / 1000));
+        emit statusMessage(QStringLiteral("No device answers; asking again every %1 s").arg(m_rescanTiming.nobodyMs / 1000));
         emit portStateRequested(false);
+        emit scanFinished(0);
         return;
     }
     endScan();
+    emit scanFinished(online);
+}
+
+void PollingEngine::endScan()
+{
+    LinkState& k = m_link;
+    // The parameters are read from the selected device: a row clicked during
+    // the scan if it answered, else the one selected before if it answered,
+    // else the first that answered.
+    int chosen = std::exchange(m_requests.selection, -1);
+    if (!k.isOnline(chosen))
+        chosen = k.isOnline(k.gSelMC_Index) && k.gMC_No.value(k.gSelMC_Index) == k.gSelMC_No ? k.gSelMC_Index
+                                                                                             : k.firstOnlineIndex();
+    applySelection(chosen);
+    k.gMC_Index = k.firstOnlineIndex();
+    beginRead();
+    emit statusMessage(QString());
+    emit portStateRequested(false);
 }
 
 int PollingEngine::dueRescan()
 {
-    const LinkState& k = m_link;
-    const qint64 now = m_now();
-    const bool nobody = k.firstOnlineIndex() < 0;
-    if (now - m_lastRescan < (nobody ? 0 : m_rescanGapMs))
-        return -1;
-    const int n = qMin(k.deviceCount(), static_cast<int>(m_askedAt.size()));
-    for (int step = 1; step <= n; ++step) {
-        const int i = (m_rescanCursor + step) % n;
-        if (!k.isOnline(i) && now - m_askedAt[i] >= (nobody ? m_rescanNobodyMs : m_rescanEachMs))
-            return i;
-    }
-    return -1;
+    QList<rescan::Device> devices;
+    devices.reserve(m_devices.size());
+    for (int i = 0; i < m_devices.size() && i < m_link.deviceCount(); ++i)
+        devices.append({m_link.isOnline(i), m_devices[i].askedAt, m_devices[i].misses});
+    return rescan::Due(devices, m_rescanLine, m_rescanTiming, m_now());
 }
 
 void PollingEngine::startRescan(int index)
 {
-    m_lastRescan = m_askedAt[index] = m_now();
-    m_rescanCursor = index;
-    m_streak = 0;
+    m_devices[index].askedAt = m_now();
+    m_rescanLine.cursor = index;
     m_link.gMC_Index = index;
     setCode(req::Rescan);
 }
@@ -825,6 +918,11 @@ void PollingEngine::joinRound(int index)
     LinkState& k = m_link;
     if (index < k.gMC_Online.size())
         k.gMC_Online[index] = true;
+    if (index >= 0 && index < m_devices.size()) {
+        m_devices[index].misses = 0;
+        m_devices[index].liveAt = -1; // its values are of before; fresh ones follow within a round
+    }
+    setState(index, DeviceState::Ok, QStringLiteral("answers again (model %1)").arg(modelOf(index)));
     emit statusMessage(QString());
     if (k.gSelMC_No == 0 || index == k.gSelMC_Index) {
         applySelection(index);
@@ -835,41 +933,43 @@ void PollingEngine::joinRound(int index)
     endSequence();
 }
 
-void PollingEngine::endScan()
+void PollingEngine::leaveRound(int index)
 {
     LinkState& k = m_link;
-    // The parameters are read from the selected device: a row clicked during
-    // the scan if it answered, else the one selected before if it answered,
-    // else the first that answered.
-    int chosen = std::exchange(m_pendingSelect, -1);
-    k.gMC_IndexNext = -1;
-    if (!k.isOnline(chosen))
-        chosen = k.isOnline(k.gSelMC_Index) && k.gMC_No.value(k.gSelMC_Index) == k.gSelMC_No ? k.gSelMC_Index
-                                                                                             : k.firstOnlineIndex();
-    applySelection(chosen);
-    k.gMC_Index = k.firstOnlineIndex();
-    beginRead();
-    emit statusMessage(QString());
-    emit portStateRequested(false);
+    if (index >= 0 && index < k.gMC_Online.size())
+        k.gMC_Online[index] = false;
+    if (index >= 0 && index < m_devices.size()) {
+        m_devices[index].askedAt = m_now();
+        m_devices[index].misses = 0;
+    }
 }
 
-// ---- the store
+// ---- device states
 
-void PollingEngine::bumpCounter(int column)
+void PollingEngine::setState(int index, DeviceState state, const QString& why)
 {
-    TextTable& t = m_store.sprdCommState;
-    const int row = m_link.gMC_Index + 1;
-    if (row < 1 || row > t.rowCount())
+    const int row = index + 1;
+    if (index < 0 || index >= m_devices.size())
         return;
-    const qint64 v = static_cast<qint64>(LeadingNumber(t.text(column, row)));
-    t.setText(column, row, QString::number(v + 1));
+    if (row <= m_store.sprdStatus.rowCount()) {
+        m_store.sprdStatus.setText(status::Online, row, state == DeviceState::Ok ? QStringLiteral("OK") : QStringLiteral("NG"));
+        m_store.sprdStatus.setBackground(status::Online, row, state == DeviceState::Ok ? kGreen : kBlack);
+    }
+    m_store.sprdMon.setText(regmap::mon::Comm, row, state == DeviceState::Ok ? QStringLiteral("OK") : QStringLiteral("NG"));
+    if (std::exchange(m_devices[index].state, state) != state)
+        emit deviceStateChanged(deviceNumber(index), state, why);
 }
 
-void PollingEngine::setOnline(const QString& text, bool ok)
+void PollingEngine::refreshStates()
 {
-    const int row = m_link.gMC_Index + 1;
-    if (row < 1 || row > m_store.sprdStatus.rowCount())
+    // The scan asks each device once; its answers set the states.
+    if (m_step.phase == Phase::Scan)
         return;
-    m_store.sprdStatus.setText(status::Online, row, text);
-    m_store.sprdStatus.setBackground(status::Online, row, ok ? kGreen : kBlack);
+    const qint64 now = m_now();
+    const int limit = staleLimitMs();
+    for (int i = 0; i < m_devices.size(); ++i) {
+        const DeviceRecord& d = m_devices[i];
+        if (d.state == DeviceState::Ok && d.aliveAt >= 0 && now - d.aliveAt > limit)
+            setState(i, DeviceState::Ng, QStringLiteral("no good answer for %1 s").arg((now - d.aliveAt) / 1000));
+    }
 }

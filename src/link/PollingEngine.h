@@ -1,14 +1,24 @@
 #pragma once
 // The transaction engine: one Modbus transaction at a time on the port,
-// chosen by the request code. A transmit tick sends, the receive event takes
-// the complete answer, a time-out catches silence; three failures in a row
-// take a device out of the scan or move polling on.
+// chosen by the request code. It is built along its seams:
+//   - the line transaction (LineTransaction): send, gather the answer, time-out,
+//     noise and refusals, quiet period; one named outcome per transaction;
+//   - the operator's requests waiting for the link (selection, transfer, clock frames);
+//   - the rescan policy (RescanPolicy): when a device out of the round is asked again;
+//   - the live round (LiveRound): where live polling goes on;
+//   - here: a table per phase of what an answer, a refusal and the last
+//     failure in a row do, and whether operator requests may cut in.
 //
 // The engine is the only owner of the link's sequence. Windows and runners
-// steer it through the operator actions below; what they ask for waits until
-// the link is free for it (a scan and a transfer always run to their end), so
-// no click can cut a sequence in two or send a frame to the wrong recorder.
+// steer it through the operator actions below and hear of it through its
+// named signals; what they ask for waits until the link is free for it.
+#include "link/LineTransaction.h"
+#include "link/LinkEvents.h"
+#include "link/LinkTiming.h"
+#include "link/LiveRound.h"
+#include "link/OperatorRequests.h"
 #include "link/Requests.h"
+#include "link/RescanPolicy.h"
 
 #include <QByteArray>
 #include <QList>
@@ -28,24 +38,15 @@ struct LinkState;
 class PollingEngine : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kTxIntervalMs = 50;
-    static constexpr int kTimeoutMs = 1000;
-    // After a time-out or a bad frame the line must stay silent this long
-    // (the time-out timer, restarted by every stray byte) before the next request.
-    static constexpr int kQuietMs = kTimeoutMs;
-    // A line that never falls silent is given up on after this many restarts.
-    static constexpr int kMaxQuietRestarts = 3;
+    static constexpr int kTxIntervalMs = timing::kTxIntervalMs;
+    static constexpr int kTimeoutMs = timing::kTimeoutMs;
+    static constexpr int kQuietMs = timing::kQuietMs;
+    // A recorder answers within this long if at all (its response time is at most 9999 ms).
+    static constexpr int kLateAnswerMs = 10'000;
     // A transfer whose device fails the rule of three this often is stopped.
     static constexpr int kTransferGiveUp = 3;
-    // Devices out of the round are asked again while monitoring: one such
-    // request at most every kRescanGapMs, each device at most every
-    // kRescanEachMs; with nobody online (kept open) every kRescanNobodyMs.
-    static constexpr int kRescanGapMs = 5000;
-    static constexpr int kRescanEachMs = 60000;
-    static constexpr int kRescanNobodyMs = 10000;
 
-    // tmrTX and tmrRX_TOVR are one-shot timers; the engine sets their
-    // intervals, their onTimeout and the port's callbacks.
+    // tmrTX and tmrRX_TOVR are one-shot timers; the engine sets their intervals.
     PollingEngine(LinkState& link, DataStore& store, CommLog& log, SerialPort& port, OneShotTimer& tmrTX,
                   OneShotTimer& tmrRX_TOVR, QObject* parent = nullptr);
     ~PollingEngine() override;
@@ -53,28 +54,29 @@ public:
     // The pause between a good answer and the next request (0: 3.5 character
     // times of the port's settings); taken at the next opening of the port.
     void setGapMs(int ms) { m_gapMs = ms; }
-    // The pause in effect for gapMs at these settings, at least 1 ms.
-    static int TxGapMs(int gapMs, const PortSettings& settings);
+    static int TxGapMs(int gapMs, const PortSettings& settings) { return timing::TxGapMs(gapMs, settings); }
 
     // Waits this many microseconds (RS-485 direction by RTS); tests give their own.
-    void setPause(std::function<void(qint64 us)> pause) { m_pause = std::move(pause); }
-
+    void setPause(std::function<void(qint64 us)> pause) { m_line.setPause(std::move(pause)); }
     // The parameter set a download sends (the editor's image).
     void setParamSource(const ParamSource* source) { m_source = source; }
-    // Monotonic milliseconds for re-asking offline devices; tests give their own.
-    void setClock(std::function<qint64()> now) { m_now = std::move(now); }
-    void setRescanTiming(int gapMs, int eachMs, int nobodyMs);
+    // Monotonic milliseconds (rescans, stale values, quiet periods); tests give their own.
+    void setClock(std::function<qint64()> now);
+    void setRescanTiming(const rescan::Timing& t) { m_rescanTiming = t; }
     // A scan that finds nobody keeps the port open and goes on asking
     // (unattended logging); otherwise it closes the port.
     void setKeepPortWhenNobodyAnswers(bool keep) { m_keepWhenNobody = keep; }
 
     // ---- operator actions
 
-    // Opens the port and starts the scan; false (and why) when it cannot open.
+    // Opens the port and starts the scan. A device server connects in the
+    // background: true then, and portOpened() or portOpenFailed() follows.
+    // False (and why) when it cannot open.
     bool openPort(QString* error = nullptr);
     // Stops the timers and closes the port; cuts any sequence short.
     void closePort();
     bool isOpen() const;
+    bool isConnecting() const { return m_connecting; }
     // A request code as the windows post them: 100 read the selected device's
     // parameters again, 200 upload, 501 download, 11 back to monitoring (every
     // sequence ends there by itself, so 11 cancels nothing already asked for).
@@ -97,36 +99,47 @@ public:
     // while the port is open.
     bool setLineSettings(const PortSettings& from);
 
-    // ---- state for windows and tests
+    // ---- state for windows, runners and tests
 
     req::Phase phase() const { return m_step.phase; }
     // An upload or download is running or waiting to run.
     bool transferActive() const;
+    // Clock frames queued and not yet answered (or given up), in order.
+    const QList<QByteArray>& clockFrames() const { return m_requests.clockFrames; }
     // Index of a selection waiting for the link to be free, or -1.
-    int pendingSelection() const { return m_pendingSelect; }
+    int pendingSelection() const { return m_requests.selection; }
     // Model code of a device as its last answer gave it; 0 when unknown.
-    int modelOf(int index) const { return m_models.value(index); }
+    int modelOf(int index) const { return m_devices.value(index).model; }
+    DeviceState stateOf(int index) const { return m_devices.value(index).state; }
     // Channels a download covers: the recorder's count, at most what the source holds.
     int downloadChannels() const;
+    // How old live values may be before they are stale, for the devices online now.
+    int staleLimitMs() const;
+    // The device's live values are of this run and younger than the stale limit.
+    bool valuesFresh(int index) const;
+    // Stray bytes seen since the port opened or the counters were cleared.
+    qint64 strayBytes() const { return m_strayBytes; }
+    void clearStrayBytes() { m_strayBytes = 0; }
 
-    // The three events, public so that tests can drive the engine step by step.
-    void onTransmitTick();
-    void onBytesArrived();
-    void onTimeout();
-
-    bool awaitingAnswer() const { return m_wait == Wait::Answer; }
+    bool awaitingAnswer() const { return m_line.awaiting(); }
     // The line is being given time to fall silent after a fault.
-    bool quieting() const { return m_wait == Wait::Quiet; }
+    bool quieting() const { return m_line.quieting(); }
     int failureStreak() const { return m_streak; }
 
 signals:
+    // Connecting to a device server has begun.
+    void portConnecting();
     // The port opened: the log is cleared and the scan starts.
     void portOpened();
+    // The port could not be opened (also a connection that failed later).
+    void portOpenFailed(const QString& why);
     // The port closed, by the operator, a scan that found nobody, or a lost adapter.
     void portClosed();
+    // The adapter or connection was lost while open; portClosed() follows.
+    void portLost(const QString& why);
     // Menus and buttons for the port state.
     void portStateRequested(bool closedState);
-    // Lamps: a request went out, an answer came in.
+    // Lamps: a request went out, an answer began to come in.
     void sending();
     void receiving();
     // The request is on its way: until its answer the line needs nothing of us.
@@ -134,87 +147,122 @@ signals:
     // Text of status panel 4 (communication errors; empty clears it).
     void statusMessage(const QString& text);
     void selectedDeviceChanged(int deviceNumber);
+    // Every device has been asked once; `online` of them answered.
+    void scanFinished(int online);
+    // The parameter read of `device` has ended: the store holds its parameters.
+    void parametersRead(int device);
+    // Fresh live values of `device` are in the store.
+    void liveValues(int device);
+    // A device became OK or NG (why: "online (model 10)", "no answer", ...).
+    void deviceStateChanged(int device, DeviceState state, const QString& why);
     // Upload and download progress for the parameter editor.
     void transferProgress(double percent, const QString& message);
-    void uploadFinished();
-    void downloadFinished();
-    // A transfer was given up because its device stopped answering.
-    void transferFailed(const QString& message);
-    // Third consecutive failure of a transaction.
-    void failureAction(int requestCode, int deviceIndex);
-    // A good answer was handled.
-    void answerHandled(int requestCode, int deviceIndex);
+    // An upload (req::Upload) or download (req::Download) ended.
+    void transferEnded(int transfer, TransferResult result, const QString& text);
+    // One transaction ended: answered (Failure::None) or how it failed.
+    void transactionEnded(int requestCode, int device, Failure failure);
 
 private:
-    enum class Wait { None, Answer, Quiet };
+    struct PhaseRule;
+    struct DeviceRecord {
+        int model = 0;            // model code from its answers
+        DeviceState state = DeviceState::Unknown;
+        qint64 aliveAt = -1;      // last good answer of any kind
+        qint64 liveAt = -1;       // last good live values
+        qint64 askedAt = 0;       // out of the round: when last asked, or when it left
+        int misses = 0;           // out of the round: questions it did not answer
+    };
+
+    static const PhaseRule& ruleOf(req::Phase phase);
+
+    void onTransmitTick();
+    void onEnded(const Outcome& outcome);
+    void onPortOpened();
+    void onPortOpenFailed(const QString& why);
+    void onPortError(const QString& why);
+    void started();
 
     void setCode(int code);
-    void startWaiting();
-    bool buildRequest(QByteArray& frame);
-    void send(const QByteArray& frame);
-    void receive();
-    void failed();
-    void runFailureAction();
-    void handleRead(const QByteArray& frame);
-    void handleWrite();
+    bool buildRequest(QByteArray& frame, Expect& expect);
+    void takeOperatorRequests(const PhaseRule& rule);
+    void send(const QByteArray& frame, const Expect& expect);
+    void startTx(int ms);
+    void count(Failure failure);
+
+    // What answers do, per phase.
+    void scanAnswered(const QByteArray& frame);
+    void rescanAnswered(const QByteArray& frame);
+    void readAnswered(const QByteArray& frame);
+    void liveAnswered(const QByteArray& frame);
+    void uploadAnswered(const QByteArray& frame);
+    void downloadAnswered(const QByteArray& frame);
+    void clockAnswered(const QByteArray& frame);
+    // What the last failure in a row does, per phase.
+    void scanGaveUp();
+    void rescanGaveUp();
+    void readGaveUp();
+    void liveGaveUp();
+    void transferGaveUp();
+    void clockGaveUp();
+    // What a refusal does where it is not simply a failure.
+    void downloadRefused(const QString& why);
+    void clockRefused(const QString& why);
+
+    void decode(const QByteArray& frame);
     void advanceScan(bool answered);
+    void endScan();
     int dueRescan();
     void startRescan(int index);
     void joinRound(int index);
-    void advanceLive(int index);
+    void leaveRound(int index);
     void endSequence();
-    void endScan();
     void beginRead();
+    void nextClockFrame();
     void clearParameters();
     void startTransfer();
+    void endTransfer(TransferResult result, const QString& text);
     void finishRead();
     void applySelection(int index);
-    void quiet();
-    void startTx(int ms);
-    bool drain();
-    void bumpCounter(int column);
-    void setOnline(const QString& text, bool ok);
-    void portLost(const QString& why);
+
+    void setState(int index, DeviceState state, const QString& why);
+    // Devices whose last good answer is older than the stale limit become NG.
+    void refreshStates();
+    QString refusal(const QByteArray& request, quint8 code) const;
     int channelCount() const;
     int targetDevice() const;
+    int deviceNumber(int index) const;
 
     LinkState& m_link;
     DataStore& m_store;
     CommLog& m_log;
     SerialPort& m_port;
     OneShotTimer& m_tx;
-    OneShotTimer& m_rx;
+    LineTransaction m_line;
     const ParamSource* m_source = nullptr;
+    std::function<qint64()> m_now;
 
     req::Step m_step;       // gReqCode decoded
     int m_channels = 0;     // channels of the running read, upload or download
-    Wait m_wait = Wait::None;
-    int m_quietRestarts = 0;
     int m_gapMs = kTxIntervalMs;   // as configured
     int m_txGapMs = kTxIntervalMs; // in effect since the port opened
-    int m_expected = 0;
-    quint8 m_device = 0;
-    quint8 m_function = 0;
-    int m_streak = 0;
+    bool m_connecting = false;
+    int m_streak = 0;              // failures in a row of one device
+    quint8 m_streakDevice = 0;
     int m_transferFailures = 0;
+    QByteArray m_lastRequest;
+    qint64 m_lastSentAt = 0;
+    // The last request that failed (not a refusal): an answer to it, or to a
+    // repeat of it, may still come until the line has been quiet after the
+    // last repeat was sent, or a recorder would long have answered.
+    QByteArray m_suspect;
+    qint64 m_suspectSentAt = 0;
+    qint64 m_strayBytes = 0;
 
-    // Operator requests waiting for the link.
-    int m_pendingSelect = -1;
-    int m_pendingTransfer = 0; // req::Upload or req::Download
-    int m_transferDevice = 0;  // the device it was asked for
-    bool m_transferProbed = false; // its device was asked for its model
-    QList<int> m_models;       // model code per device index, from its answers
-    int m_resume = -1;         // where live polling goes on after another sequence
-    bool m_selectedFirst = false; // a new selection is polled before the round goes on
+    OperatorRequests m_requests; // waiting for the link
 
-    // Asking offline devices again.
-    std::function<qint64()> m_now;
-    std::function<void(qint64 us)> m_pause;
-    int m_rescanGapMs = kRescanGapMs;
-    int m_rescanEachMs = kRescanEachMs;
-    int m_rescanNobodyMs = kRescanNobodyMs;
+    LiveRound m_round;
+    QList<DeviceRecord> m_devices; // per device index
+    rescan::Timing m_rescanTiming;
+    rescan::Line m_rescanLine;
     bool m_keepWhenNobody = false;
-    QList<qint64> m_askedAt;   // per device index: when it was last asked by a scan
-    qint64 m_lastRescan = 0;
-    int m_rescanCursor = -1;   // the last device asked again, so that all take turns
 };

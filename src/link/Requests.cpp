@@ -141,6 +141,12 @@ QString ProgressMessage(int code, int channels)
     }
 }
 
+bool IsMonitoring(int code)
+{
+    const Phase p = Decode(code).phase;
+    return p == Phase::Live || p == Phase::Rescan;
+}
+
 int FirstRegister(const Step& step)
 {
     const BlockInfo& info = InfoOf(step.block);

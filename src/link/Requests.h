@@ -58,5 +58,10 @@ double ProgressAfter(int code, int channels);
 QString ProgressMessage(int code, int channels);
 // First register of the block of a step (the channel base applied).
 int FirstRegister(const Step& step);
+// The link is monitoring: live values are polled (a device out of the round
+// may be asked again in between).
+bool IsMonitoring(int code);
+// A code's answer carries live values of the device asked.
+inline bool CarriesLiveValues(int code) { return Decode(code).block == Block::Live; }
 
 } // namespace req

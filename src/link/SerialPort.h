@@ -2,8 +2,8 @@
 // What the engine needs of a serial port. The real one wraps QSerialPort;
 // tests use the in-process simulated line.
 #include <QByteArray>
+#include <QObject>
 #include <QString>
-#include <functional>
 
 // Who switches an RS-485 driver between sending and receiving: nobody (the
 // adapter does), the program by RTS, or the serial driver (Linux).
@@ -29,13 +29,17 @@ struct PortSettings {
     qint64 charsUs(double chars) const;
 };
 
-class SerialPort {
+class SerialPort : public QObject {
+    Q_OBJECT
 public:
-    virtual ~SerialPort() = default;
-    // Opens the port; on failure returns false and says why in *error.
+    using QObject::QObject;
+    // Opens the port; on failure returns false and says why in *error. A port
+    // that connects in the background (a device server) returns true while
+    // connecting(): opened() or openFailed() follows.
     virtual bool open(const PortSettings& settings, QString* error) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
+    virtual bool connecting() const { return false; }
     // Drops every byte received and not yet read.
     virtual void discardInput() = 0;
     // Switches RTS; false when the port has no RTS line (the port stays usable).
@@ -46,20 +50,27 @@ public:
     virtual QByteArray readAll() = 0;
     virtual qsizetype bytesAvailable() const = 0;
 
-    // Called when bytes have arrived (never from inside write()).
-    std::function<void()> onReadyRead;
-    // Called when the port became unusable while open (adapter unplugged).
-    std::function<void(const QString& why)> onFatalError;
+signals:
+    // Bytes have arrived (never from inside write()).
+    void readyRead();
+    // The port became unusable while open (adapter unplugged, connection lost).
+    void fatalError(const QString& why);
+    // A background connection is up, or could not be made.
+    void opened();
+    void openFailed(const QString& why);
 };
 
 // A one-shot timer: start() arms it (restarting if armed), it fires once.
-class OneShotTimer {
+class OneShotTimer : public QObject {
+    Q_OBJECT
 public:
-    virtual ~OneShotTimer() = default;
+    using QObject::QObject;
     // Milliseconds from start() to the timeout; takes effect at the next start().
     virtual void setInterval(int ms) = 0;
     virtual void start() = 0;
     virtual void stop() = 0;
     virtual bool isActive() const = 0;
-    std::function<void()> onTimeout;
+
+signals:
+    void timeout();
 };

@@ -10,18 +10,21 @@ void TextTable::resize(int cols, int rows)
 {
     QList<QString> text((cols + 1) * (rows + 1));
     QList<Rgb> colour((cols + 1) * (rows + 1), kNoColour);
+    QList<Rgb> ink((cols + 1) * (rows + 1), kNoColour);
     const int keepCols = qMin(cols, m_cols);
     const int keepRows = qMin(rows, m_rows);
     for (int r = 0; r <= keepRows; ++r) {
         for (int c = 0; c <= keepCols; ++c) {
             text[r * (cols + 1) + c] = m_text.value(index(c, r));
             colour[r * (cols + 1) + c] = m_colour.value(index(c, r), kNoColour);
+            ink[r * (cols + 1) + c] = m_ink.value(index(c, r), kNoColour);
         }
     }
     m_cols = cols;
     m_rows = rows;
     m_text = std::move(text);
     m_colour = std::move(colour);
+    m_ink = std::move(ink);
 }
 
 void TextTable::setColCount(int cols)
@@ -42,6 +45,7 @@ void TextTable::setRowCount(int rows)
         // Growing keeps the layout: only new cells are appended.
         m_text.resize((m_cols + 1) * (rows + 1));
         m_colour.resize((m_cols + 1) * (rows + 1)); // new cells: kNoColour (0)
+        m_ink.resize((m_cols + 1) * (rows + 1));
         m_rows = rows;
     } else {
         resize(m_cols, rows);
@@ -83,9 +87,24 @@ Rgb TextTable::background(int col, int row) const
 
 bool TextTable::setBackground(int col, int row, Rgb colour)
 {
+    return setColour(m_colour, col, row, colour);
+}
+
+Rgb TextTable::foreground(int col, int row) const
+{
+    return hasCell(col, row) ? m_ink[index(col, row)] : kNoColour;
+}
+
+bool TextTable::setForeground(int col, int row, Rgb colour)
+{
+    return setColour(m_ink, col, row, colour);
+}
+
+bool TextTable::setColour(QList<Rgb>& colours, int col, int row, Rgb colour)
+{
     if (!hasCell(col, row))
         return false;
-    Rgb& cell = m_colour[index(col, row)];
+    Rgb& cell = colours[index(col, row)];
     if (cell == colour)
         return true;
     cell = colour;

@@ -1,7 +1,7 @@
 #pragma once
 // A table of text cells addressed by (column, row), both from 1; row 0 holds
 // the column headers and column 0 the row headers. Each cell may carry a
-// background colour. This is the shape of every grid of the program: the
+// background colour and a text colour. This is the shape of every grid of the program: the
 // hidden data store and the visible tables alike.
 #include "link/Rgb.h"
 
@@ -32,6 +32,9 @@ public:
     static constexpr Rgb kNoColour = 0; // fully transparent: no colour a cell is given
     Rgb background(int col, int row) const;
     bool setBackground(int col, int row, Rgb colour);
+    // Text colour; kNoColour when the cell has none of its own.
+    Rgb foreground(int col, int row) const;
+    bool setForeground(int col, int row, Rgb colour);
 
     // Empties the texts of a block of cells (headers are not touched unless named).
     void clearTexts(int col1, int row1, int col2, int row2);
@@ -44,9 +47,11 @@ signals:
 private:
     int index(int col, int row) const { return row * (m_cols + 1) + col; }
     void resize(int cols, int rows);
+    bool setColour(QList<Rgb>& colours, int col, int row, Rgb colour);
 
     int m_cols = 0;
     int m_rows = 0;
     QList<QString> m_text;
     QList<Rgb> m_colour;
+    QList<Rgb> m_ink;
 };

@@ -18,8 +18,9 @@ DataLogger::DataLogger(const LinkState& link, const DataStore& store, QObject* p
 void DataLogger::attach(PollingEngine& engine)
 {
     portOpen = [&engine] { return engine.isOpen(); };
+    fresh = [&engine](int index) { return engine.valuesFresh(index); };
     connect(&engine, &PollingEngine::portOpened, this, &DataLogger::onPortOpened);
-    connect(&engine, &PollingEngine::answerHandled, this, &DataLogger::onAnswerHandled);
+    connect(&engine, &PollingEngine::liveValues, this, &DataLogger::onLiveValues);
 }
 
 void DataLogger::drive(QTimer& timer)
@@ -31,21 +32,17 @@ void DataLogger::drive(QTimer& timer)
     });
 }
 
-void DataLogger::onAnswerHandled(int requestCode, int index)
-{
-    if (requestCode == 11 && index >= 0 && index < m_link.gMC_No.size())
-        m_decoded.insert(m_link.gMC_No[index]);
-}
-
 void DataLogger::saveCheck()
 {
     const DSaveSettings& s = m_settings;
-    if (!s.enabled() || m_link.gReqCode != 11 || !portOpen())
+    if (!s.enabled() || !req::IsMonitoring(m_link.gReqCode) || !portOpen())
         return;
-    // Recorders that can be saved: online, with live values of this run.
+    // Recorders that can be saved: online, with live values of this run that
+    // are not stale. Old values are never written as new: a gap tells.
     QList<int> eligible;
     for (int i = 0; i <= m_link.gMC_Last; ++i)
-        if (m_store.sprdStatus.text(status::Online, i + 1) == QLatin1String("OK") && m_decoded.contains(m_link.gMC_No.value(i)))
+        if (m_store.sprdStatus.text(status::Online, i + 1) == QLatin1String("OK") && m_decoded.contains(m_link.gMC_No.value(i))
+            && fresh(i))
             eligible << i;
     // An instant with nobody to save does not use up the interval.
     if (eligible.isEmpty())

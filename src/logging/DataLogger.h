@@ -1,8 +1,9 @@
 #pragma once
 // The save check: at the configured interval, while the link is monitoring
 // with the port open, appends a record for every online recorder whose live
-// values have been read since the port opened. Shared by the main window and
-// the headless logger; driven by a 50 ms timer and the engine's signals.
+// values have been read since the port opened and are not stale. Shared by
+// the main window and the headless logger; driven by a 50 ms timer and the
+// engine's signals.
 #include "logging/DataFile.h"
 #include "logging/SaveSettings.h"
 
@@ -30,9 +31,11 @@ public:
     // Runs the save check on every tick of `timer`, which is stopped while it runs.
     void drive(QTimer& timer);
 
-    // Seams for tests: the clock, the port state, the file writes.
+    // Seams for tests: the clock, the port state, the freshness of a device's
+    // live values (by index), the file writes.
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
     std::function<bool()> portOpen = [] { return false; };
+    std::function<bool(int index)> fresh = [](int) { return true; };
     WriteBytes write = WriteAll;
 
     // One save tick.
@@ -44,8 +47,8 @@ public:
         m_decoded.clear();
         m_recorded.clear();
     }
-    // An answer was decoded; code 11 carries the live values of device index `index`.
-    void onAnswerHandled(int requestCode, int index);
+    // Fresh live values of `device` (its number) are in the store.
+    void onLiveValues(int device) { m_decoded.insert(device); }
 
     QDateTime lastSaveTime() const { return m_lastSave; }
 

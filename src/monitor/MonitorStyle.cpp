@@ -2,9 +2,18 @@
 
 #include "ui/FitLabel.h"
 
+#include <QVariant>
 #include <QWidget>
 
 namespace monitorstyle {
+
+namespace {
+QString valueStyle(const char* ink)
+{
+    return QStringLiteral("QLabel { background: #0b1520; color: %1; border: 1px solid #44556a; padding: 1px 6px; }")
+        .arg(QLatin1String(ink));
+}
+}
 
 FitLabel* ValueLabel(const QString& name, int pointSize, QWidget* parent)
 {
@@ -12,8 +21,7 @@ FitLabel* ValueLabel(const QString& name, int pointSize, QWidget* parent)
     l->setObjectName(name);
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     l->setMinimumWidth(pointSize * 9);
-    l->setStyleSheet(QStringLiteral("QLabel { background: #0b1520; color: #7CFC9A; border: 1px solid #44556a;"
-                                    " padding: 1px 6px; }"));
+    l->setStyleSheet(valueStyle("#7CFC9A"));
     QFont f(QStringLiteral("monospace"));
     f.setStyleHint(QFont::TypeWriter);
     f.setBold(true);
@@ -31,6 +39,20 @@ void SetBackground(QWidget* w, const QColor& c)
     p.setColor(QPalette::Window, c);
     w->setPalette(p);
     w->setAutoFillBackground(true);
+}
+
+QString StaleTip()
+{
+    return QStringLiteral("No fresh values: the recorder does not answer (NG); its last values are shown greyed");
+}
+
+void ShowStale(FitLabel* valueLabel, bool stale)
+{
+    if (valueLabel->property("stale").toBool() == stale)
+        return;
+    valueLabel->setProperty("stale", stale);
+    valueLabel->setStyleSheet(valueStyle(stale ? "#6b7785" : "#7CFC9A"));
+    valueLabel->setToolTip(stale ? StaleTip() : QString());
 }
 
 } // namespace monitorstyle

@@ -55,11 +55,15 @@ void MultiMonitor::refreshRow(const DataStore& store, int r)
         m_table.setText(Comm, r, ok ? QStringLiteral("O") : QStringLiteral("X"));
     }
 
-    // Values depend on the BO word: without it they stay as they were.
+    // Values depend on the BO word: without it they stay as they were. The
+    // values of a device that does not answer are its last ones: greyed.
+    const bool stale = mon.text(mon::Comm, r) == QLatin1String("NG");
     if (const auto bo = LeadingInt32(mon.text(mon::Bo16, r))) {
         for (int k = 1; k <= kShownChannels; ++k)
             m_table.setText(Pv1 + k - 1, r, BoValue(*bo, k) == 0 ? mon.text(mon::Pv01 + k - 1, r) : kBurnOut);
     }
+    for (int k = 1; k <= kShownChannels; ++k)
+        m_table.setForeground(Pv1 + k - 1, r, stale ? kStaleInk : TextTable::kNoColour);
     if (m_kind == Kind::ValuesOnly)
         return;
 

@@ -26,6 +26,7 @@ constexpr int AlarmColumn(int channel, int alarm) { return Alarm1 + (channel - 1
 constexpr Rgb kGreen = 0xFF00FF00;
 constexpr Rgb kRed = 0xFFFF0000;
 constexpr Rgb kWhite = 0xFFFFFFFF;
+constexpr Rgb kStaleInk = 0xFF9A9A9A; // values of a device that does not answer (NG)
 inline const QString kBurnOut = QStringLiteral("----.-");
 } // namespace multimon
 

@@ -60,6 +60,7 @@ void frmVQ_Mon_Bar::tmrDispGraph_Tick()
         picRowScale[i]->setTexts(c.maxText, c.midText, c.minText);
         lblCH_Unit[i]->setText(c.unit);
         lblCH_Val[i]->setText(c.valueText);
+        monitorstyle::ShowStale(lblCH_Val[i], d.stale);
         const BarGeometry g = m_model.bar(i);
         picRowScale[i]->setBar(g.top, g.height);
     }

@@ -152,6 +152,7 @@ void frmVQ_Mon_Single::showChannels()
         picRowScale[i]->setTexts(c.maxText, c.midText, c.minText);
         lblCH_Unit[i]->setText(m_model.unitLabel(i));
         lblCH_Val[i]->setText(c.valueText);
+        monitorstyle::ShowStale(lblCH_Val[i], d.stale);
         // No marker before the first value, nor on a flat scale, which has no place for one.
         const auto y = m_model.markerY(i);
         picRowScale[i]->setMarkerY(y && c.max() != c.min() ? std::optional(*y + 1) : std::nullopt); // 1: the border

@@ -2,6 +2,7 @@
 
 #include "link/Numbers.h"
 #include "monitor/MonitorHeader.h"
+#include "monitor/MonitorStyle.h"
 #include "ui/GradientLabel.h"
 #include "ui/TextProgressBar.h"
 
@@ -108,6 +109,8 @@ void frmVQ_Mon_Text::tmrDispGraph_Tick()
         lblRangeH[i]->setText(c.maxText);
         lblRangeL[i]->setText(c.minText);
         lblPV[i]->setText(c.valueText);
+        lblPV[i]->setMuted(m_display.stale);
+        lblPV[i]->setToolTip(m_display.stale ? monitorstyle::StaleTip() : QString());
         // The bar shows where the value now shown lies in the range shown.
         if (const auto pct = rules::PositionPercent(LeadingNumber(lblPV[i]->text()), LeadingNumber(lblRangeH[i]->text()),
                                                     LeadingNumber(lblRangeL[i]->text())))

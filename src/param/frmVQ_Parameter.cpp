@@ -204,22 +204,8 @@ frmVQ_Parameter::frmVQ_Parameter(ParamImage& image, const LinkState& link, DataS
     connect(btnDownload, &QPushButton::clicked, this, &frmVQ_Parameter::download);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::close);
     connect(&m_engine, &PollingEngine::transferProgress, this, &frmVQ_Parameter::showProgress);
-    connect(&m_engine, &PollingEngine::uploadFinished, this, [this] {
-        transferEnded();
-        tmrRefresh->start();
-    });
-    connect(&m_engine, &PollingEngine::downloadFinished, this, &frmVQ_Parameter::downloadEnded);
-    connect(&m_engine, &PollingEngine::transferFailed, this, [this](const QString& why) {
-        lblMsg->setText(why);
-        m_downloading = false;
-        transferEnded();
-    });
-    connect(&m_engine, &PollingEngine::portClosed, this, [this] {
-        if (m_transferRunning)
-            lblMsg->setText(QStringLiteral("The port was closed; the transfer did not end"));
-        m_downloading = false;
-        transferEnded();
-    });
+    connect(&m_engine, &PollingEngine::transferEnded, this, &frmVQ_Parameter::transferEnded);
+    connect(&m_engine, &PollingEngine::portClosed, this, &frmVQ_Parameter::updateButtons);
     for (TextTable* t : {&m_tables.sprdP, &m_tables.sprdP_CH})
         connect(t, &TextTable::cellChanged, this, &frmVQ_Parameter::updateTitle);
     connect(&m_engine, &PollingEngine::selectedDeviceChanged, this, &frmVQ_Parameter::updateTitle);
@@ -227,7 +213,7 @@ frmVQ_Parameter::frmVQ_Parameter(ParamImage& image, const LinkState& link, DataS
     // Transfers only with the selected recorder online at opening.
     m_transferAllowed = m_link.gSelMC_No > 0
         && m_store.sprdStatus.text(status::Online, m_link.gSelMC_Index + 1) == QLatin1String("OK");
-    transferEnded();
+    updateButtons();
     m_cleanChannels = m_image.channelCount();
     tmrRefresh->start();
 }
@@ -488,14 +474,14 @@ void frmVQ_Parameter::saveAs()
 
 void frmVQ_Parameter::upload()
 {
-    if (!m_transferAllowed || m_transferRunning || !confirmDiscard())
+    if (!m_transferAllowed || m_engine.transferActive() || !confirmDiscard())
         return;
     startTransfer(req::Upload);
 }
 
 void frmVQ_Parameter::download()
 {
-    if (!m_transferAllowed || m_transferRunning)
+    if (!m_transferAllowed || m_engine.transferActive())
         return;
     if (!ask(QStringLiteral("Download the parameter set to %1?").arg(m_link.deviceName(m_link.gSelMC_No))))
         return;
@@ -503,16 +489,25 @@ void frmVQ_Parameter::download()
     m_sentValues = m_tables.values();
     m_sentSetChannels = m_image.channelCount();
     m_sentChannels = m_engine.downloadChannels();
-    startTransfer(req::Download);
-    m_downloading = m_transferRunning;
+    m_downloading = startTransfer(req::Download);
+}
+
+void frmVQ_Parameter::transferEnded(int transfer, TransferResult result, const QString& text)
+{
+    updateButtons();
+    const bool ours = transfer == req::Upload || std::exchange(m_downloading, false);
+    if (result != TransferResult::Done) {
+        lblMsg->setText(text);
+        return;
+    }
+    if (transfer == req::Upload)
+        tmrRefresh->start(); // the store -> the tables
+    else if (ours)
+        downloadEnded();
 }
 
 void frmVQ_Parameter::downloadEnded()
 {
-    transferEnded();
-    if (!m_downloading)
-        return;
-    m_downloading = false;
     const int recorder = m_link.gChCount;
     if (m_sentChannels < recorder)
         lblMsg->setText(lblMsg->text()
@@ -526,26 +521,25 @@ void frmVQ_Parameter::downloadEnded()
     updateTitle();
 }
 
-void frmVQ_Parameter::startTransfer(int code)
+bool frmVQ_Parameter::startTransfer(int code)
 {
-    if (!m_transferAllowed || m_transferRunning)
-        return;
+    if (!m_transferAllowed || m_engine.transferActive())
+        return false;
     if (!m_engine.post(code)) {
         lblMsg->setText(m_engine.isOpen() ? QStringLiteral("Another transfer is still running")
                                           : QStringLiteral("The port is closed"));
-        return;
+        return false;
     }
     // One transfer at a time: the buttons come back when it has ended.
-    m_transferRunning = true;
-    btnUpload->setEnabled(false);
-    btnDownload->setEnabled(false);
+    updateButtons();
+    return true;
 }
 
-void frmVQ_Parameter::transferEnded()
+void frmVQ_Parameter::updateButtons()
 {
-    m_transferRunning = false;
-    btnUpload->setEnabled(m_transferAllowed);
-    btnDownload->setEnabled(m_transferAllowed);
+    const bool can = m_transferAllowed && !m_engine.transferActive();
+    btnUpload->setEnabled(can);
+    btnDownload->setEnabled(can);
 }
 
 void frmVQ_Parameter::showProgress(double percent, const QString& message)

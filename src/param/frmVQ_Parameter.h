@@ -3,6 +3,7 @@
 // parameter files, upload and download through the engine, and the pages
 // that edit the cells. The set holds 6 or 12 channels; channels the table
 // shows beyond it are greyed and not edited.
+#include "link/LinkEvents.h"
 #include "param/PageNavigation.h"
 #include "param/ParamTables.h"
 
@@ -68,8 +69,10 @@ private:
     void downloadEnded();
     void showProgress(double percent, const QString& message);
     bool writeTo(const QString& path);
-    void startTransfer(int code);
-    void transferEnded();
+    // Posts an upload or download; false when it was not taken.
+    bool startTransfer(int code);
+    void transferEnded(int transfer, TransferResult result, const QString& text);
+    void updateButtons();
     void fileError(const QString& what, const QString& path, const QString& why);
     QString defaultChooseFile(bool save, const QString& preset);
 
@@ -93,10 +96,9 @@ private:
     DataStore& m_store;
     PollingEngine& m_engine;
     ParamTables m_tables;
-    bool m_transferRunning = false;
     bool m_transferAllowed = false; // the selected recorder was online at opening
     int m_cleanChannels = 0;        // the set's channel count when last unchanged
-    // A running download: the values it sends and the channels it covers.
+    // A download of this window's: the values it sends and the channels it covers.
     bool m_downloading = false;
     ParamTables::Values m_sentValues;
     int m_sentSetChannels = 0;

@@ -9,10 +9,7 @@
 
 QtSerialPort::QtSerialPort()
 {
-    QObject::connect(&m_port, &QSerialPort::readyRead, [this] {
-        if (onReadyRead)
-            onReadyRead();
-    });
+    QObject::connect(&m_port, &QSerialPort::readyRead, this, &SerialPort::readyRead);
     QObject::connect(&m_port, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError e) {
         // An unplugged adapter reports a resource error; the port is unusable
         // then. Said once Qt has finished with its notification: closing the
@@ -21,8 +18,8 @@ QtSerialPort::QtSerialPort()
             QMetaObject::invokeMethod(
                 &m_port,
                 [this, why = m_port.errorString()] {
-                    if (m_port.isOpen() && onFatalError)
-                        onFatalError(why);
+                    if (m_port.isOpen())
+                        emit fatalError(why);
                 },
                 Qt::QueuedConnection);
     });
@@ -47,9 +44,8 @@ QString QtSerialPort::describeOpenError(QSerialPort::SerialPortError error, cons
     }
 }
 
-bool QtSerialPort::open(const PortSettings& s, QString* error)
+QString QtSerialPort::SettingsProblem(const PortSettings& s)
 {
-    m_port.setPortName(s.gCommPort);
     bool ok = false;
     const int baud = s.gCommBaud.toInt(&ok);
     QString bad;
@@ -62,11 +58,21 @@ bool QtSerialPort::open(const PortSettings& s, QString* error)
         bad = QStringLiteral("data bits \"%1\" are not 7 or 8").arg(s.gCommDataBits);
     if (s.gCommStopBits != "1" && s.gCommStopBits != "2")
         bad = QStringLiteral("stop bits \"%1\" are not 1 or 2").arg(s.gCommStopBits);
-    if (!bad.isEmpty()) {
+    if (s.gCommPort.trimmed().isEmpty())
+        bad = QStringLiteral("no port is named");
+    return bad;
+}
+
+bool QtSerialPort::open(const PortSettings& s, QString* error)
+{
+    m_port.setPortName(s.gCommPort);
+    if (const QString bad = SettingsProblem(s); !bad.isEmpty()) {
         if (error)
             *error = bad;
         return false;
     }
+    const int baud = s.gCommBaud.toInt();
+    const QString parity = s.gCommParity.trimmed().toUpper();
     m_port.setBaudRate(baud);
     m_port.setParity(parity == "E" ? QSerialPort::EvenParity : parity == "O" ? QSerialPort::OddParity : QSerialPort::NoParity);
     m_port.setDataBits(s.gCommDataBits == "7" ? QSerialPort::Data7 : QSerialPort::Data8);

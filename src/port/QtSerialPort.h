@@ -23,6 +23,9 @@ public:
     QByteArray readAll() override { return m_port.isOpen() ? m_port.read(m_port.bytesAvailable()) : QByteArray(); }
     qsizetype bytesAvailable() const override { return m_port.bytesAvailable(); }
 
+    // What is wrong with the settings themselves (empty when nothing is):
+    // such a port never opens, whatever is plugged in.
+    static QString SettingsProblem(const PortSettings& settings);
     // Why a port cannot be opened, in words an operator can act on.
     static QString describeOpenError(QSerialPort::SerialPortError error, const QString& port, const QString& detail);
 

@@ -6,15 +6,12 @@
 
 class QtOneShotTimer : public OneShotTimer {
 public:
-    explicit QtOneShotTimer(int intervalMs)
+    explicit QtOneShotTimer(int intervalMs, QObject* parent = nullptr) : OneShotTimer(parent)
     {
         m_timer.setSingleShot(true);
         m_timer.setTimerType(Qt::PreciseTimer);
         m_timer.setInterval(intervalMs);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            if (onTimeout)
-                onTimeout();
-        });
+        QObject::connect(&m_timer, &QTimer::timeout, this, &OneShotTimer::timeout);
     }
     void setInterval(int ms) override { m_timer.setInterval(ms); }
     void start() override { m_timer.start(); }

@@ -6,13 +6,30 @@
 
 TcpPort::TcpPort()
 {
-    QObject::connect(&m_socket, &QTcpSocket::readyRead, [this] {
-        if (m_open && onReadyRead)
-            onReadyRead();
+    m_connectLimit.setSingleShot(true);
+    m_connectLimit.setInterval(kConnectMs);
+    connect(&m_connectLimit, &QTimer::timeout, this, [this] {
+        failed(QStringLiteral("no connection to %1 within %2 s").arg(m_target).arg(kConnectMs / 1000));
     });
-    QObject::connect(&m_socket, &QTcpSocket::disconnected, [this] { lost(QStringLiteral("the connection was closed")); });
-    QObject::connect(&m_socket, &QTcpSocket::errorOccurred, [this](QAbstractSocket::SocketError) {
-        lost(m_socket.errorString());
+    connect(&m_socket, &QTcpSocket::connected, this, [this] {
+        if (!m_connecting)
+            return;
+        m_connecting = false;
+        m_connectLimit.stop();
+        m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1); // a request goes out as one segment, at once
+        m_open = true;
+        emit opened();
+    });
+    connect(&m_socket, &QTcpSocket::readyRead, this, [this] {
+        if (m_open)
+            emit readyRead();
+    });
+    connect(&m_socket, &QTcpSocket::disconnected, this, [this] { lost(QStringLiteral("the connection was closed")); });
+    connect(&m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {
+        if (m_connecting)
+            failed(m_socket.errorString());
+        else
+            lost(m_socket.errorString());
     });
 }
 
@@ -37,24 +54,28 @@ bool TcpPort::open(const PortSettings& settings, QString* error)
             *error = QStringLiteral("\"%1\" is not tcp://HOST:PORT").arg(settings.gCommPort);
         return false;
     }
+    // The window stays responsive while the server answers (or does not).
+    m_target = QStringLiteral("%1:%2").arg(host).arg(port);
+    m_connecting = true;
+    m_connectLimit.start();
     m_socket.connectToHost(host, port);
-    if (!m_socket.waitForConnected(kConnectMs)) {
-        if (error)
-            *error = m_socket.error() == QAbstractSocket::SocketTimeoutError
-                         ? QStringLiteral("no connection to %1:%2 within %3 s").arg(host).arg(port).arg(kConnectMs / 1000)
-                         : m_socket.errorString();
-        m_socket.abort();
-        return false;
-    }
-    m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1); // a request goes out as one segment, at once
-    m_open = true;
     return true;
 }
 
 void TcpPort::close()
 {
     m_open = false; // first: aborting emits disconnected
+    m_connecting = false;
+    m_connectLimit.stop();
     m_socket.abort();
+}
+
+void TcpPort::failed(const QString& why)
+{
+    if (!m_connecting)
+        return;
+    close();
+    emit openFailed(why);
 }
 
 void TcpPort::discardInput()
@@ -75,8 +96,7 @@ void TcpPort::lost(const QString& why)
 {
     if (!m_open)
         return;
-    if (onFatalError)
-        onFatalError(why);
+    emit fatalError(why);
     close();
 }
 
@@ -84,18 +104,25 @@ LinePort::LinePort() : m_serial(std::make_unique<QtSerialPort>()), m_tcp(std::ma
 {
     m_active = m_serial.get();
     for (SerialPort* p : {m_serial.get(), m_tcp.get()}) {
-        p->onReadyRead = [this] {
-            if (onReadyRead)
-                onReadyRead();
-        };
-        p->onFatalError = [this](const QString& why) {
-            if (onFatalError)
-                onFatalError(why);
-        };
+        connect(p, &SerialPort::readyRead, this, &SerialPort::readyRead);
+        connect(p, &SerialPort::fatalError, this, &SerialPort::fatalError);
+        connect(p, &SerialPort::opened, this, &SerialPort::opened);
+        connect(p, &SerialPort::openFailed, this, &SerialPort::openFailed);
     }
 }
 
 LinePort::~LinePort() = default;
+
+QString LinePort::SettingsProblem(const PortSettings& settings)
+{
+    if (!TcpPort::IsTcpName(settings.gCommPort))
+        return QtSerialPort::SettingsProblem(settings);
+    QString host;
+    quint16 port = 0;
+    return TcpPort::ParseName(settings.gCommPort, &host, &port)
+        ? QString()
+        : QStringLiteral("\"%1\" is not tcp://HOST:PORT").arg(settings.gCommPort);
+}
 
 bool LinePort::open(const PortSettings& settings, QString* error)
 {

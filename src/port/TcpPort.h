@@ -5,6 +5,7 @@
 #include "link/SerialPort.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <memory>
 
@@ -17,9 +18,12 @@ public:
     static bool ParseName(const QString& name, QString* host, quint16* port);
     static bool IsTcpName(const QString& name) { return name.trimmed().startsWith(QLatin1String("tcp://"), Qt::CaseInsensitive); }
 
+    // Starts connecting and returns at once; opened() or openFailed() follows
+    // (within kConnectMs). False only for a name that is not tcp://HOST:PORT.
     bool open(const PortSettings& settings, QString* error) override;
     void close() override;
     bool isOpen() const override { return m_open; }
+    bool connecting() const override { return m_connecting; }
     void discardInput() override;
     bool setRts(bool) override { return false; } // the server drives its own line
     void write(const QByteArray& bytes) override;
@@ -28,9 +32,13 @@ public:
 
 private:
     void lost(const QString& why);
+    void failed(const QString& why);
 
     QTcpSocket m_socket;
+    QTimer m_connectLimit;
+    QString m_target; // host:port, for messages
     bool m_open = false;
+    bool m_connecting = false;
 };
 
 // The port a name stands for: a serial device, or a device server (tcp://).
@@ -38,9 +46,13 @@ class LinePort : public SerialPort {
 public:
     LinePort();
     ~LinePort() override;
+    // What is wrong with the port name or settings themselves (empty when
+    // nothing is): such a port never opens, whatever is plugged in later.
+    static QString SettingsProblem(const PortSettings& settings);
     bool open(const PortSettings& settings, QString* error) override;
     void close() override { m_active->close(); }
     bool isOpen() const override { return m_active->isOpen(); }
+    bool connecting() const override { return m_active->connecting(); }
     void discardInput() override { m_active->discardInput(); }
     bool setRts(bool on) override { return m_active->setRts(on); }
     void write(const QByteArray& bytes) override { m_active->write(bytes); }

@@ -45,6 +45,14 @@ QRect GradientLabel::textRect() const
     return rect().adjusted(m, 0, -m, 0);
 }
 
+void GradientLabel::setMuted(bool muted)
+{
+    if (m_muted == muted)
+        return;
+    m_muted = muted;
+    update();
+}
+
 void GradientLabel::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -71,7 +79,7 @@ void GradientLabel::paintEvent(QPaintEvent*)
         }
     }
     ink.setColorAt(1, QColor::fromRgb(last));
-    p.setPen(QPen(QBrush(ink), 1));
+    p.setPen(m_muted ? QPen(QColor(150, 156, 166)) : QPen(QBrush(ink), 1));
     p.setFont(font());
     p.drawText(textRect(), int(alignment()), text());
 }

@@ -16,6 +16,9 @@ public:
     void setColour1(const QColor& c);
     void setColour2(const QColor& c);
     void setColours(const QColor& c1, const QColor& c2);
+    // Greyed text: what it shows is old.
+    void setMuted(bool muted);
+    bool muted() const { return m_muted; }
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -24,4 +27,5 @@ protected:
 private:
     QColor m_colour1 = QColor(250, 250, 250);
     QColor m_colour2 = QColor(200, 205, 215);
+    bool m_muted = false;
 };

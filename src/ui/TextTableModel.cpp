@@ -91,6 +91,8 @@ QVariant TextTableModel::data(const QModelIndex& index, int role) const
         return alt.isValid() ? QVariant(QBrush(alt)) : QVariant();
     }
     case Qt::ForegroundRole: {
+        if (const QRgb ink = m_table->foreground(col, row); ink != TextTable::kNoColour)
+            return QBrush(QColor(ink));
         const QRgb c = m_table->background(col, row);
         // Dark cells (black "NG", dark blue or red colour numbers) get white text.
         if (c != TextTable::kNoColour && 0.299 * qRed(c) + 0.587 * qGreen(c) + 0.114 * qBlue(c) < 110)

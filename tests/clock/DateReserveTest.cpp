@@ -54,15 +54,15 @@ TEST(DateReserve, BoxesAreClampedClockBoxesWaitForSetAReserveBoxIsSentAtOnce)
     Find<QLineEdit>(rig.w.get(), "txtSYS_Month")->setText("2");
     Type(rig.w.get(), "txtSYS_Day", "31");
     EXPECT_EQ(Text(rig.w.get(), "txtSYS_Day"), "28") << "the day is held to the month of the year boxes";
-    EXPECT_TRUE(rig.link.gTxFrame.isEmpty()) << "clock boxes send nothing before SET";
+    EXPECT_TRUE(rig.engine.clockFrames().isEmpty()) << "clock boxes send nothing before SET";
     const int rows = rig.log.rowCount();
     Type(rig.w.get(), "txtRSV_Hour", "24");
     EXPECT_EQ(Text(rig.w.get(), "txtRSV_Hour"), "23");
-    ASSERT_EQ(rig.link.gTxFrame.size(), 1);
+    ASSERT_EQ(rig.engine.clockFrames().size(), 1);
     QByteArray expect = QByteArray::fromHex("04109C560001010017");
     expect.append(2, '\0');
     AppendCrc(expect);
-    EXPECT_EQ(rig.link.gTxFrame.first(), expect);
+    EXPECT_EQ(rig.engine.clockFrames().first(), expect);
     rig.step();
     EXPECT_EQ(rig.port.requests().last(), expect);
     ASSERT_GT(rig.log.rowCount(), rows);
@@ -77,8 +77,8 @@ TEST(DateReserve, SetFollowingThePcClockSendsOneClockFrame)
     rig.w->showPcClock();
     EXPECT_EQ(Text(rig.w.get(), "lblDateTime"), "2026-12-04 10:20:30");
     Click(rig.w.get(), "btnSYS_DTSet");
-    ASSERT_EQ(rig.link.gTxFrame.size(), 1);
-    const QByteArray f = rig.link.gTxFrame.first();
+    ASSERT_EQ(rig.engine.clockFrames().size(), 1);
+    const QByteArray f = rig.engine.clockFrames().first();
     ASSERT_EQ(f.size(), 21);
     EXPECT_EQ(f.left(7), QByteArray::fromHex("04109C59000606"));
     const int values[6] = {2026, 12, 4, 10, 20, 30};
@@ -96,7 +96,7 @@ TEST(DateReserve, QuickEditsAllReachTheRecorderInOrderAreReadBackAndCloseCommits
     Type(rig.w.get(), "txtRSV_Hour", "6"); // the later edit of the same field wins
     Type(rig.w.get(), "txtRSV_Minute", "45");
     Click(rig.w.get(), "btnRSV1");
-    ASSERT_EQ(rig.link.gTxFrame.size(), 4);
+    ASSERT_EQ(rig.engine.clockFrames().size(), 4);
     rig.steps(4 + 7 + 1);
     const RecorderModel& rec = rig.recorder(4);
     EXPECT_EQ(rec.reg(40022), 6);
@@ -117,9 +117,9 @@ TEST(DateReserve, QuickEditsAllReachTheRecorderInOrderAreReadBackAndCloseCommits
     QTest::keyClicks(second, "33");
     Click(rig.w.get(), "btnClose"); // leaving the box commits it
     EXPECT_FALSE(rig.w->isVisible());
-    ASSERT_EQ(rig.link.gTxFrame.size(), 1);
+    ASSERT_EQ(rig.engine.clockFrames().size(), 1);
     rig.steps(1 + 7 + 1);
     EXPECT_EQ(rig.recorder(4).reg(40024), 33);
-    EXPECT_TRUE(rig.link.gTxFrame.isEmpty()) << "no frame left for a later edit to send first";
+    EXPECT_TRUE(rig.engine.clockFrames().isEmpty()) << "no frame left for a later edit to send first";
     EXPECT_EQ(rig.engine.phase(), req::Phase::Live);
 }

@@ -18,6 +18,7 @@
 #include "sim/SimPort.h"
 
 #include <QList>
+#include <algorithm>
 #include <QMap>
 #include <QStringList>
 #include <utility>
@@ -33,8 +34,7 @@ public:
     void fire()
     {
         m_due = -1;
-        if (onTimeout)
-            onTimeout();
+        emit timeout();
     }
 
 private:
@@ -107,13 +107,30 @@ struct VirtualLine : LineClock {
     CommLog log;
     PollingEngine engine{link, store, log, port, tx, rx};
 
+    // Every upload and download that ended, in order.
+    struct TransferEnd {
+        int transfer;
+        TransferResult result;
+        QString text;
+    };
+    QList<TransferEnd> transfers;
+    int ended(int transfer, TransferResult result = TransferResult::Done) const
+    {
+        return static_cast<int>(std::count_if(transfers.begin(), transfers.end(), [&](const TransferEnd& e) {
+            return e.transfer == transfer && e.result == result;
+        }));
+    }
+
     // Serves devices {number, model code}, all enabled in the device list.
     explicit VirtualLine(const QList<std::pair<int, int>>& devices)
     {
         engine.setDeviceList(serve(devices));
         engine.setClock([this] { return nowUs / 1000; });
+        QObject::connect(&engine, &PollingEngine::transferEnded, [this](int t, TransferResult r, const QString& text) {
+            transfers.append({t, r, text});
+        });
     }
-    bool monitoring() const { return link.gReqCode == 11 && link.gCommonReadDone; }
+    bool monitoring() const { return req::IsMonitoring(link.gReqCode) && link.gCommonReadDone; }
     RecorderModel& recorder(int device) { return *server.device(device); }
     void silence(int device, bool silent = true) { server.setFaults(device, FaultConfig{silent}); }
 

@@ -71,11 +71,12 @@ TEST(HeadlessLogging, SaysWhoAnswersAndStopsWhenThePortCloses)
             WriteConfigLines(dir.filePath("CFG/SetEnv.INI"), list);
             session = std::make_unique<LinkSession>(dir.path(), &port, &tx, &rx);
             session->loadConfiguration();
-            job = std::make_unique<LoggingJob>(*session, DSaveSettings{});
-            job->out = [this](const QString& l) { said << l; };
-            job->err = [this](const QString& l) { said << "! " + l; };
+            job = std::make_unique<LoggingJob>(*session, DSaveSettings{}, &reopen);
+            QObject::connect(job.get(), &LoggingJob::news, [this](const QString& l) { said << l; });
+            QObject::connect(job.get(), &LoggingJob::trouble, [this](const QString& l) { said << "! " + l; });
         }
         QTemporaryDir dir;
+        VirtualTimer reopen{nowUs, PortReopener::kIntervalMs};
         std::unique_ptr<LinkSession> session;
         std::unique_ptr<LoggingJob> job;
         QStringList said;
@@ -106,11 +107,25 @@ TEST(HeadlessLogging, SaysWhoAnswersAndStopsWhenThePortCloses)
         EXPECT_TRUE(rig.said.last().contains("no device is marked")) << rig.said.join('\n').toStdString();
     }
     {
-        Rig rig({}, {"O"});
+        // A port that is not there at start-up (an adapter plugged in later) is tried again.
+        Rig rig({{1, 10}}, {"O"});
         rig.port.setOpenError("no such device");
-        EXPECT_FALSE(rig.job->start());
-        EXPECT_TRUE(rig.said.last().contains("cannot be opened: no such device")) << rig.said.join('\n').toStdString();
+        EXPECT_TRUE(rig.job->start());
+        const QString said = rig.said.join('\n');
+        EXPECT_TRUE(said.contains("cannot be opened: no such device")) << said.toStdString();
+        EXPECT_TRUE(rig.said.last().contains("trying to open it again every 10 s")) << said.toStdString();
         EXPECT_FALSE(rig.tx.isActive()) << "nothing ticks on a port that did not open";
+        rig.port.setOpenError(QString());
+        rig.reopen.fire();
+        ASSERT_TRUE(rig.runUntil([&] { return rig.session->link.gCommonReadDone; }));
+        EXPECT_TRUE(rig.said.contains("device 01: online (model 10)")) << rig.said.join('\n').toStdString();
+    }
+    {
+        // A port name that can never open ends it.
+        Rig rig({{1, 10}}, {"O"});
+        rig.session->link.gCommPort = "tcp://host-without-port";
+        EXPECT_FALSE(rig.job->start());
+        EXPECT_TRUE(rig.said.last().contains("is not tcp://HOST:PORT")) << rig.said.join('\n').toStdString();
     }
 }
 
@@ -124,7 +139,8 @@ TEST(HeadlessLogging, ALostPortIsReopenedAndLoggingGoesOn)
     VirtualTimer reopen(line.nowUs, PortReopener::kIntervalMs);
     LoggingJob job(session, DSaveSettings{"Yes", 1, "sec", dir.path()}, &reopen);
     QStringList said;
-    job.out = job.err = [&](const QString& l) { said << l; };
+    QObject::connect(&job, &LoggingJob::news, [&](const QString& l) { said << l; });
+    QObject::connect(&job, &LoggingJob::trouble, [&](const QString& l) { said << l; });
     QSignalSpy ended(&job, &LoggingJob::ended);
     job.logger().now = [&] { return QDateTime(QDate(2026, 12, 6), QTime(8, 0)).addMSecs(line.nowUs / 1000); };
     DataFileContents c;
@@ -146,7 +162,8 @@ TEST(HeadlessLogging, ALostPortIsReopenedAndLoggingGoesOn)
         EXPECT_EQ(said.count(said.last()), loss);
         line.port.setOpenError(QString());
         reopen.fire();
-        EXPECT_TRUE(said.last().contains("is open again (9600,N,8,1), scanning 1 device(s)")) << loss;
+        EXPECT_TRUE(said.value(said.size() - 2).endsWith("is open again")) << loss;
+        EXPECT_TRUE(said.last().contains("open (9600,N,8,1), scanning 1 device(s)")) << loss;
     }
     line.port.unplug("adapter gone");
     job.stop();

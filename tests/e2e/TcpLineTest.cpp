@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <gtest/gtest.h>
 
 namespace {
@@ -106,8 +107,12 @@ TEST(TcpLine, NamesAndARefusedConnection)
     LinePort line;
     PortSettings s;
     s.gCommPort = QStringLiteral("tcp://127.0.0.1:%1").arg(freePort());
-    QString why;
-    EXPECT_FALSE(line.open(s, &why));
+    // Connecting never blocks: the refusal comes as an event.
+    QSignalSpy failed(&line, &SerialPort::openFailed);
+    EXPECT_TRUE(line.open(s, nullptr));
+    EXPECT_TRUE(line.connecting());
+    ASSERT_TRUE(failed.wait(TcpPort::kConnectMs + 1000));
     EXPECT_FALSE(line.isOpen());
-    EXPECT_TRUE(why.contains("refused", Qt::CaseInsensitive)) << why.toStdString();
+    EXPECT_FALSE(line.connecting());
+    EXPECT_TRUE(failed[0][0].toString().contains("refused", Qt::CaseInsensitive)) << failed[0][0].toString().toStdString();
 }

@@ -48,10 +48,11 @@ TEST(Unattended, ARecorderSwitchedOnLateIsAskedAgainThenPolledAndLogged)
     const int scan = requestsTo(line, 2);
     EXPECT_EQ(scan, 3);
 
-    // Silent: asked once a minute, one question between live polls, counted as a time-out.
+    // Silent: asked 5, 10, 20, 40 s apart, then once a minute; one question
+    // between live polls, counted as a time-out.
     run(130'000 - line.nowUs / 1000, [] { return false; });
-    EXPECT_EQ(requestsTo(line, 2), scan + 2);
-    EXPECT_EQ(line.store.sprdCommState.text(counters::TimeOver, 2), "5");
+    EXPECT_EQ(requestsTo(line, 2), scan + 4);
+    EXPECT_EQ(line.store.sprdCommState.text(counters::TimeOver, 2), "7");
     EXPECT_FALSE(QFileInfo::exists(file));
     EXPECT_GT(requestsTo(line, 1), 300) << "the others are polled all the while";
 

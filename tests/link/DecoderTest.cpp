@@ -1,7 +1,6 @@
 #include "link/DataStore.h"
 #include "link/Decoder.h"
 #include "link/Framing.h"
-#include "link/LinkState.h"
 #include "link/RegisterMap.h"
 
 #include <gtest/gtest.h>
@@ -17,16 +16,11 @@ QByteArray answer(int device, const QByteArray& regs)
 }
 
 struct Fixture : ::testing::Test {
-    LinkState link;
     DataStore store;
     void SetUp() override
     {
-        for (int n : {1, 3}) {
-            link.gMC_No << n;
-            link.gMC_Online << true;
+        for (int n : {1, 3})
             store.appendDeviceRow(n);
-        }
-        link.gMC_Last = 1;
     }
 };
 
@@ -50,8 +44,7 @@ TEST_F(Fixture, LiveAnswerFillsItsDeviceRowAScanAnswerOnlyMarksIt)
 {
     const QByteArray f = answer(3, liveRegisters(25));
     ASSERT_EQ(f.size(), 99);
-    link.gMC_Index = 1;
-    DecodeAnswer(link, store, 11, f);
+    DecodeAnswer(store, 2, 11, f);
     const TextTable& t = store.sprdMon;
     const std::pair<int, const char*> cells[] = {
         {1, "OK"}, {2, "25"}, {3, "1.10"}, {4, "2026-03-05 07:08:09"}, {5, "1"}, {6, "768"}, {7, "4"},
@@ -63,21 +56,9 @@ TEST_F(Fixture, LiveAnswerFillsItsDeviceRowAScanAnswerOnlyMarksIt)
     EXPECT_EQ(t.text(1, 1), QString()) << "another device's row stays untouched";
 
     // A scan answer only marks its device.
-    link.gMC_Index = 0;
-    DecodeAnswer(link, store, 99, answer(1, liveRegisters(25).left(4)));
+    DecodeAnswer(store, 1, 99, answer(1, liveRegisters(25).left(4)));
     EXPECT_EQ(t.text(1, 1), "OK");
     EXPECT_EQ(t.text(2, 1), QString());
-}
-
-TEST_F(Fixture, ModelCodeSetsChannelCountOnlyForTheSelectedDevice)
-{
-    struct Case { int index; int model; int expect; };
-    for (const Case& c : {Case{0, 10, 6}, Case{0, 25, 12}, Case{1, 10, 12}, Case{0, 0, 12}, Case{0, 35, 12}}) {
-        link.gSelMC_Index = 0;
-        link.gMC_Index = c.index;
-        DecodeAnswer(link, store, 11, answer(1, liveRegisters(c.model)));
-        EXPECT_EQ(link.gChCount, c.expect) << "index " << c.index << " model " << c.model;
-    }
 }
 
 TEST_F(Fixture, CommonAnswerLandsInItsRows)
@@ -93,7 +74,7 @@ TEST_F(Fixture, CommonAnswerLandsInItsRows)
     }
     const QByteArray f = answer(1, r);
     ASSERT_EQ(f.size(), 153);
-    DecodeAnswer(link, store, 100, f);
+    DecodeAnswer(store, 1, 100, f);
     const TextTable& t = store.sprdP_Common;
     EXPECT_EQ(t.text(1, 31), "31");
     EXPECT_EQ(t.text(1, 45), "45");  // DI01_LEVEL from 40045
@@ -123,7 +104,7 @@ TEST_F(Fixture, ChannelAnswerKeepsNamePaddingAndDecodesEveryType)
         }
         const QByteArray f = answer(1, r);
         ASSERT_EQ(f.size(), 191);
-        DecodeAnswer(link, store, 203, f);
+        DecodeAnswer(store, 1, 203, f);
         const TextTable& t = store.sprdP_CH;
         EXPECT_EQ(t.text(3, 1), QString::fromLatin1(name));
         EXPECT_EQ(t.text(3, 1).size(), 10);

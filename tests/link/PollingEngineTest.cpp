@@ -73,18 +73,25 @@ TEST(PollingEngine, ScanWithNobodyAnsweringClosesThePort)
     }
 }
 
-TEST(PollingEngine, BadAnswersAreCountedAndNeverDecoded)
+TEST(PollingEngine, BadAnswersAreCountedNamedAndNeverDecoded)
 {
     using Rewrite = std::function<QByteArray(const QByteArray& request, QByteArray answer)>;
-    struct Case { const char* what; Rewrite answer; int column; }; // column: the counter that counts it
+    // column: the counter that counts it; mark: how the frame log shows the answer.
+    struct Case { const char* what; Rewrite answer; int column; CommLog::Mark mark; const char* message; };
     const Case cases[] = {
         {"bad CRC", [](const QByteArray&, QByteArray a) { a[a.size() - 1] = char(a[a.size() - 1] ^ 0x5A); return a; },
-         counters::CrcError},
-        {"other device", [](const QByteArray&, QByteArray a) { a[0] = 2; AppendCrc(a); return a; }, counters::CrcError},
-        {"bytes behind", [](const QByteArray&, QByteArray a) { return a + '\x7E'; }, counters::CrcError},
-        {"truncated", [](const QByteArray&, QByteArray a) { return a.left(60); }, counters::TimeOver},
-        {"exception", [](const QByteArray& r, QByteArray) { return ExceptionAnswer(r[0], 3, mbex::DeviceFailure); },
-         counters::TimeOver},
+         counters::CrcError, CommLog::Mark::Bad, ""},
+        {"bytes behind", [](const QByteArray&, QByteArray a) { return a + '\x7E'; }, counters::CrcError,
+         CommLog::Mark::Bad, ""},
+        {"a write's answer", [](const QByteArray& r, QByteArray) { QByteArray w = r.left(6); w[1] = 16; AppendCrc(w += QByteArray(2, '\0')); return w; },
+         counters::CrcError, CommLog::Mark::Bad, ""},
+        // Another device's whole frame is not this device's fault: the wait goes on to the time-out.
+        {"other device", [](const QByteArray&, QByteArray a) { a[0] = 2; AppendCrc(a); return a; }, counters::TimeOver,
+         CommLog::Mark::Foreign, ""},
+        {"truncated", [](const QByteArray&, QByteArray a) { return a.left(60); }, counters::TimeOver,
+         CommLog::Mark::Bad, ""},
+        {"refused", [](const QByteArray& r, QByteArray) { return ExceptionAnswer(r[0], 3, mbex::DeviceFailure); },
+         counters::Refused, CommLog::Mark::Refused, "device 1 refused registers 30001..30047: device failure (04)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -92,47 +99,86 @@ TEST(PollingEngine, BadAnswersAreCountedAndNeverDecoded)
         ASSERT_TRUE(line.openAndMonitor());
         line.server.rewriteAnswer = c.answer;
         line.store.sprdMon.setText(regmap::mon::Model, 1, "keep");
+        QSignalSpy panel(&line.engine, &PollingEngine::statusMessage);
         const int rows = line.log.rowCount();
         line.step();
         EXPECT_EQ(line.store.sprdCommState.text(c.column, 1), "1");
         EXPECT_EQ(line.store.sprdMon.text(regmap::mon::Model, 1), "keep");
-        if (c.column == counters::CrcError) {
-            ASSERT_EQ(line.log.rowCount(), rows + 2);
-            EXPECT_TRUE(line.log.row(rows + 1).recv);
-            EXPECT_TRUE(line.log.row(rows + 1).badCrc);
-        }
+        ASSERT_EQ(line.log.rowCount(), rows + 2);
+        EXPECT_EQ(line.log.row(rows + 1).mark, c.mark);
+        EXPECT_EQ(panel.value(0).value(0).toString(), QString::fromLatin1(c.message));
+        // One bad frame costs the device nothing; silence shows at once.
+        EXPECT_EQ(line.store.sprdStatus.text(status::Online, 1), c.column == counters::TimeOver ? "NG" : "OK");
         // The link recovers on the next good answer.
         line.server.rewriteAnswer = nullptr;
         line.step();
         EXPECT_EQ(line.store.sprdMon.text(regmap::mon::Model, 1), "20");
         EXPECT_EQ(line.engine.failureStreak(), 0);
+        EXPECT_EQ(line.store.sprdStatus.text(status::Online, 1), "OK");
     }
 }
 
-TEST(PollingEngine, ThirdFailureInARowMovesPollingToTheNextDevice)
+TEST(PollingEngine, NoiseNeverStarvesTheLineAndIsCountedAsNoise)
+{
+    for (const qint64 everyMs : {200, 500, 970}) {
+        SCOPED_TRACE(everyMs);
+        VirtualLine line({{1, 10}, {2, 10}, {3, 20}});
+        ASSERT_TRUE(line.openAndMonitor());
+        int from = line.port.requestNumber();
+        line.runFor(20'000);
+        const int clean = line.port.requestNumber() - from;
+        line.port.setPeriodicNoise(everyMs * 1000);
+        from = line.port.requestNumber();
+        line.runFor(20'000);
+        EXPECT_GE(line.port.requestNumber() - from, clean / 2);
+        // The last one may still be among the bytes of an answer being gathered.
+        EXPECT_LE(line.port.strayBytesSent() - line.engine.strayBytes(), 1);
+        for (int row = 1; row <= 3; ++row)
+            EXPECT_EQ(line.store.sprdStatus.text(status::Online, row), "OK") << row;
+        int noiseRows = 0;
+        for (int r = 0; r < line.log.rowCount(); ++r)
+            noiseRows += line.log.row(r).mark == CommLog::Mark::Noise;
+        EXPECT_GT(noiseRows, 0) << "shown red in the frame log";
+    }
+}
+
+TEST(PollingEngine, ThirdFailureInARowOfAnyKindTakesTheDeviceOutOfTheRoundUntilItAnswersAgain)
 {
     VirtualLine line({{1, 10}, {2, 10}});
     ASSERT_TRUE(line.openAndMonitor());
     line.steps(2);
     ASSERT_EQ(line.link.gMC_Index, 0);
-    QSignalSpy failure(&line.engine, &PollingEngine::failureAction);
-    // Device 1 now answers with a bad CRC, then not at all, then bad again.
+    QList<std::pair<int, DeviceState>> states;
+    QObject::connect(&line.engine, &PollingEngine::deviceStateChanged,
+                     [&](int device, DeviceState s, const QString&) { states.append({device, s}); });
+    // Device 1 now answers with a bad CRC, then not at all, then with a write's answer.
+    QByteArray written = QByteArray::fromHex("011075310001");
+    written.append(2, '\0');
+    AppendCrc(written);
     int n = 0;
     line.server.rewriteAnswer = [&](const QByteArray& r, QByteArray a) -> QByteArray {
-        if (r[0] != char(1))
+        if (r[0] != char(1) || ++n > 3)
             return a;
-        if (++n == 2)
+        if (n == 2)
             return {};
+        if (n == 3)
+            return written;
         a[5] = char(a[5] ^ 0x40);
         return a;
     };
     const int from = line.port.requestNumber();
     line.steps(4);
-    EXPECT_EQ(failure.count(), 1);
     EXPECT_EQ(devicesOf(line.sentSince(from)), (QList<int>{1, 1, 1, 2})) << "the fourth request goes to the next device";
     EXPECT_EQ(line.store.sprdCommState.text(counters::CrcError, 1), "2");
     EXPECT_EQ(line.store.sprdCommState.text(counters::TimeOver, 1), "1");
-    EXPECT_EQ(line.link.gMC_Online, (QList<bool>{true, true})) << "monitoring keeps a failing device in the cycle";
+    EXPECT_EQ(line.link.gMC_Online, (QList<bool>{false, true})) << "a failing device never holds up the others";
+    EXPECT_EQ(line.store.sprdStatus.text(status::Online, 1), "NG");
+    EXPECT_EQ(states.value(0), std::make_pair(1, DeviceState::Ng));
+    // It is asked again a while later, answers, and is polled again.
+    ASSERT_TRUE(line.runUntil([&] { return line.link.isOnline(0); }, 10'000));
+    line.steps(3);
+    EXPECT_EQ(line.store.sprdStatus.text(status::Online, 1), "OK");
+    EXPECT_EQ(states.last(), std::make_pair(1, DeviceState::Ok));
 }
 
 TEST(PollingEngine, DownloadWritesEveryBlockInOrder)
@@ -150,10 +196,9 @@ TEST(PollingEngine, DownloadWritesEveryBlockInOrder)
         image.edits = {{40101, 0x4142}, {lastAlarm, 0x42C8}, {lastAlarm + 1, 0}, {40001, 1}, {40033, 2}};
         line.engine.setParamSource(&image);
         QSignalSpy progress(&line.engine, &PollingEngine::transferProgress);
-        QSignalSpy done(&line.engine, &PollingEngine::downloadFinished);
         const int from = line.port.requestNumber();
         ASSERT_TRUE(line.engine.post(req::Download));
-        ASSERT_TRUE(line.runUntil([&] { return done.count() == 1; }));
+        ASSERT_TRUE(line.runUntil([&] { return line.ended(req::Download) == 1; }));
         EXPECT_EQ(line.link.gReqCode, 11);
 
         // Ranges first, then names, the rest of each channel and the two common parts;
@@ -239,7 +284,7 @@ TEST(PollingEngine, ClosingOrLosingThePortMidTransferStopsAllAndReopeningScansAg
     }
 }
 
-TEST(PollingEngine, PausesForTheGapAfterAGoodAnswerAndForTheQuietPeriodAfterSilence)
+TEST(PollingEngine, PausesForTheGapAfterAGoodAnswerAndAfterSilence)
 {
     struct Case { int gapMs; const char* baud; const char* parity; const char* stop; int expectMs; };
     const Case cases[] = {{50, "9600", "N", "1", 50}, {0, "9600", "N", "1", 4}, {0, "9600", "E", "1", 5},
@@ -267,8 +312,8 @@ TEST(PollingEngine, PausesForTheGapAfterAGoodAnswerAndForTheQuietPeriodAfterSile
         for (qint64 us : afterAnswer)
             EXPECT_EQ(us, c.expectMs * 1000);
         ASSERT_FALSE(afterSilence.isEmpty());
-        EXPECT_EQ(afterSilence.last(), (PollingEngine::kTimeoutMs + PollingEngine::kQuietMs + c.expectMs) * 1000)
-            << "time-out, quiet period, then the gap";
+        EXPECT_EQ(afterSilence.last(), (PollingEngine::kTimeoutMs + c.expectMs) * 1000)
+            << "the time-out, then the gap: the next device tells a late answer by its address";
     }
 }
 

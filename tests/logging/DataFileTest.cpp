@@ -197,7 +197,7 @@ struct Logger : ::testing::Test {
         for (int row = 1; row <= 3; ++row) {
             fillRow(store.sprdMon, row);
             store.sprdStatus.setText(status::Online, row, online[row - 1]);
-            logger.onAnswerHandled(11, row - 1);
+            logger.onLiveValues(link.gMC_No[row - 1]);
         }
         link.gReqCode = 11;
         DSaveSettings s;
@@ -260,17 +260,16 @@ TEST_F(Logger, EachRecorderHasItsFirstRecordAtItsFirstLiveValues)
     logger.saveCheck();
     open = true;
     logger.onPortOpened(); // nothing decoded since this open
-    logger.onAnswerHandled(99, 0); // a scan answer carries no live values
     logger.saveCheck();
     EXPECT_FALSE(logger.lastSaveTime().isValid()) << "nobody to save: the interval is not used up";
     EXPECT_TRUE(files().isEmpty());
 
     // Device 3 answers first, device 1 two seconds later: each is saved at once.
-    logger.onAnswerHandled(11, 1);
+    logger.onLiveValues(3);
     clock = start.addMSecs(50);
     logger.saveCheck();
     EXPECT_EQ(files(), QStringList{"PLANT_03.VQD"});
-    logger.onAnswerHandled(11, 0);
+    logger.onLiveValues(1);
     clock = start.addSecs(2);
     logger.saveCheck();
     EXPECT_EQ(files(), (QStringList{"PLANT_01.VQD", "PLANT_03.VQD"}));

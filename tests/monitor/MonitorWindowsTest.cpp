@@ -172,3 +172,25 @@ TEST_F(Windows, MainWindowOpensTheMonitorsAndPortOpenRestartsTheTrend)
         EXPECT_EQ(rows, QString(name).startsWith("frmVQ_Mon_Multi") ? 2 : -1) << name;
     }
 }
+
+TEST_F(Windows, ValuesOfADeviceThatDoesNotAnswerAreGreyed)
+{
+    frmVQ_Mon_Bar bar(state, store, link, dir.path());
+    frmVQ_Mon_Single trend(state, store, link, dir.path());
+    frmVQ_Mon_Text text(state, store, link, dir.path());
+    for (const char* comm : {"NG", "OK"}) {
+        SCOPED_TRACE(comm);
+        mon(regmap::mon::Comm, comm);
+        pv(1, "12.5");
+        const bool stale = QLatin1String(comm) == "NG";
+        for (SingleMonitorWindow* w : std::initializer_list<SingleMonitorWindow*>{&bar, &trend}) {
+            w->tmrDispGraph_Tick();
+            auto* value = Find<QLabel>(w, "lblCH_Val0");
+            EXPECT_EQ(value->text(), "12.5") << "the last value stays";
+            EXPECT_EQ(value->styleSheet().contains("#6b7785"), stale) << w->objectName().toStdString();
+            EXPECT_EQ(value->toolTip().isEmpty(), !stale);
+        }
+        text.tmrDispGraph_Tick();
+        EXPECT_EQ(Find<GradientLabel>(&text, "lblPV0")->muted(), stale);
+    }
+}

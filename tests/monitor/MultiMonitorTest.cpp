@@ -175,8 +175,13 @@ TEST(MultiMonitor, TickOverManyDevicesRewritesOnlyWhatChanged)
     for (const auto& args : spy)
         changed.append({args[0].toInt(), args[1].toInt()});
     std::sort(changed.begin(), changed.end());
-    const QList<std::pair<int, int>> want{{Comm, 1}, {Comm, 1}, {Pv1 + 3, 50}, {AlarmColumn(6, 1), 99}};
+    QList<std::pair<int, int>> want{{Comm, 1}, {Comm, 1}, {Pv1 + 3, 50}, {AlarmColumn(6, 1), 99}};
+    for (int k = 0; k < 6; ++k)
+        want.append({Pv1 + k, 1}); // the values of a device that does not answer are greyed
+    std::sort(want.begin(), want.end());
     EXPECT_EQ(changed, want); // COMM: text and colour
+    EXPECT_EQ(m.table().foreground(Pv1, 1), kStaleInk);
+    EXPECT_EQ(m.table().foreground(Pv1, 2), TextTable::kNoColour);
 }
 
 TEST(MultiMonitorWindow, GroupedHeadersATableTheWindowsSizeAndAHalfSecondRefresh)

@@ -91,9 +91,8 @@ TEST(Editor, UploadFillsTheTablesAndShowsProgress)
     rec.write(40116, {3});      // CH.01 colour 3
     rec.write(40648, {1});      // CH.06 ALARM01 TYPE
     frmVQ_Parameter& w = e.open();
-    QSignalSpy done(&e.line.engine, &PollingEngine::uploadFinished);
     e.click("btnUpload");
-    ASSERT_TRUE(e.line.runUntil([&] { return done.count() > 0; }));
+    ASSERT_TRUE(e.line.runUntil([&] { return e.line.ended(req::Upload) > 0; }));
     QCoreApplication::processEvents();
     const TextTable& ch = w.tables().sprdP_CH;
     EXPECT_EQ(w.tables().sprdP.text(3, 1), "ON");
@@ -169,10 +168,9 @@ TEST(Editor, ABadFileIsRefusedAGoodOneIsSentWithLaterEdits)
     EXPECT_EQ(Text(&w, "lblFName"), QDir::toNativeSeparators(e.openPath));
 
     w.tables().sprdP_CH.setText(5, 6, "3");
-    QSignalSpy done(&e.line.engine, &PollingEngine::downloadFinished);
     AnswerMessageBox(QMessageBox::Yes);
     e.click("btnDownload");
-    ASSERT_TRUE(e.line.runUntil([&] { return done.count() > 0; }));
+    ASSERT_TRUE(e.line.runUntil([&] { return e.line.ended(req::Download) > 0; }));
     const RecorderModel& rec = e.line.recorder(1);
     EXPECT_EQ(rec.reg(40301), 0x5052); // "PR"
     EXPECT_EQ(rec.reg(40312), 3);
@@ -192,8 +190,7 @@ TEST(Editor, OneTransferAtATimeClosingLetsItRunAndAFailedOneSaysSo)
     e.click("btnClose");
     EXPECT_EQ(e.line.engine.phase(), req::Phase::Upload);
     e.line.silence(1); // the recorder stops answering
-    QSignalSpy failed(&e.line.engine, &PollingEngine::transferFailed);
-    ASSERT_TRUE(e.line.runUntil([&] { return failed.count() > 0; }));
+    ASSERT_TRUE(e.line.runUntil([&] { return e.line.ended(req::Upload, TransferResult::NoAnswer) > 0; }));
     EXPECT_EQ(e.message(), "Parameter upload stopped: device [1] does not answer");
     EXPECT_TRUE(e.enabled("btnUpload"));
     EXPECT_TRUE(e.enabled("btnDownload"));
@@ -245,11 +242,10 @@ TEST(Editor, ASixChannelSetOnATwelveChannelRecorderSendsAndSavesWhatItShows)
     EXPECT_TRUE(e.message().contains("CH.12 is not part of this parameter set")) << qPrintable(e.message());
 
     QString question;
-    QSignalSpy done(&e.line.engine, &PollingEngine::downloadFinished);
     AnswerMessageBox(QMessageBox::Yes, &question);
     e.click("btnDownload");
     EXPECT_EQ(question, "Parameter Setup|Download the parameter set to device 1 (Kiln line 2)?");
-    ASSERT_TRUE(e.line.runUntil([&] { return done.count() > 0; }));
+    ASSERT_TRUE(e.line.runUntil([&] { return e.line.ended(req::Download) > 0; }));
     QCoreApplication::processEvents();
     EXPECT_EQ(e.message(), "Parameter download complete.(PC==>VQ800)\n"
                            "Channels 1 to 6 sent; channels 7 to 12 were left as they are on the recorder.");

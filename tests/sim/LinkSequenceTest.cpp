@@ -71,13 +71,12 @@ TEST(LinkSequence, ATransferRunsToItsEndBeforeAClickIsTaken)
     ASSERT_TRUE(line.openAndMonitor());
     RecorderSet image(line.recorder(1)); // device 1's own set, sent back to it
     line.engine.setParamSource(&image);
-    QSignalSpy done(&line.engine, &PollingEngine::downloadFinished);
     const int from = line.port.requestNumber();
     ASSERT_TRUE(line.engine.post(req::Download));
     line.runFor(300);
     line.engine.selectDevice(1); // a click in the middle of the download
     EXPECT_FALSE(line.engine.setDeviceList({"O"})) << "no list change under an open port";
-    ASSERT_TRUE(line.runUntil([&] { return done.count() == 1 && line.monitoring() && line.link.gSelMC_No == 2; }));
+    ASSERT_TRUE(line.runUntil([&] { return line.ended(req::Download) == 1 && line.monitoring() && line.link.gSelMC_No == 2; }));
     int writes = 0;
     for (const QByteArray& r : line.port.requests().mid(from))
         if (r[1] == char(16)) {
@@ -105,7 +104,7 @@ TEST(LinkSequence, ClockFramesGoOnlyToTheDeviceTheyWereBuiltFor)
     line.engine.selectDevice(1);
     ASSERT_TRUE(line.runUntil([&] { return line.monitoring() && line.link.gSelMC_No == 2; }));
     line.runFor(1000);
-    EXPECT_TRUE(line.link.gTxFrame.isEmpty());
+    EXPECT_TRUE(line.engine.clockFrames().isEmpty());
     EXPECT_EQ(line.recorder(1).reg(40022), before[0]);
     EXPECT_EQ(line.recorder(2).reg(40022), before[1]);
     EXPECT_FALSE(line.engine.queueClockFrame(frame, 1)) << "built for device 1, device 2 is selected";
@@ -119,20 +118,18 @@ TEST(LinkSequence, LateAnswersAreNeverTakenForALaterRequest)
     FaultConfig late;
     late.delayRate = 0.3;
     line.server.setFaults(late);
-    QSignalSpy up(&line.engine, &PollingEngine::uploadFinished);
-    QSignalSpy failed(&line.engine, &PollingEngine::transferFailed);
     for (int run = 1; run <= 12; ++run) {
         SCOPED_TRACE(run);
-        const qsizetype uploaded = up.count();
+        const int uploaded = line.ended(req::Upload);
         ASSERT_TRUE(line.engine.post(req::Upload));
-        ASSERT_TRUE(line.runUntil([&] { return up.count() + failed.count() == run; }));
+        ASSERT_TRUE(line.runUntil([&] { return line.transfers.size() == run; }));
         // Each upload gives the recorder's exact set, or says it failed.
-        if (up.count() > uploaded) {
+        if (line.ended(req::Upload) > uploaded) {
             EXPECT_EQ(line.storeDiffers(1), "");
             for (int reg = 40031; reg <= 40044; ++reg)
                 EXPECT_EQ(line.store.sprdP_Common.text(1, reg - 40000), QString::number(line.recorder(1).reg(reg)));
         }
     }
-    EXPECT_GE(up.count(), 9);
+    EXPECT_GE(line.ended(req::Upload), 9);
     EXPECT_GT(line.server.counts().delayed, 10);
 }

@@ -18,9 +18,15 @@ public:
     {
         m_line.server.setSeed(seed);
         PollingEngine& e = m_line.engine;
-        QObject::connect(&e, &PollingEngine::answerHandled, [this](int, int) { answered(); });
+        QObject::connect(&e, &PollingEngine::transactionEnded, [this](int, int, Failure f) {
+            if (f == Failure::None)
+                answered();
+        });
         QObject::connect(&e, &PollingEngine::portStateRequested, [this](bool closed) { m_menusOpen = !closed; });
-        QObject::connect(&e, &PollingEngine::uploadFinished, [this] { checkStore(); });
+        QObject::connect(&e, &PollingEngine::transferEnded, [this](int t, TransferResult r, const QString&) {
+            if (t == req::Upload && r == TransferResult::Done)
+                checkStore();
+        });
         // Clock frames queued before the port opened or another device was selected are void.
         QObject::connect(&e, &PollingEngine::portOpened, [this] { m_clock.clear(); });
         QObject::connect(&e, &PollingEngine::selectedDeviceChanged, [this](int number) {
@@ -141,6 +147,7 @@ private:
         m_scanTransactions = 0;
         m_sinceLive.clear();
         m_grace.clear();
+        m_roundSize.clear();
     }
 
     void cancelOutstanding()
@@ -173,11 +180,14 @@ private:
                     continue;
                 int& since = m_sinceLive[i];
                 int& grace = m_grace[i];
+                // Each device of the round may fail three times before the wait ends.
+                int& round = m_roundSize[i];
+                round = qMax(round, static_cast<int>(k.gMC_Online.count(true)));
                 if (k.gMC_No.value(i) == device)
-                    since = grace = 0;
+                    since = grace = round = 0;
                 else
                     ++since;
-                if (since > 3 * k.gMC_Online.count(true) + grace)
+                if (since > 3 * round + grace)
                     fail(QStringLiteral("device %1 not polled for %2 transactions").arg(k.gMC_No.value(i)).arg(since));
             }
             break;
@@ -195,14 +205,15 @@ private:
         }
     }
 
-    // A good answer was decoded: it must answer the request just sent.
+    // A good answer was taken: it must answer the request just sent, or an
+    // earlier one of the very same bytes (a late answer, as good as its own).
     void answered()
     {
-        const QList<int>& from = m_line.port.answeredBy();
-        if (from != QList<int>{m_line.port.requestNumber()})
-            fail(QStringLiteral("answer of request %1 taken for request %2")
-                     .arg(from.value(0))
-                     .arg(m_line.port.requestNumber()));
+        const QList<QByteArray>& requests = m_line.port.requests();
+        const int now = m_line.port.requestNumber();
+        for (int from : m_line.port.answeredBy())
+            if (from != now && requests.value(from - 1) != requests.value(now - 1))
+                fail(QStringLiteral("answer of request %1 taken for request %2").arg(from).arg(now));
     }
 
     void check()
@@ -224,13 +235,13 @@ private:
         // Every transaction is counted once: OK, Time Over or CRC Error.
         qint64 counted = 0;
         for (int row = 1; row <= m_line.store.sprdCommState.rowCount(); ++row)
-            for (int c : {counters::Ok, counters::TimeOver, counters::CrcError})
+            for (int c : {counters::Ok, counters::TimeOver, counters::CrcError, counters::Refused})
                 counted += m_line.store.sprdCommState.text(c, row).toLongLong();
         const int resolved = m_sent - m_cancelled - (e.awaitingAnswer() ? 1 : 0);
         if (counted != resolved)
             fail(QStringLiteral("%1 transactions counted, %2 resolved").arg(counted).arg(resolved));
 
-        m_clock.removeIf([&](const QByteArray& f) { return !k.gTxFrame.contains(f); });
+        m_clock.removeIf([&](const QByteArray& f) { return !m_line.engine.clockFrames().contains(f); });
 
         // A finished parameter read holds the selected recorder's channels and no others.
         if (k.gCommonReadDone && !m_readDone)
@@ -255,6 +266,7 @@ private:
     int m_downloadDevice = 0;
     QMap<int, int> m_sinceLive; // live transactions since each online device's last poll
     QMap<int, int> m_grace;
+    QMap<int, int> m_roundSize; // the most devices in the round since each one's last poll
     req::Phase m_lastPhase = req::Phase::None;
     QList<QByteArray> m_clock; // clock frames that may still go out
 };

@@ -112,25 +112,33 @@ TEST(FrameLog, SavedCsvHasEveryRowWithItsTimeAndResultThenTheCounters)
     WriteLogRow("RECV", answer, log);
     log.markBad(WriteLogRow("RECV", QByteArray::fromHex("02030200070000"), log));
     log.markBad(WriteLogRow("RECV", answer, log)); // whole, but not what was asked
+    log.markBad(WriteLogRow("RECV", QByteArray::fromHex("7E"), log), CommLog::Mark::Noise);
+    QByteArray refusal = QByteArray::fromHex("029003");
+    AppendCrc(refusal += QByteArray(2, '\0'));
+    log.markBad(WriteLogRow("RECV", refusal, log), CommLog::Mark::Refused);
     DataStore store;
     store.appendDeviceRow(2);
     store.sprdCommState.setText(counters::Ok, 1, "12");
-    const QStringList lines = FrameLogCsv(log, store.sprdCommState).split("\r\n");
+    const QStringList lines = FrameLogCsv(log, store.sprdCommState, 3).split("\r\n");
     const QStringList expected = {
         "time,direction,bytes,device,result",
         "2026-12-06 03:00:00.025,SEND," + BytesText(BuildReadRequest(2, 30001, 1)) + ",2,",
         "2026-12-06 03:00:00.050,RECV," + BytesText(answer) + ",2,OK",
         "2026-12-06 03:00:00.075,RECV,02 03 02 00 07 00 00,2,CRC error",
         "2026-12-06 03:00:00.100,RECV," + BytesText(answer) + ",2,not the answer asked for",
+        "2026-12-06 03:00:00.125,RECV,7E,126,noise",
+        "2026-12-06 03:00:00.150,RECV," + BytesText(refusal) + ",2,refused: illegal data value (03)",
         "",
-        "device,OK,Time Over,CRC Error",
-        "2,12,0,0",
+        "device,OK,Time Over,CRC Error,Refused",
+        "2,12,0,0,0",
+        "",
+        "noise bytes,3",
         ""};
     EXPECT_EQ(lines, expected);
 
     QTemporaryDir dir;
     QString why;
-    EXPECT_TRUE(SaveFrameLog(dir.filePath("log.csv"), log, store.sprdCommState, &why));
-    EXPECT_FALSE(SaveFrameLog(dir.filePath("missing/log.csv"), log, store.sprdCommState, &why));
+    EXPECT_TRUE(SaveFrameLog(dir.filePath("log.csv"), log, store.sprdCommState, 3, &why));
+    EXPECT_FALSE(SaveFrameLog(dir.filePath("missing/log.csv"), log, store.sprdCommState, 3, &why));
     EXPECT_FALSE(why.isEmpty());
 }
