@@ -102,3 +102,53 @@ TEST(Unattended, TheSelectedRecorderComingBackIsReadForItsOwnChannels)
     ASSERT_TRUE(line.runUntil([&] { return line.monitoring(); }));
     EXPECT_EQ(line.storeDiffers(2), QString());
 }
+
+TEST(Unattended, ADeviceAnsweringOnlyGarbageIsNgAndGetsNoRecordsUntilItAnswersWell)
+{
+    QTemporaryDir dir;
+    VirtualLine line({{1, 10}, {2, 10}});
+    DataLogger logger(line.link, line.store);
+    logger.attach(line.engine);
+    logger.now = [&] { return QDateTime(QDate(2026, 12, 6), QTime(3, 0)).addMSecs(line.nowUs / 1000); };
+    DSaveSettings s{"Yes", 1, "sec", dir.path(), "GARBAGE"};
+    logger.setSettings(s);
+    const auto records = [&](int device) {
+        return (QFileInfo(QDir(dir.path()).filePath(QStringLiteral("GARBAGE_%1.VQD").arg(device, 2, 10, QLatin1Char('0')))).size() - 512) / 64;
+    };
+    const auto run = [&](qint64 ms) {
+        line.runUntil([&] {
+            logger.saveCheck();
+            return false;
+        }, ms);
+    };
+    ASSERT_TRUE(line.openAndMonitor());
+    run(10'000);
+    const qint64 before[2] = {records(1), records(2)};
+    EXPECT_GE(before[1], 9);
+
+    // Device 2 answers every request with a bad CRC for 20 s.
+    int transactions = 0;
+    line.server.rewriteAnswer = [&](const QByteArray& r, QByteArray a) {
+        if (r[0] == char(2)) {
+            ++transactions;
+            a[a.size() - 1] = char(a[a.size() - 1] ^ 0x5A);
+        }
+        return a;
+    };
+    QList<int> ngAfter;
+    QObject::connect(&line.engine, &PollingEngine::deviceStateChanged, [&](int device, DeviceState st, const QString&) {
+        if (device == 2 && st == DeviceState::Ng)
+            ngAfter << transactions;
+    });
+    run(20'000);
+    ASSERT_FALSE(ngAfter.isEmpty());
+    EXPECT_LE(ngAfter.first(), 3) << "NG within three transactions";
+    EXPECT_LE(records(2) - before[1], 1) << "its old values are never logged as new";
+    EXPECT_GE(records(1) - before[0], 18) << "the other device is logged all the while";
+
+    // It answers well again: asked again, back in the round, logged.
+    line.server.rewriteAnswer = nullptr;
+    run(20'000);
+    EXPECT_EQ(line.store.sprdStatus.text(status::Online, 2), "OK");
+    EXPECT_GE(records(2) - before[1], 5);
+}

@@ -133,3 +133,35 @@ TEST(LinkSequence, LateAnswersAreNeverTakenForALaterRequest)
     EXPECT_GE(line.ended(req::Upload), 9);
     EXPECT_GT(line.server.counts().delayed, 10);
 }
+
+TEST(LinkSequence, ARefusedWriteEndsTheDownloadAtOnceAndSaysWhatWasRefused)
+{
+    VirtualLine line({{1, 10}, {2, 10}});
+    ASSERT_TRUE(line.openAndMonitor());
+    RecorderSet image(line.recorder(1));
+    line.engine.setParamSource(&image);
+    FaultConfig refuse;
+    refuse.refuseRegister = 40301; // CH.03's name
+    line.server.setFaults(1, refuse);
+    QSignalSpy panel(&line.engine, &PollingEngine::statusMessage);
+    const int from = line.port.requestNumber();
+    const qint64 start = line.nowUs;
+    ASSERT_TRUE(line.engine.post(req::Download));
+    ASSERT_TRUE(line.runUntil([&] { return !line.transfers.isEmpty(); }));
+    EXPECT_LT(line.nowUs - start, 6'000'000) << "no time-out waited for";
+    const VirtualLine::TransferEnd& end = line.transfers.last();
+    EXPECT_EQ(end.result, TransferResult::Refused);
+    EXPECT_EQ(end.text, "Parameter download stopped: device 1 refused registers 40301..40309: illegal data value (03)");
+    EXPECT_TRUE(panel.contains(QVariantList{"device 1 refused registers 40301..40309: illegal data value (03)"}));
+    // Ranges of six channels, the names of CH.01 and CH.02, then the refused one: nothing after it.
+    const QList<QByteArray> sent = line.sentSince(from);
+    int writes = 0;
+    for (const QByteArray& r : sent)
+        writes += r[1] == char(16);
+    EXPECT_EQ(writes, 6 + 3);
+    EXPECT_EQ(line.store.sprdCommState.text(counters::Refused, 1), "1");
+    EXPECT_EQ(line.store.sprdCommState.text(counters::TimeOver, 1), "");
+    EXPECT_EQ(line.store.sprdStatus.text(status::Online, 1), "OK") << "a refusal is an answer";
+    line.steps(2);
+    EXPECT_EQ(line.engine.phase(), req::Phase::Live) << "polling goes on";
+}
