@@ -454,20 +454,18 @@ void frmVQ_Main::connectActions()
         if (row >= 0 && sprdStatus->model())
             sprdStatus->selectRow(row);
     });
-    connect(m_engine, &PollingEngine::portOpened, this, [this] {
+    // Device and port settings never change under an open port, scan included,
+    // nor while a device server connects; the port button cancels then.
+    const auto openCaptions = [this] {
         mOnlinePortOpen->setText(QStringLiteral("&Port Close"));
         btnMenu[3]->setText(QStringLiteral("Port Close"));
-        // Device and port settings never change under an open port, scan included.
         for (QAction* a : {mSetMC, mSetPort})
             a->setEnabled(false);
         for (int i : {0, 2})
             btnMenu[i]->setEnabled(false);
-    });
-    // While a device server connects, the port button cancels.
-    connect(m_engine, &PollingEngine::portConnecting, this, [this] {
-        mOnlinePortOpen->setText(QStringLiteral("&Port Close"));
-        btnMenu[3]->setText(QStringLiteral("Port Close"));
-    });
+    };
+    connect(m_engine, &PollingEngine::portOpened, this, openCaptions);
+    connect(m_engine, &PollingEngine::portConnecting, this, openCaptions);
     const auto closedCaptions = [this] {
         mOnlinePortOpen->setText(QStringLiteral("&Port Open"));
         btnMenu[3]->setText(QStringLiteral("Port Open"));
@@ -692,7 +690,7 @@ void frmVQ_Main::closeEvent(QCloseEvent* event)
 
 void frmVQ_Main::openDeviceSetup()
 {
-    if (m_engine->isOpen())
+    if (m_engine->isOpen() || m_engine->isConnecting())
         return;
     // No try to reopen a lost port while the device list is being edited.
     const bool reopening = m_reopener->active();
@@ -710,7 +708,7 @@ void frmVQ_Main::openDeviceSetup()
 
 void frmVQ_Main::openPortSetup()
 {
-    if (m_engine->isOpen())
+    if (m_engine->isOpen() || m_engine->isConnecting())
         return;
     const bool reopening = m_reopener->active();
     m_reopener->stop();

@@ -20,6 +20,7 @@ using req::Phase;
 namespace {
 constexpr Rgb kGreen = 0xFF00FF00;
 constexpr Rgb kBlack = 0xFF000000;
+const QString kAnswersAgain = QStringLiteral("answers again");
 }
 
 // What a phase does with an answer, with a refusal (null: a refusal is a
@@ -584,8 +585,9 @@ void PollingEngine::onEnded(const Outcome& outcome)
             (this->*rule.answered)(outcome.frame);
     } else {
         if (outcome.failure == Failure::Timeout) {
-            // Silence shows at once in the device table.
-            setState(index, DeviceState::Ng, QStringLiteral("no answer"));
+            // Silence shows at once in the device table; it is news when it
+            // lasts (below).
+            setState(index, DeviceState::Ng, QString());
         }
         bool handled = false;
         if (outcome.failure == Failure::Exception) {
@@ -598,8 +600,14 @@ void PollingEngine::onEnded(const Outcome& outcome)
         }
         if (!handled && ++m_streak >= rule.tries) {
             m_streak = 0;
-            if (outcome.failure != Failure::Timeout)
-                setState(index, DeviceState::Ng, QStringLiteral("%1 in a row").arg(FailureText(outcome.failure)));
+            if (m_step.phase == Phase::Scan && outcome.failure == Failure::Timeout)
+                setState(index, DeviceState::Ng, QStringLiteral("no answer"));
+            else if (m_step.phase != Phase::Rescan) // out of the round already
+                setState(index, DeviceState::Ng, outcome.failure == Failure::Timeout
+                                                     ? QStringLiteral("no answer, %1 times in a row").arg(rule.tries)
+                                                     : QStringLiteral("%1 bad answers in a row (last: %2)")
+                                                           .arg(rule.tries)
+                                                           .arg(FailureText(outcome.failure)));
             if (rule.gaveUp)
                 (this->*rule.gaveUp)();
         }
@@ -682,7 +690,7 @@ void PollingEngine::readAnswered(const QByteArray& frame)
 {
     const int code = m_link.gReqCode;
     decode(frame);
-    setState(m_link.gMC_Index, DeviceState::Ok, QString());
+    setState(m_link.gMC_Index, DeviceState::Ok, kAnswersAgain);
     if (const int next = req::NextCode(code, m_channels); next != 0) {
         setCode(next);
         return;
@@ -701,7 +709,7 @@ void PollingEngine::liveAnswered(const QByteArray& frame)
     decode(frame);
     if (index >= 0 && index < m_devices.size())
         m_devices[index].liveAt = m_now();
-    setState(index, DeviceState::Ok, QString());
+    setState(index, DeviceState::Ok, kAnswersAgain);
     const int next = m_round.after(k, index);
     if (next >= 0)
         k.gMC_Index = next;
@@ -718,7 +726,7 @@ void PollingEngine::uploadAnswered(const QByteArray& frame)
 {
     const int code = m_link.gReqCode;
     decode(frame);
-    setState(m_link.gMC_Index, DeviceState::Ok, QString());
+    setState(m_link.gMC_Index, DeviceState::Ok, kAnswersAgain);
     emit transferProgress(req::ProgressAfter(code, m_channels), req::ProgressMessage(code, m_channels));
     if (const int next = req::NextCode(code, m_channels); next != 0) {
         setCode(next);
@@ -951,13 +959,28 @@ void PollingEngine::setState(int index, DeviceState state, const QString& why)
     const int row = index + 1;
     if (index < 0 || index >= m_devices.size())
         return;
+    const bool ok = state == DeviceState::Ok;
     if (row <= m_store.sprdStatus.rowCount()) {
-        m_store.sprdStatus.setText(status::Online, row, state == DeviceState::Ok ? QStringLiteral("OK") : QStringLiteral("NG"));
-        m_store.sprdStatus.setBackground(status::Online, row, state == DeviceState::Ok ? kGreen : kBlack);
+        m_store.sprdStatus.setText(status::Online, row, ok ? QStringLiteral("OK") : QStringLiteral("NG"));
+        m_store.sprdStatus.setBackground(status::Online, row, ok ? kGreen : kBlack);
     }
-    m_store.sprdMon.setText(regmap::mon::Comm, row, state == DeviceState::Ok ? QStringLiteral("OK") : QStringLiteral("NG"));
-    if (std::exchange(m_devices[index].state, state) != state)
-        emit deviceStateChanged(deviceNumber(index), state, why);
+    m_store.sprdMon.setText(regmap::mon::Comm, row, ok ? QStringLiteral("OK") : QStringLiteral("NG"));
+    // A passing NG (one time-out) is shown but is no news, nor is its end;
+    // an NG that was told is told to be over.
+    DeviceRecord& d = m_devices[index];
+    if (ok) {
+        if (d.state == DeviceState::Ok)
+            return;
+        const bool told = std::exchange(d.told, false);
+        d.state = state;
+        emit deviceStateChanged(deviceNumber(index), state, told || why != kAnswersAgain ? why : QString());
+        return;
+    }
+    if (d.state == DeviceState::Ng && (why.isEmpty() || d.told))
+        return;
+    d.state = state;
+    d.told = d.told || !why.isEmpty();
+    emit deviceStateChanged(deviceNumber(index), state, why);
 }
 
 void PollingEngine::refreshStates()

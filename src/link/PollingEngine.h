@@ -167,6 +167,7 @@ private:
     struct DeviceRecord {
         int model = 0;            // model code from its answers
         DeviceState state = DeviceState::Unknown;
+        bool told = false;        // NG with a reason (not a passing time-out)
         qint64 aliveAt = -1;      // last good answer of any kind
         qint64 liveAt = -1;       // last good live values
         qint64 askedAt = 0;       // out of the round: when last asked, or when it left
