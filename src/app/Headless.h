@@ -8,6 +8,7 @@ struct HeadlessOptions {
     int device = 0;        // --device N (0 = the selected/first device)
     QString uploadFile;    // --upload FILE.CFG
     QString downloadFile;  // --download FILE.CFG
+    bool withLineSettings = false; // --with-line-settings: the file's addresses and line settings go too
     int reopenMs = 0;      // --reopen-ms N: tries to reopen a lost port (0 = every 10 s)
 };
 

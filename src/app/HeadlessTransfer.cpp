@@ -3,6 +3,7 @@
 #include "app/LinkSession.h"
 #include "param/ParamTables.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <cstdio>
 
@@ -40,7 +41,9 @@ TransferJob::TransferJob(LinkSession& session, const HeadlessOptions& options, Q
         else if (transfer == req::Upload)
             writeUpload();
         else
-            finish(Ok, QString());
+            finish(Ok, QStringLiteral("downloaded; what device %1 held before is kept as %2")
+                           .arg(device())
+                           .arg(QDir::toNativeSeparators(m_session.backups.lastPath())));
     });
     m_limit.setSingleShot(true);
     m_limit.setInterval(kTimeLimitMs);
@@ -76,7 +79,6 @@ void TransferJob::start()
             return;
         }
     }
-    e.setParamSource(&m_image);
     m_limit.start();
     // Why it cannot open comes as portOpenFailed.
     e.openPort();
@@ -92,7 +94,8 @@ void TransferJob::scanEnded()
         finish(Failed, QStringLiteral("device %1 is not online").arg(device()));
         return;
     }
-    if (!m_session.engine.post(m_uploading ? req::Upload : req::Download))
+    PollingEngine& e = m_session.engine;
+    if (!(m_uploading ? e.post(req::Upload) : e.postDownload(m_image, m_options.withLineSettings)))
         finish(Failed, QStringLiteral("the transfer could not be started"));
 }
 

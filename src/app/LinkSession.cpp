@@ -26,7 +26,9 @@ LinkSession::LinkSession(const QString& dir, SerialPort* givenPort, OneShotTimer
     , programDir(QDir(dir).absolutePath())
     , port(*m_port)
     , engine(link, store, log, *m_port, *m_tx, *m_rx)
+    , backups(programDir, link)
 {
+    engine.setBackupKeeper(&backups);
 }
 
 LinkSession::~LinkSession()

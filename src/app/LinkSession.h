@@ -1,11 +1,12 @@
 #pragma once
 // Everything the device link needs at run time, with or without windows:
-// the link state, the store, the frame log, the port, the two timers and
-// the engine. The main window owns one; the headless modes build their own.
+// the link state, the store, the frame log, the port, the two timers, the
+// engine and the backups it keeps before a download. The main window owns one; the headless modes build their own.
 #include "link/CommLog.h"
 #include "link/DataStore.h"
 #include "link/LinkState.h"
 #include "link/PollingEngine.h"
+#include "param/ParamBackups.h"
 
 #include <QString>
 #include <memory>
@@ -55,4 +56,6 @@ public:
     CommLog log;
     SerialPort& port;
     PollingEngine engine;
+    // What each recorder held before a download (Backup/ of the program folder).
+    ParamBackups backups;
 };

@@ -7,9 +7,11 @@
 #include "clock/frmVQ_DateReserve.h"
 #include "link/CommLog.h"
 #include "link/DeviceList.h"
+#include "link/ConfigText.h"
 #include "link/LineFile.h"
 #include "link/PollingEngine.h"
 #include "link/PortFile.h"
+#include "link/RecorderLine.h"
 #include "link/frmVQ_SetMC.h"
 #include "link/frmVQ_SetPort.h"
 #include "logging/DataLogger.h"
@@ -250,7 +252,8 @@ QWidget* frmVQ_Main::buildDevicePanel()
     auto* devices = new QGroupBox(QStringLiteral("Devices"), panel);
     auto* dl = new QVBoxLayout(devices);
     TextTableModel* model = nullptr;
-    sprdStatus = MakeGridView(&m_store.sprdStatus, QStringLiteral("sprdStatus"), devices, &model);
+    auto* picker = new PickRowView(devices);
+    sprdStatus = MakeGridView(&m_store.sprdStatus, QStringLiteral("sprdStatus"), devices, &model, picker);
     model->setShowEveryMs(kShowIdleMs);
     m_statusModel = model;
     sprdStatus->verticalHeader()->hide();
@@ -260,9 +263,8 @@ QWidget* frmVQ_Main::buildDevicePanel()
     sprdStatus->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     sprdStatus->horizontalHeader()->setSectionResizeMode(status::Description - 1, QHeaderView::Stretch);
     FrameSelectedRow(sprdStatus);
-    sprdStatus->setToolTip(QStringLiteral("Click a device to select it"));
-    connect(sprdStatus, &QTableView::clicked, this,
-            [this](const QModelIndex& i) { selectDeviceRow(TextTableModel::tableRow(i)); });
+    sprdStatus->setToolTip(QStringLiteral("Click a device, or press Return or Space on it, to select it"));
+    connect(picker, &PickRowView::rowPicked, this, [this](int row) { selectDeviceRow(row + 1); });
     dl->addWidget(sprdStatus);
     col->addWidget(devices, 1);
 
@@ -447,6 +449,7 @@ void frmVQ_Main::connectActions()
         showMessage(t);
     });
     connect(m_engine, &PollingEngine::portStateRequested, this, &frmVQ_Main::SetPortState);
+    connect(m_engine, &PollingEngine::transferEnded, this, &frmVQ_Main::transferEnded);
     connect(m_engine, &PollingEngine::selectedDeviceChanged, this, [this](int number) {
         lblMC_No->setText(number > 0 ? QString::number(number) : QString());
         // The highlighted row is the selected device, also when the engine chose it.
@@ -504,10 +507,97 @@ void frmVQ_Main::togglePort()
 {
     // The operator takes the port over from the tries to reopen it.
     m_reopener->stop();
-    if (m_engine->isOpen() || m_engine->isConnecting())
-        m_engine->closePort();
-    else
+    if (!m_engine->isOpen() && !m_engine->isConnecting()) {
         m_engine->openPort();
+        return;
+    }
+    // A download is never cut off unasked: stopping it puts back what it wrote first.
+    if (m_engine->transferActive() && !askStopTransfer(QStringLiteral("The port closes when that is done.")))
+        return;
+    if (m_engine->transferActive())
+        m_engine->stopTransfer(true);
+    else
+        m_engine->closePort();
+}
+
+bool frmVQ_Main::askStopTransfer(const QString& after)
+{
+    const bool down = m_engine->phase() != req::Phase::Upload;
+    const QString device = m_link.deviceName(m_link.gSelMC_No);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"),
+                    (down ? QStringLiteral("A download to %1 is running. Stop it? What it has written so far is put back.")
+                          : QStringLiteral("An upload from %1 is running. Stop it?"))
+                            .arg(device)
+                        + u'\n' + after,
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName(QStringLiteral("msgStopTransfer"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void frmVQ_Main::transferEnded(int transfer, TransferResult result, const QString& text)
+{
+    // What became of a transfer stays in sight, also with the editor closed.
+    if (result != TransferResult::Done)
+        setPanelText(4, text);
+    else
+        showMessage(text);
+    if (m_quitAfterTransfer) {
+        QTimer::singleShot(0, this, &QWidget::close);
+        return;
+    }
+    if (transfer != req::Download || result != TransferResult::Done)
+        return;
+    // A download that moved the recorder to another address or speed: the
+    // program may follow it (after the engine has finished with the answer).
+    const RecorderLine before = LineOf(m_engine->lastBackup(), m_link.gSelMC_No, m_link);
+    const RecorderLine after = LineAfter(before, m_engine->lastSent());
+    if (after.known && (after.address != before.address || after.settings.settingsText() != m_link.settingsText()))
+        QTimer::singleShot(0, this, [this, device = m_link.gSelMC_No, after] { offerLineChange(device, after); });
+}
+
+void frmVQ_Main::offerLineChange(int device, const RecorderLine& now)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"),
+                    QStringLiteral("Device %1 now answers at %2.\nChange the device list and Port Setup to match? "
+                                   "The port closes and opens again.")
+                        .arg(device)
+                        .arg(LineText(now)),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName(QStringLiteral("msgLineChange"));
+    if (box.exec() != QMessageBox::Yes)
+        return;
+    QStringList lines = ReadDeviceListLines(m_programDir);
+    while (lines.size() < qMax(device, now.address))
+        lines << QStringLiteral("X\t");
+    if (now.address != device) {
+        if (now.address < 1 || now.address > kMaxDeviceNumber || lines[now.address - 1].startsWith(u'O')) {
+            setPanelText(4, QStringLiteral("Device %1 answers at address %2, which the device list cannot take "
+                                           "(1 to %3, not in use); change it in Device Setup")
+                                .arg(device)
+                                .arg(now.address)
+                                .arg(kMaxDeviceNumber));
+            return;
+        }
+        lines[now.address - 1] = lines[device - 1];
+        lines[device - 1] = QStringLiteral("X\t");
+    }
+    m_engine->closePort();
+    PortSettings line = m_link;
+    line.gCommBaud = now.settings.gCommBaud;
+    line.gCommParity = now.settings.gCommParity;
+    line.gCommDataBits = now.settings.gCommDataBits;
+    line.gCommStopBits = now.settings.gCommStopBits;
+    QString why;
+    if (!WriteConfigLines(DeviceListPath(m_programDir), lines, &why) || !WritePortFile(m_programDir, line, &why)) {
+        setPanelText(4, why);
+        return;
+    }
+    loadDeviceList(lines);
+    m_engine->setLineSettings(line);
+    setPanelText(2, m_link.settingsText());
+    m_engine->selectDevice(m_link.indexOfDevice(now.address));
+    m_engine->openPort();
 }
 
 void frmVQ_Main::showLinkTables()
@@ -672,13 +762,27 @@ void frmVQ_Main::showStrayBytes()
 
 void frmVQ_Main::closeEvent(QCloseEvent* event)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), QStringLiteral("Quit?"),
-                    QMessageBox::Yes | QMessageBox::No, this);
-    box.setObjectName(QStringLiteral("msgQuit"));
-    box.setDefaultButton(QMessageBox::No);
-    if (box.exec() != QMessageBox::Yes) {
-        event->ignore();
+    if (m_quitAfterTransfer && m_engine->transferActive()) {
+        event->ignore(); // quitting as soon as the stopped download has put back what it wrote
         return;
+    }
+    if (!m_quitAfterTransfer) {
+        if (m_engine->transferActive()) {
+            event->ignore();
+            if (askStopTransfer(QStringLiteral("The program quits when that is done."))) {
+                m_quitAfterTransfer = true;
+                m_engine->stopTransfer(true);
+            }
+            return;
+        }
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), QStringLiteral("Quit?"),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setObjectName(QStringLiteral("msgQuit"));
+        box.setDefaultButton(QMessageBox::No);
+        if (box.exec() != QMessageBox::Yes) {
+            event->ignore();
+            return;
+        }
     }
     m_reopener->stop();
     m_engine->closePort();
@@ -775,6 +879,7 @@ void frmVQ_Main::openParameterSetup()
 {
     frmVQ_Parameter editor(m_paramImage, m_link, m_store, *m_engine, this);
     editor.programDir = m_programDir;
+    editor.setBackups(&m_session.backups);
     editor.exec();
 }
 

@@ -5,9 +5,11 @@
 #include "logging/SaveSettings.h"
 #include "param/ParamImage.h"
 
+#include "link/RecorderLine.h"
+#include "monitor/MonitorState.h"
+
 class DataLogger;
 class PortReopener;
-#include "monitor/MonitorState.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -99,6 +101,11 @@ private:
     void toggleCommView();
     void countClear();
     void showStrayBytes();
+    // Asks whether to stop the transfer that runs; `after` says what follows.
+    bool askStopTransfer(const QString& after);
+    void transferEnded(int transfer, TransferResult result, const QString& text);
+    // After a download that moved a recorder: the device list and Comm.CFG follow, if wanted.
+    void offerLineChange(int device, const RecorderLine& now);
 
     void loadDeviceList(const QStringList& lines);
     void lightLamp(LedIndicator* lamp, QTimer* off, const QColor& colour);
@@ -166,4 +173,5 @@ private:
     QElapsedTimer m_lastShow;
     void showLinkTables();
     QWidget* m_commPanel = nullptr;
+    bool m_quitAfterTransfer = false; // quit once a stopped download has put back what it wrote
 };

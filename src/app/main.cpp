@@ -49,6 +49,11 @@ int main(int argc, char** argv)
                                             QStringLiteral("With --headless: send the parameters of FILE to the device."),
                                             QStringLiteral("FILE"));
     cli.addOption(downloadOption);
+    const QCommandLineOption lineSettingsOption(
+        QStringLiteral("with-line-settings"),
+        QStringLiteral("With --download: send the file's addresses and line settings too (the device keeps its own "
+                       "otherwise)."));
+    cli.addOption(lineSettingsOption);
     // For tests: how often headless logging tries to reopen a lost port.
     QCommandLineOption reopenOption(QStringLiteral("reopen-ms"), QStringLiteral("Reopen interval (ms)."), QStringLiteral("MS"));
     reopenOption.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -96,6 +101,7 @@ int main(int argc, char** argv)
         o.device = cli.value(deviceOption).toInt();
         o.uploadFile = cli.value(uploadOption);
         o.downloadFile = cli.value(downloadOption);
+        o.withLineSettings = cli.isSet(lineSettingsOption);
         o.reopenMs = cli.value(reopenOption).toInt();
         if (!o.uploadFile.isEmpty() || !o.downloadFile.isEmpty())
             return RunHeadlessTransfer(o);

@@ -379,8 +379,9 @@ void frmVQ_P_Channel::refresh()
     tmrRefresh->stop();
     QScopedValueRollback busy(m_busy, true);
     ChannelSettings s = settings();
-    txtCH_Name->setText(s.text(ch::Name));
-    txtUnitName->setText(s.text(ch::UnitName));
+    // Shown without NUL bytes; the set keeps them unless the name is edited.
+    txtCH_Name->setText(DisplayText(s.text(ch::Name)));
+    txtUnitName->setText(DisplayText(s.text(ch::UnitName)));
 
     s.repairRangeCode();
     const int code = s.number(ch::RangeCode);

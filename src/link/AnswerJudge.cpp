@@ -127,20 +127,23 @@ QString FailureText(Failure f)
     return {};
 }
 
+QString ExceptionMeaning(quint8 code)
+{
+    switch (code) {
+    case 1: return QStringLiteral("illegal function");
+    case 2: return QStringLiteral("illegal data address");
+    case 3: return QStringLiteral("illegal data value");
+    case 4: return QStringLiteral("device failure");
+    case 5: return QStringLiteral("acknowledge");
+    case 6: return QStringLiteral("device busy");
+    case 8: return QStringLiteral("memory parity error");
+    default: return QStringLiteral("exception");
+    }
+}
+
 QString ExceptionText(quint8 code)
 {
-    const char* meaning = nullptr;
-    switch (code) {
-    case 1: meaning = "illegal function"; break;
-    case 2: meaning = "illegal data address"; break;
-    case 3: meaning = "illegal data value"; break;
-    case 4: meaning = "device failure"; break;
-    case 5: meaning = "acknowledge"; break;
-    case 6: meaning = "device busy"; break;
-    case 8: meaning = "memory parity error"; break;
-    default: meaning = "exception"; break;
-    }
-    return QStringLiteral("%1 (%2)").arg(QLatin1String(meaning), HexByte(code));
+    return QStringLiteral("%1 (%2)").arg(ExceptionMeaning(code), HexByte(code));
 }
 
 Judgement JudgeAnswer(const QByteArray& b, const Expect& e)

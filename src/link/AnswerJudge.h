@@ -19,6 +19,8 @@ enum class Failure {
 };
 // "time-out", "CRC error", ...: how the frame log and messages name it.
 QString FailureText(Failure f);
+// "illegal data value": what an exception code means.
+QString ExceptionMeaning(quint8 code);
 // "illegal data value (03)": an exception code with its meaning.
 QString ExceptionText(quint8 code);
 

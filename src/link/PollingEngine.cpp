@@ -20,7 +20,9 @@ using req::Phase;
 namespace {
 constexpr Rgb kGreen = 0xFF00FF00;
 constexpr Rgb kBlack = 0xFF000000;
+constexpr Rgb kGrey = 0xFF808080;
 const QString kAnswersAgain = QStringLiteral("answers again");
+const QString kUnknownText = QStringLiteral("--"); // a device's state without a port
 }
 
 // What a phase does with an answer, with a refusal (null: a refusal is a
@@ -49,6 +51,8 @@ const PollingEngine::PhaseRule& PollingEngine::ruleOf(Phase phase)
         {Phase::Upload, &E::uploadAnswered, nullptr, &E::transferGaveUp, 3, false, false},
         {Phase::Download, &E::downloadAnswered, &E::downloadRefused, &E::transferGaveUp, 3, false, false},
         {Phase::Clock, &E::clockAnswered, &E::clockRefused, &E::clockGaveUp, 3, true, false},
+        {Phase::Backup, &E::backupAnswered, nullptr, &E::transferGaveUp, 3, false, false},
+        {Phase::Restore, &E::restoreAnswered, &E::restoreRefused, &E::restoreGaveUp, 3, false, false},
     };
     static const PhaseRule kNone{Phase::None, nullptr, nullptr, nullptr, 3, true, true};
     for (const PhaseRule& r : kRules)
@@ -117,7 +121,9 @@ int PollingEngine::downloadChannels() const
 
 bool PollingEngine::transferActive() const
 {
-    return m_requests.transfer != 0 || m_step.phase == Phase::Upload || m_step.phase == Phase::Download;
+    const Phase p = m_step.phase;
+    return m_requests.transfer != 0 || p == Phase::Upload || p == Phase::Download || p == Phase::Backup
+        || p == Phase::Restore;
 }
 
 int PollingEngine::deviceNumber(int index) const
@@ -152,6 +158,7 @@ bool PollingEngine::openPort(QString* error)
     QString why;
     if (!m_port.open(m_link, &why)) {
         const QString text = QStringLiteral("Port %1 cannot be opened: %2").arg(m_link.gCommPort, why);
+        showAllUnknown();
         emit statusMessage(text);
         emit portOpenFailed(text);
         if (error)
@@ -180,9 +187,24 @@ void PollingEngine::onPortOpenFailed(const QString& why)
     if (!std::exchange(m_connecting, false))
         return;
     const QString text = QStringLiteral("Port %1 cannot be opened: %2").arg(m_link.gCommPort, why);
+    showAllUnknown();
     emit statusMessage(text);
     emit portOpenFailed(text);
     emit portStateRequested(true);
+}
+
+void PollingEngine::showAllUnknown()
+{
+    // Nothing is known of any device without a port: no old "OK" stays.
+    for (int i = 0; i < m_link.deviceCount(); ++i) {
+        if (i < m_devices.size())
+            m_devices[i] = {m_devices[i].model};
+        const int row = i + 1;
+        m_store.sprdStatus.setText(status::Online, row, kUnknownText);
+        m_store.sprdStatus.setBackground(status::Online, row, TextTable::kNoColour);
+        m_store.sprdStatus.setForeground(status::Online, row, kGrey);
+        m_store.sprdMon.setText(regmap::mon::Comm, row, kUnknownText);
+    }
 }
 
 void PollingEngine::started()
@@ -220,14 +242,19 @@ void PollingEngine::closePort()
     const int transfer = m_step.phase == Phase::Upload || m_requests.transfer == req::Upload ? req::Upload : req::Download;
     m_requests.dropAll();
     setCode(0);
-    for (DeviceRecord& d : m_devices)
-        d.state = DeviceState::Unknown;
+    showAllUnknown();
     if (m_requests.selection >= 0)
         applySelection(std::exchange(m_requests.selection, -1));
     if (transferring)
         emit transferEnded(transfer, TransferResult::Stopped,
-                           QStringLiteral("Parameter %1 stopped: the port was closed")
-                               .arg(transfer == req::Upload ? QStringLiteral("upload") : QStringLiteral("download")));
+                           QStringLiteral("Parameter %1 stopped: the port was closed%2")
+                               .arg(transfer == req::Upload ? QStringLiteral("upload") : QStringLiteral("download"),
+                                    m_written.isEmpty() && m_restoreQueue.isEmpty()
+                                        ? QString()
+                                        : QStringLiteral(" before the blocks already written could be put back")));
+    m_written.clear();
+    m_restoreQueue.clear();
+    m_stopAsked = m_closeAfterTransfer = false;
     if (wasOpen)
         emit portClosed();
     emit portStateRequested(true);
@@ -251,16 +278,52 @@ bool PollingEngine::post(int code)
     case req::ReadCommon:
         return selectDevice(m_link.gSelMC_Index);
     case req::Upload:
-    case req::Download:
         if (!m_port.isOpen() || transferActive() || m_link.gSelMC_No < 1)
             return false;
         m_requests.transfer = code;
         m_requests.transferDevice = m_link.gSelMC_No;
         m_requests.transferProbed = false;
         return true;
+    case req::Download:
+        return m_source && postDownload(*m_source, false);
     default:
         return false;
     }
+}
+
+bool PollingEngine::postDownload(const ParamSource& set, bool withLineSettings)
+{
+    if (!m_port.isOpen() || transferActive() || m_link.gSelMC_No < 1)
+        return false;
+    // What is sent is what the set holds now; a set that cannot give every
+    // block whole is not sent at all.
+    if (!m_sendSet.take(set, set.channelCount()))
+        return false;
+    m_withLineSettings = withLineSettings;
+    m_requests.transfer = req::Download;
+    m_requests.transferDevice = m_link.gSelMC_No;
+    m_requests.transferProbed = false;
+    return true;
+}
+
+bool PollingEngine::stopTransfer(bool closePort)
+{
+    if (!transferActive())
+        return false;
+    m_closeAfterTransfer = m_closeAfterTransfer || closePort;
+    if (m_requests.transfer != 0) {
+        // Not begun: nothing to stop but the request.
+        const int transfer = std::exchange(m_requests.transfer, 0);
+        emit transferEnded(transfer, TransferResult::Stopped, QStringLiteral("The transfer was stopped before it began"));
+        if (std::exchange(m_closeAfterTransfer, false))
+            this->closePort();
+        return true;
+    }
+    // Taken between two transactions, so that no answer is left to come.
+    m_stopAsked = true;
+    if (!m_line.awaiting() && !m_line.quieting() && !m_tx.isActive())
+        startTx(0);
+    return true;
 }
 
 bool PollingEngine::selectDevice(int index)
@@ -327,10 +390,10 @@ void PollingEngine::setCode(int code)
     m_link.gReqCode = code;
     m_step = req::Decode(code);
     // A read, upload or download covers a channel count fixed at its start.
-    if (code == req::ReadCommon || code == req::UploadCommon)
+    if (code == req::ReadCommon || code == req::UploadCommon || code == req::BackupCommon)
         m_channels = channelCount();
     else if (code == req::Download)
-        m_channels = downloadChannels();
+        m_channels = qMin(channelCount(), m_sendSet.channelCount());
 }
 
 void PollingEngine::applySelection(int index)
@@ -370,9 +433,22 @@ void PollingEngine::startTransfer()
                            QStringLiteral("Parameter %1 not started: device [%2] does not answer")
                                .arg(what)
                                .arg(m_requests.transferDevice));
+    } else if (code == req::Download && (m_sendSet.channelCount() < 1 || m_channels < 0)) {
+        emit transferEnded(code, TransferResult::NotStarted,
+                           QStringLiteral("Parameter download not started: the set holds no channel"));
     } else {
         m_transferFailures = 0;
-        setCode(code);
+        m_stopAsked = false;
+        if (code == req::Download) {
+            // The recorder's present set is read first: to keep, to take its
+            // line settings from, and to put back what a broken download wrote.
+            m_backup = RegisterSet();
+            m_backup.setChannelCount(channelCount());
+            m_written.clear();
+            setCode(req::BackupCommon);
+        } else {
+            setCode(code);
+        }
     }
 }
 
@@ -380,8 +456,11 @@ void PollingEngine::endTransfer(TransferResult result, const QString& text)
 {
     const int transfer = m_step.phase == Phase::Upload ? req::Upload : req::Download;
     m_round.selectFirst(false);
+    m_stopAsked = false;
     endSequence();
     emit transferEnded(transfer, result, text);
+    if (std::exchange(m_closeAfterTransfer, false))
+        closePort();
 }
 
 void PollingEngine::clearParameters()
@@ -441,7 +520,18 @@ void PollingEngine::onTransmitTick()
         if (p == Phase::Live && m_step.phase != Phase::Live)
             m_round.leave(liveNext);
     });
-    takeOperatorRequests(ruleOf(p));
+    if (std::exchange(m_stopAsked, false)) {
+        const QString what = QStringLiteral("The %1 to device %2 was stopped")
+                                 .arg(p == Phase::Upload ? QStringLiteral("upload") : QStringLiteral("download"))
+                                 .arg(k.gSelMC_No);
+        if (p == Phase::Download)
+            putBack(TransferResult::Stopped, what);
+        else if (p == Phase::Upload || p == Phase::Backup)
+            endTransfer(TransferResult::Stopped, what);
+        if (!m_port.isOpen())
+            return;
+    }
+    takeOperatorRequests(ruleOf(m_step.phase));
 
     if (m_step.phase == Phase::Live) {
         // Between live polls, a device out of the round may be asked again;
@@ -527,7 +617,8 @@ bool PollingEngine::buildRequest(QByteArray& frame, Expect& expect)
         expect = {dev, static_cast<quint8>(frame[1]), modbus::kWriteAnswerLength, frame};
         return true;
     }
-    if (s.channel > regmap::kMaxChannels || (s.channel > 0 && s.phase != Phase::Live && s.channel > m_channels))
+    if (s.channel > regmap::kMaxChannels
+        || (s.channel > 0 && s.phase != Phase::Live && s.phase != Phase::Restore && s.channel > m_channels))
         return false;
     const int first = req::FirstRegister(s);
     if (info.function == modbus::kReadHolding) {
@@ -535,11 +626,11 @@ bool PollingEngine::buildRequest(QByteArray& frame, Expect& expect)
         expect = {dev, info.function, ReadAnswerLength(info.count), frame};
         return true;
     }
-    // Download blocks come from the parameter set; one it cannot fill whole is never sent.
-    if (!m_source)
-        return false;
-    const QByteArray data = info.perChannel ? m_source->channelData(s.channel, info.first, info.count)
-                                            : m_source->commonData(info.first, info.count);
+    // Download blocks come from the set taken when it was asked for, restored
+    // blocks from what the recorder held; one that cannot be filled whole is never sent.
+    const RegisterSet& from = s.phase == Phase::Restore ? m_backup : m_sendSet;
+    const QByteArray data = info.perChannel ? from.channelData(s.channel, info.first, info.count)
+                                            : from.commonData(info.first, info.count);
     if (data.size() != 2 * info.count)
         return false;
     frame = BuildWriteRequest(dev, static_cast<quint16>(first), data);
@@ -591,6 +682,7 @@ void PollingEngine::onEnded(const Outcome& outcome)
         }
         bool handled = false;
         if (outcome.failure == Failure::Exception) {
+            m_refusalCode = outcome.exceptionCode;
             const QString why = refusal(m_lastRequest, outcome.exceptionCode);
             emit statusMessage(why);
             if (rule.refused) {
@@ -739,6 +831,7 @@ void PollingEngine::uploadAnswered(const QByteArray& frame)
 void PollingEngine::downloadAnswered(const QByteArray&)
 {
     const int code = m_link.gReqCode;
+    m_written.append(code);
     emit transferProgress(req::ProgressAfter(code, m_channels), req::ProgressMessage(code, m_channels));
     if (const int next = req::NextCode(code, m_channels); next != 0) {
         setCode(next);
@@ -765,11 +858,81 @@ void PollingEngine::nextClockFrame()
 
 // ---- refusals
 
-void PollingEngine::downloadRefused(const QString& why)
+void PollingEngine::downloadRefused(const QString&)
 {
     // A refused block ends the download at once: the rest would not fit what
     // the recorder took.
-    endTransfer(TransferResult::Refused, QStringLiteral("Parameter download stopped: %1").arg(why));
+    putBack(TransferResult::Refused, QStringLiteral("Device %1 refused the %2 (%3, %4)")
+                                         .arg(m_link.gSelMC_No)
+                                         .arg(req::BlockName(m_link.gReqCode), ExceptionMeaning(m_refusalCode),
+                                              HexByte(m_refusalCode)));
+}
+
+void PollingEngine::putBack(TransferResult result, const QString& why)
+{
+    m_endResult = result;
+    m_endText = why;
+    m_restoreQueue.clear();
+    for (int code : std::as_const(m_written))
+        m_restoreQueue.append(req::RestoreCodeOf(code));
+    m_written.clear();
+    if (m_restoreQueue.isEmpty()) {
+        endTransfer(result, why + QStringLiteral("; nothing had been written."));
+        return;
+    }
+    m_transferFailures = 0;
+    m_restoreTotal = static_cast<int>(m_restoreQueue.size());
+    nextRestore();
+}
+
+void PollingEngine::nextRestore()
+{
+    setCode(m_restoreQueue.takeFirst());
+}
+
+void PollingEngine::backupAnswered(const QByteArray& frame)
+{
+    const int code = m_link.gReqCode;
+    const req::BlockInfo& info = req::InfoOf(m_step.block);
+    m_backup.takeAnswer(req::FirstRegister(m_step), info.count, frame);
+    emit transferProgress(req::ProgressAfter(code, m_channels), req::ProgressMessage(code, m_channels));
+    if (const int next = req::NextCode(code, m_channels); next != 0) {
+        setCode(next);
+        return;
+    }
+    QString why;
+    if (m_keeper && !m_keeper->keep(m_link.gSelMC_No, m_backup, &why)) {
+        endTransfer(TransferResult::NotStarted,
+                    QStringLiteral("Parameter download not started: the recorder's present set could not be kept: %1").arg(why));
+        return;
+    }
+    // The recorder keeps its own addresses and line settings unless they are meant to change.
+    if (!m_withLineSettings)
+        m_sendSet.copyRange(m_backup, regmap::kLineSettingsFirst, regmap::kLineSettingsLast);
+    m_transferFailures = 0;
+    setCode(req::Download);
+}
+
+void PollingEngine::restoreAnswered(const QByteArray&)
+{
+    const int done = m_restoreTotal - static_cast<int>(m_restoreQueue.size());
+    emit transferProgress(100.0 * done / qMax(1, m_restoreTotal), req::ProgressMessage(m_link.gReqCode, m_channels));
+    if (!m_restoreQueue.isEmpty()) {
+        nextRestore();
+        return;
+    }
+    endTransfer(m_endResult, m_endText + QStringLiteral("; the blocks already written were restored."));
+}
+
+void PollingEngine::restoreRefused(const QString& why)
+{
+    endTransfer(m_endResult, m_endText + QStringLiteral("; putting back the blocks already written failed (%1).").arg(why));
+}
+
+void PollingEngine::restoreGaveUp()
+{
+    endTransfer(m_endResult, m_endText
+                    + QStringLiteral("; putting back the blocks already written failed: the device does not answer."));
 }
 
 void PollingEngine::clockRefused(const QString&)
@@ -820,10 +983,22 @@ void PollingEngine::transferGaveUp()
     // The block is sent again, but not for ever.
     if (++m_transferFailures < kTransferGiveUp)
         return;
-    const bool up = m_step.phase == Phase::Upload;
-    endTransfer(TransferResult::NoAnswer, QStringLiteral("Parameter %1 stopped: device [%2] does not answer")
-                                              .arg(up ? QStringLiteral("upload") : QStringLiteral("download"))
-                                              .arg(m_link.gSelMC_No));
+    const int device = m_link.gSelMC_No;
+    switch (m_step.phase) {
+    case Phase::Upload:
+        endTransfer(TransferResult::NoAnswer, QStringLiteral("Parameter upload stopped: device [%1] does not answer").arg(device));
+        break;
+    case Phase::Backup:
+        endTransfer(TransferResult::NotStarted,
+                    QStringLiteral("Parameter download not started: device [%1] does not answer (its present set "
+                                   "could not be read)")
+                        .arg(device));
+        break;
+    default:
+        putBack(TransferResult::NoAnswer,
+                QStringLiteral("Device %1 does not answer the %2").arg(device).arg(req::BlockName(m_link.gReqCode)));
+        break;
+    }
 }
 
 void PollingEngine::clockGaveUp()
@@ -896,8 +1071,28 @@ void PollingEngine::endScan()
     applySelection(chosen);
     k.gMC_Index = k.firstOnlineIndex();
     beginRead();
-    emit statusMessage(QString());
+    emit statusMessage(scanSummary());
     emit portStateRequested(false);
+}
+
+QString PollingEngine::scanSummary() const
+{
+    // "3 of 5 devices answered; no answer from 4, 5": who is missing stays in sight.
+    const LinkState& k = m_link;
+    QStringList silent;
+    for (int i = 0; i < k.deviceCount(); ++i)
+        if (!k.isOnline(i))
+            silent << QString::number(k.gMC_No.value(i));
+    if (silent.isEmpty())
+        return QStringLiteral("%1 of %1 devices answered").arg(k.deviceCount());
+    constexpr int kNamed = 8;
+    QString text = QStringLiteral("%1 of %2 devices answered; no answer from %3")
+                       .arg(k.deviceCount() - silent.size())
+                       .arg(k.deviceCount())
+                       .arg(silent.mid(0, kNamed).join(QStringLiteral(", ")));
+    if (silent.size() > kNamed)
+        text += QStringLiteral(" and %1 more").arg(silent.size() - kNamed);
+    return text;
 }
 
 int PollingEngine::dueRescan()
@@ -963,6 +1158,7 @@ void PollingEngine::setState(int index, DeviceState state, const QString& why)
     if (row <= m_store.sprdStatus.rowCount()) {
         m_store.sprdStatus.setText(status::Online, row, ok ? QStringLiteral("OK") : QStringLiteral("NG"));
         m_store.sprdStatus.setBackground(status::Online, row, ok ? kGreen : kBlack);
+        m_store.sprdStatus.setForeground(status::Online, row, TextTable::kNoColour);
     }
     m_store.sprdMon.setText(regmap::mon::Comm, row, ok ? QStringLiteral("OK") : QStringLiteral("NG"));
     // A passing NG (one time-out) is shown but is no news, nor is its end;

@@ -17,6 +17,7 @@
 #include "link/LinkTiming.h"
 #include "link/LiveRound.h"
 #include "link/OperatorRequests.h"
+#include "link/RegisterSet.h"
 #include "link/Requests.h"
 #include "link/RescanPolicy.h"
 
@@ -34,6 +35,14 @@ class SerialPort;
 struct PortSettings;
 struct DataStore;
 struct LinkState;
+
+// Keeps what a recorder held before a download (its parameter file in
+// Backup/, for one); false and why when it cannot, and nothing is sent then.
+class BackupKeeper {
+public:
+    virtual ~BackupKeeper() = default;
+    virtual bool keep(int device, const RegisterSet& set, QString* why) = 0;
+};
 
 class PollingEngine : public QObject {
     Q_OBJECT
@@ -58,8 +67,10 @@ public:
 
     // Waits this many microseconds (RS-485 direction by RTS); tests give their own.
     void setPause(std::function<void(qint64 us)> pause) { m_line.setPause(std::move(pause)); }
-    // The parameter set a download sends (the editor's image).
+    // The parameter set a download posted with post(Download) sends (the editor's image).
     void setParamSource(const ParamSource* source) { m_source = source; }
+    // Where the set a recorder held before a download is kept; none: not kept.
+    void setBackupKeeper(BackupKeeper* keeper) { m_keeper = keeper; }
     // Monotonic milliseconds (rescans, stale values, quiet periods); tests give their own.
     void setClock(std::function<qint64()> now);
     void setRescanTiming(const rescan::Timing& t) { m_rescanTiming = t; }
@@ -83,6 +94,15 @@ public:
     // False when the request cannot be taken now (port closed, a transfer
     // already running or waiting, an unknown code).
     bool post(int code);
+    // A download of `set` as it is now (later changes to it are not sent).
+    // The recorder's present set is read first and kept (setBackupKeeper);
+    // its addresses and line settings (40031..40044) are kept too unless
+    // withLineSettings. A refused or broken download puts back what it wrote.
+    bool postDownload(const ParamSource& set, bool withLineSettings);
+    // Stops the transfer running or waiting: a download puts back what it
+    // wrote first. With closePort, the port closes when it has ended.
+    // False when no transfer runs.
+    bool stopTransfer(bool closePort = false);
     // Selects the device at `index` (a row of the device table): its channel
     // count comes from its own model, then its parameters are read. Taken at
     // once with the port closed; otherwise at the next free transmit tick, and
@@ -113,6 +133,9 @@ public:
     DeviceState stateOf(int index) const { return m_devices.value(index).state; }
     // Channels a download covers: the recorder's count, at most what the source holds.
     int downloadChannels() const;
+    // The recorder's set as read before the last download (its backup), and what it sent.
+    const RegisterSet& lastBackup() const { return m_backup; }
+    const RegisterSet& lastSent() const { return m_sendSet; }
     // How old live values may be before they are stale, for the devices online now.
     int staleLimitMs() const;
     // The device's live values are of this run and younger than the stale limit.
@@ -208,6 +231,13 @@ private:
     // What a refusal does where it is not simply a failure.
     void downloadRefused(const QString& why);
     void clockRefused(const QString& why);
+    void backupAnswered(const QByteArray& frame);
+    void restoreAnswered(const QByteArray& frame);
+    void restoreRefused(const QString& why);
+    void restoreGaveUp();
+    // A download that cannot go on: what it wrote is put back, then it ends.
+    void putBack(TransferResult result, const QString& why);
+    void nextRestore();
 
     void decode(const QByteArray& frame);
     void advanceScan(bool answered);
@@ -226,6 +256,9 @@ private:
     void applySelection(int index);
 
     void setState(int index, DeviceState state, const QString& why);
+    // "--" for every device: the port is closed, nothing is known.
+    void showAllUnknown();
+    QString scanSummary() const;
     // Devices whose last good answer is older than the stale limit become NG.
     void refreshStates();
     QString refusal(const QByteArray& request, quint8 code) const;
@@ -260,6 +293,21 @@ private:
     qint64 m_strayBytes = 0;
 
     OperatorRequests m_requests; // waiting for the link
+
+    // The download: what it sends (taken when it was asked for), what the
+    // recorder held before it, the blocks written and how it ended.
+    RegisterSet m_sendSet;
+    RegisterSet m_backup;
+    BackupKeeper* m_keeper = nullptr;
+    bool m_withLineSettings = false;
+    QList<int> m_written;
+    QList<int> m_restoreQueue;
+    TransferResult m_endResult = TransferResult::Done;
+    QString m_endText;
+    bool m_stopAsked = false;
+    quint8 m_refusalCode = 0;
+    int m_restoreTotal = 0;
+    bool m_closeAfterTransfer = false;
 
     LiveRound m_round;
     QList<DeviceRecord> m_devices; // per device index

@@ -19,6 +19,11 @@ constexpr int kMaxChannels = 12;
 constexpr int ChannelsOfModel(int code) { return code >= 10 && code <= 29 ? (code / 10) * 6 : 0; }
 constexpr int ChannelBase(int c) { return 40000 + 100 * c; }
 
+// The recorder's own addresses and line settings (both interfaces): a
+// download keeps the recorder's unless told to send the set's.
+constexpr int kLineSettingsFirst = 40031;
+constexpr int kLineSettingsLast = 40044;
+
 constexpr int kCommonRows = 68;
 constexpr int kChannelRows = 61;
 

@@ -18,7 +18,7 @@ struct Run {
     int after; // code that follows the run; 0 ends the sequence
 };
 
-constexpr std::array<Run, 14> kRuns{{
+constexpr std::array<Run, 21> kRuns{{
     {Live, false, Phase::Live, Block::Live, 0},
     {Scan, false, Phase::Scan, Block::Scan, 0},
     {Rescan, false, Phase::Rescan, Block::Scan, 0},
@@ -33,6 +33,14 @@ constexpr std::array<Run, 14> kRuns{{
     {WriteCommon2, false, Phase::Download, Block::CommonPart2, WriteCommon1},
     {WriteCommon1, false, Phase::Download, Block::CommonPart1, 0},
     {ClockFrame, false, Phase::Clock, Block::Frame, 0},
+    {BackupCommon, false, Phase::Backup, Block::Common, BackupCommon + 1},
+    {BackupCommon, true, Phase::Backup, Block::Channel, 0},
+    // A restore writes back only the blocks written, in their order: the engine steps it.
+    {RestoreBase, true, Phase::Restore, Block::Range, 0},
+    {RestoreBase + WriteName - WriteRange, true, Phase::Restore, Block::NameUnit, 0},
+    {RestoreBase + WriteRest - WriteRange, true, Phase::Restore, Block::ChannelRest, 0},
+    {RestoreBase + WriteCommon2 - WriteRange, false, Phase::Restore, Block::CommonPart2, 0},
+    {RestoreBase + WriteCommon1 - WriteRange, false, Phase::Restore, Block::CommonPart1, 0},
 }};
 
 const Run* runOf(int code, int* channel)
@@ -55,6 +63,7 @@ int firstCodeOf(Phase phase)
     switch (phase) {
     case Phase::ReadParams: return ReadCommon;
     case Phase::Upload: return UploadCommon;
+    case Phase::Backup: return BackupCommon;
     case Phase::Download: return Download;
     default: return 0;
     }
@@ -127,6 +136,10 @@ double ProgressAfter(int code, int channels)
 QString ProgressMessage(int code, int channels)
 {
     const Step s = Decode(code);
+    if (s.phase == Phase::Backup)
+        return QStringLiteral("Reading the recorder's present set before the download...");
+    if (s.phase == Phase::Restore)
+        return QStringLiteral("Putting back what the download wrote...");
     switch (s.block) {
     case Block::Common:
     case Block::Channel:
@@ -139,6 +152,12 @@ QString ProgressMessage(int code, int channels)
     case Block::CommonPart1: return QStringLiteral("Parameter Downloading(PC==>VQ800)");
     default: return QString();
     }
+}
+
+QString BlockName(int code)
+{
+    const Step s = Decode(code);
+    return s.channel > 0 ? QStringLiteral("CH.%1 block").arg(s.channel, 2, 10, QLatin1Char('0')) : QStringLiteral("common block");
 }
 
 bool IsMonitoring(int code)

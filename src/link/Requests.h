@@ -15,17 +15,19 @@ constexpr int ReadModel = 98;     // the selected device's model, when no answer
 constexpr int Scan = 99;          // device scan of gMC_Index
 constexpr int ReadCommon = 100;   // parameters of the selected device: (98,) 100, then 101..100+N
 constexpr int UploadCommon = 200; // upload: 200, then 201..200+N
+constexpr int BackupCommon = 300; // before a download, the recorder's present set: 300, then 301..300+N
 constexpr int WriteRange = 500;   // download: 501..500+N range codes,
 constexpr int WriteName = 520;    //   521..520+N name, unit and display switch,
 constexpr int WriteRest = 540;    //   541..540+N the rest of each channel,
 constexpr int WriteCommon2 = 553; //   553 common part 2,
 constexpr int WriteCommon1 = 554; //   554 common part 1
 constexpr int ClockFrame = 601;   // a frame prepared by the clock window
+constexpr int RestoreBase = 700;  // putting back a block a broken download wrote: 700 + (its code - 500)
 constexpr int Download = WriteRange + 1;
 constexpr int Upload = UploadCommon;
 
 // What a sequence of codes is doing.
-enum class Phase { None, Scan, ReadParams, Live, Upload, Download, Clock, Rescan };
+enum class Phase { None, Scan, ReadParams, Live, Upload, Download, Clock, Rescan, Backup, Restore };
 
 // The register block one code moves.
 enum class Block { None, Live, Scan, Common, Channel, Range, NameUnit, ChannelRest, CommonPart2, CommonPart1, Frame };
@@ -58,6 +60,10 @@ double ProgressAfter(int code, int channels);
 QString ProgressMessage(int code, int channels);
 // First register of the block of a step (the channel base applied).
 int FirstRegister(const Step& step);
+// The restore code of a download block's code (501 -> 701), and back.
+inline int RestoreCodeOf(int downloadCode) { return downloadCode - WriteRange + RestoreBase; }
+// "CH.03 block", "common block": how messages name the block of a code.
+QString BlockName(int code);
 // The link is monitoring: live values are polled (a device out of the round
 // may be asked again in between).
 bool IsMonitoring(int code);

@@ -1,5 +1,16 @@
 #include "link/TextTable.h"
 
+QString DisplayText(const QString& text)
+{
+    if (!text.contains(QChar(0)))
+        return text;
+    QString shown = text;
+    while (shown.endsWith(QChar(0)))
+        shown.chop(1);
+    shown.replace(QChar(0), u' ');
+    return shown;
+}
+
 TextTable::TextTable(int cols, int rows, QObject* parent)
     : QObject(parent)
 {

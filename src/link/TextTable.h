@@ -9,6 +9,11 @@
 #include <QObject>
 #include <QString>
 
+// A cell's text as it is shown: a recorder's name padded with NUL bytes
+// loses the trailing ones and shows the others as blanks (the cell keeps
+// its bytes).
+QString DisplayText(const QString& text);
+
 class TextTable : public QObject {
     Q_OBJECT
 public:

@@ -13,6 +13,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 const QColor kUsed(0, 200, 0);
 }
@@ -47,6 +49,7 @@ frmVQ_SetMC::frmVQ_SetMC(const QString& programDir, QWidget* parent)
         setUse(r, fields.value(0) == QLatin1String("O"));
     }
     sprdList->setCurrentCell(0, 0);
+    m_loaded = currentLines();
 
     auto* hint = new QLabel(QStringLiteral("O = polled, X = not used. Device No. = row = Modbus address."), this);
     hint->setObjectName(QStringLiteral("lblHint"));
@@ -108,18 +111,36 @@ bool frmVQ_SetMC::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void frmVQ_SetMC::save()
+QStringList frmVQ_SetMC::currentLines() const
 {
     QStringList lines;
-    bool any = false;
     for (int r = 0; r < kRows; ++r) {
-        const QString use = sprdList->item(r, 0)->text();
-        any = any || use == QLatin1String("O");
         // A tab or line break inside a description would change the file's fields and lines.
         QString desc = sprdList->item(r, 1)->text().left(kMaxDescription);
         desc.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
-        lines << use + u'\t' + desc;
+        lines << sprdList->item(r, 0)->text() + u'\t' + desc;
     }
+    return lines;
+}
+
+void frmVQ_SetMC::reject()
+{
+    if (currentLines() != m_loaded) {
+        QMessageBox box(QMessageBox::Question, windowTitle(),
+                        QStringLiteral("The device list has changes that are not saved.\nDiscard them?"),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setObjectName(QStringLiteral("msgQuestion"));
+        box.setDefaultButton(QMessageBox::No);
+        if (box.exec() != QMessageBox::Yes)
+            return;
+    }
+    QDialog::reject();
+}
+
+void frmVQ_SetMC::save()
+{
+    QStringList lines = currentLines();
+    const bool any = std::any_of(lines.begin(), lines.end(), [](const QString& l) { return l.startsWith(u'O'); });
     if (!any) {
         QMessageBox::information(this, windowTitle(), QStringLiteral("Check."));
         return;

@@ -20,12 +20,17 @@ public:
     // Switches row r (1..99) between "O" and "X".
     void toggleUse(int row);
 
+    // Cancel, Escape or closing: asks first when the list has changes.
+    void reject() override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void setUse(int row, bool used);
     void save();
+    // The list as it would be saved now (rows 1..99).
+    QStringList currentLines() const;
 
     QTableWidget* sprdList = nullptr;
     QPushButton* btnOK = nullptr;
@@ -33,5 +38,6 @@ private:
 
     QString m_programDir;
     QStringList m_saved;
+    QStringList m_loaded; // as it was read: what a change is measured against
     QStringList m_extraLines; // lines after the 99th, kept as they were
 };

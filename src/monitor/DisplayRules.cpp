@@ -276,7 +276,9 @@ void SingleDisplay::readHeader(const DataStore& store, std::optional<int> row)
 
 void SingleDisplay::readValues(const MonitorState& state, const DataStore& store, std::optional<int> row)
 {
-    stale = MonCell(store, row, regmap::mon::Comm).value_or(QString()) == QLatin1String("NG");
+    // NG, or "--" with the port closed: the values are old.
+    const QString comm = MonCell(store, row, regmap::mon::Comm).value_or(QString());
+    stale = comm == QLatin1String("NG") || comm == QLatin1String("--");
     const auto bo = MonInt(store, row, regmap::mon::Bo16);
     for (int i = 0; i < kShownChannels; ++i) {
         ChannelDisplay& c = ch[i];

@@ -96,7 +96,8 @@ struct HeaderDisplay {
 struct SingleDisplay {
     std::array<ChannelDisplay, kShownChannels> ch;
     HeaderDisplay header;
-    // The device does not answer (NG): the values shown are its last ones.
+    // The device does not answer (NG) or the port is closed ("--"): the
+    // values shown are its last ones.
     bool stale = false;
 
     // Colours, formats, units and scale texts of channels 1..6.

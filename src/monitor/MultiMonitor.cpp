@@ -47,17 +47,22 @@ void MultiMonitor::refreshRow(const DataStore& store, int r)
     const TextTable& mon = store.sprdMon;
     m_table.setText(0, r, store.sprdStatus.text(status::DeviceNo, r));
 
-    const bool ok = mon.text(mon::Comm, r) == QLatin1String("OK");
+    // OK, NG, or nothing known (the port closed: "--", grey without fill).
+    const QString comm = mon.text(mon::Comm, r);
+    const bool ok = comm == QLatin1String("OK");
+    const bool ng = comm == QLatin1String("NG");
     if (m_kind == Kind::Full) {
-        m_table.setText(Comm, r, mon.text(mon::Comm, r));
-        m_table.setBackground(Comm, r, ok ? kGreen : kRed);
+        m_table.setText(Comm, r, comm);
+        m_table.setBackground(Comm, r, ok ? kGreen : ng ? kRed : TextTable::kNoColour);
+        m_table.setForeground(Comm, r, ok || ng ? TextTable::kNoColour : kStaleInk);
     } else {
-        m_table.setText(Comm, r, ok ? QStringLiteral("O") : QStringLiteral("X"));
+        m_table.setText(Comm, r, ok ? QStringLiteral("O") : ng ? QStringLiteral("X") : QStringLiteral("-"));
     }
 
     // Values depend on the BO word: without it they stay as they were. The
-    // values of a device that does not answer are its last ones: greyed.
-    const bool stale = mon.text(mon::Comm, r) == QLatin1String("NG");
+    // values of a device that does not answer, or of a closed port, are its
+    // last ones: greyed.
+    const bool stale = !ok;
     if (const auto bo = LeadingInt32(mon.text(mon::Bo16, r))) {
         for (int k = 1; k <= kShownChannels; ++k)
             m_table.setText(Pv1 + k - 1, r, BoValue(*bo, k) == 0 ? mon.text(mon::Pv01 + k - 1, r) : kBurnOut);

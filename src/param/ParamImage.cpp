@@ -1,5 +1,6 @@
 #include "param/ParamImage.h"
 
+#include "link/ChannelColours.h"
 #include "link/Framing.h"
 #include "link/RegisterMap.h"
 #include "param/ParamFormat.h"
@@ -128,6 +129,58 @@ QByteArray ParamImage::commonRegisters() const
         out.replace(2 * (i - 1), v.size(), v);
     }
     return out;
+}
+
+void ParamImage::setFromRegisters(const ParamSource& registers)
+{
+    setChannelCount(registers.channelCount());
+    const QByteArray common = registers.commonData(regmap::kCommonFirst, regmap::kCommonCount);
+    const auto reg = [](const QByteArray& data, int i) { return 2 * i <= data.size() ? GetU16BE(data, 2 * (i - 1)) : 0; };
+    for (int i = 1; i <= regmap::kCommonCount; ++i) {
+        const ParamField* f = CommonFieldOfRow(regmap::CommonRowOfOffset(i));
+        if (!f)
+            continue;
+        if (regmap::CommonOffsetIsU32(i))
+            setI32(f->offset, static_cast<qint32>(quint32(reg(common, i)) << 16 | reg(common, i + 1)));
+        else
+            setI16(f->offset, static_cast<qint16>(reg(common, i)));
+    }
+    for (int c = 1; c <= channelCount(); ++c) {
+        const QByteArray data = registers.channelData(c, 1, regmap::kChannelRegs);
+        const int base = ChannelOffset(c - 1);
+        for (int i = 1; i <= regmap::kChannelRegs; ++i) {
+            const regmap::ChannelField where = regmap::ChannelFieldOfOffset(i);
+            const ParamField* f = ChannelFieldOfRow(where.row);
+            if (where.kind == regmap::ChannelField::None || !f)
+                continue;
+            const quint32 pair = quint32(reg(data, i)) << 16 | reg(data, i + 1);
+            switch (where.kind) {
+            case regmap::ChannelField::Name:
+            case regmap::ChannelField::UnitName:
+                // Two characters a register, one a slot of the file.
+                for (int k = 0; k < f->width && 2 * (i - 1) + k < data.size(); ++k) {
+                    m_bytes[base + f->offset + 2 * k] = data[2 * (i - 1) + k];
+                    m_bytes[base + f->offset + 2 * k + 1] = '\0';
+                }
+                break;
+            case regmap::ChannelField::U16: {
+                quint16 v = reg(data, i);
+                if (where.row == regmap::ch::Color)
+                    v = colours::Rgb565(v).value_or(v);
+                setI16(base + f->offset, static_cast<qint16>(v));
+                break;
+            }
+            case regmap::ChannelField::Float: {
+                float v = 0;
+                std::memcpy(&v, &pair, 4);
+                setF32(base + f->offset, v);
+                break;
+            }
+            case regmap::ChannelField::U32: setI32(base + f->offset, static_cast<qint32>(pair)); break;
+            case regmap::ChannelField::None: break;
+            }
+        }
+    }
 }
 
 QByteArray ParamImage::channelData(int c, int firstOffset, int count) const

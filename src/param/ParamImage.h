@@ -38,6 +38,10 @@ public:
     QString chars(int offset, int width) const;
     void setChars(int offset, int width, const QString& text);
 
+    // Takes a set as registers (what a recorder answered): the inverse of the
+    // data below; colour numbers become the file's RGB565 values.
+    void setFromRegisters(const ParamSource& registers);
+
     // ParamSource: register data for the wire, big-endian.
     int channelCount() const override { return m_bytes.size() == kSize12 ? 12 : 6; }
     QByteArray channelData(int c, int firstOffset, int count) const override;

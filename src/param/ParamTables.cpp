@@ -309,6 +309,35 @@ void ParamTables::setClean(const Values& clean)
             m_changed.insert(i);
 }
 
+QStringList ParamTables::differencesFrom(const ParamTables& from, int channels) const
+{
+    QStringList out;
+    const auto line = [](const QString& what, const QString& was, const QString& now) {
+        return QStringLiteral("%1: %2 -> %3").arg(what.trimmed(), DisplayText(was), DisplayText(now));
+    };
+    for (int r = 1; r <= kCommonRows; ++r) {
+        const int reg = 40000 + r; // rows 17..30, the clock and reserved start, are never sent
+        if (reg >= 40017 && reg <= 40030)
+            continue;
+        if (sprdP.text(kValueCol, r) != from.sprdP.text(kValueCol, r))
+            out << line(sprdP.text(1, r), from.sprdP.text(kValueCol, r), sprdP.text(kValueCol, r));
+    }
+    for (int c = 1; c <= qMin(channels, channelCount()); ++c)
+        for (int r = 1; r <= kChannelRows; ++r)
+            if (sprdP_CH.text(ChannelCol(c), r) != from.sprdP_CH.text(ChannelCol(c), r))
+                out << line(QStringLiteral("CH.%1 %2").arg(c, 2, 10, QLatin1Char('0')).arg(sprdP_CH.text(1, r)),
+                            from.sprdP_CH.text(ChannelCol(c), r), sprdP_CH.text(ChannelCol(c), r));
+    return out;
+}
+
+bool ParamTables::commonRowsDiffer(const Values& values, int first, int last) const
+{
+    for (int r = first; r <= last; ++r)
+        if (sprdP.text(kValueCol, r) != values.value(r - 1))
+            return true;
+    return false;
+}
+
 void ParamTables::track(int index, const QString& text)
 {
     if (text != m_clean.value(index))

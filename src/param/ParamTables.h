@@ -54,6 +54,12 @@ public:
     Values values() const;
     // The cells count as unchanged while they hold `clean`.
     void setClean(const Values& clean);
+    // Where these tables differ from `from` in what a download sends (common
+    // rows but the clock and reserved start; channels 1..channels), one line
+    // each: "RS232 - BAUDRATE: 9600 -> 19200", "CH.03 NAME: TEMP -> PRESS".
+    QStringList differencesFrom(const ParamTables& from, int channels) const;
+    // Some common row first..last (1-based) holds another text than in `values`.
+    bool commonRowsDiffer(const Values& values, int first, int last) const;
     bool isModified() const { return !m_changed.isEmpty(); }
 
 private:

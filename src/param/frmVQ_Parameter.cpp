@@ -3,6 +3,7 @@
 #include "link/DataStore.h"
 #include "link/LinkState.h"
 #include "link/PollingEngine.h"
+#include "param/ParamBackups.h"
 #include "param/ParamFiles.h"
 #include "param/ParamImage.h"
 #include "channel/frmVQ_P_ARM_DI.h"
@@ -22,6 +23,9 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QDialogButtonBox>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QScrollBar>
@@ -140,6 +144,8 @@ frmVQ_Parameter::frmVQ_Parameter(ParamImage& image, const LinkState& link, DataS
     btnSaveAs = button(QStringLiteral("btnSaveAs"), QStringLiteral("  Save &As"), this);
     btnUpload = button(QStringLiteral("btnUpload"), QStringLiteral("  &Upload (VQ800 => PC)"), this);
     btnDownload = button(QStringLiteral("btnDownload"), QStringLiteral("  &Download (PC => VQ800)"), this);
+    btnRestore = button(QStringLiteral("btnRestore"), QStringLiteral("  &Restore Previous Set..."), this);
+    btnRestore->setToolTip(QStringLiteral("The sets the selected recorder held before each download, newest first"));
     btnClose = button(QStringLiteral("btnClose"), QStringLiteral("&Close"), this);
     btnClose->setStyleSheet(QString());
     btnDownload->setMinimumWidth(btnDownload->sizeHint().width() + 16);
@@ -150,6 +156,7 @@ frmVQ_Parameter::frmVQ_Parameter(ParamImage& image, const LinkState& link, DataS
     buttons->addSpacing(16);
     buttons->addWidget(btnUpload);
     buttons->addWidget(btnDownload);
+    buttons->addWidget(btnRestore);
     buttons->addStretch(1);
     buttons->addWidget(btnClose);
 
@@ -202,17 +209,21 @@ frmVQ_Parameter::frmVQ_Parameter(ParamImage& image, const LinkState& link, DataS
     connect(btnSaveAs, &QPushButton::clicked, this, &frmVQ_Parameter::saveAs);
     connect(btnUpload, &QPushButton::clicked, this, &frmVQ_Parameter::upload);
     connect(btnDownload, &QPushButton::clicked, this, &frmVQ_Parameter::download);
+    connect(btnRestore, &QPushButton::clicked, this, &frmVQ_Parameter::restorePrevious);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::close);
     connect(&m_engine, &PollingEngine::transferProgress, this, &frmVQ_Parameter::showProgress);
     connect(&m_engine, &PollingEngine::transferEnded, this, &frmVQ_Parameter::transferEnded);
+    // Upload and Download follow the link: the selected recorder online, the link monitoring.
     connect(&m_engine, &PollingEngine::portClosed, this, &frmVQ_Parameter::updateButtons);
+    connect(&m_engine, &PollingEngine::portOpened, this, &frmVQ_Parameter::updateButtons);
+    connect(&m_engine, &PollingEngine::scanFinished, this, &frmVQ_Parameter::updateButtons);
+    connect(&m_engine, &PollingEngine::parametersRead, this, &frmVQ_Parameter::updateButtons);
+    connect(&m_engine, &PollingEngine::deviceStateChanged, this, &frmVQ_Parameter::updateButtons);
+    connect(&m_engine, &PollingEngine::selectedDeviceChanged, this, &frmVQ_Parameter::updateButtons);
     for (TextTable* t : {&m_tables.sprdP, &m_tables.sprdP_CH})
         connect(t, &TextTable::cellChanged, this, &frmVQ_Parameter::updateTitle);
     connect(&m_engine, &PollingEngine::selectedDeviceChanged, this, &frmVQ_Parameter::updateTitle);
 
-    // Transfers only with the selected recorder online at opening.
-    m_transferAllowed = m_link.gSelMC_No > 0
-        && m_store.sprdStatus.text(status::Online, m_link.gSelMC_Index + 1) == QLatin1String("OK");
     updateButtons();
     m_cleanChannels = m_image.channelCount();
     tmrRefresh->start();
@@ -280,6 +291,10 @@ int frmVQ_Parameter::setChannels() const
 
 void frmVQ_Parameter::openPage(const PageTarget& target)
 {
+    if (m_engine.transferActive() && target.page != ParamPage::None) {
+        lblMsg->setText(QStringLiteral("The set cannot change while a transfer runs."));
+        return;
+    }
     const int channels = setChannels();
     if (target.channel > channels) {
         lblMsg->setText(QStringLiteral("CH.%1 is not part of this parameter set, which holds channels 1 to %2: "
@@ -381,37 +396,60 @@ void frmVQ_Parameter::RefreshFromStore()
     m_tables.RefreshFromStore(m_store);
     showSetChannels();
     markClean();
+    markLoaded();
+}
+
+void frmVQ_Parameter::markLoaded()
+{
+    m_loaded = m_tables.values();
+}
+
+bool frmVQ_Parameter::lineSettingsEdited() const
+{
+    return m_tables.commonRowsDiffer(m_loaded, 31, 44);
+}
+
+void frmVQ_Parameter::setBackups(ParamBackups* backups)
+{
+    m_backups = backups;
+    updateButtons();
 }
 
 void frmVQ_Parameter::newSet()
 {
-    if (!confirmDiscard())
+    if (m_engine.transferActive() || !confirmDiscard())
         return;
     // The editor's set only: the store stays the recorder's, for the monitors.
     m_tables.NewSet(m_image);
     lblFName->clear();
     showSetChannels();
     markClean();
+    markLoaded();
 }
 
 void frmVQ_Parameter::openFile()
 {
-    if (!confirmDiscard())
+    if (m_engine.transferActive() || !confirmDiscard())
         return;
     const QString path = chooseFile(false, lblFName->text());
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty() && loadFile(path))
+        RememberParamFolder(path);
+}
+
+bool frmVQ_Parameter::loadFile(const QString& path)
+{
     QString why;
     if (!m_tables.ReadParamFile(path, m_image, &why)) {
         fileError(QStringLiteral("cannot be opened"), path, why);
-        return;
+        return false;
     }
     // Channels the file lacks show what the recorder has, as far as it was read.
     m_tables.FillChannels(m_store, m_image.channelCount() + 1, m_tables.channelCount());
     lblFName->setText(QDir::toNativeSeparators(path));
-    RememberParamFolder(path);
     showSetChannels();
     markClean();
+    markLoaded();
+    return true;
 }
 
 void frmVQ_Parameter::offerExtension()
@@ -458,6 +496,8 @@ bool frmVQ_Parameter::writeTo(const QString& path)
 
 void frmVQ_Parameter::save()
 {
+    if (m_engine.transferActive())
+        return;
     QString path = QDir::fromNativeSeparators(lblFName->text());
     if (path.isEmpty())
         path = chooseFile(true, QString());
@@ -467,6 +507,8 @@ void frmVQ_Parameter::save()
 
 void frmVQ_Parameter::saveAs()
 {
+    if (m_engine.transferActive())
+        return;
     const QString path = chooseFile(true, QDir::fromNativeSeparators(lblFName->text()));
     if (!path.isEmpty())
         writeTo(path);
@@ -483,13 +525,112 @@ void frmVQ_Parameter::download()
 {
     if (!m_transferAllowed || m_engine.transferActive())
         return;
-    if (!ask(QStringLiteral("Download the parameter set to %1?").arg(m_link.deviceName(m_link.gSelMC_No))))
+    bool withLineSettings = lineSettingsEdited();
+    if (!confirmDownload(&withLineSettings))
         return;
+    // What was confirmed is what goes: the engine takes the set as it is now.
     m_tables.GridToImage(m_image);
     m_sentValues = m_tables.values();
     m_sentSetChannels = m_image.channelCount();
     m_sentChannels = m_engine.downloadChannels();
-    m_downloading = startTransfer(req::Download);
+    if (!m_engine.postDownload(m_image, withLineSettings)) {
+        lblMsg->setText(m_engine.isOpen() ? QStringLiteral("Another transfer is still running")
+                                          : QStringLiteral("The port is closed"));
+        return;
+    }
+    m_downloading = true;
+    updateButtons();
+}
+
+bool frmVQ_Parameter::confirmDownload(bool* withLineSettings)
+{
+    QMessageBox box(QMessageBox::Question, kTitle,
+                    QStringLiteral("Download the parameter set to %1?").arg(m_link.deviceName(m_link.gSelMC_No)),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName(QStringLiteral("msgQuestion"));
+    box.setDefaultButton(QMessageBox::No);
+    // Where the set differs from what the recorder held when it was last read.
+    QString details;
+    if (m_link.gCommonReadDone) {
+        ParamTables recorder;
+        recorder.setChannelCount(m_tables.channelCount());
+        recorder.RefreshFromStore(m_store);
+        const QStringList diff = m_tables.differencesFrom(recorder, setChannels());
+        constexpr int kShown = 12;
+        if (diff.isEmpty()) {
+            details = QStringLiteral("The set holds what the recorder held when it was last read.");
+        } else {
+            details = QStringLiteral("Where the set differs from the recorder's set as last read:\n")
+                + diff.mid(0, kShown).join(u'\n');
+            if (diff.size() > kShown)
+                details += QStringLiteral("\n... and %1 more").arg(diff.size() - kShown);
+        }
+    }
+    details += QStringLiteral("\n\nThe recorder's present set is read first and kept in Backup/; a refused or broken "
+                              "download puts back what it wrote.");
+    box.setInformativeText(details.trimmed());
+    auto* line = new QCheckBox(QStringLiteral("Also send this set's addresses and line settings"), &box);
+    line->setObjectName(QStringLiteral("chbLineSettings"));
+    line->setChecked(*withLineSettings);
+    line->setToolTip(QStringLiteral("RS232 and RS422/485 machine address, baud rate, parity, data length, stop bit and "
+                                    "response time. Unticked, the recorder keeps its own: a set from a file or from "
+                                    "another recorder never moves it to another address or speed."));
+    box.setCheckBox(line);
+    if (box.exec() != QMessageBox::Yes)
+        return false;
+    *withLineSettings = line->isChecked();
+    return true;
+}
+
+void frmVQ_Parameter::restorePrevious()
+{
+    if (m_engine.transferActive() || !m_backups)
+        return;
+    const QStringList files = m_backups->of(m_link.gSelMC_No);
+    if (files.isEmpty()) {
+        lblMsg->setText(QStringLiteral("No set of %1 is kept yet: one is kept before every download.")
+                            .arg(m_link.deviceName(m_link.gSelMC_No)));
+        return;
+    }
+    QDialog chooser(this);
+    chooser.setObjectName(QStringLiteral("frmBackups"));
+    chooser.setWindowTitle(m_link.captionForSelected(QStringLiteral("Restore Previous Set")));
+    auto* list = new QListWidget(&chooser);
+    list->setObjectName(QStringLiteral("lstBackups"));
+    for (const QString& f : files) {
+        const QFileInfo info(f);
+        const QDateTime at = QDateTime::fromString(info.completeBaseName().right(15), QStringLiteral("yyyyMMdd-HHmmss"));
+        auto* item = new QListWidgetItem(QStringLiteral("%1   held before the download of %2")
+                                             .arg(info.fileName(), QLocale().toString(at, QLocale::ShortFormat)),
+                                         list);
+        item->setData(Qt::UserRole, f);
+    }
+    list->setCurrentRow(0);
+    auto* buttons = new QDialogButtonBox(&chooser);
+    QPushButton* open = buttons->addButton(QStringLiteral("&Open"), QDialogButtonBox::AcceptRole);
+    open->setObjectName(QStringLiteral("btnOpenBackup"));
+    QPushButton* send = buttons->addButton(QStringLiteral("&Download..."), QDialogButtonBox::AcceptRole);
+    send->setObjectName(QStringLiteral("btnDownloadBackup"));
+    send->setEnabled(m_transferAllowed);
+    buttons->addButton(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("btnCancel"));
+    bool downloadIt = false;
+    connect(send, &QPushButton::clicked, &chooser, [&] { downloadIt = true; });
+    connect(buttons, &QDialogButtonBox::accepted, &chooser, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &chooser, &QDialog::reject);
+    connect(list, &QListWidget::itemDoubleClicked, &chooser, &QDialog::accept);
+    auto* layout = new QVBoxLayout(&chooser);
+    layout->addWidget(new QLabel(QStringLiteral("Sets kept in %1, newest first:").arg(QDir::toNativeSeparators(m_backups->folder())),
+                                 &chooser));
+    layout->addWidget(list);
+    layout->addWidget(buttons);
+    chooser.resize(640, 360);
+    if (chooser.exec() != QDialog::Accepted || !list->currentItem())
+        return;
+    const QString path = list->currentItem()->data(Qt::UserRole).toString();
+    if (!confirmDiscard() || !loadFile(path))
+        return;
+    if (downloadIt)
+        download();
 }
 
 void frmVQ_Parameter::transferEnded(int transfer, TransferResult result, const QString& text)
@@ -508,6 +649,10 @@ void frmVQ_Parameter::transferEnded(int transfer, TransferResult result, const Q
 
 void frmVQ_Parameter::downloadEnded()
 {
+    if (m_backups && !m_backups->lastPath().isEmpty())
+        lblMsg->setText(lblMsg->text()
+                        + QStringLiteral("\nWhat the recorder held before is kept as %1.")
+                              .arg(QDir::toNativeSeparators(QDir(m_backups->folder()).relativeFilePath(m_backups->lastPath()))));
     const int recorder = m_link.gChCount;
     if (m_sentChannels < recorder)
         lblMsg->setText(lblMsg->text()
@@ -537,9 +682,19 @@ bool frmVQ_Parameter::startTransfer(int code)
 
 void frmVQ_Parameter::updateButtons()
 {
-    const bool can = m_transferAllowed && !m_engine.transferActive();
-    btnUpload->setEnabled(can);
-    btnDownload->setEnabled(can);
+    // Transfers only with the selected recorder online, once the scan is over.
+    const req::Phase phase = m_engine.phase();
+    m_transferAllowed = m_engine.isOpen() && m_link.gSelMC_No > 0 && m_engine.stateOf(m_link.gSelMC_Index) == DeviceState::Ok
+        && phase != req::Phase::Scan && phase != req::Phase::None;
+    const bool busy = m_engine.transferActive();
+    btnUpload->setEnabled(m_transferAllowed && !busy);
+    btnDownload->setEnabled(m_transferAllowed && !busy);
+    // Nothing changes the set while a transfer runs.
+    const QString why = busy ? QStringLiteral("Not while a transfer runs") : QString();
+    for (QPushButton* b : {btnNew, btnOpen, btnSave, btnSaveAs, btnRestore}) {
+        b->setEnabled(!busy && (b != btnRestore || m_backups));
+        b->setToolTip(busy ? why : b == btnRestore ? QStringLiteral("The sets the selected recorder held before each download, newest first") : QString());
+    }
 }
 
 void frmVQ_Parameter::showProgress(double percent, const QString& message)
@@ -577,6 +732,22 @@ QString frmVQ_Parameter::defaultChooseFile(bool save, const QString& preset)
 
 void frmVQ_Parameter::done(int result)
 {
+    if (m_engine.transferActive()) {
+        const bool down = m_engine.phase() != req::Phase::Upload;
+        QMessageBox box(QMessageBox::Question, kTitle,
+                        down ? QStringLiteral("A download to %1 is running. Stop it?\nWhat it has written so far is put back.")
+                                   .arg(m_link.deviceName(m_link.gSelMC_No))
+                             : QStringLiteral("An upload from %1 is running. Stop it?").arg(m_link.deviceName(m_link.gSelMC_No)),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+        box.setObjectName(QStringLiteral("msgStopTransfer"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("Let it finish"));
+        box.setDefaultButton(QMessageBox::Cancel);
+        const int answer = box.exec();
+        if (answer == QMessageBox::Cancel)
+            return;
+        if (answer == QMessageBox::Yes)
+            m_engine.stopTransfer();
+    }
     if (!confirmDiscard())
         return;
     // Back to monitoring: a running transfer is let finish, and the engine

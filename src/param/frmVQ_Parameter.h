@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <functional>
 
+class ParamBackups;
 class ParamImage;
 class PollingEngine;
 class QLabel;
@@ -28,6 +29,8 @@ public:
                     QWidget* parent = nullptr);
 
     ParamTables& tables() { return m_tables; }
+    // Where the sets recorders held before a download are kept (Restore Previous Set).
+    void setBackups(ParamBackups* backups);
 
     // The file dialog: save or open, preset path; returns the chosen path or
     // an empty text when cancelled. Tests replace it.
@@ -51,6 +54,11 @@ public:
     void saveAs();
     void upload();
     void download();
+    // The backups of the selected device, newest first: one opened or downloaded.
+    void restorePrevious();
+    // Rows 31..44 (addresses and line settings) were changed here since the
+    // set was uploaded, opened or made new: a download sends them by default.
+    bool lineSettingsEdited() const;
 
     void done(int result) override;
 
@@ -69,6 +77,11 @@ private:
     void downloadEnded();
     void showProgress(double percent, const QString& message);
     bool writeTo(const QString& path);
+    bool loadFile(const QString& path);
+    // Asks before a download; *withLineSettings comes in as the default of its box.
+    bool confirmDownload(bool* withLineSettings);
+    // The set as it came (upload, file, new), to tell edits of the line settings.
+    void markLoaded();
     // Posts an upload or download; false when it was not taken.
     bool startTransfer(int code);
     void transferEnded(int transfer, TransferResult result, const QString& text);
@@ -87,6 +100,7 @@ private:
     QPushButton* btnSaveAs = nullptr;
     QPushButton* btnUpload = nullptr;
     QPushButton* btnDownload = nullptr;
+    QPushButton* btnRestore = nullptr;
     QPushButton* btnClose = nullptr;
     QTimer* tmrRefresh = nullptr;
     TextTableModel* m_channelModel = nullptr;
@@ -96,7 +110,9 @@ private:
     DataStore& m_store;
     PollingEngine& m_engine;
     ParamTables m_tables;
-    bool m_transferAllowed = false; // the selected recorder was online at opening
+    ParamBackups* m_backups = nullptr;
+    ParamTables::Values m_loaded;   // the set as it came
+    bool m_transferAllowed = false; // the selected recorder is online and the link monitors
     int m_cleanChannels = 0;        // the set's channel count when last unchanged
     // A download of this window's: the values it sends and the channels it covers.
     bool m_downloading = false;

@@ -4,13 +4,17 @@
 
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 
-QTableView* MakeGridView(TextTable* table, const QString& objectName, QWidget* parent, TextTableModel** modelOut)
+QTableView* MakeGridView(TextTable* table, const QString& objectName, QWidget* parent, TextTableModel** modelOut,
+                         QTableView* view)
 {
-    auto* view = new QTableView(parent);
+    if (!view)
+        view = new QTableView(parent);
     view->setObjectName(objectName);
     auto* model = new TextTableModel(table, view);
     view->setModel(model);
@@ -47,11 +51,13 @@ public:
     {
         QStyleOptionViewItem o(option);
         const bool selected = o.state & QStyle::State_Selected;
+        // The keyboard's place, when it is not the selected row: a dashed frame.
+        const bool cursor = !selected && m_view->hasFocus() && index.row() == m_view->currentIndex().row();
         o.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
         if (selected)
             o.font.setBold(true);
         QStyledItemDelegate::paint(p, o, index);
-        if (!selected)
+        if (!selected && !cursor)
             return;
         // One frame around the row: top and bottom on every cell, the sides at its ends.
         const QHeaderView* h = m_view->horizontalHeader();
@@ -66,7 +72,7 @@ public:
         const int at = h->visualIndex(index.column());
         const QRect r = option.rect.adjusted(0, 0, -1, -1);
         p->save();
-        p->setPen(QPen(m_frame, 2));
+        p->setPen(selected ? QPen(m_frame, 2) : QPen(m_frame, 1, Qt::DashLine));
         p->drawLine(r.topLeft() + QPoint(0, 1), r.topRight() + QPoint(0, 1));
         p->drawLine(r.bottomLeft(), r.bottomRight());
         if (at == first)
@@ -98,4 +104,39 @@ private:
 void FrameSelectedRow(QTableView* view)
 {
     view->setItemDelegate(new FramedRow(view));
+    // The dashed frame follows the keyboard's place and the focus.
+    QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, view->viewport(),
+                     qOverload<>(&QWidget::update));
+}
+
+QItemSelectionModel::SelectionFlags PickRowView::selectionCommand(const QModelIndex& index, const QEvent* event) const
+{
+    // Only a pick moves the selection (by selectRow), never the cursor keys.
+    if (event && (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress
+                  || event->type() == QEvent::MouseMove))
+        return QItemSelectionModel::NoUpdate;
+    return QTableView::selectionCommand(index, event);
+}
+
+void PickRowView::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (currentIndex().isValid())
+            emit rowPicked(currentIndex().row());
+        event->accept();
+        return;
+    default:
+        QTableView::keyPressEvent(event);
+    }
+}
+
+void PickRowView::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTableView::mouseReleaseEvent(event);
+    const QModelIndex i = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && i.isValid())
+        emit rowPicked(i.row());
 }

@@ -83,7 +83,7 @@ QVariant TextTableModel::data(const QModelIndex& index, int role) const
     }
     switch (role) {
     case Qt::DisplayRole:
-        return m_table->text(col, row);
+        return DisplayText(m_table->text(col, row));
     case Qt::BackgroundRole: {
         if (const QRgb c = m_table->background(col, row); c != TextTable::kNoColour)
             return QBrush(QColor(c));

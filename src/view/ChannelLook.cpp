@@ -30,7 +30,7 @@ bool ReadChannelLooks(const QString& path, ChannelLooks& looks, QString* error)
     for (int c = 1; c <= image.channelCount(); ++c) {
         const int col = ParamTables::ChannelCol(c);
         // Text fields are padded with NULs.
-        auto cell = [&](int row) { return tables.sprdP_CH.text(col, row).section(QChar(0), 0, 0).trimmed(); };
+        auto cell = [&](int row) { return DisplayText(tables.sprdP_CH.text(col, row)).trimmed(); };
         ChannelLook& look = looks[c - 1];
         look.name = cell(regmap::ch::Name);
         if (look.name.isEmpty())

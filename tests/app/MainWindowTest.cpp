@@ -4,6 +4,7 @@
 #include "common/Find.h"
 #include "common/VirtualLine.h"
 #include "link/CommLog.h"
+#include "link/RegisterMap.h"
 #include "sim/LineServer.h"
 #include "sim/SimPort.h"
 #include "ui/WindowPlaces.h"
@@ -94,6 +95,51 @@ TEST_F(MainWindow, ARowClickSelectsTheDeviceAndTheRowKeepsItsOnlineColour)
     const QRect cell = view->visualRect(view->model()->index(1, status::Online - 1));
     const QImage shot = view->viewport()->grab().toImage();
     EXPECT_EQ(QColor(shot.pixel(cell.left() + 5, cell.center().y())), QColor(0, 255, 0));
+
+    // The cursor keys move the focus mark only; Return or Space selects.
+    view->setFocus();
+    const auto selectedRows = [&] { return view->selectionModel()->selectedRows().value(0).row(); };
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+        QTest::keyClick(view, Qt::Key_Up);
+        EXPECT_EQ(view->currentIndex().row(), 0);
+        EXPECT_EQ(selectedRows(), 1) << "the frame stays on the selected device";
+        EXPECT_EQ(w.link().gSelMC_No, 3);
+        QTest::keyClick(view, key);
+        EXPECT_EQ(w.link().gSelMC_No, 1);
+        EXPECT_EQ(selectedRows(), 0);
+        QTest::keyClick(view, Qt::Key_Down);
+        QTest::keyClick(view, key);
+        EXPECT_EQ(w.link().gSelMC_No, 3);
+    }
+}
+
+TEST_F(MainWindow, NoOldOkStaysWhenThePortClosesFailsToOpenOrIsLost)
+{
+    WriteFile(path("CFG/SetEnv.INI"), "O\r\nO\r\n");
+    LineServer server;
+    SimPort port(server);
+    frmVQ_Main w(dir.path(), &port);
+    const std::function<void()> ends[] = {
+        [&] { w.togglePort(); },                        // Port Close
+        [&] { port.unplug("adapter gone"); },           // lost
+        [&] { w.togglePort(); port.setOpenError("no such device"); w.togglePort(); }, // closed, then fails to open
+    };
+    for (const auto& end : ends) {
+        port.setOpenError(QString());
+        w.togglePort();
+        ASSERT_TRUE(w.engine().isOpen());
+        for (int row = 1; row <= 2; ++row) {
+            w.store().sprdStatus.setText(status::Online, row, "OK");
+            w.store().sprdStatus.setBackground(status::Online, row, qRgb(0, 255, 0));
+            w.store().sprdMon.setText(regmap::mon::Comm, row, "OK");
+        }
+        end();
+        for (int row = 1; row <= 2; ++row) {
+            EXPECT_EQ(w.store().sprdStatus.text(status::Online, row), "--");
+            EXPECT_EQ(w.store().sprdStatus.background(status::Online, row), TextTable::kNoColour);
+            EXPECT_EQ(w.store().sprdMon.text(regmap::mon::Comm, row), "--") << "the monitors grey the values";
+        }
+    }
 }
 
 TEST_F(MainWindow, WindowsComeBackWhereTheyWereLeftAndOnAScreen)

@@ -142,6 +142,27 @@ TEST_F(SetupDialogs, DeviceSetupMarksRowsWantsADeviceAndRebuildsTheDevices)
     EXPECT_EQ(lines.filter(QRegularExpression("^O")).size(), 3);
 }
 
+TEST_F(SetupDialogs, DeviceSetupAsksBeforeDroppingChanges)
+{
+    ASSERT_TRUE(WriteConfigLines(path("CFG/SetEnv.INI"), {"O\tBoiler"}));
+    frmVQ_SetMC d(dir.path());
+    d.show();
+    d.reject(); // nothing changed: closes without a question
+    EXPECT_FALSE(d.isVisible());
+    d.show();
+    d.toggleUse(3);
+    Find<QTableWidget>(&d, "sprdList")->item(2, 1)->setText("Kiln line 2");
+    QString asked;
+    AnswerMessageBox(QMessageBox::No, &asked);
+    QTest::keyClick(&d, Qt::Key_Escape);
+    EXPECT_TRUE(asked.contains("not saved")) << qPrintable(asked);
+    EXPECT_TRUE(d.isVisible());
+    AnswerMessageBox(QMessageBox::Yes);
+    QTest::keyClick(&d, Qt::Key_Escape);
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(ReadConfigLines(path("CFG/SetEnv.INI")), QStringList{"O\tBoiler"}) << "nothing saved";
+}
+
 TEST_F(SetupDialogs, AFileThatCannotBeSavedIsNamedWithTheWayOut)
 {
     // A folder where the file should be: not even root can replace it.

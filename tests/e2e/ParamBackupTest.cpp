@@ -8,6 +8,8 @@
 #include "param/ParamImage.h"
 #include "param/ParamTables.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -55,6 +57,7 @@ struct JobRig : LineClock {
         o.programDir = dir.path();
         o.device = args.value(0).toInt();
         (args.value(1) == "up" ? o.uploadFile : o.downloadFile) = args.value(2);
+        o.withLineSettings = args.value(3) == "with-line-settings";
         TransferJob job(*session, o);
         int code = -1;
         QObject::connect(&job, &TransferJob::finished, [&](int c, const QString& m) {
@@ -132,4 +135,40 @@ TEST(ParamBackup, FailuresEndWithAMessageAndANonZeroExit)
     EXPECT_EQ(rig.run({"1", "up", rig.dir.filePath("z.CFG")}), TransferJob::Failed);
     const QString why = QStringLiteral("Port %1 cannot be opened: no such device").arg(rig.session->link.gCommPort);
     EXPECT_TRUE(rig.message.contains(why)) << rig.message.toStdString();
+}
+
+TEST(ParamBackup, AnotherRecordersSetKeepsTheAddressesAndARefusedDownloadEndsAsItBegan)
+{
+    JobRig rig({{1, 10}, {2, 10}});
+    const QString one = rig.dir.filePath("one.CFG"), before = rig.dir.filePath("before.CFG"),
+                  after = rig.dir.filePath("after.CFG");
+    ASSERT_EQ(rig.run({"1", "up", one}), TransferJob::Ok);
+    const RecorderModel& two = *rig.server.device(2);
+
+    // Device 1's set keeps device 2 where it is; each download keeps what it replaced.
+    ASSERT_EQ(rig.run({"2", "down", one}), TransferJob::Ok) << rig.message.toStdString();
+    EXPECT_EQ(two.reg(40031), 2);
+    EXPECT_EQ(two.reg(40038), 2);
+    EXPECT_EQ(two.channelReg(1, 1), rig.server.device(1)->channelReg(1, 1));
+    const QStringList kept = rig.session->backups.of(2);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(QFileInfo(kept[0]).fileName().startsWith("02_"));
+    EXPECT_TRUE(rig.message.contains(QDir::toNativeSeparators(kept[0]))) << rig.message.toStdString();
+    ASSERT_EQ(rig.run({"2", "down", one, "with-line-settings"}), TransferJob::Ok);
+    EXPECT_EQ(two.reg(40031), 1) << "sent when asked for";
+    ASSERT_EQ(rig.run({"2", "down", kept[0], "with-line-settings"}), TransferJob::Ok) << "the backup puts it back";
+    EXPECT_EQ(two.reg(40031), 2);
+
+    // A refused block: the blocks already written are put back, the exit code says it failed.
+    ASSERT_EQ(rig.run({"2", "up", before}), TransferJob::Ok);
+    FaultConfig refuse;
+    refuse.refuseRegister = 40341; // CH.03's rest
+    rig.server.setFaults(2, refuse);
+    EXPECT_EQ(rig.run({"2", "down", one}), TransferJob::Failed);
+    EXPECT_EQ(rig.message, "Device 2 refused the CH.03 block (illegal data value, 03); the blocks already written were "
+                           "restored.");
+    rig.server.setFaults(2, FaultConfig{});
+    ASSERT_EQ(rig.run({"2", "up", after}), TransferJob::Ok);
+    EXPECT_EQ(ReadFile(after), ReadFile(before)) << "the recorder ends as it began";
+    EXPECT_EQ(rig.session->backups.of(2).size(), 4);
 }

@@ -1,5 +1,6 @@
 #include "link/Numbers.h"
 #include "link/Rgb.h"
+#include "link/TextTable.h"
 
 #include <gtest/gtest.h>
 
@@ -41,4 +42,16 @@ TEST(Rgb, TextColourReadsOnItsBackground)
         EXPECT_EQ(ReadableTextOn(background), readable) << std::hex << background;
         EXPECT_GE(ContrastRatio(ReadableTextOn(background), background), 4.5);
     }
+}
+
+TEST(DisplayText, NamesShowWithoutTheirNulBytes)
+{
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("TEMP") + QString(6, QChar(0)), "TEMP"},
+        {QStringLiteral("AB") + QChar(0) + QStringLiteral("CD") + QChar(0), "AB CD"},
+        {QString(10, QChar(0)), ""},
+        {"TEMP      ", "TEMP      "},
+    };
+    for (const auto& [cell, shown] : cases)
+        EXPECT_EQ(DisplayText(cell), shown);
 }

@@ -46,7 +46,7 @@ TEST(PollingEngine, ScanSkipsASilentDeviceThenReadsParametersAndPollsTheOthers)
     EXPECT_EQ(codes, (QList<int>{99, 99, 99, 99, 99, 100, 101, 102, 103, 104, 105, 106, 11, 11, 11, 11}));
     EXPECT_EQ(line.port.writes().count(QByteArray(1, '\0')), sent.size()) << "one 0x00 after every request";
     EXPECT_TRUE(panel.contains(QVariantList{QStringLiteral("Device [2] ==> COMM.Error")}));
-    EXPECT_EQ(panel.last().at(0).toString(), QString()) << "cleared at the end of the scan";
+    EXPECT_EQ(panel.last().at(0).toString(), "2 of 3 devices answered; no answer from 2") << "the scan's result stays";
     EXPECT_EQ(line.link.gMC_Online, (QList<bool>{true, false, true}));
     EXPECT_EQ(line.link.gSelMC_No, 1);
     EXPECT_TRUE(line.link.gCommonReadDone);
@@ -181,29 +181,37 @@ TEST(PollingEngine, ThirdFailureInARowOfAnyKindTakesTheDeviceOutOfTheRoundUntilI
     EXPECT_EQ(states.last(), std::make_pair(1, DeviceState::Ok));
 }
 
-TEST(PollingEngine, DownloadWritesEveryBlockInOrder)
+TEST(PollingEngine, DownloadReadsTheRecordersSetFirstThenWritesEveryBlockInOrder)
 {
-    // A set of six channels goes to a twelve-channel recorder as channels 1..6.
-    struct Case { int model; int setModel; };
-    for (const Case c : {Case{10, 10}, Case{20, 20}, Case{20, 10}}) {
+    // A set of six channels goes to a twelve-channel recorder as channels 1..6;
+    // the recorder keeps its addresses and line settings unless they are sent too.
+    struct Case { int model; int setModel; bool withLineSettings; };
+    for (const Case c : {Case{10, 10, false}, Case{20, 20, true}, Case{20, 10, false}}) {
         SCOPED_TRACE(c.model * 100 + c.setModel);
         VirtualLine line({{5, c.model}});
         ASSERT_TRUE(line.openAndMonitor());
         RecorderModel& rec = line.recorder(5);
+        const quint16 ownBaud = rec.reg(40033);
         RecorderSet image(c.setModel == c.model ? rec : RecorderModel(5, c.setModel));
         const int n = image.channelCount();
         const int lastAlarm = regmap::ChannelBase(n) + 42; // last channel's alarm 1 set value: 100.0
         image.edits = {{40101, 0x4142}, {lastAlarm, 0x42C8}, {lastAlarm + 1, 0}, {40001, 1}, {40033, 2}};
-        line.engine.setParamSource(&image);
         QSignalSpy progress(&line.engine, &PollingEngine::transferProgress);
         const int from = line.port.requestNumber();
-        ASSERT_TRUE(line.engine.post(req::Download));
+        ASSERT_TRUE(line.engine.postDownload(image, c.withLineSettings));
+        image.edits[40001] = 0; // an edit after the confirmation is not sent
         ASSERT_TRUE(line.runUntil([&] { return line.ended(req::Download) == 1; }));
         EXPECT_EQ(line.link.gReqCode, 11);
 
-        // Ranges first, then names, the rest of each channel and the two common parts;
-        // the byte-count field carries the register count.
-        const QList<QByteArray> sent = line.sentSince(from);
+        // The recorder's own set is read first (all its channels), then ranges,
+        // names, the rest of each channel and the two common parts; the
+        // byte-count field carries the register count.
+        QList<QByteArray> sent = line.sentSince(from);
+        const int reads = 1 + rec.channelCount();
+        for (int i = 0; i < reads; ++i)
+            EXPECT_EQ(GetU16BE(sent.value(i), 2), i == 0 ? 40001 : 40001 + 100 * i) << i;
+        EXPECT_EQ(line.engine.lastBackup().reg(40033), ownBaud);
+        sent = sent.mid(reads);
         ASSERT_EQ(sent.size(), 3 * n + 2);
         struct Expect { int index; int reg; int count; };
         const Expect frames[] = {{0, 40110, 1}, {n - 1, regmap::ChannelBase(n) + 10, 1}, {n, 40101, 9},
@@ -215,22 +223,23 @@ TEST(PollingEngine, DownloadWritesEveryBlockInOrder)
             EXPECT_EQ(f.left(2), QByteArray("\x05\x10", 2));
             EXPECT_EQ(GetU16BE(f, 2), e.reg) << e.index;
             EXPECT_EQ(GetU16BE(f, 4), e.count) << e.index;
-            EXPECT_EQ(GetU16BE(f, 7), GetU16BE(image.commonData(e.reg, 1), 0)) << e.index;
         }
+        image.edits[40001] = 1;
         for (auto [reg, value] : image.edits.asKeyValueRange())
-            EXPECT_EQ(rec.reg(reg), value) << reg;
-        ASSERT_EQ(progress.count(), 3 * n + 3);
-        EXPECT_DOUBLE_EQ(progress[3 * n + 1][0].toDouble(), 100.0);
-        EXPECT_EQ(progress.last()[1].toString(), "Parameter download complete.(PC==>VQ800)");
+            EXPECT_EQ(rec.reg(reg), reg == 40033 && !c.withLineSettings ? ownBaud : value) << reg;
+        const QList<QVariantList> download = progress.mid(reads);
+        ASSERT_EQ(download.size(), 3 * n + 3);
+        EXPECT_DOUBLE_EQ(download[3 * n + 1][0].toDouble(), 100.0);
+        EXPECT_EQ(download.last()[1].toString(), "Parameter download complete.(PC==>VQ800)");
         if (n == 6) { // progress over the registers sent: after 553, (60 + 16 + 498) / 618
-            EXPECT_EQ(progress[6][1].toString(), "Parameter downloading(PC==>VQ800)");
-            EXPECT_EQ(progress[18][1].toString(), "Parameter Downloading(PC==>VQ800)");
-            EXPECT_NEAR(progress[18][0].toDouble(), 92.88, 0.005);
+            EXPECT_EQ(download[6][1].toString(), "Parameter downloading(PC==>VQ800)");
+            EXPECT_EQ(download[18][1].toString(), "Parameter Downloading(PC==>VQ800)");
+            EXPECT_NEAR(download[18][0].toDouble(), 92.88, 0.005);
         }
     }
 }
 
-TEST(PollingEngine, ABlockTheImageCannotFillEndsTheDownloadUnsent)
+TEST(PollingEngine, ASetThatCannotGiveEveryBlockWholeIsNotSent)
 {
     struct Short : RecorderSet {
         using RecorderSet::RecorderSet;
@@ -242,14 +251,10 @@ TEST(PollingEngine, ABlockTheImageCannotFillEndsTheDownloadUnsent)
     VirtualLine line({{1, 10}});
     ASSERT_TRUE(line.openAndMonitor());
     Short image(line.recorder(1));
-    line.engine.setParamSource(&image);
-    const int from = line.port.requestNumber();
-    ASSERT_TRUE(line.engine.post(req::Download));
+    EXPECT_FALSE(line.engine.postDownload(image, false));
     line.steps(2);
-    const QList<QByteArray> sent = line.sentSince(from);
-    ASSERT_EQ(sent.size(), 2);
-    EXPECT_EQ(GetU16BE(sent[0], 2), 40110);
-    EXPECT_EQ(codeOf(sent[1]), 11) << "channel 2 could not be filled: back to monitoring";
+    for (const QByteArray& r : line.port.requests())
+        EXPECT_NE(r[1], char(16)) << "nothing written";
 }
 
 TEST(PollingEngine, ClosingOrLosingThePortMidTransferStopsAllAndReopeningScansAgain)

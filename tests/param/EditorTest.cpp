@@ -4,14 +4,17 @@
 #include "common/VirtualLine.h"
 #include "link/ChannelColours.h"
 #include "link/RegisterMap.h"
+#include "param/ParamBackups.h"
 #include "param/ParamFiles.h"
 #include "param/ParamFormat.h"
 #include "param/ParamImage.h"
 #include "param/frmVQ_Parameter.h"
 
+#include <QCheckBox>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -25,10 +28,12 @@ struct Editor {
     {
         line.openAndMonitor();
         line.engine.setParamSource(&image);
+        line.engine.setBackupKeeper(&backups);
     }
     frmVQ_Parameter& open()
     {
         w = std::make_unique<frmVQ_Parameter>(image, line.link, line.store, line.engine);
+        w->setBackups(&backups);
         w->chooseFile = [this](bool save, const QString&) {
             ++asked;
             return save ? savePath : openPath;
@@ -50,6 +55,7 @@ struct Editor {
     QTemporaryDir dir;
     VirtualLine line;
     ParamImage image;
+    ParamBackups backups{dir.path(), line.link};
     std::unique_ptr<frmVQ_Parameter> w;
     QString savePath, openPath;
     int asked = 0;
@@ -59,11 +65,14 @@ struct Editor {
 
 TEST(Editor, ShowsTheRecorderChannelsAndTransfersNeedItSelectedAndOnline)
 {
-    struct Case { int model; const char* online; int selected; bool enabled; };
-    for (const Case& k : {Case{10, "OK", 1, true}, Case{20, "NG", 1, false}, Case{20, "OK", 0, false}}) {
-        SCOPED_TRACE(k.online + std::to_string(k.selected));
+    struct Case { int model; bool silent; int selected; bool enabled; };
+    for (const Case& k : {Case{10, false, 1, true}, Case{20, true, 1, false}, Case{20, false, 0, false}}) {
+        SCOPED_TRACE(std::to_string(k.silent) + std::to_string(k.selected));
         Editor e(k.model);
-        e.line.store.sprdStatus.setText(status::Online, 1, k.online);
+        if (k.silent) {
+            e.line.silence(1);
+            ASSERT_TRUE(e.line.runUntil([&] { return e.line.engine.stateOf(0) == DeviceState::Ng; }));
+        }
         e.line.link.gSelMC_No = k.selected;
         frmVQ_Parameter& w = e.open();
         EXPECT_EQ(e.enabled("btnUpload"), k.enabled);
@@ -80,6 +89,16 @@ TEST(Editor, ShowsTheRecorderChannelsAndTransfersNeedItSelectedAndOnline)
         EXPECT_LE(ch->visualRect(ch6).right(), ch->viewport()->width()) << "CH.06 in sight";
         EXPECT_LE(ch->fontMetrics().horizontalAdvance(ch6.data().toString()) + 6, ch->visualRect(ch6).width());
     }
+    // While the window stays open the buttons follow the recorder and the port.
+    Editor e;
+    e.open();
+    e.line.silence(1);
+    ASSERT_TRUE(e.line.runUntil([&] { return !e.enabled("btnDownload"); }));
+    e.line.silence(1, false);
+    ASSERT_TRUE(e.line.runUntil([&] { return e.enabled("btnDownload"); }));
+    e.line.engine.closePort();
+    EXPECT_FALSE(e.enabled("btnUpload"));
+    EXPECT_FALSE(e.enabled("btnDownload"));
 }
 
 TEST(Editor, UploadFillsTheTablesAndShowsProgress)
@@ -168,15 +187,65 @@ TEST(Editor, ABadFileIsRefusedAGoodOneIsSentWithLaterEdits)
     EXPECT_EQ(Text(&w, "lblFName"), QDir::toNativeSeparators(e.openPath));
 
     w.tables().sprdP_CH.setText(5, 6, "3");
-    AnswerMessageBox(QMessageBox::Yes);
-    e.click("btnDownload");
-    ASSERT_TRUE(e.line.runUntil([&] { return e.line.ended(req::Download) > 0; }));
     const RecorderModel& rec = e.line.recorder(1);
+    const quint16 ownAddress = rec.reg(40031);
+    // The file's address is not the recorder's: kept unless the box is ticked.
+    const auto download = [&](bool tick) {
+        bool ticked = true;
+        OnModal([&](QWidget* box) {
+            auto* line = Find<QCheckBox>(box, "chbLineSettings");
+            ticked = line->isChecked();
+            line->setChecked(tick);
+            QTest::mouseClick(qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes), Qt::LeftButton);
+        });
+        const int done = e.line.ended(req::Download);
+        e.click("btnDownload");
+        EXPECT_TRUE(e.line.runUntil([&] { return e.line.ended(req::Download) > done; }));
+        return ticked;
+    };
+    EXPECT_FALSE(download(false)) << "not edited here: the box starts clear";
     EXPECT_EQ(rec.reg(40301), 0x5052); // "PR"
     EXPECT_EQ(rec.reg(40312), 3);
     EXPECT_EQ(rec.reg(40316), 3) << "the recorder keeps the colour as its number";
+    EXPECT_EQ(rec.reg(40031), ownAddress);
+    EXPECT_TRUE(e.message().startsWith("Parameter download complete.(PC==>VQ800)\nWhat the recorder held before is kept as "))
+        << qPrintable(e.message());
+    download(true);
     EXPECT_EQ(rec.reg(40031), 5);
-    EXPECT_EQ(e.message(), "Parameter download complete.(PC==>VQ800)");
+    // An address typed here is meant: the box starts ticked.
+    w.tables().sprdP.setText(3, 31, "7");
+    EXPECT_TRUE(download(true));
+    EXPECT_EQ(rec.reg(40031), 7);
+}
+
+TEST(Editor, ADownloadSendsWhatWasConfirmedAndNothingChangesTheSetMeanwhile)
+{
+    Editor e(20);
+    frmVQ_Parameter& w = e.open();
+    e.click("btnUpload");
+    ASSERT_TRUE(e.line.runUntil([&] { return e.line.ended(req::Upload) > 0; }));
+    QCoreApplication::processEvents();
+    RecorderModel& rec = e.line.recorder(1);
+    const quint16 language = rec.reg(40016), ch1Name = rec.reg(40101), ch2Name = rec.reg(40201);
+    w.tables().sprdP_CH.setText(3, 1, "BOILER");
+    AnswerMessageBox(QMessageBox::Yes);
+    e.click("btnDownload");
+    // New, Open, Save and the pages are closed until it has ended.
+    for (const char* b : {"btnNew", "btnOpen", "btnSave", "btnSaveAs", "btnRestore", "btnUpload", "btnDownload"})
+        EXPECT_FALSE(e.enabled(b)) << b;
+    w.newSet();
+    bool opened = false;
+    OnModal([&](QWidget* page) { if ((opened = page)) page->close(); });
+    ClickCell(&w, "sprdP_CH", 3, 1);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(opened);
+    e.image.setI16(1232 + 216, 0x41); // a change to the image itself reaches nobody either
+    ASSERT_TRUE(e.line.runUntil([&] { return e.line.ended(req::Download) > 0; }));
+    EXPECT_EQ(rec.reg(40101), 0x424F) << "BO";
+    EXPECT_EQ(rec.reg(40201), ch2Name);
+    EXPECT_EQ(rec.reg(40016), language);
+    EXPECT_TRUE(e.enabled("btnNew"));
+    EXPECT_EQ(e.line.engine.lastBackup().reg(40101), ch1Name) << "what it held was read first";
 }
 
 TEST(Editor, OneTransferAtATimeClosingLetsItRunAndAFailedOneSaysSo)
@@ -187,13 +256,15 @@ TEST(Editor, OneTransferAtATimeClosingLetsItRunAndAFailedOneSaysSo)
     EXPECT_FALSE(e.enabled("btnUpload"));
     EXPECT_FALSE(e.enabled("btnDownload")) << "no second transfer while one runs";
     e.line.steps(3);
+    QString asked;
+    AnswerMessageBox(QMessageBox::No, &asked); // let it finish
     e.click("btnClose");
+    EXPECT_TRUE(asked.contains("An upload from device 1 is running. Stop it?")) << qPrintable(asked);
     EXPECT_EQ(e.line.engine.phase(), req::Phase::Upload);
     e.line.silence(1); // the recorder stops answering
     ASSERT_TRUE(e.line.runUntil([&] { return e.line.ended(req::Upload, TransferResult::NoAnswer) > 0; }));
     EXPECT_EQ(e.message(), "Parameter upload stopped: device [1] does not answer");
-    EXPECT_TRUE(e.enabled("btnUpload"));
-    EXPECT_TRUE(e.enabled("btnDownload"));
+    EXPECT_FALSE(e.enabled("btnUpload")) << "its recorder is NG now";
     EXPECT_EQ(e.line.engine.phase(), req::Phase::Live) << "polling goes on";
 }
 
@@ -247,8 +318,13 @@ TEST(Editor, ASixChannelSetOnATwelveChannelRecorderSendsAndSavesWhatItShows)
     EXPECT_EQ(question, "Parameter Setup|Download the parameter set to device 1 (Kiln line 2)?");
     ASSERT_TRUE(e.line.runUntil([&] { return e.line.ended(req::Download) > 0; }));
     QCoreApplication::processEvents();
-    EXPECT_EQ(e.message(), "Parameter download complete.(PC==>VQ800)\n"
-                           "Channels 1 to 6 sent; channels 7 to 12 were left as they are on the recorder.");
+    EXPECT_TRUE(QRegularExpression("^Parameter download complete.\\(PC==>VQ800\\)\n"
+                                   "What the recorder held before is kept as 01_Kiln-line-2_\\d{8}-\\d{6}.CFG.\n"
+                                   "Channels 1 to 6 sent; channels 7 to 12 were left as they are on the recorder.$")
+                    .match(e.message())
+                    .hasMatch())
+        << qPrintable(e.message());
+    EXPECT_EQ(e.backups.of(1).size(), 1);
     EXPECT_EQ(rec.reg(40101 + 11 * 100), 0x4F4C);
 
     // Save keeps six channels unless the operator extends the set.

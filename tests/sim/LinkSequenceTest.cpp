@@ -134,34 +134,57 @@ TEST(LinkSequence, LateAnswersAreNeverTakenForALaterRequest)
     EXPECT_GT(line.server.counts().delayed, 10);
 }
 
-TEST(LinkSequence, ARefusedWriteEndsTheDownloadAtOnceAndSaysWhatWasRefused)
+TEST(LinkSequence, ARefusedOrBrokenDownloadPutsBackWhatItWroteAndSaysWhatHappened)
 {
-    VirtualLine line({{1, 10}, {2, 10}});
-    ASSERT_TRUE(line.openAndMonitor());
-    RecorderSet image(line.recorder(1));
-    line.engine.setParamSource(&image);
-    FaultConfig refuse;
-    refuse.refuseRegister = 40301; // CH.03's name
-    line.server.setFaults(1, refuse);
-    QSignalSpy panel(&line.engine, &PollingEngine::statusMessage);
-    const int from = line.port.requestNumber();
-    const qint64 start = line.nowUs;
-    ASSERT_TRUE(line.engine.post(req::Download));
-    ASSERT_TRUE(line.runUntil([&] { return !line.transfers.isEmpty(); }));
-    EXPECT_LT(line.nowUs - start, 6'000'000) << "no time-out waited for";
-    const VirtualLine::TransferEnd& end = line.transfers.last();
-    EXPECT_EQ(end.result, TransferResult::Refused);
-    EXPECT_EQ(end.text, "Parameter download stopped: device 1 refused registers 40301..40309: illegal data value (03)");
-    EXPECT_TRUE(panel.contains(QVariantList{"device 1 refused registers 40301..40309: illegal data value (03)"}));
-    // Ranges of six channels, the names of CH.01 and CH.02, then the refused one: nothing after it.
-    const QList<QByteArray> sent = line.sentSince(from);
-    int writes = 0;
-    for (const QByteArray& r : sent)
-        writes += r[1] == char(16);
-    EXPECT_EQ(writes, 6 + 3);
-    EXPECT_EQ(line.store.sprdCommState.text(counters::Refused, 1), "1");
-    EXPECT_EQ(line.store.sprdCommState.text(counters::TimeOver, 1), "");
-    EXPECT_EQ(line.store.sprdStatus.text(status::Online, 1), "OK") << "a refusal is an answer";
-    line.steps(2);
-    EXPECT_EQ(line.engine.phase(), req::Phase::Live) << "polling goes on";
+    struct Case { const char* what; int refuse; bool silentAfter; TransferResult result; const char* text; int writes; };
+    const Case cases[] = {
+        {"refused", 40301, false, TransferResult::Refused,
+         "Device 1 refused the CH.03 block (illegal data value, 03); the blocks already written were restored.", 9 + 8},
+        {"refused at once", 40110, false, TransferResult::Refused,
+         "Device 1 refused the CH.01 block (illegal data value, 03); nothing had been written.", 1},
+        {"silent part-way", 0, true, TransferResult::NoAnswer,
+         "Device 1 does not answer the CH.03 block; putting back the blocks already written failed: the device does "
+         "not answer.", 8 + 9 * 1 + 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        VirtualLine line({{1, 10}, {2, 10}});
+        ASSERT_TRUE(line.openAndMonitor());
+        RecorderModel& rec = line.recorder(1);
+        const RecorderModel before = rec;
+        RecorderSet image(rec);
+        image.edits = {{40110, 7}, {40201, 0x4142}, {40310, 9}};
+        FaultConfig refuse;
+        refuse.refuseRegister = c.refuse;
+        line.server.setFaults(1, refuse);
+        QSignalSpy panel(&line.engine, &PollingEngine::statusMessage);
+        int writes = 0;
+        line.server.rewriteAnswer = [&](const QByteArray& r, QByteArray a) -> QByteArray {
+            if (r[1] != char(16))
+                return a;
+            // Silent from the name block of CH.03 on.
+            return c.silentAfter && ++writes > 8 ? QByteArray() : a;
+        };
+        const int from = line.port.requestNumber();
+        ASSERT_TRUE(line.engine.postDownload(image, false));
+        ASSERT_TRUE(line.runUntil([&] { return !line.transfers.isEmpty(); }));
+        const VirtualLine::TransferEnd& end = line.transfers.last();
+        EXPECT_EQ(end.result, c.result);
+        EXPECT_EQ(end.text, QString::fromLatin1(c.text));
+        int sentWrites = 0;
+        for (const QByteArray& r : line.sentSince(from))
+            sentWrites += r[1] == char(16);
+        EXPECT_EQ(sentWrites, c.writes);
+        if (!c.silentAfter) {
+            for (int reg : {40110, 40201, 40310})
+                EXPECT_EQ(rec.reg(reg), before.reg(reg)) << "the recorder ends as it began: " << reg;
+            EXPECT_TRUE(panel.contains(QVariantList{QStringLiteral("device 1 refused register%1: illegal data value (03)")
+                                                        .arg(c.refuse == 40301 ? "s 40301..40309" : " 40110")}));
+            EXPECT_EQ(line.store.sprdCommState.text(counters::Refused, 1), "1");
+            EXPECT_EQ(line.store.sprdCommState.text(counters::TimeOver, 1), "");
+        }
+        line.server.rewriteAnswer = nullptr;
+        line.steps(2);
+        EXPECT_EQ(line.engine.phase(), req::Phase::Live) << "polling goes on";
+    }
 }

@@ -166,7 +166,8 @@ private:
         m_failRun = failed ? (device == m_failDevice ? m_failRun + 1 : 1) : 0;
         m_failDevice = device;
         const int row = m_line.link.indexOfDevice(device) + 1;
-        if ((m_failRun >= 3 || f == Failure::Timeout) && row > 0
+        // (A scan that found nobody closes the port: "--" then.)
+        if ((m_failRun >= 3 || f == Failure::Timeout) && row > 0 && m_line.engine.isOpen()
             && m_line.store.sprdStatus.text(status::Online, row) != QLatin1String("NG"))
             fail(QStringLiteral("device %1 is not NG after %2 failures in a row").arg(device).arg(m_failRun));
     }
