@@ -313,7 +313,7 @@ QStringList ParamTables::differencesFrom(const ParamTables& from, int channels) 
 {
     QStringList out;
     const auto line = [](const QString& what, const QString& was, const QString& now) {
-        return QStringLiteral("%1: %2 -> %3").arg(what.trimmed(), DisplayText(was), DisplayText(now));
+        return QStringLiteral("%1: %2 -> %3").arg(what.trimmed(), DisplayText(was).trimmed(), DisplayText(now).trimmed());
     };
     for (int r = 1; r <= kCommonRows; ++r) {
         const int reg = 40000 + r; // rows 17..30, the clock and reserved start, are never sent

@@ -14,7 +14,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QAbstractButton>
+#include <QMessageBox>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
@@ -141,6 +144,17 @@ int main(int argc, char** argv)
                     page->close();
             });
             e->openPage(PageForCell(ParamGrid::Channel, 3, 1));
+            // The download's confirmation, with a changed name to list.
+            const QString name = e->tables().sprdP_CH.text(3, 1);
+            e->tables().sprdP_CH.setText(3, 1, QStringLiteral("BOILER 1"));
+            const auto unchanged = qScopeGuard([e, name] { e->tables().sprdP_CH.setText(3, 1, name); });
+            QTimer::singleShot(500, [] {
+                QWidget* box = QApplication::activeModalWidget();
+                save(box, QStringLiteral("download-confirm.png"));
+                if (auto* m = qobject_cast<QMessageBox*>(box))
+                    m->button(QMessageBox::No)->click();
+            });
+            e->download();
         });
         shootModal(action("mPMeterSysDate"), QStringLiteral("clock.png"), 1500);
         shootModal(action("mSetDSave"), QStringLiteral("data-save.png"), 500);
