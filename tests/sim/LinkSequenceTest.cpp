@@ -136,15 +136,18 @@ TEST(LinkSequence, LateAnswersAreNeverTakenForALaterRequest)
 
 TEST(LinkSequence, ARefusedOrBrokenDownloadPutsBackWhatItWroteAndSaysWhatHappened)
 {
-    struct Case { const char* what; int refuse; bool silentAfter; TransferResult result; const char* text; int writes; };
+    // silentAfter / stopAfter: writes answered before the recorder falls silent / the operator stops it.
+    struct Case { const char* what; int refuse; int silentAfter; int stopAfter; TransferResult result; const char* text; int writes; };
     const Case cases[] = {
-        {"refused", 40301, false, TransferResult::Refused,
+        {"refused", 40301, 0, 0, TransferResult::Refused,
          "Device 1 refused the CH.03 block (illegal data value, 03); the blocks already written were restored.", 9 + 8},
-        {"refused at once", 40110, false, TransferResult::Refused,
+        {"refused at once", 40110, 0, 0, TransferResult::Refused,
          "Device 1 refused the CH.01 block (illegal data value, 03); nothing had been written.", 1},
-        {"silent part-way", 0, true, TransferResult::NoAnswer,
+        {"silent part-way", 0, 8, 0, TransferResult::NoAnswer,
          "Device 1 does not answer the CH.03 block; putting back the blocks already written failed: the device does "
          "not answer.", 8 + 9 * 1 + 3},
+        {"stopped part-way", 0, 0, 8, TransferResult::Stopped,
+         "The download to device 1 was stopped; the blocks already written were restored.", 8 + 8},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -162,8 +165,10 @@ TEST(LinkSequence, ARefusedOrBrokenDownloadPutsBackWhatItWroteAndSaysWhatHappene
         line.server.rewriteAnswer = [&](const QByteArray& r, QByteArray a) -> QByteArray {
             if (r[1] != char(16))
                 return a;
-            // Silent from the name block of CH.03 on.
-            return c.silentAfter && ++writes > 8 ? QByteArray() : a;
+            ++writes;
+            if (c.stopAfter && writes == c.stopAfter)
+                line.engine.stopTransfer();
+            return c.silentAfter && writes > c.silentAfter ? QByteArray() : a;
         };
         const int from = line.port.requestNumber();
         ASSERT_TRUE(line.engine.postDownload(image, false));
@@ -178,9 +183,10 @@ TEST(LinkSequence, ARefusedOrBrokenDownloadPutsBackWhatItWroteAndSaysWhatHappene
         if (!c.silentAfter) {
             for (int reg : {40110, 40201, 40310})
                 EXPECT_EQ(rec.reg(reg), before.reg(reg)) << "the recorder ends as it began: " << reg;
-            EXPECT_TRUE(panel.contains(QVariantList{QStringLiteral("device 1 refused register%1: illegal data value (03)")
-                                                        .arg(c.refuse == 40301 ? "s 40301..40309" : " 40110")}));
-            EXPECT_EQ(line.store.sprdCommState.text(counters::Refused, 1), "1");
+            EXPECT_EQ(panel.contains(QVariantList{QStringLiteral("device 1 refused register%1: illegal data value (03)")
+                                                         .arg(c.refuse == 40301 ? "s 40301..40309" : " 40110")}),
+                      c.refuse != 0);
+            EXPECT_EQ(line.store.sprdCommState.text(counters::Refused, 1), c.refuse ? "1" : "");
             EXPECT_EQ(line.store.sprdCommState.text(counters::TimeOver, 1), "");
         }
         line.server.rewriteAnswer = nullptr;

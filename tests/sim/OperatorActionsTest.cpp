@@ -96,8 +96,11 @@ private:
                 m_sent = m_cancelled = 0; // the counters start again with the list
             break;
         }
-        case 4: // editor: Upload, Download, Close
-            e.post(req::Upload);
+        case 4: // editor: Upload, or Close stopping what runs
+            if (pick(3) == 0)
+                e.stopTransfer();
+            else
+                e.post(req::Upload);
             break;
         case 5: { // the selected recorder's own set, as it is when the download is accepted
             const bool busy = e.transferActive();
@@ -228,7 +231,9 @@ private:
             if (device != k.gSelMC_No || !m_clock.contains(frame))
                 fail(QStringLiteral("clock frame %1 sent to device %2").arg(QString::fromLatin1(frame.toHex())).arg(device));
             break;
+        case req::Phase::Backup:
         case req::Phase::Download:
+        case req::Phase::Restore:
             if (device != m_downloadDevice || device != k.gSelMC_No)
                 fail(QStringLiteral("download block for device %1 sent to %2").arg(m_downloadDevice).arg(device));
             break;
