@@ -84,6 +84,19 @@ void ParamImage::setChars(int offset, int width, const QString& text)
     }
 }
 
+namespace {
+// Calls f(offset, where, field) for each register offset of a channel block
+// that starts a field of the image.
+template <typename F> void forEachChannelField(F f)
+{
+    for (int i = 1; i <= regmap::kChannelRegs; ++i) {
+        const regmap::ChannelField where = regmap::ChannelFieldOfOffset(i);
+        if (const ParamField* field = ChannelFieldOfRow(where.row); where.kind != regmap::ChannelField::None && field)
+            f(i, where, field);
+    }
+}
+}
+
 // The 93 registers of channel c (1-based), two bytes each, high byte first.
 QByteArray ParamImage::channelRegisters(int c) const
 {
@@ -91,11 +104,7 @@ QByteArray ParamImage::channelRegisters(int c) const
     if (c < 1 || c > channelCount())
         return out;
     const int base = ChannelOffset(c - 1);
-    for (int i = 1; i <= regmap::kChannelRegs; ++i) {
-        const regmap::ChannelField where = regmap::ChannelFieldOfOffset(i);
-        const ParamField* f = ChannelFieldOfRow(where.row);
-        if (where.kind == regmap::ChannelField::None || !f)
-            continue;
+    forEachChannelField([&](int i, const regmap::ChannelField& where, const ParamField* f) {
         QByteArray v;
         switch (where.kind) {
         case regmap::ChannelField::Name:
@@ -109,7 +118,7 @@ QByteArray ParamImage::channelRegisters(int c) const
         case regmap::ChannelField::None: break;
         }
         out.replace(2 * (i - 1), v.size(), v);
-    }
+    });
     return out;
 }
 
@@ -148,11 +157,7 @@ void ParamImage::setFromRegisters(const ParamSource& registers)
     for (int c = 1; c <= channelCount(); ++c) {
         const QByteArray data = registers.channelData(c, 1, regmap::kChannelRegs);
         const int base = ChannelOffset(c - 1);
-        for (int i = 1; i <= regmap::kChannelRegs; ++i) {
-            const regmap::ChannelField where = regmap::ChannelFieldOfOffset(i);
-            const ParamField* f = ChannelFieldOfRow(where.row);
-            if (where.kind == regmap::ChannelField::None || !f)
-                continue;
+        forEachChannelField([&](int i, const regmap::ChannelField& where, const ParamField* f) {
             const quint32 pair = quint32(reg(data, i)) << 16 | reg(data, i + 1);
             switch (where.kind) {
             case regmap::ChannelField::Name:
@@ -179,7 +184,7 @@ void ParamImage::setFromRegisters(const ParamSource& registers)
             case regmap::ChannelField::U32: setI32(base + f->offset, static_cast<qint32>(pair)); break;
             case regmap::ChannelField::None: break;
             }
-        }
+        });
     }
 }
 
