@@ -27,6 +27,7 @@
 #include "ui/LedIndicator.h"
 #include "ui/StatusPanel.h"
 #include "ui/TextTableModel.h"
+#include "ui/WindowPlaces.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -147,7 +148,7 @@ frmVQ_Main::frmVQ_Main(const QString& programDir, SerialPort* port, OneShotTimer
             });
 
     startUp();
-    resize(1180, 760);
+    resize(FittingSize(this, QSize(1180, 760)));
 }
 
 frmVQ_Main::~frmVQ_Main()

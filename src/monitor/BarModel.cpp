@@ -17,8 +17,9 @@ std::optional<BarGeometry> BarGeometryFor(double v, double max, double min, int 
 
 Rgb BarColour(int ch)
 {
-    static constexpr Rgb colours[6] = {0xFF0000FF, 0xFF00FF00, 0xFF00FFFF, 0xFFFF0000, 0xFFFF00FF, 0xFFFF8000};
-    return colours[ch];
+    static constexpr Rgb colours[12] = {0xFF0000FF, 0xFF00FF00, 0xFF00FFFF, 0xFFFF0000, 0xFFFF00FF, 0xFFFF8000,
+                                        0xFF8000FF, 0xFF00A060, 0xFF0080C0, 0xFFC00040, 0xFFA0A000, 0xFF808080};
+    return colours[ch % 12];
 }
 
 BarModel::BarModel(MonitorState& state, const DataStore& store, const LinkState& link, int panelHeight)
@@ -27,10 +28,18 @@ BarModel::BarModel(MonitorState& state, const DataStore& store, const LinkState&
     m_bars.fill(BarGeometry{panelHeight, 0});
 }
 
+void BarModel::setPanelHeight(int h)
+{
+    if (h == m_height)
+        return;
+    m_height = h;
+    m_bars.fill(BarGeometry{h, 0});
+}
+
 void BarModel::tick()
 {
     m_display.tick(m_state, m_store, m_link);
-    for (int i = 0; i < rules::kShownChannels; ++i) {
+    for (int i = 0; i < rules::kMaxChannels; ++i) {
         const rules::ChannelDisplay& c = m_display.ch[i];
         // The gauge shows the value as the bar holds it: single precision.
         if (const auto g = BarGeometryFor(static_cast<float>(c.value), c.max(), c.min(), m_height))

@@ -122,7 +122,12 @@ QString UnitText(int unitMode, const QString& unitName)
 
 bool InBurnOut(qint32 boWord, int ch)
 {
-    return (boWord >> (2 * ch)) & 3;
+    return (boWord >> (2 * (ch % 6))) & 3;
+}
+
+int ShownChannels(const LinkState& link)
+{
+    return link.gChCount > 6 ? kMaxChannels : 6;
 }
 
 bool DiOn(qint32 sdDiWord, int k)
@@ -224,7 +229,7 @@ double ChannelDisplay::min() const
 void SingleDisplay::readChannelTexts(MonitorState& state, const DataStore& store)
 {
     using namespace regmap::ch;
-    for (int i = 0; i < kShownChannels; ++i) {
+    for (int i = 0; i < kMaxChannels; ++i) {
         ChannelDisplay& c = ch[i];
         if (const auto code = chInt(store, i, Color))
             c.colour = colours::ChannelColour(*code);
@@ -279,11 +284,11 @@ void SingleDisplay::readValues(const MonitorState& state, const DataStore& store
     // NG, or "--" with the port closed: the values are old.
     const QString comm = MonCell(store, row, regmap::mon::Comm).value_or(QString());
     stale = comm == QLatin1String("NG") || comm == QLatin1String("--");
-    const auto bo = MonInt(store, row, regmap::mon::Bo16);
-    for (int i = 0; i < kShownChannels; ++i) {
+    const auto bo16 = MonInt(store, row, regmap::mon::Bo16), bo712 = MonInt(store, row, regmap::mon::Bo712);
+    for (int i = 0; i < kMaxChannels; ++i) {
         ChannelDisplay& c = ch[i];
         const QString& format = state.gChFormat[i];
-        if (bo)
+        if (const auto& bo = i < 6 ? bo16 : bo712)
             c.burnOut = InBurnOut(*bo, i);
         if (c.burnOut) {
             c.value = kBurnOutValue;
@@ -301,6 +306,7 @@ void SingleDisplay::readValues(const MonitorState& state, const DataStore& store
 void SingleDisplay::tick(MonitorState& state, const DataStore& store, const LinkState& link)
 {
     const auto row = MonitoredRow(link, store);
+    channels = ShownChannels(link);
     readChannelTexts(state, store);
     readHeader(store, row);
     readValues(state, store, row);

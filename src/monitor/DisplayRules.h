@@ -16,7 +16,10 @@ struct MonitorState;
 
 namespace rules {
 
-constexpr int kShownChannels = 6;
+// Channels a monitor can show; a six-channel recorder shows the first six.
+constexpr int kMaxChannels = 12;
+// Channels of the monitored recorder: 6 or 12.
+int ShownChannels(const LinkState& link);
 constexpr double kBurnOutValue = -1000.0;
 
 // sprdMon row of the monitored (selected) device; empty when it has no row.
@@ -36,7 +39,8 @@ QString BurnOutPlaceholder(const QString& format);
 
 // Unit text for UNIT_MODE; mode 5 takes the channel's own unit name.
 QString UnitText(int unitMode, const QString& unitName);
-// Channel ch (0..5) is burnt out when either of its two bits is set.
+// Channel ch is burnt out when either of its two bits is set: ch 0..5 in
+// BO_STATUS(1-6), ch 6..11 (as ch - 6) in BO_STATUS(7-12).
 bool InBurnOut(qint32 boWord, int ch);
 bool DiOn(qint32 sdDiWord, int k);
 // Colour 1 and colour 2 of a DI mark.
@@ -94,17 +98,18 @@ struct HeaderDisplay {
 // The display of one device: updated each tick from the store, keeping
 // what a failing step could not compute.
 struct SingleDisplay {
-    std::array<ChannelDisplay, kShownChannels> ch;
+    std::array<ChannelDisplay, kMaxChannels> ch;
+    int channels = 6; // of the monitored recorder
     HeaderDisplay header;
     // The device does not answer (NG) or the port is closed ("--"): the
     // values shown are its last ones.
     bool stale = false;
 
-    // Colours, formats, units and scale texts of channels 1..6.
+    // Colours, formats, units and scale texts of channels 1..12.
     void readChannelTexts(MonitorState& state, const DataStore& store);
     // Date/time, alarm, DI and memory marks and the two ratios.
     void readHeader(const DataStore& store, std::optional<int> row);
-    // Burn-out state and values of channels 1..6.
+    // Burn-out state and values of channels 1..12.
     void readValues(const MonitorState& state, const DataStore& store, std::optional<int> row);
     // All three, for the device selected now.
     void tick(MonitorState& state, const DataStore& store, const LinkState& link);

@@ -21,13 +21,15 @@ MultiMonitor::MultiMonitor(Kind kind)
 
 QList<int> MultiMonitor::hiddenColumns() const
 {
+    // A recorder has six digital inputs and six relays, whatever its channels.
     QList<int> cols;
-    for (int c = kShownChannels + 1; c <= kChannels; ++c) {
-        cols.append(Pv1 + c - 1);
+    for (int c = 7; c <= kChannels; ++c) {
+        if (c > m_shown)
+            cols.append(Pv1 + c - 1);
         if (m_kind == Kind::Full) {
             cols.append(Di1 + c - 1);
             cols.append(Relay1 + c - 1);
-            for (int a = 1; a <= 4; ++a)
+            for (int a = 1; a <= 4 && c > m_shown; ++a)
                 cols.append(AlarmColumn(c, a));
         }
     }
@@ -38,6 +40,10 @@ QList<int> MultiMonitor::hiddenColumns() const
 void MultiMonitor::refresh(const DataStore& store)
 {
     m_table.setRowCount(store.sprdMon.rowCount());
+    m_shown = 6;
+    for (int r = 1; r <= m_table.rowCount(); ++r)
+        if (regmap::ChannelsOfModel(static_cast<int>(LeadingNumber(store.sprdMon.text(mon::Model, r)))) > 6)
+            m_shown = kChannels;
     for (int r = 1; r <= m_table.rowCount(); ++r)
         refreshRow(store, r);
 }
@@ -46,6 +52,9 @@ void MultiMonitor::refreshRow(const DataStore& store, int r)
 {
     const TextTable& mon = store.sprdMon;
     m_table.setText(0, r, store.sprdStatus.text(status::DeviceNo, r));
+    m_table.setText(Desc, r, store.sprdStatus.text(status::Description, r));
+    // Channels of this device; one whose model is not known yet counts six.
+    const int own = regmap::ChannelsOfModel(static_cast<int>(LeadingNumber(mon.text(mon::Model, r)))) > 6 ? kChannels : 6;
 
     // OK, NG, or nothing known (the port closed: "--", grey without fill).
     const QString comm = mon.text(mon::Comm, r);
@@ -63,12 +72,15 @@ void MultiMonitor::refreshRow(const DataStore& store, int r)
     // values of a device that does not answer, or of a closed port, are its
     // last ones: greyed.
     const bool stale = !ok;
-    if (const auto bo = LeadingInt32(mon.text(mon::Bo16, r))) {
-        for (int k = 1; k <= kShownChannels; ++k)
-            m_table.setText(Pv1 + k - 1, r, BoValue(*bo, k) == 0 ? mon.text(mon::Pv01 + k - 1, r) : kBurnOut);
-    }
-    for (int k = 1; k <= kShownChannels; ++k)
+    const auto bo16 = LeadingInt32(mon.text(mon::Bo16, r)), bo712 = LeadingInt32(mon.text(mon::Bo712, r));
+    for (int k = 1; k <= m_shown; ++k) {
+        const auto& bo = k <= 6 ? bo16 : bo712;
+        if (k > own)
+            m_table.setText(Pv1 + k - 1, r, QString()); // a channel the device does not have
+        else if (bo)
+            m_table.setText(Pv1 + k - 1, r, BoValue(*bo, (k - 1) % 6 + 1) == 0 ? mon.text(mon::Pv01 + k - 1, r) : kBurnOut);
         m_table.setForeground(Pv1 + k - 1, r, stale ? kStaleInk : TextTable::kNoColour);
+    }
     if (m_kind == Kind::ValuesOnly)
         return;
 
@@ -76,8 +88,12 @@ void MultiMonitor::refreshRow(const DataStore& store, int r)
     paintBits(mon, mon::Alarm14, r, AlarmColumn(1, 1), 16, kRed);
     paintBits(mon, mon::Alarm58, r, AlarmColumn(5, 1), 16, kRed);
     paintBits(mon, mon::Alarm912, r, AlarmColumn(9, 1), 16, kRed);
-    paintBits(mon, mon::SdDiStatus, r, Di1, kShownChannels, kGreen);
-    paintBits(mon, mon::RelayStatus, r, Relay1, kShownChannels, kGreen);
+    paintBits(mon, mon::SdDiStatus, r, Di1, 6, kGreen);
+    paintBits(mon, mon::RelayStatus, r, Relay1, 6, kGreen);
+    // A six-channel device in a twelve-channel table: nothing lit for channels it does not have.
+    for (int k = own + 1; k <= m_shown; ++k)
+        for (int a = 1; a <= 4; ++a)
+            m_table.setBackground(AlarmColumn(k, a), r, kWhite);
 }
 
 // Bits 0..bits-1 of a status word colour the cells from firstCol on.

@@ -10,17 +10,17 @@
 
 struct DataStore;
 
-// Columns of the full monitor table (the values-only table uses the first 13).
+// Columns of the full monitor table (the values-only table uses the first 14).
 namespace multimon {
 constexpr int Comm = 1;
-constexpr int Pv1 = 2;     // PV of channel c at Pv1 + c - 1, c = 1..12
-constexpr int Di1 = 14;    // DI 1..12
-constexpr int Relay1 = 26; // relay 1..12
-constexpr int Alarm1 = 38; // alarm a of channel c at AlarmColumn(c, a)
-constexpr int kColumns = 85;
-constexpr int kPvColumns = 13;
+constexpr int Desc = 2;    // the description of Device Setup
+constexpr int Pv1 = 3;     // PV of channel c at Pv1 + c - 1, c = 1..12
+constexpr int Di1 = 15;    // DI 1..12
+constexpr int Relay1 = 27; // relay 1..12
+constexpr int Alarm1 = 39; // alarm a of channel c at AlarmColumn(c, a)
+constexpr int kColumns = 86;
+constexpr int kPvColumns = 14;
 constexpr int kChannels = 12;
-constexpr int kShownChannels = 6;
 constexpr int AlarmColumn(int channel, int alarm) { return Alarm1 + (channel - 1) * 4 + (alarm - 1); }
 
 constexpr Rgb kGreen = 0xFF00FF00;
@@ -45,7 +45,10 @@ public:
     TextTable& table() { return m_table; }
     const TextTable& table() const { return m_table; }
 
-    // Columns the window never shows: those of channels 7..12.
+    // Channels the table shows: twelve when a device of the list has twelve
+    // (a six-channel device's CH.07..12 stay empty), else six.
+    int shownChannels() const { return m_shown; }
+    // Columns the window does not show now: those of channels past shownChannels().
     QList<int> hiddenColumns() const;
 
     // One tick: the table takes the store's device rows and their state.
@@ -58,4 +61,5 @@ private:
 
     Kind m_kind;
     TextTable m_table;
+    int m_shown = 6;
 };

@@ -2,6 +2,7 @@
 
 #include "ui/Grid.h"
 #include "ui/SpanHeaderView.h"
+#include "ui/TextTableModel.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -29,7 +30,10 @@ MultiMonitorDialog::MultiMonitorDialog(const DataStore& store, MultiMonitor::Kin
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setModal(true);
 
-    sprdMon = MakeGridView(&m_monitor.table(), QStringLiteral("sprdMon"), this);
+    TextTableModel* model = nullptr;
+    sprdMon = MakeGridView(&m_monitor.table(), QStringLiteral("sprdMon"), this, &model);
+    // A description too long for its column shows whole when pointed at.
+    model->setToolTipColumn(multimon::Desc);
     // A monitor is read only: a selection or a focus frame would hide the
     // state colours.
     sprdMon->setSelectionMode(QAbstractItemView::NoSelection);
@@ -41,9 +45,10 @@ MultiMonitorDialog::MultiMonitorDialog(const DataStore& store, MultiMonitor::Kin
     m_header->setMinimumSectionSize(16);
     m_header->setSectionsClickable(false);
     m_widths.resize(m_monitor.table().colCount() + 1, 0);
-    for (int c : m_monitor.hiddenColumns())
-        sprdMon->setColumnHidden(c - 1, true);
+    m_monitor.refresh(m_store);
+    showChannels();
     headerCell(0, multimon::Comm, QStringLiteral("COMM"), headerRows);
+    headerCell(0, multimon::Desc, QStringLiteral("DEVICE"), headerRows);
     headerCell(0, multimon::Pv1, QStringLiteral("PV"), 1, multimon::kChannels);
     for (int c = 1; c <= multimon::kChannels; ++c)
         headerCell(1, multimon::Pv1 + c - 1, QString::number(c), headerRows - 1);
@@ -63,6 +68,20 @@ MultiMonitorDialog::MultiMonitorDialog(const DataStore& store, MultiMonitor::Kin
 void MultiMonitorDialog::refresh()
 {
     m_monitor.refresh(m_store);
+    // A twelve-channel recorder in the list shows CH.07..12 as soon as its model is known.
+    if (showChannels() && isVisible())
+        sizeToColumns(qMin(m_monitor.table().rowCount(), 14));
+}
+
+bool MultiMonitorDialog::showChannels()
+{
+    const QList<int> hidden = m_monitor.hiddenColumns();
+    if (hidden == m_hidden)
+        return false;
+    m_hidden = hidden;
+    for (int c = 1; c <= m_monitor.table().colCount(); ++c)
+        sprdMon->setColumnHidden(c - 1, hidden.contains(c));
+    return true;
 }
 
 void MultiMonitorDialog::headerCell(int row, int col, const QString& text, int rowSpan, int colSpan)

@@ -37,6 +37,8 @@ protected:
 
     void resizeEvent(QResizeEvent* event) override;
     SpanHeaderView* header() const { return m_header; }
+    // Hides the columns of channels the table does not show; true when they changed.
+    bool showChannels();
 
 private:
     QTableView* sprdMon = nullptr;
@@ -46,4 +48,5 @@ private:
     MultiMonitor m_monitor;
     SpanHeaderView* m_header = nullptr;
     QList<int> m_widths;
+    QList<int> m_hidden;
 };

@@ -24,6 +24,7 @@ void TrendModel::open()
 {
     for (int i = 0; i < kChannels; ++i)
         m_state.gTrendChVisible[i] = true;
+    m_display.channels = rules::ShownChannels(m_link);
     m_display.readChannelTexts(m_state, m_store);
     m_state.gTrendCount = 0;
     m_timeLabels.fill(QString());
@@ -39,6 +40,11 @@ bool TrendModel::toggleChannel(int ch)
 bool TrendModel::channelVisible(int ch) const
 {
     return m_state.gTrendChVisible[ch];
+}
+
+bool TrendModel::drawn(int ch) const
+{
+    return ch < m_display.channels && channelVisible(ch);
 }
 
 QString TrendModel::unitLabel(int ch) const
@@ -67,7 +73,7 @@ std::vector<TrendSegment> TrendModel::redrawSegments(int n) const
     out.reserve(kChannels * kWindowSamples);
     const MonitorState& buf = m_state;
     for (int ch = 0; ch < kChannels; ++ch) {
-        if (!channelVisible(ch))
+        if (!drawn(ch))
             continue;
         for (int j = 1; j <= kWindowSamples; ++j)
             addSegment(out, ch, j - 1, buf.sample(ch, n - kWindowSamples - 1 + j), buf.sample(ch, n - kWindowSamples + j));
@@ -79,6 +85,7 @@ TrendTick TrendModel::tick(const QTime& now)
 {
     TrendTick out;
     const auto row = rules::MonitoredRow(m_link, m_store);
+    m_display.channels = rules::ShownChannels(m_link);
     m_display.readChannelTexts(m_state, m_store);
     m_display.readHeader(m_store, row);
 
@@ -119,7 +126,7 @@ TrendTick TrendModel::tick(const QTime& now)
     } else {
         const int x = n <= kWindowSamples ? n - 1 : kWindowSamples + (n - 1) % kPage;
         for (int i = 0; i < kChannels; ++i) {
-            if (channelVisible(i))
+            if (drawn(i))
                 addSegment(out.segments, i, x, m_previous[i], m_display.ch[i].value);
             m_previous[i] = m_display.ch[i].value;
         }

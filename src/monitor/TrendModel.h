@@ -34,7 +34,7 @@ public:
     static constexpr int kSurfaceWidth = 840;   // six pages
     static constexpr int kFrameWidth = 665;     // visible part of the surface
     static constexpr int kPlotHeight = 481;
-    static constexpr int kChannels = rules::kShownChannels;
+    static constexpr int kChannels = rules::kMaxChannels;
 
     TrendModel(MonitorState& state, const DataStore& store, const LinkState& link);
 
@@ -46,6 +46,8 @@ public:
     // Shows or hides channel ch's trend line; returns whether it is now shown.
     bool toggleChannel(int ch);
     bool channelVisible(int ch) const;
+    // Channel ch is the recorder's and its line is shown.
+    bool drawn(int ch) const;
     // Unit label text: "CH.OFF" while hidden.
     QString unitLabel(int ch) const;
 

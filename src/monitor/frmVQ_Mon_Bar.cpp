@@ -16,10 +16,10 @@ frmVQ_Mon_Bar::frmVQ_Mon_Bar(MonitorState& state, const DataStore& store, const 
                           QStringLiteral("BAR GRAPH"), programDir, link, parent)
     , m_model(state, store, link, kPanelHeight)
 {
-    auto* gauges = new QHBoxLayout;
+    auto* gauges = new QGridLayout;
     gauges->setSpacing(8);
-    for (int i = 0; i < 6; ++i) {
-        auto* box = new QFrame(this);
+    for (int i = 0; i < kN; ++i) {
+        auto* box = fraCH[i] = new QFrame(this);
         box->setObjectName(QStringLiteral("fraCH%1").arg(i));
         box->setFrameShape(QFrame::StyledPanel);
         box->setStyleSheet(QStringLiteral("QFrame#fraCH%1 { background: #f6f8fa; }").arg(i));
@@ -46,16 +46,34 @@ frmVQ_Mon_Bar::frmVQ_Mon_Bar(MonitorState& state, const DataStore& store, const 
         lblCH_Unit[i]->setFont(unitFont);
         lblCH_Unit[i]->setFitRange(7);
         col->addWidget(lblCH_Unit[i]);
-        gauges->addWidget(box);
+        gauges->addWidget(box, i / 6, i % 6);
     }
+    layOut(rules::ShownChannels(link));
     finish(gauges, true);
+}
+
+bool frmVQ_Mon_Bar::layOut(int channels)
+{
+    if (channels == m_shown)
+        return false;
+    m_shown = channels;
+    const int h = channels > 6 ? kPanelHeight12 : kPanelHeight;
+    m_model.setPanelHeight(h);
+    for (int i = 0; i < kN; ++i) {
+        fraCH[i]->setVisible(i < channels);
+        picRowScale[i]->setFixedSize(140, h);
+        picRowScale[i]->setBar(h, 0);
+    }
+    return true;
 }
 
 void frmVQ_Mon_Bar::tmrDispGraph_Tick()
 {
     m_model.tick();
     const rules::SingleDisplay& d = m_model.display();
-    for (int i = 0; i < 6; ++i) {
+    if (layOut(d.channels))
+        m_model.tick(); // the bars of the new gauges' height
+    for (int i = 0; i < d.channels; ++i) {
         const rules::ChannelDisplay& c = d.ch[i];
         picRowScale[i]->setTexts(c.maxText, c.midText, c.minText);
         lblCH_Unit[i]->setText(c.unit);

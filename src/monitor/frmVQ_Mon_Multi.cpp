@@ -18,10 +18,11 @@ frmVQ_Mon_Multi::frmVQ_Mon_Multi(const DataStore& store, QWidget* parent)
             headerCell(2, AlarmColumn(c, a), QString::number(a));
     }
 
-    // Narrow state columns so that all six channels fit a 1280 pixel screen.
+    // Narrow state columns so that six channels fit a 1366 pixel screen; twelve scroll.
     const int bit = qMax(17, fontMetrics().horizontalAdvance(QStringLiteral("CH.00")) / 4 + 4);
     const int value = fontMetrics().horizontalAdvance(QStringLiteral("-00000.000")) + 8;
     setColumnWidth(Comm, fontMetrics().horizontalAdvance(QStringLiteral("COMM")) + 14);
+    setColumnWidth(Desc, fontMetrics().horizontalAdvance(QStringLiteral("Kiln line 2 (w")) + 12);
     for (int c = 1; c <= kChannels; ++c) {
         setColumnWidth(Pv1 + c - 1, value);
         setColumnWidth(Di1 + c - 1, bit);

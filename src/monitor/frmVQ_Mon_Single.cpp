@@ -8,9 +8,11 @@
 #include "ui/FitLabel.h"
 
 #include <QEvent>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
 
@@ -78,15 +80,18 @@ frmVQ_Mon_Single::frmVQ_Mon_Single(MonitorState& state, const DataStore& store, 
     plotRow->addWidget(picBGraph);
     body->addLayout(plotRow);
 
-    auto* chRow = new QHBoxLayout;
-    chRow->setSpacing(4);
-    for (int i = 0; i < 6; ++i) {
-        auto* group = new QFrame(this);
+    // The captions: six a row; a second row for twelve channels. Keys 1..9, 0, -
+    // and = hide or show the lines of channels 1..12.
+    auto* captions = new QGridLayout;
+    captions->setSpacing(4);
+    static const char* kKeys[kN] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0", "-", "="};
+    for (int i = 0; i < kN; ++i) {
+        auto* group = fraCH[i] = new QFrame(this);
         group->setObjectName(QStringLiteral("fraCH%1").arg(i));
         group->setFrameShape(QFrame::StyledPanel);
         group->setCursor(Qt::PointingHandCursor);
         group->setToolTip(QStringLiteral("Click (or press %1) to hide or show the trend of channel %2")
-                              .arg(i + 1)
+                              .arg(QLatin1String(kKeys[i]))
                               .arg(i + 1, 2, 10, QLatin1Char('0')));
         auto* g = new QGridLayout(group);
         g->setContentsMargins(6, 4, 6, 4);
@@ -113,15 +118,56 @@ frmVQ_Mon_Single::frmVQ_Mon_Single(MonitorState& state, const DataStore& store, 
         for (QWidget* w : {static_cast<QWidget*>(picCH[i]), static_cast<QWidget*>(lblCH[i]),
                            static_cast<QWidget*>(lblCH_Val[i]), static_cast<QWidget*>(lblCH_Unit[i])})
             w->installEventFilter(this);
-        chRow->addWidget(group, 1);
-        auto* key = new QShortcut(QKeySequence(Qt::Key_1 + i), this);
-        connect(key, &QShortcut::activated, this, [this, i] { toggleChannel(i); });
+        captions->addWidget(group, i / 6, i % 6);
+        captions->setColumnStretch(i % 6, 1);
+        auto* key = new QShortcut(QKeySequence(QString::fromLatin1(kKeys[i])), this);
+        connect(key, &QShortcut::activated, this, [this, i] {
+            if (i < m_shown)
+                toggleChannel(i);
+        });
     }
-    body->addLayout(chRow);
+    btnScales = new QPushButton(this);
+    btnScales->setObjectName(QStringLiteral("btnScales"));
+    btnScales->setToolTip(QStringLiteral("The scales beside the plot: CH.01 to CH.06 or CH.07 to CH.12 (S)"));
+    btnScales->setAutoDefault(false);
+    connect(btnScales, &QPushButton::clicked, this, &frmVQ_Mon_Single::toggleScales);
+    auto* scalesKey = new QShortcut(QKeySequence(QStringLiteral("S")), this);
+    connect(scalesKey, &QShortcut::activated, this, &frmVQ_Mon_Single::toggleScales);
+    captions->addWidget(btnScales, 0, 6, 2, 1);
+    body->addLayout(captions);
 
     m_model.open();
+    layOut(rules::ShownChannels(link));
     showChannels();
     finish(body, true);
+}
+
+void frmVQ_Mon_Single::layOut(int channels)
+{
+    if (channels == m_shown)
+        return;
+    m_shown = channels;
+    for (int i = 0; i < kN; ++i)
+        fraCH[i]->setVisible(i < channels);
+    btnScales->setVisible(channels > 6);
+    if (channels <= 6)
+        m_scaleGroup = 0;
+    showScaleGroup();
+}
+
+void frmVQ_Mon_Single::showScaleGroup()
+{
+    btnScales->setText(m_scaleGroup ? QStringLiteral("Scales 7-12") : QStringLiteral("Scales 1-6"));
+    btnScales->setMinimumWidth(btnScales->sizeHint().width());
+}
+
+void frmVQ_Mon_Single::toggleScales()
+{
+    if (m_shown <= 6)
+        return;
+    m_scaleGroup = 1 - m_scaleGroup;
+    showScaleGroup();
+    showChannels();
 }
 
 void frmVQ_Mon_Single::tmrDispGraph_Tick()
@@ -145,17 +191,22 @@ void frmVQ_Mon_Single::tick(const QTime& now)
 void frmVQ_Mon_Single::showChannels()
 {
     const rules::SingleDisplay& d = m_model.display();
-    for (int i = 0; i < 6; ++i) {
+    layOut(d.channels);
+    for (int i = 0; i < d.channels; ++i) {
         const rules::ChannelDisplay& c = d.ch[i];
         monitorstyle::SetBackground(picCH[i], c.colour);
-        picRowScale[i]->setColour(c.colour);
-        picRowScale[i]->setTexts(c.maxText, c.midText, c.minText);
         lblCH_Unit[i]->setText(m_model.unitLabel(i));
         lblCH_Val[i]->setText(c.valueText);
         monitorstyle::ShowStale(lblCH_Val[i], d.stale);
+    }
+    for (int k = 0; k < 6; ++k) {
+        const int i = 6 * m_scaleGroup + k;
+        const rules::ChannelDisplay& c = d.ch[i];
+        picRowScale[k]->setColour(c.colour);
+        picRowScale[k]->setTexts(c.maxText, c.midText, c.minText);
         // No marker before the first value, nor on a flat scale, which has no place for one.
         const auto y = m_model.markerY(i);
-        picRowScale[i]->setMarkerY(y && c.max() != c.min() ? std::optional(*y + 1) : std::nullopt); // 1: the border
+        picRowScale[k]->setMarkerY(y && c.max() != c.min() ? std::optional(*y + 1) : std::nullopt); // 1: the border
     }
 }
 
@@ -168,7 +219,7 @@ void frmVQ_Mon_Single::toggleChannel(int i)
 bool frmVQ_Mon_Single::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonPress)
-        for (int i = 0; i < 6; ++i)
+        for (int i = 0; i < kN; ++i)
             if (watched == picCH[i] || watched == lblCH[i] || watched == lblCH_Val[i] || watched == lblCH_Unit[i]) {
                 toggleChannel(i);
                 return true;

@@ -40,10 +40,10 @@ frmVQ_Mon_Text::frmVQ_Mon_Text(MonitorState& state, const DataStore& store, cons
                           QStringLiteral("TEXT VIEW"), programDir, link, parent)
     , m_state(state), m_store(store), m_link(link)
 {
-    auto* panels = new QGridLayout;
-    panels->setSpacing(8);
-    for (int i = 0; i < 6; ++i) {
-        auto* box = new QFrame(this);
+    m_panels = new QGridLayout;
+    m_panels->setSpacing(8);
+    for (int i = 0; i < kN; ++i) {
+        auto* box = fraCH[i] = new QFrame(this);
         box->setObjectName(QStringLiteral("fraCH%1").arg(i));
         box->setFrameShape(QFrame::StyledPanel);
         box->setStyleSheet(QStringLiteral("QFrame#fraCH%1 { background: #f6f8fa; }").arg(i));
@@ -62,13 +62,11 @@ frmVQ_Mon_Text::frmVQ_Mon_Text(MonitorState& state, const DataStore& store, cons
         lblPV[i] = gradient(QStringLiteral("lblPV%1").arg(i), QStringLiteral("----.-"), 30, box);
         lblPV[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         lblPV[i]->setColours(QColor(255, 255, 255), QColor(214, 222, 232));
-        lblPV[i]->setMinimumSize(230, 64);
         lblPV[i]->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         lblPV[i]->setFont(monospace(lblPV[i]->font()));
         lblPV[i]->setFitRange(12, 400);
         lblUnit[i] = gradient(QStringLiteral("lblUnit%1").arg(i), QString(), 12, box);
         lblUnit[i]->setColours(kPanelDark, Qt::white);
-        lblUnit[i]->setMinimumSize(72, 64);
         lblUnit[i]->setFitRange(8);
 
         auto rangeLabel = [&](const QString& name) {
@@ -95,15 +93,34 @@ frmVQ_Mon_Text::frmVQ_Mon_Text(MonitorState& state, const DataStore& store, cons
         g->addWidget(XProgress1[i], 3, 0, 1, 4);
         g->setColumnStretch(1, 1);
         g->setRowStretch(1, 1);
-        panels->addWidget(box, i / 3, i % 3);
     }
-    finish(panels, false);
+    layOut(rules::ShownChannels(link));
+    finish(m_panels, false);
+}
+
+void frmVQ_Mon_Text::layOut(int channels)
+{
+    if (channels == m_shown)
+        return;
+    m_shown = channels;
+    // Three panels a row for six channels, four for twelve, which take less room each.
+    const int columns = channels > 6 ? 4 : 3;
+    for (int i = 0; i < kN; ++i) {
+        m_panels->removeWidget(fraCH[i]);
+        fraCH[i]->setVisible(i < channels);
+        const int high = channels > 6 ? 48 : 64;
+        lblPV[i]->setMinimumSize(channels > 6 ? 170 : 230, high);
+        lblUnit[i]->setMinimumSize(72, high);
+        if (i < channels)
+            m_panels->addWidget(fraCH[i], i / columns, i % columns);
+    }
 }
 
 void frmVQ_Mon_Text::tmrDispGraph_Tick()
 {
     m_display.tick(m_state, m_store, m_link);
-    for (int i = 0; i < 6; ++i) {
+    layOut(m_display.channels);
+    for (int i = 0; i < m_display.channels; ++i) {
         const rules::ChannelDisplay& c = m_display.ch[i];
         lblUnit[i]->setText(c.unit);
         lblRangeH[i]->setText(c.maxText);

@@ -1,6 +1,7 @@
 #pragma once
-// Text monitor of the selected device: channels 1..6 as large numeric panels
-// with title, value, unit, display range and a position bar.
+// Text monitor of the selected device: its six or twelve channels as large
+// numeric panels with title, value, unit, display range and a position bar
+// (three a row for six channels, four for twelve).
 #include "monitor/DisplayRules.h"
 
 #include "monitor/SingleMonitorWindow.h"
@@ -9,6 +10,8 @@
 
 class FitLabel;
 class GradientLabel;
+class QFrame;
+class QGridLayout;
 class TextProgressBar;
 
 class frmVQ_Mon_Text : public SingleMonitorWindow {
@@ -20,12 +23,19 @@ public:
     void tmrDispGraph_Tick() override;
 
 private:
-    std::array<GradientLabel*, 6> lblCH_Name{};
-    std::array<GradientLabel*, 6> lblPV{};
-    std::array<GradientLabel*, 6> lblUnit{};
-    std::array<FitLabel*, 6> lblRangeH{};
-    std::array<FitLabel*, 6> lblRangeL{};
-    std::array<TextProgressBar*, 6> XProgress1{};
+    // Shows the panels of `channels` channels.
+    void layOut(int channels);
+
+    static constexpr int kN = rules::kMaxChannels;
+    std::array<QFrame*, kN> fraCH{};
+    std::array<GradientLabel*, kN> lblCH_Name{};
+    std::array<GradientLabel*, kN> lblPV{};
+    std::array<GradientLabel*, kN> lblUnit{};
+    std::array<FitLabel*, kN> lblRangeH{};
+    std::array<FitLabel*, kN> lblRangeL{};
+    std::array<TextProgressBar*, kN> XProgress1{};
+    QGridLayout* m_panels = nullptr;
+    int m_shown = 0;
 
     MonitorState& m_state;
     const DataStore& m_store;

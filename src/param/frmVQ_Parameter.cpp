@@ -13,6 +13,7 @@
 #include "param/frmVQ_P_System.h"
 #include "ui/Grid.h"
 #include "ui/TextTableModel.h"
+#include "ui/WindowPlaces.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -194,8 +195,9 @@ frmVQ_Parameter::frmVQ_Parameter(ParamImage& image, const LinkState& link, DataS
     grid->setRowStretch(2, 1);
     // Wide enough for the common table and six channels.
     const QMargins m = grid->contentsMargins();
-    resize(m.left() + sprdP->minimumWidth() + grid->horizontalSpacing() + tableWidth(sprdP_CH, 2 + 6) + m.right(),
-           760);
+    resize(FittingSize(this, QSize(m.left() + sprdP->minimumWidth() + grid->horizontalSpacing()
+                                       + tableWidth(sprdP_CH, 2 + 6) + m.right(),
+                                   760)));
 
     tmrRefresh = new QTimer(this);
     tmrRefresh->setObjectName(QStringLiteral("tmrRefresh"));

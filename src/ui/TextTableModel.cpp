@@ -84,6 +84,8 @@ QVariant TextTableModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return DisplayText(m_table->text(col, row));
+    case Qt::ToolTipRole:
+        return col == m_tipCol ? QVariant(DisplayText(m_table->text(col, row))) : QVariant();
     case Qt::BackgroundRole: {
         if (const QRgb c = m_table->background(col, row); c != TextTable::kNoColour)
             return QBrush(QColor(c));

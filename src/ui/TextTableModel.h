@@ -32,6 +32,8 @@ public:
     void setShowEveryMs(int ms) { m_show.setInterval(ms); m_showEvery = ms > 0; }
     // Shows the changes that wait for the next showing.
     void showChanged();
+    // The cells of column `col` (table numbering) have their text as tooltip.
+    void setToolTipColumn(int col) { m_tipCol = col; }
 
     // Table cell (column, row from 1) of a model index.
     static int tableCol(const QModelIndex& i) { return i.column() + 1; }
@@ -43,6 +45,7 @@ private:
     QColor m_odd, m_even;
     int m_dimFrom = 0;
     QString m_dimTip;
+    int m_tipCol = -1;
 
     bool m_showEvery = false;
     QRect m_changed; // cells (column, row of the model) changed since the last show

@@ -29,6 +29,12 @@ constexpr QMargins kFrame(8, 32, 8, 8);
 
 } // namespace
 
+QSize FittingSize(const QWidget* window, const QSize& wanted)
+{
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? wanted.boundedTo(screen->availableSize() - kWindowFrame) : wanted;
+}
+
 bool WindowPlaces::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();

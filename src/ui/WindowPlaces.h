@@ -6,8 +6,14 @@
 #include <QList>
 #include <QObject>
 #include <QRect>
+#include <QSize>
 
 class QWidget;
+
+// Room a window's frame and title bar take around it.
+inline constexpr QSize kWindowFrame(16, 48);
+// `wanted`, or less where the window's screen has not that much room (frame included).
+QSize FittingSize(const QWidget* window, const QSize& wanted);
 
 class WindowPlaces : public QObject {
 public:

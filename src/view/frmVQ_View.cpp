@@ -3,6 +3,7 @@
 #include "view/ChannelPanel.h"
 #include "view/PlotWidget.h"
 #include "view/frmVQ_ViewCsv.h"
+#include "ui/WindowPlaces.h"
 #include "Version.h"
 
 #include <QApplication>
@@ -91,7 +92,7 @@ frmVQ_View::frmVQ_View(QWidget* parent)
     connect(m_panel, &ChannelPanel::shownChanged, m_plot, &PlotWidget::setShown);
     buildMenus();
     showInfo();
-    resize(1240, 760);
+    resize(FittingSize(this, QSize(1240, 760)));
     m_plot->setFocus();
 }
 

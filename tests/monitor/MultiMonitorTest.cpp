@@ -32,7 +32,7 @@ void addDevices(DataStore& s, int n)
 QStringList values(const MultiMonitor& m, int row)
 {
     QStringList v;
-    for (int k = 1; k <= kShownChannels; ++k)
+    for (int k = 1; k <= 6; ++k)
         v << m.table().text(Pv1 + k - 1, row);
     return v;
 }
@@ -103,7 +103,7 @@ TEST(MultiMonitor, BurntOutChannelsShowPlaceholder)
             s.sprdMon.setText(mon::Bo16, 1, bo);
             MultiMonitor m(kind);
             m.refresh(s);
-            for (int k = 1; k <= kShownChannels; ++k)
+            for (int k = 1; k <= 6; ++k)
                 EXPECT_EQ(values(m, 1)[k - 1], burnt.contains(k) ? kBurnOut : QString("1.%1").arg(k - 1))
                     << bo.toStdString() << " channel " << k;
         }
@@ -199,8 +199,8 @@ TEST(MultiMonitorWindow, GroupedHeadersATableTheWindowsSizeAndAHalfSecondRefresh
                      {2, AlarmColumn(6, 3), "3", AlarmColumn(6, 3), AlarmColumn(6, 3), 1},
                  },
                  [](int col) {
-                     return (col >= 8 && col <= 13) || (col >= 20 && col <= 25) || (col >= 32 && col <= 37)
-                            || col >= 62;
+                     return (col >= Pv1 + 6 && col < Di1) || (col >= Di1 + 6 && col < Relay1)
+                            || (col >= Relay1 + 6 && col < Alarm1) || col >= AlarmColumn(7, 1);
                  });
     EXPECT_TRUE(header(w)->cellRect(1, AlarmColumn(12, 1) - 1).isNull()); // all its columns hidden
 
@@ -211,7 +211,22 @@ TEST(MultiMonitorWindow, GroupedHeadersATableTheWindowsSizeAndAHalfSecondRefresh
                      {1, Comm, "COMM", Comm, Comm, 2},
                      {0, Pv1 + 5, "PV", Pv1, Pv1 + 5, 1},
                  },
-                 [](int col) { return col >= 8; });
+                 [](int col) { return col >= Pv1 + 6; });
+
+    // A twelve-channel recorder in the list: CH.07..12 of values and alarms (a
+    // recorder has six DIs and relays), empty for the six-channel ones.
+    s.sprdMon.setText(mon::Model, 3, "20");
+    s.sprdStatus.setText(status::Description, 3, "Kiln line 2");
+    w.refresh();
+    pv.refresh();
+    checkHeaders(w, {{1, AlarmColumn(12, 1), "CH.12", AlarmColumn(12, 1), AlarmColumn(12, 4), 1}},
+                 [](int col) { return (col >= Di1 + 6 && col < Relay1) || (col >= Relay1 + 6 && col < Alarm1); });
+    checkHeaders(pv, {{0, Pv1 + 11, "PV", Pv1, Pv1 + 11, 1}}, [](int) { return false; });
+    auto* table = Find<QTableView>(&pv, "sprdMon");
+    EXPECT_EQ(table->model()->index(2, Pv1 + 10).data().toString(), "3.11");
+    EXPECT_EQ(table->model()->index(1, Pv1 + 10).data().toString(), "") << "device 2 has six channels";
+    EXPECT_EQ(table->model()->index(2, Desc - 1).data(Qt::ToolTipRole).toString(), "Kiln line 2");
+    s.sprdMon.setText(mon::Model, 3, "10");
 
     for (MultiMonitorDialog* d : std::initializer_list<MultiMonitorDialog*>{&w, &pv}) {
         auto* table = Find<QTableView>(d, "sprdMon");

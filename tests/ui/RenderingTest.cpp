@@ -23,10 +23,13 @@
 #include "param/frmVQ_P_System.h"
 #include "param/frmVQ_Parameter.h"
 #include "ui/TextProgressBar.h"
+#include "view/frmVQ_View.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QPainter>
 #include <QRadioButton>
@@ -57,6 +60,7 @@ struct Rig {
         WriteFile(dir.filePath("CFG/SetEnv.INI"), list);
         line.openAndMonitor();
         line.link.gMC_Desc = QStringList{"Kiln line2"};
+        line.store.sprdStatus.setText(status::Description, 1, "Kiln line 2, west end of the building");
         // FP_LOCATE, lowest value, display range; the last channel has a flat scale.
         const char* v[][4] = {{"0", "-99999", "-99999", "99999"}, {"1", "-9999.9", "-9999.9", "30000.0"},
                               {"3", "-12640.430", "-20000.000", "30000.000"}, {"2", "-19999.99", "-20000.00", "30000.00"},
@@ -72,7 +76,7 @@ struct Rig {
             line.store.sprdMon.setText(mon::Pv01 + c - 1, 1, x[colourBase ? 3 : 1]);
         }
         for (auto [col, text] : {std::pair{mon::SysDateTime, "2026-12-04 23:59:59"}, {mon::SdDiStatus, "32831"},
-                                 {mon::Alarm14, "1"}, {mon::IntMemUsed, "100"}})
+                                 {mon::Alarm14, "1"}, {mon::IntMemUsed, "100"}, {mon::Model, "20"}})
             line.store.sprdMon.setText(col, 1, text);
         tables.setChannelCount(12);
         tables.RefreshFromStore(line.store);
@@ -218,6 +222,9 @@ void CheckShown(QWidget* window, QStringList& faults)
 
 class Rendering : public ::testing::TestWithParam<Window> {};
 
+// What a window manager adds around a window: borders and a title bar.
+const QSize kFrame(16, 48);
+
 } // namespace
 
 TEST_P(Rendering, TextsAreWholeAndReadable)
@@ -233,6 +240,15 @@ TEST_P(Rendering, TextsAreWholeAndReadable)
         m->refresh();
     QCoreApplication::processEvents();
     QStringList faults;
+    // Whole on a laptop's screen, with room for the window's frame and title.
+    const QSize room = QGuiApplication::primaryScreen()->availableSize() - kFrame;
+    if (w->width() > room.width() || w->height() > room.height())
+        faults << QString("%1x%2 does not fit %3x%4").arg(w->width()).arg(w->height()).arg(room.width()).arg(room.height());
+    // The rig's recorder has twelve channels: every monitor shows all of them.
+    if (qobject_cast<SingleMonitorWindow*>(w.get()) && !w->findChild<QWidget*>("fraCH11")->isVisible())
+        faults << "channel 12 not shown";
+    if (qobject_cast<MultiMonitorDialog*>(w.get()) && w->findChild<QTableView*>("sprdMon")->isColumnHidden(multimon::Pv1 + 10))
+        faults << "CH.12 not shown";
     CheckShown(w.get(), faults);
     for (QTabWidget* tabs : w->findChildren<QTabWidget*>())
         for (int i = 0; i < tabs->count(); ++i) {
@@ -275,5 +291,6 @@ INSTANTIATE_TEST_SUITE_P(
         Window{"Bar", 0, Monitor<frmVQ_Mon_Bar>}, Window{"BarDark", 6, Monitor<frmVQ_Mon_Bar>},
         Window{"Text", 0, Monitor<frmVQ_Mon_Text>}, Window{"TextDark", 6, Monitor<frmVQ_Mon_Text>},
         Window{"Multi", 0, [](Rig& r) { return std::make_unique<frmVQ_Mon_Multi>(r.line.store); }},
-        Window{"MultiPV", 0, [](Rig& r) { return std::make_unique<frmVQ_Mon_MultiPV>(r.line.store); }}),
+        Window{"MultiPV", 0, [](Rig& r) { return std::make_unique<frmVQ_Mon_MultiPV>(r.line.store); }},
+        Window{"Viewer", 0, [](Rig&) { return std::make_unique<frmVQ_View>(); }}),
     [](const auto& info) { return std::string(info.param.name); });
