@@ -6,6 +6,7 @@
 #include "app/frmVQ_About.h"
 #include "clock/frmVQ_DateReserve.h"
 #include "link/CommLog.h"
+#include "link/FrameCapture.h"
 #include "link/DeviceList.h"
 #include "link/ConfigText.h"
 #include "link/LineFile.h"
@@ -27,6 +28,7 @@
 #include "ui/LedIndicator.h"
 #include "ui/StatusPanel.h"
 #include "ui/TextTableModel.h"
+#include "ui/Manual.h"
 #include "ui/WindowPlaces.h"
 
 #include <QAction>
@@ -45,6 +47,8 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
@@ -95,6 +99,11 @@ frmVQ_Main::frmVQ_Main(const QString& programDir, SerialPort* port, OneShotTimer
     chooseLogFile = [this] {
         return QFileDialog::getSaveFileName(this, QStringLiteral("Save Log"),
                                             QDir(m_programDir).filePath(QStringLiteral("frames.csv")),
+                                            QStringLiteral("CSV files (*.csv)"));
+    };
+    chooseCaptureFile = [this] {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Capture to File"),
+                                            QDir(m_programDir).filePath(QStringLiteral("capture.csv")),
                                             QStringLiteral("CSV files (*.csv)"));
     };
 
@@ -153,6 +162,9 @@ frmVQ_Main::frmVQ_Main(const QString& programDir, SerialPort* port, OneShotTimer
 
 frmVQ_Main::~frmVQ_Main()
 {
+    // A capture ends with its last frame and the counters.
+    if (m_capture->running())
+        m_capture->stop(m_store.sprdCommState, m_engine->strayBytes());
     m_engine->closePort();
 }
 
@@ -180,7 +192,7 @@ void frmVQ_Main::buildMenus()
     mOnlineSingleText = action(mOnline, "mOnlineSingleText", QStringLiteral("Single Monitoring - &TEXT"));
     mOnline->addSeparator();
     mOnlineMulti = action(mOnline, "mOnlineMulti", QStringLiteral("&Multi Monitoring"));
-    mOnlineMultiPV = action(mOnline, "mOnlineMultiPV", QStringLiteral("&Multi Monitoring (P&V)"));
+    mOnlineMultiPV = action(mOnline, "mOnlineMultiPV", QStringLiteral("Multi Monitoring (P&&&V)"));
 
     mPMeter = menuBar()->addMenu(QStringLiteral("&Parameter"));
     mPMeter->setObjectName(QStringLiteral("mPMeter"));
@@ -336,7 +348,51 @@ QWidget* frmVQ_Main::buildCommPanel()
     QFont mono(QStringLiteral("Monospace"));
     mono.setStyleHint(QFont::TypeWriter);
     sprdComm->setFont(mono);
-    connect(sprdComm->model(), &QAbstractItemModel::rowsInserted, sprdComm, [this] { sprdComm->scrollToBottom(); });
+    // New rows scroll the view only while it is at the bottom: a row read higher up stays in sight.
+    connect(sprdComm->model(), &QAbstractItemModel::rowsAboutToBeInserted, sprdComm, [this] {
+        const QScrollBar* bar = sprdComm->verticalScrollBar();
+        m_commAtBottom = bar->value() >= bar->maximum();
+    });
+    connect(sprdComm->model(), &QAbstractItemModel::rowsInserted, sprdComm, [this] {
+        if (m_commAtBottom)
+            sprdComm->scrollToBottom();
+    });
+
+    // Pause holds the rows in sight while the log goes on; Capture writes every frame to a file.
+    btnCommPause = new QPushButton(QStringLiteral("P&ause"), box);
+    btnCommPause->setObjectName(QStringLiteral("btnCommPause"));
+    btnCommPause->setCheckable(true);
+    btnCommPause->setToolTip(QStringLiteral("Hold the rows in sight (Space in the frame log); the log goes on"));
+    connect(btnCommPause, &QPushButton::toggled, this, &frmVQ_Main::pauseCommLog);
+    auto* space = new QShortcut(QKeySequence(Qt::Key_Space), sprdComm, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(space, &QShortcut::activated, btnCommPause, &QPushButton::toggle);
+    btnCapture = new QPushButton(QStringLiteral("Capture to &File..."), box);
+    btnCapture->setObjectName(QStringLiteral("btnCapture"));
+    btnCapture->setToolTip(QStringLiteral("Write every frame to a CSV file until stopped, then the counters"));
+    connect(btnCapture, &QPushButton::clicked, this, &frmVQ_Main::toggleCapture);
+    lblCommRows = new QLabel(box);
+    lblCommRows->setObjectName(QStringLiteral("lblCommRows"));
+    lblCapture = new QLabel(box);
+    lblCapture->setObjectName(QStringLiteral("lblCapture"));
+    auto* tools = new QHBoxLayout;
+    tools->addWidget(btnCommPause);
+    tools->addWidget(lblCommRows);
+    tools->addSpacing(12);
+    tools->addWidget(btnCapture);
+    tools->addWidget(lblCapture, 1);
+    col->addLayout(tools);
+    connect(m_commModel, &CommLogModel::shownRowsChanged, this, &frmVQ_Main::showCommRows);
+    m_capture = new FrameCapture(m_session.log, this);
+    connect(m_capture, &FrameCapture::written, this, [this](qint64 n) {
+        if (n % 50 == 0 || !m_lastShow.isValid())
+            showCaptureState();
+    });
+    connect(m_capture, &FrameCapture::failed, this, [this](const QString& why) {
+        btnCapture->setText(QStringLiteral("Capture to &File..."));
+        lblCapture->setText(why);
+        lblCapture->setToolTip(why);
+    });
+    showCommRows();
     col->addWidget(sprdComm, 3);
 
     auto* bottom = new QHBoxLayout;
@@ -404,8 +460,9 @@ void frmVQ_Main::connectActions()
         frmVQ_About about(m_programDir, this);
         about.exec();
     });
-    connect(mHelpHelp, &QAction::triggered, this, &frmVQ_Main::openManual);
-    connect(mHelpManual, &QAction::triggered, this, &frmVQ_Main::openManual);
+    // Help: the manual's contents; VQ800 Manual: its reference of the recorder's settings.
+    connect(mHelpHelp, &QAction::triggered, this, [this] { openManual(QStringLiteral("contents")); });
+    connect(mHelpManual, &QAction::triggered, this, [this] { openManual(QStringLiteral("reference")); });
     connect(mHelpGView, &QAction::triggered, this, &frmVQ_Main::openViewer);
     connect(btnCommSave, &QPushButton::clicked, this, &frmVQ_Main::saveCommLog);
     connect(mHelpViewComm, &QAction::triggered, this, &frmVQ_Main::toggleCommView);
@@ -606,6 +663,10 @@ void frmVQ_Main::showLinkTables()
     m_lastShow.start();
     m_commModel->showNewRows();
     showStrayBytes();
+    if (m_commModel->paused())
+        showCommRows();
+    if (m_capture->running())
+        showCaptureState();
     if (m_statusModel)
         m_statusModel->showChanged();
     if (m_stateModel)
@@ -692,22 +753,11 @@ void frmVQ_Main::openDocument(const QString& relativePath)
         showMessage(QStringLiteral("No program opens %1").arg(QDir::toNativeSeparators(file)));
 }
 
-void frmVQ_Main::openManual()
+void frmVQ_Main::openManual(const QString& chapter)
 {
-    // Beside the program folder's own documents, the manual that ships with
-    // the program: next to the executable, or under the install prefix.
-    const QString exe = QCoreApplication::applicationDirPath();
-    const QStringList places = {QDir(m_programDir).filePath(QStringLiteral("manual/index.html")),
-                                QDir(exe).filePath(QStringLiteral("manual/index.html")),
-                                QDir(exe).filePath(QStringLiteral("../share/doc/vq800/manual/index.html"))};
-    for (const QString& file : places) {
-        if (QFileInfo::exists(file)) {
-            if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath())))
-                showMessage(QStringLiteral("No program opens %1").arg(QDir::toNativeSeparators(file)));
-            return;
-        }
-    }
-    showMessage(QStringLiteral("The manual was not found beside the program (%1)").arg(QDir::toNativeSeparators(places[1])));
+    QString why;
+    if (!OpenManual(m_programDir, chapter, &why))
+        showMessage(why);
 }
 
 void frmVQ_Main::openViewer()
@@ -743,6 +793,58 @@ void frmVQ_Main::toggleCommView()
     btnCountClear->setVisible(show);
     m_commPanel->setVisible(show);
     mHelpViewComm->setChecked(show);
+}
+
+void frmVQ_Main::pauseCommLog(bool paused)
+{
+    m_commModel->setPaused(paused);
+    btnCommPause->setText(paused ? QStringLiteral("Res&ume") : QStringLiteral("P&ause"));
+    if (!paused)
+        sprdComm->scrollToBottom();
+    showCommRows();
+}
+
+void frmVQ_Main::showCommRows()
+{
+    const int rows = m_commModel->rowCount();
+    QString text = m_commModel->paused()
+        ? QStringLiteral("Paused: %1 rows held").arg(rows)
+        : QStringLiteral("%1 rows").arg(rows);
+    if (m_commModel->paused() && m_commModel->newWhilePaused() > 0)
+        text += QStringLiteral(", %1 new").arg(m_commModel->newWhilePaused());
+    if (lblCommRows->text() != text)
+        lblCommRows->setText(text);
+}
+
+void frmVQ_Main::toggleCapture()
+{
+    if (m_capture->running()) {
+        m_capture->stop(m_store.sprdCommState, m_engine->strayBytes());
+        btnCapture->setText(QStringLiteral("Capture to &File..."));
+        showCaptureState();
+        return;
+    }
+    const QString path = chooseCaptureFile();
+    if (path.isEmpty())
+        return;
+    QString why;
+    if (!m_capture->start(path, &why)) {
+        lblCapture->setText(QStringLiteral("The capture cannot be written to %1: %2").arg(QDir::toNativeSeparators(path), why));
+        lblCapture->setToolTip(lblCapture->text());
+        return;
+    }
+    btnCapture->setText(QStringLiteral("Stop &Capture"));
+    showCaptureState();
+}
+
+void frmVQ_Main::showCaptureState()
+{
+    const QString name = QFileInfo(m_capture->path()).fileName();
+    const QString text = m_capture->running()
+        ? QStringLiteral("Capturing: %1 frames to %2").arg(m_capture->frames()).arg(name)
+        : QStringLiteral("Captured %1 frames to %2").arg(m_capture->frames()).arg(name);
+    lblCapture->setText(text);
+    lblCapture->setToolTip(QDir::toNativeSeparators(m_capture->path()));
 }
 
 void frmVQ_Main::countClear()

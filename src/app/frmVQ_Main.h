@@ -9,6 +9,7 @@
 #include "monitor/MonitorState.h"
 
 class DataLogger;
+class FrameCapture;
 class PortReopener;
 
 #include <QElapsedTimer>
@@ -80,8 +81,10 @@ public:
     void showSaveSettings(const DSaveSettings& s);
     // Selects the device of a row of the device table (1-based).
     void selectDeviceRow(int row);
-    // Where "Save Log" writes the frame log; an empty text cancels. Tests replace it.
+    // Where "Save Log" writes the frame log, and "Capture to File" the frames as
+    // they come; an empty text cancels. Tests replace them.
     std::function<QString()> chooseLogFile;
+    std::function<QString()> chooseCaptureFile;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -95,12 +98,17 @@ private:
     void startUp();
     void connectActions();
     void openDocument(const QString& relativePath);
-    void openManual();
+    // The manual at a chapter (an anchor of it).
+    void openManual(const QString& chapter);
     void openViewer();
     void saveCommLog();
     void toggleCommView();
     void countClear();
     void showStrayBytes();
+    void pauseCommLog(bool paused);
+    void showCommRows();
+    void toggleCapture();
+    void showCaptureState();
     // Asks whether to stop the transfer that runs; `after` says what follows.
     bool askStopTransfer(const QString& after);
     void transferEnded(int transfer, TransferResult result, const QString& text);
@@ -148,6 +156,12 @@ private:
     QPushButton* btnCountClear = nullptr;
     QPushButton* btnCommSave = nullptr;
     QLabel* lblNoise = nullptr;
+    QPushButton* btnCommPause = nullptr;
+    QPushButton* btnCapture = nullptr;
+    QLabel* lblCommRows = nullptr;
+    QLabel* lblCapture = nullptr;
+    FrameCapture* m_capture = nullptr;
+    bool m_commAtBottom = true;
     QTimer* tmrDSave = nullptr;
 
     QString m_programDir;

@@ -2,6 +2,7 @@
 #include "app/Headless.h"
 #include "app/ProgramFolder.h"
 #include "app/frmVQ_Main.h"
+#include "ui/Manual.h"
 #include "ui/WindowPlaces.h"
 #include "Version.h"
 
@@ -111,6 +112,8 @@ int main(int argc, char** argv)
     QApplication::setStyle(QStringLiteral("Fusion"));
     // Every window comes back where the operator left it.
     app.installEventFilter(new WindowPlaces(&app));
+    // F1 in any window opens its chapter of the manual.
+    app.installEventFilter(new HelpKey(folder.path, &app));
     frmVQ_Main w(folder.path);
     w.show();
     if (cli.isSet(openOption))

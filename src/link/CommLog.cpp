@@ -69,20 +69,25 @@ QString result(const CommLog::Row& row)
 
 } // namespace
 
-QString FrameLogCsv(const CommLog& log, const TextTable& counters, qint64 strayBytes)
+QString FrameCsvHeader()
 {
-    QString out = QStringLiteral("time,direction,bytes,device,result\r\n");
-    for (int i = 0; i < log.rowCount(); ++i) {
-        const CommLog::Row& r = log.row(i);
-        QStringList bytes;
-        for (char b : r.bytes)
-            bytes << HexByte(static_cast<quint8>(b));
-        const QString device = r.bytes.isEmpty() ? QString() : QString::number(static_cast<quint8>(r.bytes[0]));
-        out += QStringLiteral("%1,%2,%3,%4,%5\r\n")
-                   .arg(QDateTime::fromMSecsSinceEpoch(r.atMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")),
-                        r.recv ? QStringLiteral("RECV") : QStringLiteral("SEND"), bytes.join(u' '), device, result(r));
-    }
-    out += QStringLiteral("\r\ndevice");
+    return QStringLiteral("time,direction,bytes,device,result\r\n");
+}
+
+QString FrameCsvRow(const CommLog::Row& r)
+{
+    QStringList bytes;
+    for (char b : r.bytes)
+        bytes << HexByte(static_cast<quint8>(b));
+    const QString device = r.bytes.isEmpty() ? QString() : QString::number(static_cast<quint8>(r.bytes[0]));
+    return QStringLiteral("%1,%2,%3,%4,%5\r\n")
+        .arg(QDateTime::fromMSecsSinceEpoch(r.atMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")),
+             r.recv ? QStringLiteral("RECV") : QStringLiteral("SEND"), bytes.join(u' '), device, result(r));
+}
+
+QString CountersCsv(const TextTable& counters, qint64 strayBytes)
+{
+    QString out = QStringLiteral("\r\ndevice");
     for (int c = 1; c <= counters.colCount(); ++c)
         out += u',' + counters.text(c, 0);
     out += QStringLiteral("\r\n");
@@ -94,6 +99,14 @@ QString FrameLogCsv(const CommLog& log, const TextTable& counters, qint64 strayB
     }
     out += QStringLiteral("\r\nnoise bytes,%1\r\n").arg(strayBytes);
     return out;
+}
+
+QString FrameLogCsv(const CommLog& log, const TextTable& counters, qint64 strayBytes)
+{
+    QString out = FrameCsvHeader();
+    for (int i = 0; i < log.rowCount(); ++i)
+        out += FrameCsvRow(log.row(i));
+    return out + CountersCsv(counters, strayBytes);
 }
 
 bool SaveFrameLog(const QString& path, const CommLog& log, const TextTable& counters, qint64 strayBytes, QString* error)

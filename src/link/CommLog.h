@@ -59,6 +59,11 @@ int WriteLogRow(const QString& direction, const QByteArray& frame, CommLog& grid
 
 // "14:03:22.517", the local time of a row.
 QString RowTime(const CommLog::Row& row);
+// One frame as a line of CSV: time, direction, bytes, device, result; the header line.
+QString FrameCsvRow(const CommLog::Row& row);
+QString FrameCsvHeader();
+// The counters of each device and the stray bytes of the line, as CSV.
+QString CountersCsv(const TextTable& counters, qint64 strayBytes);
 // The log as CSV (time, direction, bytes, device, result), then the
 // counters of each device and the stray bytes of the line; the text a save writes.
 QString FrameLogCsv(const CommLog& log, const TextTable& counters, qint64 strayBytes = 0);

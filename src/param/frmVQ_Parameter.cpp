@@ -451,6 +451,15 @@ bool frmVQ_Parameter::loadFile(const QString& path)
     showSetChannels();
     markClean();
     markLoaded();
+    // Said where the operator looks, not only greyed where one scrolls to.
+    if (const int held = setChannels(); held < m_tables.channelCount())
+        lblMsg->setText(QStringLiteral("This set has %1 channels; CH.%2 to CH.%3 are the recorder's own and are not "
+                                       "part of it")
+                            .arg(held == 6 ? QStringLiteral("six") : QString::number(held))
+                            .arg(held + 1, 2, 10, QLatin1Char('0'))
+                            .arg(m_tables.channelCount(), 2, 10, QLatin1Char('0')));
+    else
+        lblMsg->clear();
     return true;
 }
 

@@ -15,19 +15,26 @@ CommLogModel::CommLogModel(CommLog* log, QObject* parent, int showEveryMs)
     m_show.setInterval(showEveryMs);
     connect(&m_show, &QTimer::timeout, this, &CommLogModel::showNewRows);
     connect(log, &CommLog::rowAppended, this, [this, showEveryMs] {
+        if (m_paused) {
+            ++m_newWhilePaused;
+            return;
+        }
         if (showEveryMs <= 0)
             showNewRows();
         else if (!m_show.isActive())
             m_show.start();
     });
     connect(log, &CommLog::rowChanged, this, [this](int row) {
-        if (row < m_shown)
+        if (!m_paused && row < m_shown)
             emit dataChanged(index(row, 0), index(row, CommLog::kMaxBytes - 1), {Qt::BackgroundRole});
     });
     connect(log, &CommLog::cleared, this, [this] {
+        if (m_paused)
+            return;
         beginResetModel();
         m_shown = 0;
         endResetModel();
+        emit shownRowsChanged(0);
     });
 }
 
@@ -35,11 +42,36 @@ void CommLogModel::showNewRows()
 {
     m_show.stop();
     const int rows = m_log->rowCount();
-    if (rows <= m_shown)
+    if (m_paused || rows <= m_shown)
         return;
     beginInsertRows({}, m_shown, rows - 1);
     m_shown = rows;
     endInsertRows();
+    emit shownRowsChanged(m_shown);
+}
+
+void CommLogModel::setPaused(bool paused)
+{
+    if (paused == m_paused)
+        return;
+    beginResetModel();
+    m_paused = paused;
+    m_newWhilePaused = 0;
+    if (paused) {
+        m_held.clear();
+        for (int i = 0; i < m_shown; ++i)
+            m_held.append(m_log->row(i));
+    } else {
+        m_held.clear();
+        m_shown = m_log->rowCount();
+    }
+    endResetModel();
+    emit shownRowsChanged(m_shown);
+}
+
+const CommLog::Row& CommLogModel::rowAt(int row) const
+{
+    return m_paused ? m_held[row] : m_log->row(row);
 }
 
 int CommLogModel::rowCount(const QModelIndex& parent) const
@@ -56,7 +88,7 @@ QVariant CommLogModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_shown)
         return {};
-    const CommLog::Row& r = m_log->row(index.row());
+    const CommLog::Row& r = rowAt(index.row());
     switch (role) {
     case Qt::DisplayRole:
         return index.column() < r.bytes.size() ? HexByte(static_cast<quint8>(r.bytes[index.column()])) : QVariant();
@@ -78,13 +110,13 @@ QVariant CommLogModel::data(const QModelIndex& index, int role) const
 QVariant CommLogModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (role == Qt::ToolTipRole && orientation == Qt::Vertical && section < m_shown)
-        return RowTime(m_log->row(section));
+        return RowTime(rowAt(section));
     if (role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (orientation == Qt::Horizontal)
         return section + 1;
     if (section < m_shown)
-        return m_log->row(section).recv ? QStringLiteral("RECV") : QStringLiteral("SEND");
+        return rowAt(section).recv ? QStringLiteral("RECV") : QStringLiteral("SEND");
     return {};
 }
 

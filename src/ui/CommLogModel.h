@@ -2,6 +2,8 @@
 // Shows the frame log: the row header holds the direction, cell i the byte i
 // as two hex digits; answers are light green, failed answers red. The time
 // of a row is its tooltip.
+#include "link/CommLog.h"
+
 #include <QAbstractTableModel>
 #include <QStaticText>
 #include <QStyledItemDelegate>
@@ -9,7 +11,6 @@
 
 #include <array>
 
-class CommLog;
 
 class CommLogModel : public QAbstractTableModel {
     Q_OBJECT
@@ -24,10 +25,26 @@ public:
     // Shows the rows that wait for the next showing.
     void showNewRows();
 
+    // Paused, the view keeps the rows it shows (also when the log restarts)
+    // while the log goes on; resumed, it shows the log's rows again.
+    void setPaused(bool paused);
+    bool paused() const { return m_paused; }
+    // Frames logged since the view was paused.
+    int newWhilePaused() const { return m_newWhilePaused; }
+
+signals:
+    // The rows shown or held changed in number.
+    void shownRowsChanged(int rows);
+
 private:
+    const CommLog::Row& rowAt(int row) const;
+
     CommLog* m_log;
     int m_shown = 0; // rows the view knows of
     QTimer m_show;
+    bool m_paused = false;
+    QList<CommLog::Row> m_held; // the rows of a paused view
+    int m_newWhilePaused = 0;
 };
 
 // Paints a frame log cell: its background and its byte, from texts shaped

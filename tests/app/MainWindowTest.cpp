@@ -10,6 +10,8 @@
 #include "ui/WindowPlaces.h"
 
 #include <QAction>
+#include <QMenu>
+#include <QMenuBar>
 #include <QDialog>
 #include <QScreen>
 #include <QSettings>
@@ -299,4 +301,35 @@ TEST_F(MainWindow, ALostPortIsReopenedWhenPortSetupSaysSo)
         w.togglePort();
         EXPECT_FALSE(reopen.isActive());
     }
+}
+
+TEST_F(MainWindow, EveryMenuItemHasAnAccessKeyOfItsOwn)
+{
+    frmVQ_Main w(dir.path());
+    // The letter after a single '&' ("&&" is an ampersand).
+    const auto key = [](const QString& text) {
+        for (int i = 0; i + 1 < text.size(); ++i) {
+            if (text[i] != '&')
+                continue;
+            if (text[i + 1] != '&')
+                return text[i + 1].toUpper();
+            ++i;
+        }
+        return QChar();
+    };
+    QList<QList<QAction*>> menus{w.menuBar()->actions()};
+    for (QAction* m : w.menuBar()->actions())
+        menus << m->menu()->actions();
+    for (const QList<QAction*>& items : menus) {
+        QString seen;
+        for (QAction* a : items) {
+            if (a->isSeparator())
+                continue;
+            const QChar k = key(a->text());
+            EXPECT_FALSE(k.isNull()) << a->text().toStdString() << " has no access key";
+            EXPECT_FALSE(seen.contains(k)) << a->text().toStdString() << " shares " << QString(k).toStdString();
+            seen += k;
+        }
+    }
+    EXPECT_EQ(w.findChild<QAction*>("mOnlineMultiPV")->text(), "Multi Monitoring (P&&&V)");
 }

@@ -303,6 +303,7 @@ TEST(Editor, ASixChannelSetOnATwelveChannelRecorderSendsAndSavesWhatItShows)
     rec.write(40101 + 11 * 100, {0x4F4C}); // CH.12 name "OL" on the recorder
     frmVQ_Parameter& w = e.open();
     e.openSet("six.CFG"); // 3032 bytes: channels 1..6
+    EXPECT_EQ(e.message(), "This set has six channels; CH.07 to CH.12 are the recorder's own and are not part of it");
     auto* ch = Find<QTableView>(&w, "sprdP_CH");
     EXPECT_TRUE(ch->model()->index(0, 13).data(Qt::ToolTipRole).toString().contains("Not part of this parameter set"));
     bool opened = false;

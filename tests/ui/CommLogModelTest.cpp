@@ -1,11 +1,18 @@
 #include "link/CommLog.h"
 #include "link/DataStore.h"
+#include "common/Files.h"
+#include "link/FrameCapture.h"
 #include "link/Framing.h"
 #include "link/TextTable.h"
 #include "ui/CommLogModel.h"
+#include "ui/Manual.h"
 #include "ui/TextTableModel.h"
 
+#include <QApplication>
 #include <QBrush>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QTest>
 #include <QDateTime>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -142,3 +149,91 @@ TEST(FrameLog, SavedCsvHasEveryRowWithItsTimeAndResultThenTheCounters)
     EXPECT_FALSE(SaveFrameLog(dir.filePath("missing/log.csv"), log, store.sprdCommState, 3, &why));
     EXPECT_FALSE(why.isEmpty());
 }
+
+TEST(FrameLog, APausedViewHoldsItsRowsWhileTheLogGoesOn)
+{
+    CommLog log;
+    CommLogModel model(&log);
+    for (int i = 0; i < 998; ++i)
+        WriteLogRow(i % 2 ? "RECV" : "SEND", QByteArray(1, char(i)), log);
+    model.setPaused(true);
+    for (int i = 0; i < 5; ++i) // the log restarts at its 1001st row
+        WriteLogRow("SEND", QByteArray::fromHex("AA"), log);
+    EXPECT_EQ(log.rowCount(), 3);
+    EXPECT_EQ(model.rowCount(), 998);
+    EXPECT_EQ(model.index(997, 0).data().toString(), "E5");
+    EXPECT_EQ(model.newWhilePaused(), 5);
+    model.setPaused(false);
+    EXPECT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(model.index(2, 0).data().toString(), "AA");
+}
+
+TEST(FrameLog, ACaptureHoldsEveryFrameAcrossRestartsAndStopsAtItsLimit)
+{
+    QTemporaryDir dir;
+    CommLog log;
+    DataStore store;
+    store.appendDeviceRow(1);
+    FrameCapture capture(log);
+    QString why;
+    EXPECT_FALSE(capture.start(dir.filePath("missing/capture.csv"), &why));
+    EXPECT_FALSE(why.isEmpty());
+    ASSERT_TRUE(capture.start(dir.filePath("capture.csv"), &why));
+    for (int i = 0; i < 1500; ++i) {
+        const int row = WriteLogRow("RECV", QByteArray::fromHex("0103"), log);
+        if (i == 1499)
+            log.markBad(row, CommLog::Mark::Noise); // the last one's result comes after it
+    }
+    capture.stop(store.sprdCommState, 7);
+    const QStringList lines = QString::fromUtf8(ReadFile(dir.filePath("capture.csv"))).split("\r\n");
+    EXPECT_EQ(lines.first(), "time,direction,bytes,device,result");
+    EXPECT_EQ(lines.filter(",RECV,01 03,1,").size(), 1500);
+    EXPECT_TRUE(lines[1500].endsWith(",noise")) << lines[1500].toStdString();
+    EXPECT_TRUE(lines.contains("noise bytes,7"));
+
+    QSignalSpy failed(&capture, &FrameCapture::failed);
+    ASSERT_TRUE(capture.start(dir.filePath("small.csv"), &why, 200));
+    for (int i = 0; i < 20; ++i)
+        WriteLogRow("SEND", QByteArray::fromHex("0103753100024FD5"), log);
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_FALSE(capture.running());
+    EXPECT_TRUE(failed[0][0].toString().contains("limit")) << failed[0][0].toString().toStdString();
+    EXPECT_LE(ReadFile(dir.filePath("small.csv")).size(), 200);
+}
+
+namespace {
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+} // namespace
+
+TEST(Manual, F1OpensTheChapterOfTheWindowItIsPressedIn)
+{
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("manual/index.html"), "<html></html>");
+    UrlCatcher caught;
+    QDesktopServices::setUrlHandler("file", &caught, "open");
+    HelpKey key(dir.path(), nullptr);
+    qApp->installEventFilter(&key);
+    const std::pair<const char*, const char*> windows[] = {
+        {"frmVQ_Main", "online"}, {"frmVQ_Mon_Bar", "monitors"}, {"frmVQ_P_Channel", "reference"},
+        {"frmVQ_DateReserve", "clock"}, {"frmVQ_View", "viewer"}, {"frmSomethingNew", "contents"}};
+    for (const auto& [name, chapter] : windows) {
+        QDialog d;
+        d.setObjectName(name);
+        d.show();
+        QApplication::setActiveWindow(&d);
+        QTest::keyClick(&d, Qt::Key_F1);
+        ASSERT_FALSE(caught.urls.isEmpty()) << name;
+        EXPECT_EQ(caught.urls.last().fragment(), chapter) << name;
+        EXPECT_TRUE(caught.urls.last().toLocalFile().endsWith("manual/index.html"));
+    }
+    qApp->removeEventFilter(&key);
+    QDesktopServices::unsetUrlHandler("file");
+}
+
+#include "CommLogModelTest.moc"

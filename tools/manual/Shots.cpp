@@ -84,8 +84,14 @@ void shootModal(QAction* action, const QString& name, int ms, const std::functio
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The windows as a laptop's screen shows them: 1366 x 768.
+    QTemporaryDir screenDir;
+    const QString screen = screenDir.filePath(QStringLiteral("screen.json"));
+    write(screen, R"({"screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1366, "height": 768,)"
+                  R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.isEmpty() || platform == "offscreen")
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screen.toLocal8Bit());
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() != 3) {
@@ -116,7 +122,6 @@ int main(int argc, char** argv)
     int failed = 0;
     {
         frmVQ_Main w(dir.path());
-        w.resize(1024, 680);
         w.show();
         auto action = [&](const char* name) { return w.findChild<QAction*>(QLatin1String(name)); };
         save(&w, QStringLiteral("main-closed.png"));
@@ -127,6 +132,10 @@ int main(int argc, char** argv)
         }
         runFor(3000);
         save(&w, QStringLiteral("main.png"));
+        // The monitors show device 2, a recorder of twelve channels.
+        w.selectDeviceRow(2);
+        if (!runFor(20000, [&] { return w.link().gSelMC_No == 2 && w.link().gReqCode == 11 && w.link().gCommonReadDone; }))
+            failed = 1;
 
         shootModal(action("mOnlineSingleLine"), QStringLiteral("monitor-line.png"), 8000);
         shootModal(action("mOnlineSingleBar"), QStringLiteral("monitor-bar.png"), 2000);

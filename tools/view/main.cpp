@@ -1,6 +1,7 @@
 // vq800-view: plots VQ800 data files (*.VQD); with --png it draws them into
 // a picture without any display.
 #include "view/PlotPainter.h"
+#include "ui/Manual.h"
 #include "view/frmVQ_View.h"
 #include "Version.h"
 
@@ -101,6 +102,8 @@ int main(int argc, char** argv)
     }
 
     QApplication::setStyle(QStringLiteral("Fusion"));
+    // F1 opens the manual's chapter of the viewer (the manual ships beside the programs).
+    application->installEventFilter(new HelpKey(QCoreApplication::applicationDirPath(), application.get()));
     frmVQ_View w;
     w.show();
     if (files.size() == 1 && QFileInfo(files.first()).isDir())
