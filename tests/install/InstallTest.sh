@@ -37,9 +37,21 @@ sed "s|^ExecStart=$prefix/bin/|ExecStart=$b/|" "$p/lib/systemd/system/vq800-logg
 grep -qx "ExecStart=$b/vq800 --headless --dir /var/lib/vq800/%i" "$unit" || fail "ExecStart: $(grep ExecStart "$unit")"
 if command -v systemd-analyze >/dev/null && systemd-analyze --version >/dev/null 2>&1; then
     MANPATH=$p/share/man systemd-analyze verify "$unit" || fail "systemd-analyze verify"
+    # Locked down: the exposure figure (0 safe .. 10 exposed) stays at 2.0 or below.
+    figure=$(systemd-analyze security --offline=yes "$unit" 2>&1 | sed -n 's/.*Overall exposure level for .*: \([0-9.]*\) .*/\1/p')
+    [ -n "$figure" ] || fail "systemd-analyze security gave no figure: $(systemd-analyze security --offline=yes "$unit" 2>&1 | tail -3)"
+    awk -v f="$figure" 'BEGIN { exit !(f <= 2.0) }' || fail "the unit's exposure is $figure, above 2.0"
+    echo "service exposure $figure"
 else
     echo "SKIPPED: systemd-analyze cannot run here, so the unit is not verified"
 fi
+
+# What the unit lets the logger reach: its program folder, the lock folder and serial ports.
+for want in ProtectSystem=strict "ReadWritePaths=/var/lib/vq800/%i -/run/lock" DevicePolicy=closed \
+    "DeviceAllow=char-ttyS rw" "DeviceAllow=char-ttyUSB rw" "DeviceAllow=char-ttyACM rw" CapabilityBoundingSet= \
+    NoNewPrivileges=yes "RestrictAddressFamilies=AF_UNIX AF_INET AF_INET6" UMask=0027; do
+    grep -qxF "$want" "$unit" || fail "the unit lacks $want"
+done
 
 for prog in vq800 vq800-sim vq800-vqd vq800-view; do
     [ "$(run "$b/$prog" --version)" = "$prog $version" ] || fail "$prog --version: $(run "$b/$prog" --version 2>&1)"
@@ -77,4 +89,12 @@ kill -TERM $vq
 wait $vq || fail "vq800 --headless ended with $? on SIGTERM: $(cat "$root/out")"
 size=$(stat -c %s "$pf/log/T_01.VQD" 2>/dev/null || echo 0)
 ((size >= 512 + 64 && (size - 512) % 64 == 0)) || fail "T_01.VQD is $size bytes: $(cat "$root/out")"
+# A data folder the service may not write is said at start, naming the drop-in.
+ro=$root/line3
+mkdir -p "$ro/CFG"
+printf '%s\r\n' "$root/no-port" 9600 N 8 1 "Modbus RTU" >"$ro/Comm.CFG"
+printf 'O\tkiln\r\n' >"$ro/CFG/SetEnv.INI"
+printf '%s\r\n' Yes 1 sec /sys T 0 0 0 >"$ro/CFG/SaveData.INI"
+said=$(INVOCATION_ID=1 timeout 2 "${noscreen[@]}" "$b/vq800" --headless --dir "$ro" 2>&1 >/dev/null || true)
+[[ $said == *'data folder /sys cannot be written'*'systemctl edit vq800-logger@line3'* ]] || fail "a read-only data folder: $said"
 echo "installed copy checked"
