@@ -3,6 +3,7 @@
 #include "sim/PtyHost.h"
 #include "sim/SimOptions.h"
 #include "Version.h"
+#include "link/SafeFiles.h"
 
 #include <QFile>
 
@@ -124,10 +125,11 @@ int main(int argc, char** argv)
             m->setBurnOut(c, true);
     for (auto it = opt.paramFiles.cbegin(); it != opt.paramFiles.cend(); ++it) {
         RecorderModel* m = server.device(it.key());
-        QFile f(it.value());
-        if (!m || !f.open(QIODevice::ReadOnly) || !m->loadParamImage(f.readAll(), &error)) {
+        // A bounded read: whatever is named, only a parameter file's worth is held.
+        QFile f;
+        if (!m || !OpenRegularFile(f, it.value(), &error) || !m->loadParamImage(f.read(64 * 1024), &error)) {
             std::fprintf(stderr, "vq800-sim: parameter file %s for device %d: %s\n", qPrintable(it.value()),
-                         it.key(), m ? qPrintable(f.isOpen() ? error : f.errorString()) : "device not served");
+                         it.key(), m ? qPrintable(error) : "device not served");
             return 2;
         }
     }

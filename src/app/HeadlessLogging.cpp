@@ -2,6 +2,7 @@
 
 #include "app/Headless.h"
 #include "app/LinkSession.h"
+#include "logging/DataFile.h"
 #include "port/TcpPort.h"
 
 #include <QCoreApplication>
@@ -100,7 +101,7 @@ LoggingJob::LoggingJob(LinkSession& session, const DSaveSettings& settings, OneS
             emit news(QStringLiteral("device %1: %2").arg(device, 2, 10, QLatin1Char('0')).arg(why));
     });
     connect(&m_logger, &DataLogger::saved, this,
-            [this](const QDateTime& t, const QStringList& paths, const QString& failure, const QString& note) {
+            [this](const QDateTime& t, const QStringList& paths, const QString&, const QString& note) {
         if (!note.isEmpty())
             emit trouble(QStringLiteral("%1 %2").arg(stamp(t), note));
         if (!paths.isEmpty()) {
@@ -109,15 +110,17 @@ LoggingJob::LoggingJob(LinkSession& session, const DSaveSettings& settings, OneS
                 names << QFileInfo(p).fileName();
             emit news(QStringLiteral("%1 saved %2").arg(stamp(t), names.join(QStringLiteral(", "))));
         }
-        if (!failure.isEmpty())
-            emit trouble(QStringLiteral("%1 %2").arg(stamp(t), failure));
     });
+    // A failing save is said when it starts, once a minute and when it ends.
+    connect(&m_logger, &DataLogger::trouble, this,
+            [this](const QString& text, bool) { emit trouble(QStringLiteral("%1 %2").arg(stamp(m_logger.now()), text)); });
     // A lost port is reopened; the port closing otherwise (nobody to poll) ends the job.
     connect(&e, &PollingEngine::portClosed, this, [this] {
         if (m_stopping || m_reopen.active())
             return;
         emit trouble(QStringLiteral("the port closed; stopping"));
         m_tmrDSave.stop();
+        m_logger.syncNow();
         emit ended();
     });
 }
@@ -141,7 +144,19 @@ bool LoggingJob::start()
                       .arg(s.gDSaveInterval)
                       .arg(s.gDSaveUnit, QDir::toNativeSeparators(s.gDSaveFolder), s.gDSaveFileName,
                            s.gDaySave ? QStringLiteral("_YYYYMMDD") : QString()));
-    else
+    if (s.enabled()) {
+        // Said at once rather than at the first failing save: under the
+        // service the unit decides where the program may write.
+        if (const QString why = FolderWriteProblem(s.gDSaveFolder); !why.isEmpty()) {
+            QString text = QStringLiteral("the data folder %1 cannot be written (%2)")
+                               .arg(QDir::toNativeSeparators(s.gDSaveFolder), why);
+            if (qEnvironmentVariableIsSet("INVOCATION_ID"))
+                text += QStringLiteral("; the service writes only where its unit allows: name the folder in "
+                                       "ReadWritePaths= with \"systemctl edit vq800-logger@%1\"")
+                            .arg(QFileInfo(m_session.programDir).fileName());
+            emit trouble(text);
+        }
+    } else
         emit trouble(QStringLiteral("saving is off in CFG/SaveData.INI (first line is not \"Yes\"): polling only"));
     m_tmrDSave.start();
     m_session.engine.openPort();
@@ -152,6 +167,7 @@ void LoggingJob::stop()
 {
     m_stopping = true;
     m_tmrDSave.stop();
+    m_logger.syncNow();
     m_reopen.stop();
     m_session.engine.closePort();
     emit news(QStringLiteral("stopped; port closed"));

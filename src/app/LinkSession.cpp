@@ -3,10 +3,13 @@
 #include "link/DeviceList.h"
 #include "link/LineFile.h"
 #include "link/PortFile.h"
+#include "link/SafeFiles.h"
+#include "logging/SaveSettings.h"
 #include "port/QtTimer.h"
 #include "port/TcpPort.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSerialPortInfo>
 
 namespace {
@@ -38,13 +41,32 @@ LinkSession::~LinkSession()
 
 QString LinkSession::loadConfiguration()
 {
-    QString cut, ignored, port;
+    QString cut, ignored, port, line;
     engine.setDeviceList(ReadDeviceListLines(programDir, &cut), &ignored);
     ReadPortFile(programDir, link, DefaultPortName(systemPortNames()), &port);
-    applyLineOptions(LineFile::read(programDir));
-    QStringList notes{cut, ignored, port};
+    applyLineOptions(LineFile::read(programDir, &line));
+    QStringList notes{removeLeftSaves(), cut, ignored, port, line};
     notes.removeAll(QString());
     return notes.join(QStringLiteral("; "));
+}
+
+QString LinkSession::removeLeftSaves() const
+{
+    // Each folder with the names the program saves whole in it.
+    const auto nameOf = [](const QString& path) { return QFileInfo(path).fileName(); };
+    const QList<std::pair<QString, QStringList>> folders{
+        {programDir, {nameOf(PortFilePath(programDir))}},
+        {QFileInfo(SaveSettingsPath(programDir)).absolutePath(),
+         {nameOf(SaveSettingsPath(programDir)), nameOf(DeviceListPath(programDir)), nameOf(LineFile::path(programDir))}},
+        {backups.folder(), {QStringLiteral("[0-9][0-9]_*.CFG")}},
+    };
+    QStringList removed;
+    for (const auto& [folder, names] : folders)
+        for (const QString& name : RemoveLeftSaves(folder, names))
+            removed << QDir::toNativeSeparators(QDir(folder).filePath(name));
+    if (removed.isEmpty())
+        return {};
+    return QStringLiteral("removed %1, left by a save that was cut off").arg(removed.join(QStringLiteral(", ")));
 }
 
 void LinkSession::applyLineOptions(const LineFile& options)

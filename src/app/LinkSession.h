@@ -42,9 +42,9 @@ public:
     LinkSession(const LinkSession&) = delete;
     LinkSession& operator=(const LinkSession&) = delete;
 
-    // Reads the device list and the port file as at start-up; returns what
-    // the operator should be told about them (lines ignored or cut; empty
-    // when all is well).
+    // Reads the device list, the port file and Line.INI as at start-up, after
+    // clearing what a save cut off by a crash left; returns what the operator
+    // should be told (files removed, lines ignored or cut; empty when all is well).
     QString loadConfiguration();
     // Takes the options of CFG/Line.INI the link runs with (the pause between
     // transactions); they apply from the next opening of the port.
@@ -58,4 +58,7 @@ public:
     PollingEngine engine;
     // What each recorder held before a download (Backup/ of the program folder).
     ParamBackups backups;
+
+private:
+    QString removeLeftSaves() const;
 };

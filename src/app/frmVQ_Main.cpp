@@ -55,6 +55,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <cstdio>
 
 namespace {
 
@@ -132,29 +133,17 @@ frmVQ_Main::frmVQ_Main(const QString& programDir, SerialPort* port, OneShotTimer
     m_logger = new DataLogger(m_link, m_store, this);
     m_logger->attach(*m_engine);
     m_logger->drive(*tmrDSave);
-    // A failing save stays in panel 3 (written by nothing else) until a save
-    // succeeds; a repaired file is said there for a minute.
     connect(m_logger, &DataLogger::saved, this,
             [this](const QDateTime&, const QStringList&, const QString& failure, const QString& note) {
-                StatusPanel* p = m_panels[2];
-                // A note stays for its minute unless a failure takes its place.
-                if (failure.isEmpty() && note.isEmpty() && p->property("note").toBool())
-                    return;
-                const QString text = failure.isEmpty() ? note : failure;
-                p->setText(text);
-                p->setProperty("note", failure.isEmpty() && !note.isEmpty());
-                QPalette red = StatusBar1->palette();
-                if (!failure.isEmpty())
-                    red.setColor(QPalette::WindowText, QColor(0xb0, 0x10, 0x10));
-                p->setPalette(red);
-                if (failure.isEmpty() && !note.isEmpty())
-                    QTimer::singleShot(60'000, p, [p, note] {
-                        if (p->property("note").toBool() && p->text() == note) {
-                            p->setText(QString());
-                            p->setProperty("note", false);
-                        }
-                    });
+                showSaveResult(failure, note);
             });
+
+    // Said on stderr too, for whoever started the program from a terminal or a session log.
+    connect(m_logger, &DataLogger::trouble, this, [this](const QString& text, bool over) {
+        std::fprintf(stderr, "vq800: %s\n", qPrintable(text));
+        if (over)
+            showSaveResult({}, text);
+    });
 
     startUp();
     resize(FittingSize(this, QSize(1180, 760)));
@@ -547,9 +536,8 @@ void frmVQ_Main::startUp()
 {
     QString saveNote;
     setSaveSettings(ReadSaveSettings(m_programDir, &saveNote));
-    QString lineNote;
-    m_reopener->setEnabled(LineFile::read(m_programDir, &lineNote).reopen());
-    QStringList notes{m_session.loadConfiguration(), saveNote, lineNote};
+    m_reopener->setEnabled(LineFile::read(m_programDir).reopen());
+    QStringList notes{m_session.loadConfiguration(), saveNote};
     notes.removeAll(QString());
     const QString note = notes.join(QStringLiteral("; "));
     setPanelText(1, m_link.gCommPort);
@@ -835,6 +823,30 @@ void frmVQ_Main::toggleCapture()
     }
     btnCapture->setText(QStringLiteral("Stop &Capture"));
     showCaptureState();
+}
+
+// A failing save stays in panel 3 (written by nothing else) until a save
+// succeeds; a note (a repaired file, saving working again) is said there for a minute.
+void frmVQ_Main::showSaveResult(const QString& failure, const QString& note)
+{
+    StatusPanel* p = m_panels[2];
+    // A note stays for its minute unless a failure takes its place.
+    if (failure.isEmpty() && note.isEmpty() && p->property("note").toBool())
+        return;
+    const QString text = failure.isEmpty() ? note : failure;
+    p->setText(text);
+    p->setProperty("note", failure.isEmpty() && !note.isEmpty());
+    QPalette red = StatusBar1->palette();
+    if (!failure.isEmpty())
+        red.setColor(QPalette::WindowText, QColor(0xb0, 0x10, 0x10));
+    p->setPalette(red);
+    if (failure.isEmpty() && !note.isEmpty())
+        QTimer::singleShot(60'000, p, [p, note] {
+            if (p->property("note").toBool() && p->text() == note) {
+                p->setText(QString());
+                p->setProperty("note", false);
+            }
+        });
 }
 
 void frmVQ_Main::showCaptureState()

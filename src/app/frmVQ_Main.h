@@ -109,6 +109,7 @@ private:
     void showCommRows();
     void toggleCapture();
     void showCaptureState();
+    void showSaveResult(const QString& failure, const QString& note);
     // Asks whether to stop the transfer that runs; `after` says what follows.
     bool askStopTransfer(const QString& after);
     void transferEnded(int transfer, TransferResult result, const QString& text);

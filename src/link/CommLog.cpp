@@ -2,6 +2,7 @@
 
 #include "link/AnswerJudge.h"
 #include "link/Framing.h"
+#include "link/SafeFiles.h"
 #include "link/TextTable.h"
 
 #include <QDateTime>
@@ -113,7 +114,7 @@ bool SaveFrameLog(const QString& path, const CommLog& log, const TextTable& coun
 {
     QSaveFile file(path);
     const QByteArray text = FrameLogCsv(log, counters, strayBytes).toUtf8();
-    if (file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit())
+    if (file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && CommitSafely(file))
         return true;
     if (error)
         *error = file.errorString();

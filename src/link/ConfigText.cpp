@@ -1,5 +1,7 @@
 #include "link/ConfigText.h"
 
+#include "link/SafeFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -32,8 +34,14 @@ QString decodeLine(QByteArray bytes, bool cut)
 ConfigLines ReadConfigFile(const QString& path, const ConfigLimits& limits)
 {
     ConfigLines out;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly) || limits.maxLines <= 0)
+    QFile f;
+    QString why;
+    if (!OpenRegularFile(f, path, &why)) {
+        if (QFileInfo::exists(path))
+            out.unreadable = why;
+        return out;
+    }
+    if (limits.maxLines <= 0)
         return out;
     QByteArray line;
     bool over = false;    // the line holds more than its bound
@@ -95,6 +103,8 @@ ConfigLines ReadConfigFile(const QString& path, const ConfigLimits& limits)
 QString ConfigLines::note(const QString& fileName, const ConfigLimits& limits) const
 {
     QStringList parts;
+    if (!unreadable.isEmpty())
+        parts << QStringLiteral("not read (%1); the defaults are used").arg(unreadable);
     if (cut == 1)
         parts << QStringLiteral("line %1 is too long; only its first %2 characters are used")
                      .arg(firstCut + 1)
@@ -130,7 +140,7 @@ bool WriteConfigLines(const QString& path, const QStringList& lines, QString* er
     QByteArray out;
     for (const QString& line : lines)
         out += line.toUtf8() + "\r\n";
-    if (f.write(out) != out.size() || !f.commit()) {
+    if (f.write(out) != out.size() || !CommitSafely(f)) {
         if (error)
             *error = f.errorString();
         return false;

@@ -20,13 +20,15 @@ struct ConfigLines {
     int cut = 0;              // lines cut to their bound
     int firstCut = -1;        // index of the first of them
     bool moreLines = false;   // lines past maxLines were left unread
+    QString unreadable;       // why a file that is there was not read
 
     // One message naming the file when something was cut or left unread; empty otherwise.
     QString note(const QString& fileName, const ConfigLimits& limits) const;
 };
 
 // Reads a text file line by line with bounds, accepting CR LF, LF or CR
-// endings; a missing or unreadable file gives no lines. Each line is UTF-8
+// endings; a missing or unreadable file gives no lines, and so does one that
+// is not a regular file (a FIFO would block, a device never end). Each line is UTF-8
 // when valid, else Latin-1. However large the file, memory stays within the bounds.
 ConfigLines ReadConfigFile(const QString& path, const ConfigLimits& limits);
 // The same with the default bounds.

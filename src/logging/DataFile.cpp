@@ -1,14 +1,22 @@
 #include "logging/DataFile.h"
 
+#include "link/ConfigText.h"
 #include "link/Framing.h"
 #include "link/Numbers.h"
 #include "link/RegisterMap.h"
+#include "link/SafeFiles.h"
 #include "link/TextTable.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -120,7 +128,7 @@ qint64 WriteAll(QFileDevice& f, const QByteArray& bytes)
 }
 
 bool SaveDeviceRecord(const QString& path, const TextTable& mon, int row, const QDateTime& now, QString* error,
-                      const WriteBytes& write, QString* note)
+                      const WriteBytes& write, QString* note, bool* created)
 {
     auto fail = [&](const QString& why) {
         if (error)
@@ -129,6 +137,8 @@ bool SaveDeviceRecord(const QString& path, const TextTable& mon, int row, const 
     };
     QFile f(path);
     const bool existed = f.exists();
+    if (created)
+        *created = !existed;
     if (!f.open(existed ? QIODevice::ReadWrite : QIODevice::WriteOnly))
         return fail(osText(f).isEmpty() ? QStringLiteral("it cannot be opened") : osText(f));
     const qint64 length = f.size();
@@ -176,6 +186,72 @@ bool SaveDeviceRecord(const QString& path, const TextTable& mon, int row, const 
         why += QStringLiteral("; the file could not be cut back to %1 bytes").arg(length);
     }
     return fail(why);
+}
+
+namespace {
+
+// Where a disk is mounted when it is there: a mount point of /etc/fstab, or
+// a folder under the places removable disks are mounted.
+bool mountPlace(const QString& folder)
+{
+    for (const char* root : {"/mnt/", "/media/", "/run/media/"})
+        if (folder.startsWith(QLatin1String(root)))
+            return true;
+    for (const QString& line : ReadConfigLines(QStringLiteral("/etc/fstab"))) {
+        const QStringList fields = line.simplified().split(u' ');
+        if (fields.size() >= 2 && !fields[0].startsWith(u'#')
+            && QDir::cleanPath(QString(fields[1]).replace(QLatin1String("\\040"), QLatin1String(" "))) == folder)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool PrepareDataFolder(const QString& folder, bool* made, QString* why)
+{
+    *made = false;
+    const QFileInfo info(folder);
+    if (info.isDir())
+        return true;
+    const QString name = QDir::toNativeSeparators(info.absoluteFilePath());
+    auto fail = [why](const QString& text) {
+        *why = text;
+        return false;
+    };
+    if (info.exists())
+        return fail(QStringLiteral("the data folder %1 is not a folder").arg(name));
+    const QString parent = info.absolutePath();
+    const QString parentName = QDir::toNativeSeparators(parent);
+    struct stat here {}, above {};
+    if (::stat(QFile::encodeName(parent).constData(), &here) != 0 || !S_ISDIR(here.st_mode))
+        return fail(QStringLiteral("the data folder %1 is missing, and so is %2").arg(name, parentName));
+    // An empty mount point with nothing mounted on it (still on the disk above).
+    const QString grand = QFileInfo(parent).absolutePath();
+    if (grand != parent && QDir(parent).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+        && ::stat(QFile::encodeName(grand).constData(), &above) == 0 && above.st_dev == here.st_dev
+        && mountPlace(parent))
+        return fail(QStringLiteral("the data folder %1 is missing and %2 is empty: is its disk mounted?")
+                        .arg(name, parentName));
+    if (::mkdir(QFile::encodeName(info.absoluteFilePath()).constData(), 0777) != 0 && errno != EEXIST)
+        return fail(QStringLiteral("the data folder %1 is missing and cannot be made: %2")
+                        .arg(name, QString::fromLocal8Bit(std::strerror(errno))));
+    SyncFolder(parent);
+    *made = true;
+    return true;
+}
+
+QString FolderWriteProblem(const QString& folder)
+{
+    if (!QFileInfo(folder).isDir())
+        return QString();
+    const QByteArray probe = QFile::encodeName(QDir(folder).filePath(QStringLiteral(".vq800-probe-%1").arg(::getpid())));
+    const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno == EEXIST ? QString() : QString::fromLocal8Bit(std::strerror(errno));
+    ::close(fd);
+    ::unlink(probe.constData());
+    return QString();
 }
 
 DataRecord ParseRecord(const char* p)
@@ -226,13 +302,47 @@ bool ParseDataFile(const QByteArray& bytes, DataFileContents& out, QString* erro
     return true;
 }
 
-bool ReadDataFile(const QString& path, DataFileContents& out, QString* error)
+bool DataFileReader::open(const QString& path, QString* error)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
+    m_file.close();
+    QString why;
+    if (!OpenRegularFile(m_file, path, &why)) {
         if (error)
-            *error = QStringLiteral("cannot open %1: %2").arg(QDir::toNativeSeparators(path), f.errorString());
+            *error = QStringLiteral("cannot open %1: %2").arg(QDir::toNativeSeparators(path), why);
         return false;
     }
-    return ParseDataFile(f.readAll(), out, error);
+    const QByteArray header = m_file.read(vqd::kHeaderSize);
+    if (!ParseHeader(header, m_model, error))
+        return false;
+    const qint64 body = m_file.size() - vqd::kHeaderSize;
+    m_records = body / vqd::kRecordSize;
+    m_trailing = static_cast<int>(body % vqd::kRecordSize);
+    return true;
+}
+
+QList<DataRecord> DataFileReader::read(qint64 first, int count)
+{
+    QList<DataRecord> out;
+    const qint64 left = m_records - first;
+    count = static_cast<int>(qMax<qint64>(0, qMin<qint64>(qMin(count, 1 << 20), left)));
+    if (count == 0 || first < 0 || !m_file.seek(vqd::kHeaderSize + first * vqd::kRecordSize))
+        return out;
+    const QByteArray bytes = m_file.read(qint64(count) * vqd::kRecordSize);
+    out.reserve(bytes.size() / vqd::kRecordSize);
+    for (qsizetype at = 0; at + vqd::kRecordSize <= bytes.size(); at += vqd::kRecordSize)
+        out.append(ParseRecord(bytes.constData() + at));
+    return out;
+}
+
+bool ReadDataFile(const QString& path, DataFileContents& out, QString* error)
+{
+    DataFileReader reader;
+    if (!reader.open(path, error))
+        return false;
+    out = {};
+    out.modelCode = reader.modelCode();
+    out.trailingBytes = reader.trailingBytes();
+    for (qint64 at = 0; at < reader.recordCount(); at += 4096)
+        out.records += reader.read(at, 4096);
+    return true;
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
+#include <QFile>
 #include <QList>
 #include <QString>
 #include <array>
@@ -47,8 +48,22 @@ qint64 WriteAll(QFileDevice& f, const QByteArray& bytes);
 // says so. A write that does not complete is taken back (the file keeps its
 // previous length; a new file is removed), so a file never holds part of a
 // record. False and why in *error on failure.
+// *created says whether the file is new.
 bool SaveDeviceRecord(const QString& path, const TextTable& sprdMon, int row, const QDateTime& now,
-                      QString* error = nullptr, const WriteBytes& write = WriteAll, QString* note = nullptr);
+                      QString* error = nullptr, const WriteBytes& write = WriteAll, QString* note = nullptr,
+                      bool* created = nullptr);
+
+// The data folder before a save: there, or made again when it vanished, but
+// only where its parent is there and is not a mount point without its disk
+// (empty, still on the disk above, and named in /etc/fstab or under /mnt,
+// /media or /run/media): what is written there would go under the disk.
+// *made is true when it was made; false and why otherwise.
+bool PrepareDataFolder(const QString& folder, bool* made, QString* why);
+
+// Why files cannot be made in an existing folder (a read-only mount, a
+// service's read-only view, no permission); empty when they can. Tried by
+// making and removing a file, since permission bits do not tell for root.
+QString FolderWriteProblem(const QString& folder);
 
 // A data file read back.
 struct DataRecord {
@@ -71,6 +86,26 @@ DataRecord ParseRecord(const char* record);
 // A file's model code when `bytes` begin with a data file header; false and
 // why in *error when they do not. Records follow from offset kHeaderSize.
 bool ParseHeader(const QByteArray& bytes, int& modelCode, QString* error = nullptr);
-// Reads a data file; false and why in *error when it is not one.
+// A data file read a block of records at a time: however large the file,
+// memory stays small and the first records come at once.
+class DataFileReader {
+public:
+    // Opens a regular file and checks its header before anything else is
+    // read; false and why in *error when it is not a data file.
+    bool open(const QString& path, QString* error = nullptr);
+    int modelCode() const { return m_model; }
+    qint64 recordCount() const { return m_records; }
+    int trailingBytes() const { return m_trailing; }
+    // Up to count records from record `first` on; fewer at the end or on a read error.
+    QList<DataRecord> read(qint64 first, int count);
+
+private:
+    QFile m_file;
+    int m_model = 0;
+    qint64 m_records = 0;
+    int m_trailing = 0;
+};
+
+// Reads a whole data file; false and why in *error when it is not one.
 bool ReadDataFile(const QString& path, DataFileContents& out, QString* error = nullptr);
 bool ParseDataFile(const QByteArray& bytes, DataFileContents& out, QString* error = nullptr);

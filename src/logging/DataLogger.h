@@ -5,6 +5,7 @@
 // the main window and the headless logger; driven by a 50 ms timer and the
 // engine's signals.
 #include "logging/DataFile.h"
+#include "logging/RecordSync.h"
 #include "logging/SaveSettings.h"
 
 #include <QDateTime>
@@ -12,6 +13,7 @@
 #include <QSet>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class PollingEngine;
 class QTimer;
@@ -31,15 +33,19 @@ public:
     // Runs the save check on every tick of `timer`, which is stopped while it runs.
     void drive(QTimer& timer);
 
-    // Seams for tests: the clock, the port state, the freshness of a device's
-    // live values (by index), the file writes.
+    // Seams for tests: the clock, a steady clock in ms, the port state, the
+    // freshness of a device's live values (by index), the file writes and syncs.
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    std::function<qint64()> steadyMs;
     std::function<bool()> portOpen = [] { return false; };
     std::function<bool(int index)> fresh = [](int) { return true; };
     WriteBytes write = WriteAll;
+    std::unique_ptr<RecordSync> sync = std::make_unique<RecordSync>();
 
-    // One save tick.
+    // One save tick: records saved when due, a sync round when one is due.
     void saveCheck();
+    // Every record written so far on the disk (when the logging stops).
+    void syncNow();
 
     // The port opened: no recorder has live values or a record of this run yet.
     void onPortOpened()
@@ -57,12 +63,33 @@ signals:
     // to, what failed (which file and why; empty when all went well), and
     // what was mended on the way (a data file repaired; empty when nothing was).
     void saved(const QDateTime& at, const QStringList& paths, const QString& failure, const QString& note);
+    // A failing save said when it starts, once a minute while it goes on and
+    // when saving works again (over, with the records lost meanwhile).
+    void trouble(const QString& text, bool over);
 
 private:
+    static constexpr qint64 kRepeatMs = 60'000;
+    // One save instant: what was written, what failed, the records lost.
+    struct Round {
+        bool ran = false;
+        QDateTime at;
+        QStringList paths, failures, notes;
+        int lost = 0;
+    };
+    Round saveRound();
+    // Adds the syncs that failed, says what the round did.
+    void finish(Round& round);
+    // Tells of failing saves: lost counts the records not written.
+    void judge(const QDateTime& at, const QString& failure, int lost, bool anySaved);
+
     const LinkState& m_link;
     const DataStore& m_store;
     DSaveSettings m_settings;
     QDateTime m_lastSave;     // LastSaveTime; invalid until the first save
     QSet<int> m_decoded;      // device numbers with live values since the port opened
     QSet<int> m_recorded;     // device numbers saved (or tried) since the port opened
+    // A failing save: since when, the records lost, when it was last said.
+    QDateTime m_failingSince;
+    qint64 m_lost = 0;
+    qint64 m_saidAtMs = 0;
 };

@@ -30,8 +30,17 @@ DSaveSettings ReadSaveSettings(const QString& programDir, QString* note)
     if (!line(0).isEmpty())
         s.gDSaveEnable = line(0);
     s.gDSaveInterval = number(1, 1, 60, s.gDSaveInterval);
+    // A unit of neither kind has always meant seconds: said so, and shown so.
     if (!line(2).isEmpty())
         s.gDSaveUnit = line(2);
+    if (s.gDSaveUnit != QLatin1String("sec") && s.gDSaveUnit != QLatin1String("min")) {
+        const QString said = QStringLiteral("SaveData.INI: unit '%1' not known; saving every %2 sec")
+                                 .arg(s.gDSaveUnit)
+                                 .arg(s.gDSaveInterval);
+        if (note)
+            *note = note->isEmpty() ? said : *note + QStringLiteral("; ") + said;
+        s.gDSaveUnit = QStringLiteral("sec");
+    }
     if (!line(3).isEmpty())
         s.gDSaveFolder = line(3);
     if (!line(4).isEmpty())

@@ -3,6 +3,7 @@
 #include "link/ChannelColours.h"
 #include "link/Framing.h"
 #include "link/RegisterMap.h"
+#include "link/SafeFiles.h"
 #include "param/ParamFormat.h"
 
 #include <QFile>
@@ -205,14 +206,15 @@ QByteArray ParamImage::commonData(int firstRegister, int count) const
 
 bool ReadImageFile(const QString& path, ParamImage& image, QString* error)
 {
-    QFile file(path);
+    QFile file;
     auto fail = [&](const QString& why) {
         if (error)
             *error = why;
         return false;
     };
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(file.errorString());
+    QString why;
+    if (!OpenRegularFile(file, path, &why))
+        return fail(why);
     const qint64 size = file.size();
     if (size != ParamImage::kSize6 && size != ParamImage::kSize12)
         return fail(QStringLiteral("The file holds %1 bytes; a parameter file holds %2 or %3 bytes.")
@@ -229,7 +231,7 @@ bool ReadImageFile(const QString& path, ParamImage& image, QString* error)
 bool WriteImageFile(const QString& path, const ParamImage& image, QString* error)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(image.bytes()) != image.bytes().size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(image.bytes()) != image.bytes().size() || !CommitSafely(file)) {
         if (error)
             *error = file.errorString();
         return false;

@@ -1,5 +1,7 @@
 #include "view/CsvExport.h"
 
+#include "link/SafeFiles.h"
+
 #include <QDir>
 #include <QSaveFile>
 
@@ -68,7 +70,7 @@ bool SaveCsv(const QString& path, const Timeline& tl, qsizetype from, qsizetype 
     }
     if (!WriteCsv(f, tl, from, to, looks, options, error))
         return false;
-    if (!f.commit()) {
+    if (!CommitSafely(f)) {
         if (error)
             *error = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path), f.errorString());
         return false;

@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 TEST(HeadlessLogging, LogsOneFilePerOnlineRecorderAndStopsCleanly)
 {
@@ -171,6 +172,41 @@ TEST(HeadlessLogging, ALostPortIsReopenedAndLoggingGoesOn)
     EXPECT_EQ(ended.count(), 0);
 }
 
+// What a crash left, a unit it does not know, a cut line and a file that is a
+// FIFO: each said once on stderr, and nothing waits on the FIFO.
+TEST(HeadlessLogging, FaultyFilesAreSaidAndNeverWaitedOn)
+{
+    if (!QFileInfo::exists(BuiltProgram("vq800")))
+        GTEST_SKIP() << "vq800 is not built";
+    QTemporaryDir dir;
+    const auto write = [&](const QString& name, const QStringList& lines) {
+        ASSERT_TRUE(WriteFile(dir.filePath(name), (lines.join(QStringLiteral("\r\n")) + "\r\n").toLocal8Bit()));
+    };
+    write("Comm.CFG", {dir.filePath("no-port"), "9600", "N", "8", "1", "Modbus RTU"});
+    write("CFG/SaveData.INI", {"Yes", "1", "hours", dir.filePath("log"), "T", "0", "0", "0"});
+    write("CFG/Line.INI", {QStringLiteral("timeout_ms=") + QString(5000, QLatin1Char('9'))});
+    write("CFG/SaveData.INI.AbCdEf", {"cut off"});
+    const QString fifo = dir.filePath("f.CFG");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    struct Case { const char* setEnv; QStringList args; int exit; QStringList said; };
+    const Case cases[] = {
+        {"X\tone", {}, 1, {"removed " + dir.filePath("CFG/SaveData.INI.AbCdEf") + ", left by a save that was cut off",
+                 "Line.INI: line 1 is too long", "SaveData.INI: unit 'hours' not known; saving every 1 sec"}},
+        {"O\tone", {"--device", "1", "--download", fifo}, 2, {"cannot read " + fifo + ": it is a FIFO, not a file"}},
+    };
+    for (const Case& k : cases) {
+        write("CFG/SetEnv.INI", {k.setEnv});
+        QProcess vq;
+        vq.start(BuiltProgram("vq800"), QStringList{"--headless", "--dir", dir.path()} + k.args);
+        ASSERT_TRUE(vq.waitForFinished(10'000)) << k.args.join(' ').toStdString();
+        const QString err = QString::fromLocal8Bit(vq.readAllStandardError());
+        EXPECT_EQ(vq.exitCode(), k.exit) << err.toStdString();
+        for (const QString& s : k.said)
+            EXPECT_EQ(err.count(s), 1) << s.toStdString() << "\n" << err.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("CFG/SaveData.INI.AbCdEf")));
+}
+
 TEST(Vqd, SeveralFilesMakeOneCsvWithTheChannelsTheirRecordersHave)
 {
     if (!QFileInfo::exists(BuiltProgram("vq800-vqd")))
@@ -198,5 +234,16 @@ TEST(Vqd, SeveralFilesMakeOneCsvWithTheChannelsTheirRecordersHave)
         EXPECT_TRUE(lines[0].contains(k.lastPv)) << lines[0].toStdString();
         for (const QByteArray& l : lines)
             EXPECT_EQ(l.count(','), lines[0].count(',')) << l.toStdString();
+    }
+    // What is not a regular file is refused before it is read, never waited on.
+    const QString fifo = dir.filePath("fifo.VQD");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const auto& [name, why] : {std::pair{fifo, "it is a FIFO, not a file"},
+                                    std::pair{QStringLiteral("/dev/zero"), "it is a device, not a file"}}) {
+        QProcess vqd;
+        vqd.start(BuiltProgram("vq800-vqd"), {"--csv", name});
+        ASSERT_TRUE(vqd.waitForFinished(10'000)) << name.toStdString();
+        EXPECT_EQ(vqd.exitCode(), 1);
+        EXPECT_TRUE(vqd.readAllStandardError().contains(why)) << name.toStdString();
     }
 }

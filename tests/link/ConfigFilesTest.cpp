@@ -5,10 +5,13 @@
 #include "link/LineFile.h"
 #include "link/LinkState.h"
 #include "link/PortFile.h"
+#include "link/SafeFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 TEST(ConfigText, WritesCrLfAndReportsAFailedWrite)
 {
@@ -145,4 +148,34 @@ TEST(LineFile, ReopenIsOnOnlyWhenSaidGapHasItsDefaultAndOtherKeysAreKept)
         f.lines = QStringList{line};
         EXPECT_EQ(f.rs485(), mode) << line;
     }
+}
+
+TEST(SafeFiles, WhatIsNotAFileIsRefusedWithoutWaitingAndLeftSavesAreCleared)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("SetEnv.INI");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // A FIFO without a writer would hold a plain open for good.
+    const ConfigLines read = ReadConfigFile(fifo, {});
+    EXPECT_TRUE(read.lines.isEmpty());
+    EXPECT_EQ(read.note("SetEnv.INI", {}), "SetEnv.INI: not read (it is a FIFO, not a file); the defaults are used");
+    for (const auto& [path, why] : {std::pair{fifo, "it is a FIFO, not a file"},
+                                    {QString("/dev/zero"), "it is a device, not a file"},
+                                    {dir.path(), "it is a folder, not a file"},
+                                    {dir.filePath("none"), "No such file or directory"}}) {
+        QFile f;
+        QString said;
+        EXPECT_FALSE(OpenRegularFile(f, path, &said)) << path.toStdString();
+        EXPECT_EQ(said, why);
+    }
+
+    // What a save cut off leaves is removed; copies named by someone, and other files, stay.
+    const QStringList names{"Comm.CFG",        "Comm.CFG.AbCdEf", "Comm.CFG.backup", "Comm.CFG.BACKUP",
+                            "Comm.CFG.Before", "Comm.CFG.Ab1dEf", "Plant.CFG.AbCdEf", "03_Kiln_x.CFG.qWeRtY"};
+    for (const QString& name : names)
+        ASSERT_TRUE(WriteFile(dir.filePath(name), "x"));
+    QStringList removed = RemoveLeftSaves(dir.path(), {"Comm.CFG", "[0-9][0-9]_*.CFG"});
+    removed.sort();
+    EXPECT_EQ(removed, (QStringList{"03_Kiln_x.CFG.qWeRtY", "Comm.CFG.AbCdEf"}));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), names.size() - 2);
 }

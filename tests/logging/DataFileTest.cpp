@@ -208,8 +208,33 @@ struct Logger : ::testing::Test {
         s.gDSaveFileName = "PLANT";
         logger.setSettings(s);
         logger.now = [this] { return clock; };
+        logger.steadyMs = [this] { return steady; };
         logger.portOpen = [this] { return open; };
+        // Syncs in the saving thread, noted instead of done.
+        logger.sync = std::make_unique<RecordSync>(true);
+        logger.sync->syncFile = [this](const QString& p, QString* why) { return noteSync(p, why); };
+        logger.sync->syncFolder = [this](const QString& p, QString* why) { return noteSync(p + "/", why); };
     }
+    // What waits is synced while the notes are still there.
+    void TearDown() override
+    {
+        QObject::disconnect(&logger, nullptr, nullptr, nullptr);
+        logger.sync.reset();
+    }
+    bool noteSync(const QString& path, QString* why)
+    {
+        synced << std::pair{path, steady};
+        *why = "Input/output error";
+        return syncWorks;
+    }
+    void advance(qint64 ms)
+    {
+        clock = clock.addMSecs(ms);
+        steady += ms;
+    }
+    qint64 steady = 0;
+    QList<std::pair<QString, qint64>> synced; // path (a folder ends in /), when
+    bool syncWorks = true;
     qint64 size(const char* name) { return QFileInfo(dir.filePath(name)).size(); }
     QStringList files() { return QDir(dir.path()).entryList({"*.VQD"}, QDir::Files, QDir::Name); }
 };
@@ -282,28 +307,82 @@ TEST_F(Logger, EachRecorderHasItsFirstRecordAtItsFirstLiveValues)
     }
 }
 
-TEST_F(Logger, FailureIsReportedUntilASaveSucceeds)
+TEST_F(Logger, AFailingSaveIsSaidWhenItStartsOnceAMinuteAndWhenItEndsAndAVanishedFolderIsMadeAgain)
 {
-    QSignalSpy spy(&logger, &DataLogger::saved);
+    QSignalSpy saved(&logger, &DataLogger::saved);
+    QStringList said;
+    QObject::connect(&logger, &DataLogger::trouble, [&](const QString& t, bool) { said << t; });
     DSaveSettings s = logger.settings();
-    s.gDSaveFolder = dir.filePath("not-yet");
+    s.gDSaveUnit = "sec";
+    s.gDSaveFolder = dir.filePath("gone/data");
     logger.setSettings(s);
-    logger.saveCheck();
-    ASSERT_EQ(spy.size(), 1);
-    EXPECT_TRUE(spy[0][1].toStringList().isEmpty());
-    const QString failure = spy[0][2].toString();
-    EXPECT_TRUE(failure.contains("PLANT_01.VQD: No such file or directory")) << failure.toStdString();
-    EXPECT_TRUE(failure.contains("1 more")) << failure.toStdString();
+    // Every second for 150 s, two recorders a round: the folder's parent is not there.
+    for (int i = 0; i < 150; ++i, advance(1001))
+        logger.saveCheck();
+    ASSERT_EQ(saved.size(), 150);
+    EXPECT_TRUE(saved[149][2].toString().contains("gone/data is missing, and so is")) << saved[149][2].toString().toStdString();
+    ASSERT_EQ(said.size(), 3) << said.join('\n').toStdString();
+    EXPECT_TRUE(said[0].startsWith("Save failed: the data folder")) << said[0].toStdString();
+    EXPECT_TRUE(said[1].startsWith("Still failing since 06:00:00 (122 record(s) not saved): Save failed:"))
+        << said[1].toStdString();
+    EXPECT_TRUE(said[2].startsWith("Still failing since 06:00:00 (242 record(s)")) << said[2].toStdString();
 
-    ASSERT_TRUE(QDir().mkpath(s.gDSaveFolder));
-    clock = clock.addSecs(30); // no retry before the interval is over
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("gone")));
     logger.saveCheck();
-    EXPECT_EQ(spy.size(), 1);
-    clock = clock.addSecs(31);
+    ASSERT_EQ(said.size(), 4);
+    EXPECT_EQ(said[3], "Saving works again; 300 record(s) were not saved between 06:00:00 and 06:02:30");
+    EXPECT_EQ(saved.last()[1].toStringList().size(), 2);
+    EXPECT_TRUE(saved.last()[3].toString().contains("gone/data was missing; it has been made again"));
+
+    // The data folder removed while logging: made again at the next record, nothing lost.
+    ASSERT_TRUE(QDir(s.gDSaveFolder).removeRecursively());
+    advance(1001);
     logger.saveCheck();
-    ASSERT_EQ(spy.size(), 2);
-    EXPECT_EQ(spy[1][1].toStringList().size(), 2);
-    EXPECT_TRUE(spy[1][2].toString().isEmpty());
+    EXPECT_EQ(saved.last()[1].toStringList().size(), 2);
+    EXPECT_TRUE(saved.last()[2].toString().isEmpty());
+    EXPECT_EQ(QFileInfo(s.gDSaveFolder + "/PLANT_01.VQD").size(), 576);
+    EXPECT_EQ(said.size(), 4);
+}
+
+TEST_F(Logger, RecordsAreSyncedWithinTwoSecondsInOneRoundASecondAtMost)
+{
+    DSaveSettings s = logger.settings();
+    s.gDSaveUnit = "sec";
+    logger.setSettings(s);
+    QList<std::pair<QString, qint64>> writes;
+    logger.write = [&](QFileDevice& f, const QByteArray& b) {
+        writes << std::pair{f.fileName(), steady};
+        return WriteAll(f, b);
+    };
+    for (int i = 0; i < 200; ++i, advance(50)) // 10 s
+        logger.saveCheck();
+    ASSERT_GE(writes.size(), 10);
+    for (const auto& [path, when] : writes)
+        EXPECT_TRUE(std::any_of(synced.begin(), synced.end(),
+                                [&](const auto& s) { return s.first == path && s.second >= when && s.second <= when + 2000; }))
+            << path.toStdString() << " written at " << when;
+    QList<qint64> rounds;
+    for (const auto& s : synced)
+        if (rounds.isEmpty() || rounds.last() != s.second)
+            rounds << s.second;
+    for (int i = 1; i < rounds.size(); ++i)
+        EXPECT_GE(rounds[i] - rounds[i - 1], 1000);
+    EXPECT_EQ(std::count(synced.begin(), synced.end(), std::pair{dir.path() + "/", qint64(0)}), 1)
+        << "the folder once, after its files were made";
+
+    // Stopping syncs what waits; a failing sync is said.
+    advance(1001);
+    syncWorks = false;
+    QStringList said;
+    QObject::connect(&logger, &DataLogger::trouble, [&](const QString& t, bool) { said << t; });
+    logger.saveCheck(); // saved and synced at once: the last round is a second old
+    advance(1001);
+    logger.saveCheck();
+    logger.syncNow();
+    EXPECT_EQ(synced.last().second, steady);
+    ASSERT_EQ(said.size(), 1);
+    EXPECT_TRUE(said[0].startsWith("Save failed: sync of ") && said[0].endsWith("Input/output error"))
+        << said[0].toStdString();
 }
 
 TEST_F(Logger, AShortWriteSaysTheDiskIsFullOrTheFileSizeLimitWasReached)

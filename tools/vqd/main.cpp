@@ -33,20 +33,38 @@ void print(const QString& line)
     std::fputs(qPrintable(line + u'\n'), stdout);
 }
 
-void printSummary(const QString& path, const DataFileContents& c)
+// Records come a block at a time, so that a file of any size prints at once
+// in little memory.
+constexpr int kBlock = 4096;
+
+template <typename Each> void forEachRecord(DataFileReader& file, Each each)
 {
-    const int n = regmap::ChannelsOfModel(c.modelCode);
+    for (qint64 at = 0; at < file.recordCount(); at += kBlock)
+        for (const DataRecord& r : file.read(at, kBlock))
+            each(r);
+}
+
+// Channels a file's recorder has; all of them where its model is unknown.
+int channelsOf(int modelCode)
+{
+    const int n = regmap::ChannelsOfModel(modelCode);
+    return n > 0 ? n : vqd::kChannels;
+}
+
+void printSummary(const QString& path, DataFileReader& file)
+{
+    const int n = regmap::ChannelsOfModel(file.modelCode());
     print(QStringLiteral("File:       %1").arg(QFileInfo(path).fileName()));
     print(QStringLiteral("Model code: %1 (%2)")
-              .arg(c.modelCode)
+              .arg(file.modelCode())
               .arg(n > 0 ? QStringLiteral("%1 channels").arg(n) : QStringLiteral("unknown model")));
-    print(QStringLiteral("Records:    %1").arg(c.records.size()));
-    if (!c.records.isEmpty()) {
-        print(QStringLiteral("First:      %1").arg(timeText(c.records.first())));
-        print(QStringLiteral("Last:       %1").arg(timeText(c.records.last())));
+    print(QStringLiteral("Records:    %1").arg(file.recordCount()));
+    if (file.recordCount() > 0) {
+        print(QStringLiteral("First:      %1").arg(timeText(file.read(0, 1).value(0))));
+        print(QStringLiteral("Last:       %1").arg(timeText(file.read(file.recordCount() - 1, 1).value(0))));
     }
-    if (c.trailingBytes)
-        print(QStringLiteral("Warning:    %1 bytes after the last whole record are not shown").arg(c.trailingBytes));
+    if (file.trailingBytes())
+        print(QStringLiteral("Warning:    %1 bytes after the last whole record are not shown").arg(file.trailingBytes()));
     print(QString());
 
     QString head = QStringLiteral("%1").arg(QStringLiteral("Local time"), -19);
@@ -54,7 +72,7 @@ void printSummary(const QString& path, const DataFileContents& c)
         head += QStringLiteral(" %1").arg(QStringLiteral("PV%1").arg(k, 2, 10, QLatin1Char('0')), 11);
     head += QStringLiteral("  BO       DI   ALM1-4  RELAY  ALM9-12 ALM5-8");
     print(head);
-    for (const DataRecord& r : c.records) {
+    forEachRecord(file, [n](const DataRecord& r) {
         QString line = QStringLiteral("%1").arg(timeText(r), -19);
         for (int k = 0; k < n; ++k)
             line += QStringLiteral(" %1").arg(number(r.pv[k]), 11);
@@ -66,14 +84,7 @@ void printSummary(const QString& path, const DataFileContents& c)
                     .arg(r.alarm912, 8)
                     .arg(r.alarm58, 6);
         print(line);
-    }
-}
-
-// Channels a file's recorder has; all of them where its model is unknown.
-int channelsOf(const DataFileContents& c)
-{
-    const int n = regmap::ChannelsOfModel(c.modelCode);
-    return n > 0 ? n : vqd::kChannels;
+    });
 }
 
 void printCsvHead(int channels)
@@ -87,10 +98,10 @@ void printCsvHead(int channels)
 
 // Channels a file's recorder lacks stay empty when files of both kinds are
 // written together.
-void printCsv(const DataFileContents& c, int channels)
+void printCsv(DataFileReader& file, int channels)
 {
-    const int held = channelsOf(c);
-    for (const DataRecord& r : c.records) {
+    const int held = channelsOf(file.modelCode());
+    forEachRecord(file, [&](const DataRecord& r) {
         QString line = timeText(r);
         for (int k = 0; k < channels; ++k)
             line += k < held ? u',' + number(r.pv[k]) : QStringLiteral(",");
@@ -102,7 +113,7 @@ void printCsv(const DataFileContents& c, int channels)
                     .arg(r.alarm912)
                     .arg(r.alarm58);
         print(line);
-    }
+    });
 }
 
 } // namespace
@@ -128,29 +139,36 @@ int main(int argc, char** argv)
         return 2;
     }
     // A file that cannot be read is reported; the others are still shown.
-    QList<std::pair<QString, DataFileContents>> files;
+    // Headers are checked first (the CSV head needs every file's channels);
+    // files are opened one at a time, so that any number of them can be named.
     int status = 0;
-    for (const QString& path : paths) {
-        DataFileContents contents;
+    const auto open = [&status](const QString& path, DataFileReader& file) {
         QString why;
-        if (ReadDataFile(path, contents, &why)) {
-            files.append({path, std::move(contents)});
-        } else {
-            std::fprintf(stderr, "vq800-vqd: %s: %s\n", qPrintable(path), qPrintable(why));
-            status = 1;
+        if (file.open(path, &why))
+            return true;
+        std::fprintf(stderr, "vq800-vqd: %s: %s\n", qPrintable(path), qPrintable(why));
+        status = 1;
+        return false;
+    };
+    QStringList readable;
+    int channels = 0;
+    for (const QString& path : paths) {
+        DataFileReader file;
+        if (open(path, file)) {
+            readable << path;
+            channels = qMax(channels, channelsOf(file.modelCode()));
         }
     }
-    if (cli.isSet(csv)) {
-        int channels = 0;
-        for (const auto& f : files)
-            channels = qMax(channels, channelsOf(f.second));
-        if (!files.isEmpty())
-            printCsvHead(channels);
-        for (const auto& f : files)
-            printCsv(f.second, channels);
-    } else {
-        for (const auto& [path, contents] : files)
-            printSummary(path, contents);
+    if (cli.isSet(csv) && !readable.isEmpty())
+        printCsvHead(channels);
+    for (const QString& path : readable) {
+        DataFileReader file;
+        if (!open(path, file))
+            continue;
+        if (cli.isSet(csv))
+            printCsv(file, channels);
+        else
+            printSummary(path, file);
     }
     return status;
 }
