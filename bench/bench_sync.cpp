@@ -5,11 +5,11 @@
 // writes) and of the sync round (fdatasync of each file written), and the
 // syncs per second. Target: one sync round a second, whatever the count.
 // Usage: bench_sync [seconds, default 30]
+#include "core/SafeFiles.h"
 #include "link/DataStore.h"
 #include "link/DeviceList.h"
 #include "link/LinkState.h"
 #include "link/RegisterMap.h"
-#include "link/SafeFiles.h"
 #include "logging/DataLogger.h"
 #include "logging/RecordSync.h"
 

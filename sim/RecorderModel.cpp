@@ -1,6 +1,6 @@
 #include "sim/RecorderModel.h"
 
-#include "link/ChannelColours.h"
+#include "core/ChannelColours.h"
 
 #include "link/RegisterMap.h"
 

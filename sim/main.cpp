@@ -1,9 +1,9 @@
 // vq800-sim: simulated recorders on a pseudo-terminal, until SIGINT/SIGTERM.
+#include "core/SafeFiles.h"
 #include "sim/LineServer.h"
 #include "sim/PtyHost.h"
 #include "sim/SimOptions.h"
 #include "Version.h"
-#include "link/SafeFiles.h"
 
 #include <QFile>
 

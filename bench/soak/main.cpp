@@ -3,7 +3,7 @@
 // back) and some recorders fall silent for a while. At the end it checks the
 // data files, each recorder's record gaps outside its outages and the
 // logger's memory, prints a table and exits 0 on pass, 1 on fail.
-#include "link/ConfigText.h"
+#include "core/ConfigText.h"
 #include "logging/DataFile.h"
 
 #include <QCommandLineParser>

@@ -1,9 +1,9 @@
 #include "app/LinkSession.h"
 
+#include "core/SafeFiles.h"
 #include "link/DeviceList.h"
 #include "link/LineFile.h"
 #include "link/PortFile.h"
-#include "link/SafeFiles.h"
 #include "logging/SaveSettings.h"
 #include "port/QtTimer.h"
 #include "port/TcpPort.h"

@@ -1,6 +1,6 @@
 #include "channel/AlarmRules.h"
 
-#include "link/Numbers.h"
+#include "core/Numbers.h"
 
 #include <QDir>
 #include <QFileInfo>

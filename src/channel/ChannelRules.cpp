@@ -1,8 +1,8 @@
 #include "channel/ChannelRules.h"
 
-#include "link/Numbers.h"
+#include "core/Numbers.h"
+#include "core/TextTable.h"
 #include "link/RegisterMap.h"
-#include "link/TextTable.h"
 
 #include <cmath>
 

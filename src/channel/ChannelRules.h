@@ -11,6 +11,10 @@ class TextTable;
 
 namespace chanrules {
 
+// The editor's sprdP_CH: 1 description, 2 key, then channel c (1-based) in column c + 2.
+constexpr int ChannelCol(int c) { return c + 2; }
+constexpr int ChannelOfCol(int col) { return col - 2; }
+
 // Index of the group buttons btnINP.
 enum class InputGroup { Vdc = 0, Rtd = 1, Tc = 2 };
 

@@ -3,10 +3,9 @@
 #include "channel/AlarmRules.h"
 #include "channel/ChannelRules.h"
 #include "channel/PageWidgets.h"
-#include "link/Numbers.h"
-#include "link/PictureFolders.h"
-#include "link/TextTable.h"
-#include "param/ParamTables.h"
+#include "core/Numbers.h"
+#include "core/PictureFolders.h"
+#include "core/TextTable.h"
 
 #include <QDir>
 #include <QGridLayout>
@@ -314,7 +313,7 @@ int frmVQ_P_ARM_DI::inputRow(int k) const
 void frmVQ_P_ARM_DI::writeAlarm(int k, const QString& text)
 {
     QScopedValueRollback busy(m_busy, true);
-    m_sprdP_CH.setText(ParamTables::ChannelCol(m_channel), alarmRow(k), text);
+    m_sprdP_CH.setText(chanrules::ChannelCol(m_channel), alarmRow(k), text);
 }
 
 void frmVQ_P_ARM_DI::writeInput(int k, const QString& text)
@@ -356,7 +355,7 @@ void frmVQ_P_ARM_DI::refresh()
 
 void frmVQ_P_ARM_DI::refreshAlarm()
 {
-    const int col = ParamTables::ChannelCol(m_channel);
+    const int col = chanrules::ChannelCol(m_channel);
     auto cell = [&](int k) { return m_sprdP_CH.text(col, alarmRow(k)); };
     txtCH_No->setText(QString::number(m_channel));
     Light(obtALM_No, m_alarm - 1);
@@ -403,7 +402,7 @@ void frmVQ_P_ARM_DI::showType(int code)
 
 void frmVQ_P_ARM_DI::stepType(int dir)
 {
-    const int code = LeadingInt32(m_sprdP_CH.text(ParamTables::ChannelCol(m_channel), alarmRow(Type))).value_or(0);
+    const int code = LeadingInt32(m_sprdP_CH.text(chanrules::ChannelCol(m_channel), alarmRow(Type))).value_or(0);
     const int next = StepWrap(code, dir, 0, kAlarmTypes - 1);
     writeAlarm(Type, QString::number(next));
     showType(next);

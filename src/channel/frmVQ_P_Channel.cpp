@@ -1,10 +1,10 @@
 #include "channel/frmVQ_P_Channel.h"
 
+#include "channel/ChannelRules.h"
 #include "channel/PageWidgets.h"
-#include "link/Numbers.h"
+#include "core/Numbers.h"
+#include "core/TextTable.h"
 #include "link/RegisterMap.h"
-#include "link/TextTable.h"
-#include "param/ParamTables.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -345,7 +345,7 @@ void frmVQ_P_Channel::write(int row, const QString& text)
 
 void frmVQ_P_Channel::tableChanged(int col, int row)
 {
-    if (!m_busy && col == ParamTables::ChannelCol(m_channel) && row <= ch::LowpointError)
+    if (!m_busy && col == chanrules::ChannelCol(m_channel) && row <= ch::LowpointError)
         tmrRefresh->start();
 }
 
@@ -421,8 +421,8 @@ void frmVQ_P_Channel::refresh()
 
 void frmVQ_P_Channel::showUserRange()
 {
-    const QString hi = formatCell(m_table.text(ParamTables::ChannelCol(m_channel), ch::UserRangeMax), m_rangeDecimals);
-    const QString lo = formatCell(m_table.text(ParamTables::ChannelCol(m_channel), ch::UserRangeMin), m_rangeDecimals);
+    const QString hi = formatCell(m_table.text(chanrules::ChannelCol(m_channel), ch::UserRangeMax), m_rangeDecimals);
+    const QString lo = formatCell(m_table.text(chanrules::ChannelCol(m_channel), ch::UserRangeMin), m_rangeDecimals);
     txtURange_H->setText(hi);
     lblURange_H->setText(hi);
     txtURange_L->setText(lo);
@@ -494,7 +494,7 @@ void frmVQ_P_Channel::applyPoint(int d)
     const auto [lo, hi] = DisplayLimits(d);
     lblDispTT[0]->setText(lo);
     lblDispTT[1]->setText(hi);
-    const int col = ParamTables::ChannelCol(m_channel);
+    const int col = chanrules::ChannelCol(m_channel);
     const QString sHi = formatCell(m_table.text(col, ch::ScaleRangeMax), d);
     const QString sLo = formatCell(m_table.text(col, ch::ScaleRangeMin), d);
     lblSRange_H->setText(sHi);
@@ -531,7 +531,7 @@ void frmVQ_P_Channel::maxRange()
         QScopedValueRollback busy(m_busy, true);
         settings().maxRange();
     }
-    const int col = ParamTables::ChannelCol(m_channel);
+    const int col = chanrules::ChannelCol(m_channel);
     txtURange_L->setText(m_table.text(col, ch::UserRangeMin));
     lblURange_L->setText(txtURange_L->text());
     txtURange_H->setText(m_table.text(col, ch::UserRangeMax));

@@ -1,7 +1,7 @@
 #include "clock/ClockRules.h"
 
+#include "core/Numbers.h"
 #include "link/Framing.h"
-#include "link/Numbers.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 #include "clock/frmVQ_DateReserve.h"
 
+#include "core/Numbers.h"
 #include "link/DataStore.h"
 #include "link/LinkState.h"
-#include "link/Numbers.h"
 #include "link/PollingEngine.h"
 
 #include <QCheckBox>

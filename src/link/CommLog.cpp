@@ -1,9 +1,9 @@
 #include "link/CommLog.h"
 
+#include "core/SafeFiles.h"
+#include "core/TextTable.h"
 #include "link/AnswerJudge.h"
 #include "link/Framing.h"
-#include "link/SafeFiles.h"
-#include "link/TextTable.h"
 
 #include <QDateTime>
 #include <QSaveFile>

@@ -1,7 +1,7 @@
 #pragma once
 // The shared data store: live values of every device, parameters of the
 // selected device, and the two per-device tables the main window shows.
-#include "link/TextTable.h"
+#include "core/TextTable.h"
 
 struct DataStore {
     DataStore();

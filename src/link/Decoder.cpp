@@ -1,8 +1,8 @@
 #include "link/Decoder.h"
 
+#include "core/Numbers.h"
 #include "link/DataStore.h"
 #include "link/Framing.h"
-#include "link/Numbers.h"
 #include "link/RegisterMap.h"
 #include "link/Requests.h"
 

@@ -1,6 +1,6 @@
 #include "link/DeviceList.h"
 
-#include "link/ConfigText.h"
+#include "core/ConfigText.h"
 #include "link/DataStore.h"
 #include "link/LinkState.h"
 

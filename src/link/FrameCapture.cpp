@@ -1,6 +1,6 @@
 #include "link/FrameCapture.h"
 
-#include "link/TextTable.h"
+#include "core/TextTable.h"
 
 FrameCapture::FrameCapture(CommLog& log, QObject* parent)
     : QObject(parent)

@@ -1,6 +1,6 @@
 #include "link/LineFile.h"
 
-#include "link/ConfigText.h"
+#include "core/ConfigText.h"
 
 #include <QDir>
 #include <algorithm>

@@ -1,12 +1,12 @@
 #include "link/PollingEngine.h"
 
+#include "core/Numbers.h"
 #include "link/CommLog.h"
 #include "link/DataStore.h"
 #include "link/Decoder.h"
 #include "link/DeviceList.h"
 #include "link/Framing.h"
 #include "link/LinkState.h"
-#include "link/Numbers.h"
 #include "link/ParamSource.h"
 #include "link/PortFile.h"
 #include "link/RegisterMap.h"

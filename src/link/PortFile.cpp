@@ -1,6 +1,6 @@
 #include "link/PortFile.h"
 
-#include "link/ConfigText.h"
+#include "core/ConfigText.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
 #include "link/frmVQ_SetMC.h"
 
-#include "link/ConfigText.h"
+#include "core/ConfigText.h"
 #include "link/DeviceList.h"
 #include "ui/OkCancel.h"
 

@@ -1,11 +1,11 @@
 #include "logging/DataFile.h"
 
-#include "link/ConfigText.h"
+#include "core/ConfigText.h"
+#include "core/Numbers.h"
+#include "core/SafeFiles.h"
+#include "core/TextTable.h"
 #include "link/Framing.h"
-#include "link/Numbers.h"
 #include "link/RegisterMap.h"
-#include "link/SafeFiles.h"
-#include "link/TextTable.h"
 
 #include <QDir>
 #include <QFile>

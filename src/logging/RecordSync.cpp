@@ -1,6 +1,6 @@
 #include "logging/RecordSync.h"
 
-#include "link/SafeFiles.h"
+#include "core/SafeFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "logging/SaveSettings.h"
 
-#include "link/ConfigText.h"
-#include "link/Numbers.h"
+#include "core/ConfigText.h"
+#include "core/Numbers.h"
 
 #include <QDir>
 #include <cmath>

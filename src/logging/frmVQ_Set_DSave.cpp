@@ -1,7 +1,7 @@
 #include "logging/frmVQ_Set_DSave.h"
 
-#include "link/ConfigText.h"
-#include "link/Numbers.h"
+#include "core/ConfigText.h"
+#include "core/Numbers.h"
 #include "logging/DataFile.h"
 #include "ui/OkCancel.h"
 

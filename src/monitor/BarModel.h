@@ -1,7 +1,7 @@
 #pragma once
 // The bar monitor: a gauge per channel (six or twelve) whose bars rise from the bottom edge of their
 // panel to the value. Positions are in the panel's units (pixels).
-#include "link/Rgb.h"
+#include "core/Rgb.h"
 #include "monitor/DisplayRules.h"
 
 #include <array>

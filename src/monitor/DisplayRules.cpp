@@ -1,11 +1,11 @@
 #include "monitor/DisplayRules.h"
 
-#include "link/ChannelColours.h"
+#include "core/ChannelColours.h"
 
+#include "core/Numbers.h"
+#include "core/PictureFolders.h"
 #include "link/DataStore.h"
 #include "link/LinkState.h"
-#include "link/Numbers.h"
-#include "link/PictureFolders.h"
 #include "link/RegisterMap.h"
 #include "monitor/MonitorState.h"
 

@@ -4,7 +4,7 @@
 // header marks. Each tick reads the store afresh; a step that cannot be
 // computed (missing cell, division by zero, overflow) leaves what it would
 // have set unchanged.
-#include "link/Rgb.h"
+#include "core/Rgb.h"
 
 #include <QString>
 #include <array>

@@ -1,7 +1,7 @@
 #include "monitor/MultiMonitor.h"
 
+#include "core/Numbers.h"
 #include "link/DataStore.h"
-#include "link/Numbers.h"
 #include "link/RegisterMap.h"
 
 using namespace multimon;

@@ -3,8 +3,8 @@
 // refreshed from the data store at every tick. Only cells whose text or
 // colour changed are written, so a tick over 99 idle devices costs no
 // repaint.
-#include "link/Rgb.h"
-#include "link/TextTable.h"
+#include "core/Rgb.h"
+#include "core/TextTable.h"
 
 #include <QList>
 

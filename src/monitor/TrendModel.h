@@ -3,7 +3,7 @@
 // segments on a surface six pages wide that scrolls one pixel left per tick
 // once four pages are full; every page boundary redraws the plot from the
 // sample buffer. Positions are pixels, one per sample.
-#include "link/Rgb.h"
+#include "core/Rgb.h"
 #include "monitor/DisplayRules.h"
 
 #include <QPointF>

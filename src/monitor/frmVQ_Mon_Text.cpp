@@ -1,6 +1,6 @@
 #include "monitor/frmVQ_Mon_Text.h"
 
-#include "link/Numbers.h"
+#include "core/Numbers.h"
 #include "monitor/MonitorHeader.h"
 #include "monitor/MonitorStyle.h"
 #include "ui/GradientLabel.h"

@@ -1,6 +1,6 @@
 #include "param/PageRules.h"
 
-#include "link/Numbers.h"
+#include "core/Numbers.h"
 
 #include <QStringList>
 #include <cmath>

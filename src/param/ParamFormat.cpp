@@ -1,8 +1,8 @@
 #include "param/ParamFormat.h"
 
-#include "link/ChannelColours.h"
+#include "core/ChannelColours.h"
 
-#include "link/Numbers.h"
+#include "core/Numbers.h"
 #include "param/ParamImage.h"
 
 #include <QStringList>

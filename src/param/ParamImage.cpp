@@ -1,9 +1,9 @@
 #include "param/ParamImage.h"
 
-#include "link/ChannelColours.h"
+#include "core/ChannelColours.h"
+#include "core/SafeFiles.h"
 #include "link/Framing.h"
 #include "link/RegisterMap.h"
-#include "link/SafeFiles.h"
 #include "param/ParamFormat.h"
 
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "param/ParamTables.h"
 
-#include "link/ChannelColours.h"
+#include "core/ChannelColours.h"
 
+#include "core/Numbers.h"
 #include "link/DataStore.h"
-#include "link/Numbers.h"
 #include "link/RegisterMap.h"
 #include "param/ParamFormat.h"
 #include "param/ParamImage.h"

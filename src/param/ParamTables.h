@@ -2,7 +2,8 @@
 // The parameter editor's working tables without any window: sprdP (common
 // keys: 1 description, 2 key, 3 value) and sprdP_CH (1 description, 2 key,
 // 3.. channels). The editor shows them; the scripted backup uses them alone.
-#include "link/TextTable.h"
+#include "channel/ChannelRules.h"
+#include "core/TextTable.h"
 
 #include <QList>
 #include <QSet>
@@ -16,8 +17,8 @@ public:
     static constexpr int kChannelRows = 61;
     static constexpr int kValueCol = 3;
     // Column of channel c (1-based) in sprdP_CH, and the channel of a column.
-    static constexpr int ChannelCol(int c) { return c + 2; }
-    static constexpr int ChannelOfCol(int col) { return col - 2; }
+    static constexpr int ChannelCol(int c) { return chanrules::ChannelCol(c); }
+    static constexpr int ChannelOfCol(int col) { return chanrules::ChannelOfCol(col); }
 
     ParamTables();
     ParamTables(const ParamTables&) = delete;

@@ -1,7 +1,7 @@
 #include "param/frmVQ_P_Display.h"
 
-#include "link/Numbers.h"
-#include "link/TextTable.h"
+#include "core/Numbers.h"
+#include "core/TextTable.h"
 #include "param/PageRules.h"
 #include "ui/PageLook.h"
 

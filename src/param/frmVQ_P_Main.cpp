@@ -1,6 +1,6 @@
 #include "param/frmVQ_P_Main.h"
 
-#include "link/TextTable.h"
+#include "core/TextTable.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

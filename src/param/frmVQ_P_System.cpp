@@ -1,8 +1,8 @@
 #include "param/frmVQ_P_System.h"
 
-#include "link/ChannelColours.h"
-#include "link/Numbers.h"
-#include "link/TextTable.h"
+#include "core/ChannelColours.h"
+#include "core/Numbers.h"
+#include "core/TextTable.h"
 #include "param/PageRules.h"
 #include "param/ParamTables.h"
 #include "ui/PageLook.h"

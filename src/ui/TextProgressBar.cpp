@@ -1,6 +1,6 @@
 #include "ui/TextProgressBar.h"
 
-#include "link/Rgb.h"
+#include "core/Rgb.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "ui/TextTableModel.h"
 
-#include "link/TextTable.h"
+#include "core/TextTable.h"
 
 #include <QBrush>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Shows a TextTable in a Qt view: row 0 and column 0 become the headers,
 // cells 1.. the data. Changes of the table reach the view cell by cell.
-#include "link/TextTable.h"
+#include "core/TextTable.h"
 
 #include <QAbstractTableModel>
 #include <QColor>

@@ -1,7 +1,7 @@
 #include "view/ChannelLook.h"
 
-#include "link/ChannelColours.h"
-#include "link/Numbers.h"
+#include "core/ChannelColours.h"
+#include "core/Numbers.h"
 #include "link/RegisterMap.h"
 #include "monitor/DisplayRules.h"
 #include "param/ParamImage.h"

@@ -2,7 +2,7 @@
 // How the viewer names and shows each channel: by default "CH01".. in the
 // recorders' colour table; a parameter file gives names, units, decimal
 // places and colours.
-#include "link/Rgb.h"
+#include "core/Rgb.h"
 #include "logging/DataFile.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "view/CsvExport.h"
 
-#include "link/SafeFiles.h"
+#include "core/SafeFiles.h"
 
 #include <QDir>
 #include <QSaveFile>

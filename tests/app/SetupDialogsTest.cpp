@@ -2,10 +2,10 @@
 #include "app/frmVQ_Main.h"
 #include "common/Files.h"
 #include "common/Find.h"
-#include "link/ConfigText.h"
+#include "core/ConfigText.h"
 #include "link/frmVQ_SetMC.h"
-#include "link/frmVQ_SetPort.h"
 #include "logging/frmVQ_Set_DSave.h"
+#include "port/frmVQ_SetPort.h"
 #include "port/QtSerialPort.h"
 #include "Version.h"
 

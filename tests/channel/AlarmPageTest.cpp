@@ -1,6 +1,6 @@
-#include "common/Find.h"
 #include "channel/frmVQ_P_ARM_DI.h"
-#include "link/TextTable.h"
+#include "common/Find.h"
+#include "core/TextTable.h"
 
 #include <QFrame>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
-#include "common/Find.h"
 #include "channel/frmVQ_P_Channel.h"
+#include "common/Find.h"
+#include "core/TextTable.h"
 #include "link/RegisterMap.h"
-#include "link/TextTable.h"
 
 #include <QTimer>
 

@@ -1,8 +1,8 @@
 #include "channel/AlarmRules.h"
 #include "channel/ChannelRules.h"
 #include "common/Files.h"
+#include "core/TextTable.h"
 #include "link/RegisterMap.h"
-#include "link/TextTable.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

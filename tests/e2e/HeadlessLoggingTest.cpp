@@ -6,7 +6,7 @@
 #include "common/Files.h"
 #include "common/SimProcess.h"
 #include "common/VirtualLine.h"
-#include "link/ConfigText.h"
+#include "core/ConfigText.h"
 #include "link/DataStore.h"
 #include "logging/DataFile.h"
 

@@ -4,7 +4,7 @@
 #include "common/Files.h"
 #include "common/SimProcess.h"
 #include "common/VirtualLine.h"
-#include "link/ConfigText.h"
+#include "core/ConfigText.h"
 #include "param/ParamImage.h"
 #include "param/ParamTables.h"
 

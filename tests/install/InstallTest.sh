@@ -15,11 +15,11 @@ run() { "${noscreen[@]}" "$@"; }
 
 DESTDIR=$root/dest cmake --install "$build" >/dev/null
 p=$root/dest$prefix b=$p/bin
-expected=$(printf '%s\n' bin/vq800 bin/vq800-sim bin/vq800-vqd bin/vq800-view \
+expected=$(printf '%s\n' bin/vq800 bin/vq800-logger bin/vq800-sim bin/vq800-vqd bin/vq800-view \
     share/vq800/{SoundON,SoundOFF,MEM00,MEM01,MEM02}.ico share/vq800/Image/ARM{00..15}.BMP \
     share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/vq800.png \
     share/icons/hicolor/scalable/apps/vq800.svg share/applications/com.example.vq800.desktop \
-    share/metainfo/com.example.vq800.metainfo.xml share/man/man1/{vq800,vq800-sim,vq800-vqd,vq800-view}.1.gz \
+    share/metainfo/com.example.vq800.metainfo.xml share/man/man1/{vq800,vq800-logger,vq800-sim,vq800-vqd,vq800-view}.1.gz \
     share/doc/vq800/{copyright,changelog.gz,manual/index.html} \
     lib/systemd/system/vq800-logger@.service lib/sysusers.d/vq800.conf | sort)
 actual=$(cd "$root/dest" && find . -type f | sed "s|^\./${prefix#/}/||" | grep -v '^share/doc/vq800/manual/images/' | sort)
@@ -31,10 +31,14 @@ done
 desktop-file-validate "$p"/share/applications/*.desktop || fail "desktop entry"
 appstreamcli validate --no-net "$p"/share/metainfo/*.xml >/dev/null || fail "metainfo: $(appstreamcli validate --no-net "$p"/share/metainfo/*.xml)"
 
+# The service's logger is built without the window toolkit.
+qtgui=$(ldd "$b/vq800-logger" | grep -oE 'libQt6(Gui|Widgets)[^ ]*' || true)
+[ -z "$qtgui" ] || fail "vq800-logger links $qtgui"
+
 # The unit as installed, its program taken from DESTDIR, as an instance.
 unit=$root/vq800-logger@plant1.service
 sed "s|^ExecStart=$prefix/bin/|ExecStart=$b/|" "$p/lib/systemd/system/vq800-logger@.service" >"$unit"
-grep -qx "ExecStart=$b/vq800 --headless --dir /var/lib/vq800/%i" "$unit" || fail "ExecStart: $(grep ExecStart "$unit")"
+grep -qx "ExecStart=$b/vq800-logger --dir /var/lib/vq800/%i" "$unit" || fail "ExecStart: $(grep ExecStart "$unit")"
 if command -v systemd-analyze >/dev/null && systemd-analyze --version >/dev/null 2>&1; then
     MANPATH=$p/share/man systemd-analyze verify "$unit" || fail "systemd-analyze verify"
     # Locked down: the exposure figure (0 safe .. 10 exposed) stays at 2.0 or below.
@@ -53,7 +57,7 @@ for want in ProtectSystem=strict "ReadWritePaths=/var/lib/vq800/%i -/run/lock" D
     grep -qxF "$want" "$unit" || fail "the unit lacks $want"
 done
 
-for prog in vq800 vq800-sim vq800-vqd vq800-view; do
+for prog in vq800 vq800-logger vq800-sim vq800-vqd vq800-view; do
     [ "$(run "$b/$prog" --version)" = "$prog $version" ] || fail "$prog --version: $(run "$b/$prog" --version 2>&1)"
     page=$(zcat "$p/share/man/man1/$prog.1.gz" | sed 's/\\-/-/g')
     for opt in $(run "$b/$prog" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
@@ -70,6 +74,7 @@ while read -r exe args folder; do
 done <<EOT
 $b/vq800 --dir=$root/line2 $root/line2
 $b/vq800 - $root/home/.local/share/vq800
+$b/vq800-logger - $root/home/.local/share/vq800
 $build/bin/vq800 - $build/bin
 EOT
 
@@ -82,11 +87,11 @@ printf '%s\r\n' "$line" 9600 N 8 1 "Modbus RTU" >"$pf/Comm.CFG"
 printf 'O\tkiln\r\n' >"$pf/CFG/SetEnv.INI"
 printf '%s\r\n' Yes 1 sec "$pf/log" T 0 0 0 >"$pf/CFG/SaveData.INI"
 for _ in $(seq 50); do [ -e "$line" ] && break; sleep 0.1; done
-"${noscreen[@]}" "$b/vq800" --headless --dir "$pf" >"$root/out" 2>&1 &
+"${noscreen[@]}" "$b/vq800-logger" --dir "$pf" >"$root/out" 2>&1 &
 vq=$!
 sleep 3
 kill -TERM $vq
-wait $vq || fail "vq800 --headless ended with $? on SIGTERM: $(cat "$root/out")"
+wait $vq || fail "vq800-logger ended with $? on SIGTERM: $(cat "$root/out")"
 size=$(stat -c %s "$pf/log/T_01.VQD" 2>/dev/null || echo 0)
 ((size >= 512 + 64 && (size - 512) % 64 == 0)) || fail "T_01.VQD is $size bytes: $(cat "$root/out")"
 # A data folder the service may not write is said at start, naming the drop-in.
@@ -95,6 +100,6 @@ mkdir -p "$ro/CFG"
 printf '%s\r\n' "$root/no-port" 9600 N 8 1 "Modbus RTU" >"$ro/Comm.CFG"
 printf 'O\tkiln\r\n' >"$ro/CFG/SetEnv.INI"
 printf '%s\r\n' Yes 1 sec /sys T 0 0 0 >"$ro/CFG/SaveData.INI"
-said=$(INVOCATION_ID=1 timeout 2 "${noscreen[@]}" "$b/vq800" --headless --dir "$ro" 2>&1 >/dev/null || true)
+said=$(INVOCATION_ID=1 timeout 2 "${noscreen[@]}" "$b/vq800-logger" --dir "$ro" 2>&1 >/dev/null || true)
 [[ $said == *'data folder /sys cannot be written'*'systemctl edit vq800-logger@line3'* ]] || fail "a read-only data folder: $said"
 echo "installed copy checked"

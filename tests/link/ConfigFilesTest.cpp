@@ -1,11 +1,11 @@
 #include "common/Files.h"
-#include "link/ConfigText.h"
+#include "core/ConfigText.h"
+#include "core/SafeFiles.h"
 #include "link/DataStore.h"
 #include "link/DeviceList.h"
 #include "link/LineFile.h"
 #include "link/LinkState.h"
 #include "link/PortFile.h"
-#include "link/SafeFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>

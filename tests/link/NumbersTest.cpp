@@ -1,6 +1,6 @@
-#include "link/Numbers.h"
-#include "link/Rgb.h"
-#include "link/TextTable.h"
+#include "core/Numbers.h"
+#include "core/Rgb.h"
+#include "core/TextTable.h"
 
 #include <gtest/gtest.h>
 

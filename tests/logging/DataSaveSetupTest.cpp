@@ -1,6 +1,6 @@
 #include "app/frmVQ_Main.h"
 #include "common/Find.h"
-#include "link/ConfigText.h"
+#include "core/ConfigText.h"
 #include "logging/DataLogger.h"
 #include "logging/frmVQ_Set_DSave.h"
 

@@ -1,7 +1,7 @@
-#include "MonitorFixture.h"
 #include "common/Files.h"
-#include "link/ChannelColours.h"
+#include "core/ChannelColours.h"
 #include "monitor/DisplayRules.h"
+#include "MonitorFixture.h"
 
 #include <QTemporaryDir>
 

@@ -1,6 +1,6 @@
-#include "MonitorFixture.h"
-#include "link/ChannelColours.h"
+#include "core/ChannelColours.h"
 #include "monitor/TrendPainter.h"
+#include "MonitorFixture.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 #include "common/Find.h"
-#include "link/ChannelColours.h"
-#include "link/Numbers.h"
-#include "link/TextTable.h"
-#include "param/PageRules.h"
+#include "core/ChannelColours.h"
+#include "core/Numbers.h"
+#include "core/TextTable.h"
 #include "param/frmVQ_P_Display.h"
 #include "param/frmVQ_P_Main.h"
 #include "param/frmVQ_P_System.h"
+#include "param/PageRules.h"
 
 #include <gtest/gtest.h>
 

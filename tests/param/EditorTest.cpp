@@ -2,13 +2,13 @@
 #include "common/Files.h"
 #include "common/Find.h"
 #include "common/VirtualLine.h"
-#include "link/ChannelColours.h"
+#include "core/ChannelColours.h"
 #include "link/RegisterMap.h"
+#include "param/frmVQ_Parameter.h"
 #include "param/ParamBackups.h"
 #include "param/ParamFiles.h"
 #include "param/ParamFormat.h"
 #include "param/ParamImage.h"
-#include "param/frmVQ_Parameter.h"
 
 #include <QCheckBox>
 #include <QMessageBox>

@@ -1,12 +1,12 @@
 // The parameter image, its encodings, the file and the register data a download sends.
-#include "SampleImage.h"
 #include "common/Files.h"
-#include "link/ChannelColours.h"
+#include "core/ChannelColours.h"
 #include "link/DataStore.h"
 #include "link/Framing.h"
 #include "param/ParamFormat.h"
 #include "param/ParamImage.h"
 #include "param/ParamTables.h"
+#include "SampleImage.h"
 #include "sim/RecorderModel.h"
 
 #include <QFile>

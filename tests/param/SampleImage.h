@@ -1,5 +1,5 @@
 #pragma once
-#include "link/ChannelColours.h"
+#include "core/ChannelColours.h"
 #include "param/ParamFormat.h"
 #include "param/ParamImage.h"
 

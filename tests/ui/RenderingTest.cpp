@@ -9,7 +9,7 @@
 #include "common/Files.h"
 #include "common/VirtualLine.h"
 #include "link/frmVQ_SetMC.h"
-#include "link/frmVQ_SetPort.h"
+#include "port/frmVQ_SetPort.h"
 #include "logging/frmVQ_Set_DSave.h"
 #include "monitor/MonitorState.h"
 #include "monitor/frmVQ_Mon_Bar.h"

@@ -1,14 +1,14 @@
 #include "common/Files.h"
 #include "common/Find.h"
 #include "common/VqdFiles.h"
-#include "link/ChannelColours.h"
+#include "core/ChannelColours.h"
 #include "link/RegisterMap.h"
 #include "param/ParamImage.h"
 #include "param/ParamTables.h"
 #include "view/CsvExport.h"
 #include "view/Decimate.h"
-#include "view/PlotWidget.h"
 #include "view/frmVQ_View.h"
+#include "view/PlotWidget.h"
 
 #include <QBuffer>
 #include <QCheckBox>

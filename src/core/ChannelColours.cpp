@@ -1,4 +1,4 @@
-#include "link/ChannelColours.h"
+#include "core/ChannelColours.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "link/PictureFolders.h"
+#include "core/PictureFolders.h"
 
 #include "InstallDirs.h"
 

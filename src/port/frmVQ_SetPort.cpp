@@ -1,11 +1,11 @@
-#include "link/frmVQ_SetPort.h"
+#include "port/frmVQ_SetPort.h"
 
-#include "link/ConfigText.h"
+#include "core/ConfigText.h"
 #include "link/LineFile.h"
 #include "link/LinkState.h"
 #include "link/PortFile.h"
-#include "ui/OkCancel.h"
 #include "port/TcpPort.h"
+#include "ui/OkCancel.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "link/TextTable.h"
+#include "core/TextTable.h"
 
 QString DisplayText(const QString& text)
 {

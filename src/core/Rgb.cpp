@@ -1,4 +1,4 @@
-#include "link/Rgb.h"
+#include "core/Rgb.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "link/Numbers.h"
+#include "core/Numbers.h"
 
 #include <cmath>
 #include <limits>

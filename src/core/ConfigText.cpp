@@ -1,6 +1,6 @@
-#include "link/ConfigText.h"
+#include "core/ConfigText.h"
 
-#include "link/SafeFiles.h"
+#include "core/SafeFiles.h"
 
 #include <QDir>
 #include <QFile>

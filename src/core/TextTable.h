@@ -3,7 +3,7 @@
 // the column headers and column 0 the row headers. Each cell may carry a
 // background colour and a text colour. This is the shape of every grid of the program: the
 // hidden data store and the visible tables alike.
-#include "link/Rgb.h"
+#include "core/Rgb.h"
 
 #include <QList>
 #include <QObject>

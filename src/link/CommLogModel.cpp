@@ -1,4 +1,4 @@
-#include "ui/CommLogModel.h"
+#include "link/CommLogModel.h"
 
 #include "link/CommLog.h"
 #include "link/Framing.h"

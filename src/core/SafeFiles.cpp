@@ -1,4 +1,4 @@
-#include "link/SafeFiles.h"
+#include "core/SafeFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

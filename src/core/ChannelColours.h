@@ -1,7 +1,7 @@
 #pragma once
 // The twelve channel colours of the recorders (COLOR 0..11), as the screen
 // shows them and as the parameter file stores them (RGB565).
-#include "link/Rgb.h"
+#include "core/Rgb.h"
 
 #include <optional>
 

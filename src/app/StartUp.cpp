@@ -1,0 +1,124 @@
+#include "app/StartUp.h"
+
+#include "app/ProgramFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
+#include <cstdio>
+
+namespace {
+
+QCommandLineOption hidden(const QString& name, const QString& value = QString())
+{
+    QCommandLineOption o(name, QString(), value);
+    o.setFlags(QCommandLineOption::HiddenFromHelp);
+    return o;
+}
+
+} // namespace
+
+StartUp::StartUp(bool windows)
+    : m_windows(windows)
+    , m_help(m_parser.addHelpOption())
+    , m_version(m_parser.addVersionOption())
+    , m_dir(QStringLiteral("dir"),
+            QStringLiteral("Program folder holding Comm.CFG and CFG/ (default: the per-user data folder for an installed "
+                           "copy, else the program's folder)."),
+            QStringLiteral("DIR"))
+    , m_open(QStringLiteral("open"), QStringLiteral("Open the port right after start-up and start polling."))
+    , m_headless(QStringLiteral("headless"),
+                 QStringLiteral("Run without windows: poll and log until stopped, or transfer parameters."))
+    , m_device(QStringLiteral("device"), QStringLiteral("Device number for --upload or --download."), QStringLiteral("N"))
+    , m_upload(QStringLiteral("upload"),
+               windows ? QStringLiteral("With --headless: read the device's parameters into FILE.")
+                       : QStringLiteral("Read the device's parameters into FILE."),
+               QStringLiteral("FILE"))
+    , m_download(QStringLiteral("download"),
+                 windows ? QStringLiteral("With --headless: send the parameters of FILE to the device.")
+                         : QStringLiteral("Send the parameters of FILE to the device."),
+                 QStringLiteral("FILE"))
+    , m_lineSettings(QStringLiteral("with-line-settings"),
+                     QStringLiteral("With --download: send the file's addresses and line settings too (the device "
+                                    "keeps its own otherwise)."))
+    // For tests: how often headless logging tries to reopen a lost port.
+    , m_reopen(hidden(QStringLiteral("reopen-ms"), QStringLiteral("MS")))
+{
+    m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    m_parser.setApplicationDescription(
+        windows ? QStringLiteral("Monitoring, data logging and parameter setup for VQ800 recorders.")
+                : QStringLiteral("Data logging and scripted parameter transfers for VQ800 recorders, without windows."));
+    m_parser.addOption(m_dir);
+    if (windows) {
+        m_parser.addOption(m_open);
+        m_parser.addOption(m_headless);
+    } else {
+        // Taken as vq800 takes it, so that a command line moves over unchanged.
+        m_headless.setFlags(QCommandLineOption::HiddenFromHelp);
+        m_parser.addOption(m_headless);
+    }
+    for (const QCommandLineOption& o : {m_device, m_upload, m_download, m_lineSettings, m_reopen})
+        m_parser.addOption(o);
+    // Qt's own window options (-platform, -style, ...) are QApplication's to take.
+    if (windows)
+        for (const char* name : {"platform", "style", "stylesheet", "display", "qwindowgeometry", "qwindowtitle"})
+            m_parser.addOption(hidden(QString::fromLatin1(name), QStringLiteral("VALUE")));
+}
+
+bool StartUp::parse(int argc, char** argv)
+{
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    if (m_parser.parse(args))
+        return true;
+    const QByteArray name = QCoreApplication::applicationName().toLocal8Bit();
+    std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", name.constData(), qPrintable(m_parser.errorText()),
+                 name.constData());
+    return false;
+}
+
+bool StartUp::wantsWindows() const
+{
+    return m_windows && !m_parser.isSet(m_help) && !m_parser.isSet(QStringLiteral("help-all"))
+        && !m_parser.isSet(m_version) && !m_parser.isSet(m_headless);
+}
+
+int StartUp::settle()
+{
+    if (m_parser.isSet(m_version))
+        m_parser.showVersion();
+    const ProgramFolder folder = ChooseProgramFolder(m_parser.value(m_dir), QCoreApplication::applicationDirPath(),
+                                                     QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("vq800")));
+    m_programDir = folder.path;
+    if (m_parser.isSet(m_help) || m_parser.isSet(QStringLiteral("help-all"))) {
+        std::printf("%s\nProgram folder: %s (%s)\n", qPrintable(m_parser.helpText()), qPrintable(folder.path),
+                    qPrintable(folder.source));
+        return 0;
+    }
+    if (!QDir().mkpath(folder.path)) {
+        std::fprintf(stderr, "%s: cannot create the program folder %s; choose another with --dir\n",
+                     qPrintable(QCoreApplication::applicationName()), qPrintable(folder.path));
+        return 2;
+    }
+    return -1;
+}
+
+HeadlessOptions StartUp::headlessOptions() const
+{
+    HeadlessOptions o;
+    o.programDir = m_programDir;
+    o.device = m_parser.value(m_device).toInt();
+    o.uploadFile = m_parser.value(m_upload);
+    o.downloadFile = m_parser.value(m_download);
+    o.withLineSettings = m_parser.isSet(m_lineSettings);
+    o.reopenMs = m_parser.value(m_reopen).toInt();
+    return o;
+}
+
+int RunHeadless(const HeadlessOptions& options)
+{
+    if (!options.uploadFile.isEmpty() || !options.downloadFile.isEmpty())
+        return RunHeadlessTransfer(options);
+    return RunHeadlessLogging(options);
+}
