@@ -7,6 +7,7 @@
 #include "link/PictureFolders.h"
 #include "link/TextTable.h"
 #include "param/ParamTables.h"
+#include "ui/DeferredRefresh.h"
 
 #include <QDir>
 #include <QGridLayout>
@@ -79,11 +80,7 @@ frmVQ_P_ARM_DI::frmVQ_P_ARM_DI(TextTable& sprdP, TextTable& sprdP_CH, int chCoun
     root->addWidget(buildInput());
     root->addLayout(bottom);
 
-    tmrRefresh = new QTimer(this);
-    tmrRefresh->setObjectName(QStringLiteral("tmrRefresh"));
-    tmrRefresh->setSingleShot(true);
-    tmrRefresh->setInterval(50);
-    connect(tmrRefresh, &QTimer::timeout, this, &frmVQ_P_ARM_DI::refresh);
+    tmrRefresh = DeferredRefresh(this, &frmVQ_P_ARM_DI::refresh);
     // Changes made elsewhere (an upload finishing) are shown shortly after.
     connect(&m_sprdP, &TextTable::cellChanged, this, &frmVQ_P_ARM_DI::tableChanged);
     connect(&m_sprdP_CH, &TextTable::cellChanged, this, &frmVQ_P_ARM_DI::tableChanged);
