@@ -22,10 +22,20 @@ QStringList systemPortNames()
 }
 }
 
+Given<OneShotTimer> GivenTimer(OneShotTimer* given, int intervalMs)
+{
+    return {given, [intervalMs] { return std::make_unique<QtOneShotTimer>(intervalMs); }};
+}
+
+LinkSessionLine::LinkSessionLine(SerialPort* port, OneShotTimer* tmrTX, OneShotTimer* tmrRX)
+    : m_port(port, [] { return std::make_unique<LinePort>(); })
+    , m_tx(GivenTimer(tmrTX, PollingEngine::kTxIntervalMs))
+    , m_rx(GivenTimer(tmrRX, PollingEngine::kTimeoutMs))
+{
+}
+
 LinkSession::LinkSession(const QString& dir, SerialPort* givenPort, OneShotTimer* tmrTX, OneShotTimer* tmrRX)
-    : m_port(givenPort, [] { return std::make_unique<LinePort>(); })
-    , m_tx(tmrTX, [] { return std::make_unique<QtOneShotTimer>(PollingEngine::kTxIntervalMs); })
-    , m_rx(tmrRX, [] { return std::make_unique<QtOneShotTimer>(PollingEngine::kTimeoutMs); })
+    : LinkSessionLine(givenPort, tmrTX, tmrRX)
     , programDir(QDir(dir).absolutePath())
     , port(*m_port)
     , engine(link, store, log, *m_port, *m_tx, *m_rx)

@@ -1,11 +1,9 @@
 #include "app/PortReopener.h"
 
-#include "port/QtTimer.h"
-
 PortReopener::PortReopener(LinkSession& session, OneShotTimer* timer, int intervalMs, QObject* parent)
     : QObject(parent)
     , m_session(session)
-    , m_timer(timer, [intervalMs] { return std::make_unique<QtOneShotTimer>(intervalMs); })
+    , m_timer(GivenTimer(timer, intervalMs))
     , m_intervalMs(intervalMs)
 {
     PollingEngine& e = m_session.engine;
