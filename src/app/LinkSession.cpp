@@ -53,7 +53,7 @@ QString LinkSession::loadConfiguration()
 {
     QString cut, ignored, port, line;
     engine.setDeviceList(ReadDeviceListLines(programDir, &cut), &ignored);
-    ReadPortFile(programDir, link, DefaultPortName(systemPortNames()), &port);
+    ReadPortFile(programDir, link.port, DefaultPortName(systemPortNames()), &port);
     applyLineOptions(LineFile::read(programDir, &line));
     QStringList notes{removeLeftSaves(), cut, ignored, port, line};
     notes.removeAll(QString());
@@ -82,5 +82,5 @@ QString LinkSession::removeLeftSaves() const
 void LinkSession::applyLineOptions(const LineFile& options)
 {
     engine.setGapMs(options.gapMs());
-    link.rs485 = options.rs485();
+    link.port.rs485 = options.rs485();
 }

@@ -542,9 +542,9 @@ void frmVQ_Main::startUp()
     QStringList notes{m_session.loadConfiguration(), saveNote};
     notes.removeAll(QString());
     const QString note = notes.join(QStringLiteral("; "));
-    setPanelText(1, m_link.gCommPort);
-    setPanelText(2, m_link.settingsText());
-    setPanelText(5, m_link.gCommProtocol);
+    setPanelText(1, m_link.port.gCommPort);
+    setPanelText(2, m_link.port.settingsText());
+    setPanelText(5, m_link.port.gCommProtocol);
     SetPortState(true);
     if (!note.isEmpty())
         setPanelText(4, note);
@@ -598,9 +598,9 @@ void frmVQ_Main::transferEnded(int transfer, TransferResult result, const QStrin
         return;
     // A download that moved the recorder to another address or speed: the
     // program may follow it (after the engine has finished with the answer).
-    const RecorderLine before = LineOf(m_engine->lastBackup(), m_link.gSelMC_No, m_link);
+    const RecorderLine before = LineOf(m_engine->lastBackup(), m_link.gSelMC_No, m_link.port);
     const RecorderLine after = LineAfter(before, m_engine->lastSent());
-    if (after.known && (after.address != before.address || after.settings.settingsText() != m_link.settingsText()))
+    if (after.known && (after.address != before.address || after.settings.settingsText() != m_link.port.settingsText()))
         QTimer::singleShot(0, this, [this, device = m_link.gSelMC_No, after] { offerLineChange(device, after); });
 }
 
@@ -631,7 +631,7 @@ void frmVQ_Main::offerLineChange(int device, const RecorderLine& now)
         lines[device - 1] = QStringLiteral("X\t");
     }
     m_engine->closePort();
-    PortSettings line = m_link;
+    PortSettings line = m_link.port;
     line.gCommBaud = now.settings.gCommBaud;
     line.gCommParity = now.settings.gCommParity;
     line.gCommDataBits = now.settings.gCommDataBits;
@@ -643,7 +643,7 @@ void frmVQ_Main::offerLineChange(int device, const RecorderLine& now)
     }
     loadDeviceList(lines);
     m_engine->setLineSettings(line);
-    setPanelText(2, m_link.settingsText());
+    setPanelText(2, m_link.port.settingsText());
     m_engine->selectDevice(m_link.indexOfDevice(now.address));
     m_engine->openPort();
 }
@@ -934,7 +934,7 @@ void frmVQ_Main::openPortSetup()
         return;
     const bool reopening = m_reopener->active();
     m_reopener->stop();
-    frmVQ_SetPort dialog(m_programDir, m_link, this);
+    frmVQ_SetPort dialog(m_programDir, m_link.port, this);
     const bool accepted = dialog.exec() == QDialog::Accepted;
     if (accepted)
         m_reopener->setEnabled(dialog.reopenLostPort());
@@ -943,9 +943,9 @@ void frmVQ_Main::openPortSetup()
     if (!accepted || !m_engine->setLineSettings(dialog.saved()))
         return;
     m_session.applyLineOptions(LineFile::read(m_programDir));
-    setPanelText(1, m_link.gCommPort);
-    setPanelText(2, m_link.settingsText());
-    setPanelText(5, m_link.gCommProtocol);
+    setPanelText(1, m_link.port.gCommPort);
+    setPanelText(2, m_link.port.settingsText());
+    setPanelText(5, m_link.port.gCommProtocol);
     // What was said about the old port no longer holds.
     setPanelText(4, QString());
 }
