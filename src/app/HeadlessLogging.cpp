@@ -93,7 +93,7 @@ LoggingJob::LoggingJob(LinkSession& session, const DSaveSettings& settings, OneS
     connect(&e, &PollingEngine::portOpened, this, [this] {
         const LinkState& link = m_session.link;
         emit news(QStringLiteral("port %1 open (%2), scanning %3 device(s)")
-                      .arg(link.gCommPort, link.settingsText())
+                      .arg(link.port.gCommPort, link.port.settingsText())
                       .arg(link.deviceCount()));
     });
     connect(&e, &PollingEngine::deviceStateChanged, this, [this](int device, DeviceState, const QString& why) {
@@ -134,8 +134,8 @@ bool LoggingJob::start()
                          .arg(QDir::toNativeSeparators(m_session.programDir + "/CFG/SetEnv.INI")));
         return false;
     }
-    if (const QString bad = LinePort::SettingsProblem(link); !bad.isEmpty()) {
-        emit trouble(QStringLiteral("port %1 cannot be used: %2 (Comm.CFG)").arg(link.gCommPort, bad));
+    if (const QString bad = LinePort::SettingsProblem(link.port); !bad.isEmpty()) {
+        emit trouble(QStringLiteral("port %1 cannot be used: %2 (Comm.CFG)").arg(link.port.gCommPort, bad));
         return false;
     }
     const DSaveSettings& s = m_settings;

@@ -22,10 +22,20 @@ QStringList systemPortNames()
 }
 }
 
+Given<OneShotTimer> GivenTimer(OneShotTimer* given, int intervalMs)
+{
+    return {given, [intervalMs] { return std::make_unique<QtOneShotTimer>(intervalMs); }};
+}
+
+LinkSessionLine::LinkSessionLine(SerialPort* port, OneShotTimer* tmrTX, OneShotTimer* tmrRX)
+    : m_port(port, [] { return std::make_unique<LinePort>(); })
+    , m_tx(GivenTimer(tmrTX, PollingEngine::kTxIntervalMs))
+    , m_rx(GivenTimer(tmrRX, PollingEngine::kTimeoutMs))
+{
+}
+
 LinkSession::LinkSession(const QString& dir, SerialPort* givenPort, OneShotTimer* tmrTX, OneShotTimer* tmrRX)
-    : m_port(givenPort, [] { return std::make_unique<LinePort>(); })
-    , m_tx(tmrTX, [] { return std::make_unique<QtOneShotTimer>(PollingEngine::kTxIntervalMs); })
-    , m_rx(tmrRX, [] { return std::make_unique<QtOneShotTimer>(PollingEngine::kTimeoutMs); })
+    : LinkSessionLine(givenPort, tmrTX, tmrRX)
     , programDir(QDir(dir).absolutePath())
     , port(*m_port)
     , engine(link, store, log, *m_port, *m_tx, *m_rx)
@@ -43,7 +53,7 @@ QString LinkSession::loadConfiguration()
 {
     QString cut, ignored, port, line;
     engine.setDeviceList(ReadDeviceListLines(programDir, &cut), &ignored);
-    ReadPortFile(programDir, link, DefaultPortName(systemPortNames()), &port);
+    ReadPortFile(programDir, link.port, DefaultPortName(systemPortNames()), &port);
     applyLineOptions(LineFile::read(programDir, &line));
     QStringList notes{removeLeftSaves(), cut, ignored, port, line};
     notes.removeAll(QString());
@@ -72,5 +82,5 @@ QString LinkSession::removeLeftSaves() const
 void LinkSession::applyLineOptions(const LineFile& options)
 {
     engine.setGapMs(options.gapMs());
-    link.rs485 = options.rs485();
+    link.port.rs485 = options.rs485();
 }

@@ -27,12 +27,19 @@ private:
     T& m_ref;
 };
 
-class LinkSession {
-    // Declared first: the engine below is built on them.
+// The timer given by the caller, or a precise one-shot QTimer of intervalMs.
+Given<OneShotTimer> GivenTimer(OneShotTimer* given, int intervalMs);
+
+// The session's port and the engine's two timers. A base of LinkSession, so
+// that they are built before the engine that uses them.
+struct LinkSessionLine {
+    LinkSessionLine(SerialPort* port, OneShotTimer* tmrTX, OneShotTimer* tmrRX);
     Given<SerialPort> m_port;
     Given<OneShotTimer> m_tx;
     Given<OneShotTimer> m_rx;
+};
 
+class LinkSession : private LinkSessionLine {
 public:
     // port: the line to use; null for the real serial port named in Comm.CFG.
     // tmrTX, tmrRX: the engine's timers; null for real 50 and 1000 ms timers.

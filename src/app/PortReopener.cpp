@@ -1,11 +1,9 @@
 #include "app/PortReopener.h"
 
-#include "port/QtTimer.h"
-
 PortReopener::PortReopener(LinkSession& session, OneShotTimer* timer, int intervalMs, QObject* parent)
     : QObject(parent)
     , m_session(session)
-    , m_timer(timer, [intervalMs] { return std::make_unique<QtOneShotTimer>(intervalMs); })
+    , m_timer(GivenTimer(timer, intervalMs))
     , m_intervalMs(intervalMs)
 {
     PollingEngine& e = m_session.engine;
@@ -16,13 +14,13 @@ PortReopener::PortReopener(LinkSession& session, OneShotTimer* timer, int interv
         m_lastFailure.clear();
         m_timer->start();
         emit lost(QStringLiteral("Port %1 was lost: %2; trying to reopen it every %3")
-                      .arg(m_session.link.gCommPort, why, every()));
+                      .arg(m_session.link.port.gCommPort, why, every()));
     });
     connect(&e, &PollingEngine::portOpened, this, [this] {
         if (!std::exchange(m_trying, false))
             return;
         m_lastFailure.clear();
-        emit reopened(QStringLiteral("Port %1 is open again").arg(m_session.link.gCommPort));
+        emit reopened(QStringLiteral("Port %1 is open again").arg(m_session.link.port.gCommPort));
     });
     connect(&e, &PollingEngine::portOpenFailed, this, [this](const QString& why) {
         if (std::exchange(m_trying, false))

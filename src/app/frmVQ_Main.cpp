@@ -205,13 +205,13 @@ void frmVQ_Main::buildMenus()
 
 QWidget* frmVQ_Main::buildButtonBar()
 {
-    const char* texts[16] = {"Device Setup", "Data Save Setup", "Port Setup", "Port Open",
-                             "Single Monitoring(LINE)", "Multi Monitoring", "Parameter Setup", "About",
-                             "Help", "VQ800 Manual", "Graph Viewer", "", "Single Monitoring(BAR)",
-                             "Single Monitoring(TEXT)", "Multi Monitoring(PV)", "DateTime Reserve Setup"};
+    const char* texts[MenuButtons] = {"Device Setup", "Data Save Setup", "Port Setup", "Port Open",
+                                      "Single Monitoring(LINE)", "Multi Monitoring", "Parameter Setup", "About",
+                                      "Help", "VQ800 Manual", "Graph Viewer", "", "Single Monitoring(BAR)",
+                                      "Single Monitoring(TEXT)", "Multi Monitoring(PV)", "DateTime Reserve Setup"};
     auto* bar = new QWidget(this);
     bar->setObjectName(QStringLiteral("buttonBar"));
-    for (int i = 0; i < 16; ++i) {
+    for (int i = 0; i < MenuButtons; ++i) {
         auto* b = new QPushButton(QString::fromLatin1(texts[i]), bar);
         b->setObjectName(QStringLiteral("btnMenu%1").arg(i));
         b->setMinimumHeight(30);
@@ -220,14 +220,15 @@ QWidget* frmVQ_Main::buildButtonBar()
         b->setFocusPolicy(Qt::TabFocus);
         btnMenu[i] = b;
     }
-    // Button 11 has neither text nor action; it keeps its place in the array only.
-    btnMenu[11]->hide();
+    // BtnUnused has neither text nor action; it keeps its place in the array only.
+    btnMenu[BtnUnused]->hide();
 
-    struct Group { const char* caption; std::vector<int> buttons; int columns; };
-    const Group groups[] = {{"Configuration", {0, 2, 1}, 1},
-                            {"Online", {3, 4, 12, 13, 5, 14}, 2},
-                            {"Parameter", {6, 15}, 1},
-                            {"Helper", {7, 8, 9, 10}, 2}};
+    struct Group { const char* caption; std::vector<MenuButton> buttons; int columns; };
+    const Group groups[] = {
+        {"Configuration", {BtnDeviceSetup, BtnPortSetup, BtnSaveSetup}, 1},
+        {"Online", {BtnPortOpen, BtnSingleLine, BtnSingleBar, BtnSingleText, BtnMulti, BtnMultiPV}, 2},
+        {"Parameter", {BtnParameter, BtnDateTime}, 1},
+        {"Helper", {BtnAbout, BtnHelp, BtnManual, BtnViewer}, 2}};
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
     for (const Group& g : groups) {
@@ -508,26 +509,27 @@ void frmVQ_Main::connectActions()
     // nor while a device server connects; the port button cancels then.
     const auto openCaptions = [this] {
         mOnlinePortOpen->setText(QStringLiteral("&Port Close"));
-        btnMenu[3]->setText(QStringLiteral("Port Close"));
+        btnMenu[BtnPortOpen]->setText(QStringLiteral("Port Close"));
         for (QAction* a : {mSetMC, mSetPort})
             a->setEnabled(false);
-        for (int i : {0, 2})
-            btnMenu[i]->setEnabled(false);
+        for (MenuButton b : {BtnDeviceSetup, BtnPortSetup})
+            btnMenu[b]->setEnabled(false);
     };
     connect(m_engine, &PollingEngine::portOpened, this, openCaptions);
     connect(m_engine, &PollingEngine::portConnecting, this, openCaptions);
     const auto closedCaptions = [this] {
         mOnlinePortOpen->setText(QStringLiteral("&Port Open"));
-        btnMenu[3]->setText(QStringLiteral("Port Open"));
+        btnMenu[BtnPortOpen]->setText(QStringLiteral("Port Open"));
     };
     connect(m_engine, &PollingEngine::portClosed, this, closedCaptions);
     connect(m_engine, &PollingEngine::portOpenFailed, this, closedCaptions);
 
     // Each button runs the handler of its menu item.
-    QAction* forButton[16] = {mSetMC, mSetDSave, mSetPort, mOnlinePortOpen, mOnlineSingleLine, mOnlineMulti,
-                              mPMeterList, mHelpAbout, mHelpHelp, mHelpManual, mHelpGView, nullptr,
-                              mOnlineSingleBar, mOnlineSingleText, mOnlineMultiPV, mPMeterSysDate};
-    for (int i = 0; i < 16; ++i)
+    QAction* forButton[MenuButtons] = {mSetMC,           mSetDSave,         mSetPort,       mOnlinePortOpen,
+                                       mOnlineSingleLine, mOnlineMulti,      mPMeterList,    mHelpAbout,
+                                       mHelpHelp,         mHelpManual,       mHelpGView,     nullptr,
+                                       mOnlineSingleBar,  mOnlineSingleText, mOnlineMultiPV, mPMeterSysDate};
+    for (int i = 0; i < MenuButtons; ++i)
         if (forButton[i])
             connect(btnMenu[i], &QPushButton::clicked, forButton[i], &QAction::trigger);
 }
@@ -540,9 +542,9 @@ void frmVQ_Main::startUp()
     QStringList notes{m_session.loadConfiguration(), saveNote};
     notes.removeAll(QString());
     const QString note = notes.join(QStringLiteral("; "));
-    setPanelText(1, m_link.gCommPort);
-    setPanelText(2, m_link.settingsText());
-    setPanelText(5, m_link.gCommProtocol);
+    setPanelText(1, m_link.port.gCommPort);
+    setPanelText(2, m_link.port.settingsText());
+    setPanelText(5, m_link.port.gCommProtocol);
     SetPortState(true);
     if (!note.isEmpty())
         setPanelText(4, note);
@@ -596,9 +598,9 @@ void frmVQ_Main::transferEnded(int transfer, TransferResult result, const QStrin
         return;
     // A download that moved the recorder to another address or speed: the
     // program may follow it (after the engine has finished with the answer).
-    const RecorderLine before = LineOf(m_engine->lastBackup(), m_link.gSelMC_No, m_link);
+    const RecorderLine before = LineOf(m_engine->lastBackup(), m_link.gSelMC_No, m_link.port);
     const RecorderLine after = LineAfter(before, m_engine->lastSent());
-    if (after.known && (after.address != before.address || after.settings.settingsText() != m_link.settingsText()))
+    if (after.known && (after.address != before.address || after.settings.settingsText() != m_link.port.settingsText()))
         QTimer::singleShot(0, this, [this, device = m_link.gSelMC_No, after] { offerLineChange(device, after); });
 }
 
@@ -629,7 +631,7 @@ void frmVQ_Main::offerLineChange(int device, const RecorderLine& now)
         lines[device - 1] = QStringLiteral("X\t");
     }
     m_engine->closePort();
-    PortSettings line = m_link;
+    PortSettings line = m_link.port;
     line.gCommBaud = now.settings.gCommBaud;
     line.gCommParity = now.settings.gCommParity;
     line.gCommDataBits = now.settings.gCommDataBits;
@@ -641,7 +643,7 @@ void frmVQ_Main::offerLineChange(int device, const RecorderLine& now)
     }
     loadDeviceList(lines);
     m_engine->setLineSettings(line);
-    setPanelText(2, m_link.settingsText());
+    setPanelText(2, m_link.port.settingsText());
     m_engine->selectDevice(m_link.indexOfDevice(now.address));
     m_engine->openPort();
 }
@@ -701,16 +703,17 @@ void frmVQ_Main::SetPortState(bool closedState)
 {
     for (QAction* a : {mSetMC, mSetPort})
         a->setEnabled(closedState);
-    for (int i : {0, 2})
-        btnMenu[i]->setEnabled(closedState);
+    for (MenuButton b : {BtnDeviceSetup, BtnPortSetup})
+        btnMenu[b]->setEnabled(closedState);
     for (QAction* a : {mOnlineSingleLine, mOnlineSingleBar, mOnlineSingleText, mOnlineMulti, mOnlineMultiPV,
                        mPMeterSysDate})
         a->setEnabled(!closedState);
-    for (int i : {4, 5, 11, 12, 13, 14, 15})
-        btnMenu[i]->setEnabled(!closedState);
+    for (MenuButton b : {BtnSingleLine, BtnMulti, BtnUnused, BtnSingleBar, BtnSingleText, BtnMultiPV, BtnDateTime})
+        btnMenu[b]->setEnabled(!closedState);
     // The port button shows the state at a glance.
-    btnMenu[3]->setStyleSheet(closedState ? QStringLiteral("QPushButton { color: #0a6a0a; font-weight: bold; }")
-                                          : QStringLiteral("QPushButton { color: #b01010; font-weight: bold; }"));
+    btnMenu[BtnPortOpen]->setStyleSheet(closedState
+                                            ? QStringLiteral("QPushButton { color: #0a6a0a; font-weight: bold; }")
+                                            : QStringLiteral("QPushButton { color: #b01010; font-weight: bold; }"));
 }
 
 QString frmVQ_Main::panelText(int panel) const
@@ -931,7 +934,7 @@ void frmVQ_Main::openPortSetup()
         return;
     const bool reopening = m_reopener->active();
     m_reopener->stop();
-    frmVQ_SetPort dialog(m_programDir, m_link, this);
+    frmVQ_SetPort dialog(m_programDir, m_link.port, this);
     const bool accepted = dialog.exec() == QDialog::Accepted;
     if (accepted)
         m_reopener->setEnabled(dialog.reopenLostPort());
@@ -940,9 +943,9 @@ void frmVQ_Main::openPortSetup()
     if (!accepted || !m_engine->setLineSettings(dialog.saved()))
         return;
     m_session.applyLineOptions(LineFile::read(m_programDir));
-    setPanelText(1, m_link.gCommPort);
-    setPanelText(2, m_link.settingsText());
-    setPanelText(5, m_link.gCommProtocol);
+    setPanelText(1, m_link.port.gCommPort);
+    setPanelText(2, m_link.port.settingsText());
+    setPanelText(5, m_link.port.gCommProtocol);
     // What was said about the old port no longer holds.
     setPanelText(4, QString());
 }

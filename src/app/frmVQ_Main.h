@@ -142,7 +142,12 @@ private:
     QAction* mHelpViewComm = nullptr;
     QAction* mHelpGView = nullptr;
 
-    std::array<QPushButton*, 16> btnMenu{};
+    // The buttons of btnMenu (objectNames btnMenu0..btnMenu15) in their order.
+    enum MenuButton {
+        BtnDeviceSetup, BtnSaveSetup, BtnPortSetup, BtnPortOpen, BtnSingleLine, BtnMulti, BtnParameter, BtnAbout,
+        BtnHelp, BtnManual, BtnViewer, BtnUnused, BtnSingleBar, BtnSingleText, BtnMultiPV, BtnDateTime, MenuButtons
+    };
+    std::array<QPushButton*, MenuButtons> btnMenu{};
     QTableView* sprdStatus = nullptr;
     QLabel* lblMC_No = nullptr;
     QLabel* lblDSave_Enable = nullptr;

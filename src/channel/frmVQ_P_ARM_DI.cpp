@@ -6,6 +6,7 @@
 #include "core/Numbers.h"
 #include "core/PictureFolders.h"
 #include "core/TextTable.h"
+#include "ui/DeferredRefresh.h"
 
 #include <QDir>
 #include <QGridLayout>
@@ -78,11 +79,7 @@ frmVQ_P_ARM_DI::frmVQ_P_ARM_DI(TextTable& sprdP, TextTable& sprdP_CH, int chCoun
     root->addWidget(buildInput());
     root->addLayout(bottom);
 
-    tmrRefresh = new QTimer(this);
-    tmrRefresh->setObjectName(QStringLiteral("tmrRefresh"));
-    tmrRefresh->setSingleShot(true);
-    tmrRefresh->setInterval(50);
-    connect(tmrRefresh, &QTimer::timeout, this, &frmVQ_P_ARM_DI::refresh);
+    tmrRefresh = DeferredRefresh(this, &frmVQ_P_ARM_DI::refresh);
     // Changes made elsewhere (an upload finishing) are shown shortly after.
     connect(&m_sprdP, &TextTable::cellChanged, this, &frmVQ_P_ARM_DI::tableChanged);
     connect(&m_sprdP_CH, &TextTable::cellChanged, this, &frmVQ_P_ARM_DI::tableChanged);

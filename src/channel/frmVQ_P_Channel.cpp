@@ -5,6 +5,7 @@
 #include "core/Numbers.h"
 #include "core/TextTable.h"
 #include "link/RegisterMap.h"
+#include "ui/DeferredRefresh.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -89,11 +90,7 @@ frmVQ_P_Channel::frmVQ_P_Channel(TextTable& sprdP_CH, int chCount, int channel, 
     });
 
     // Changes made elsewhere (an upload finishing) are shown shortly after.
-    tmrRefresh = new QTimer(this);
-    tmrRefresh->setObjectName(QStringLiteral("tmrRefresh"));
-    tmrRefresh->setSingleShot(true);
-    tmrRefresh->setInterval(50);
-    connect(tmrRefresh, &QTimer::timeout, this, &frmVQ_P_Channel::refresh);
+    tmrRefresh = DeferredRefresh(this, &frmVQ_P_Channel::refresh);
     connect(&m_table, &TextTable::cellChanged, this, &frmVQ_P_Channel::tableChanged);
 
     setChannel(channel);

@@ -4,6 +4,7 @@
 #include "link/DataStore.h"
 #include "link/LinkState.h"
 #include "link/PollingEngine.h"
+#include "ui/DeferredRefresh.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -136,11 +137,7 @@ frmVQ_DateReserve::frmVQ_DateReserve(const LinkState& link, const DataStore& sto
             tmrRefresh->start();
         }
     });
-    tmrRefresh = new QTimer(this);
-    tmrRefresh->setObjectName(QStringLiteral("tmrRefresh"));
-    tmrRefresh->setSingleShot(true);
-    tmrRefresh->setInterval(50);
-    connect(tmrRefresh, &QTimer::timeout, this, &frmVQ_DateReserve::refresh);
+    tmrRefresh = DeferredRefresh(this, &frmVQ_DateReserve::refresh);
 
     tmrDT->start();
     tmrRefresh->start();

@@ -1,7 +1,7 @@
 #pragma once
-// The state of the device link: the port settings (Comm.CFG, the base), the
-// device arrays, the selection and the request codes. One instance per link;
-// the engine is the only writer of its request fields.
+// The state of the device link: the port settings (Comm.CFG), the device
+// arrays, the selection and the request codes. One instance per link; the
+// engine is the only writer of its request fields.
 #include "link/SerialPort.h"
 
 #include <QByteArray>
@@ -9,7 +9,10 @@
 #include <QString>
 #include <QStringList>
 
-struct LinkState : PortSettings {
+struct LinkState {
+    // The port's name and character format, and its RS-485 mode.
+    PortSettings port;
+
     // Request code of the running transaction (requests waiting for the link
     // are the engine's own).
     int gReqCode = 0;

@@ -138,7 +138,7 @@ int PollingEngine::targetDevice() const
 
 int PollingEngine::staleLimitMs() const
 {
-    return timing::StaleLimitMs(static_cast<int>(m_link.gMC_Online.count(true)), m_txGapMs, m_link);
+    return timing::StaleLimitMs(static_cast<int>(m_link.gMC_Online.count(true)), m_txGapMs, m_link.port);
 }
 
 bool PollingEngine::valuesFresh(int index) const
@@ -156,8 +156,8 @@ bool PollingEngine::openPort(QString* error)
     if (m_port.isOpen() || m_connecting)
         return true;
     QString why;
-    if (!m_port.open(m_link, &why)) {
-        const QString text = QStringLiteral("Port %1 cannot be opened: %2").arg(m_link.gCommPort, why);
+    if (!m_port.open(m_link.port, &why)) {
+        const QString text = QStringLiteral("Port %1 cannot be opened: %2").arg(m_link.port.gCommPort, why);
         showAllUnknown();
         emit statusMessage(text);
         emit portOpenFailed(text);
@@ -167,7 +167,7 @@ bool PollingEngine::openPort(QString* error)
     }
     if (m_port.connecting()) {
         m_connecting = true;
-        emit statusMessage(QStringLiteral("Connecting to %1 ...").arg(m_link.gCommPort));
+        emit statusMessage(QStringLiteral("Connecting to %1 ...").arg(m_link.port.gCommPort));
         emit portConnecting();
         return true;
     }
@@ -186,7 +186,7 @@ void PollingEngine::onPortOpenFailed(const QString& why)
 {
     if (!std::exchange(m_connecting, false))
         return;
-    const QString text = QStringLiteral("Port %1 cannot be opened: %2").arg(m_link.gCommPort, why);
+    const QString text = QStringLiteral("Port %1 cannot be opened: %2").arg(m_link.port.gCommPort, why);
     showAllUnknown();
     emit statusMessage(text);
     emit portOpenFailed(text);
@@ -224,7 +224,7 @@ void PollingEngine::started()
     m_suspect.clear();
     m_lastRequest.clear();
     m_strayBytes = 0;
-    m_txGapMs = TxGapMs(m_gapMs, m_link);
+    m_txGapMs = TxGapMs(m_gapMs, m_link.port);
     emit statusMessage(QString());
     emit portOpened();
     startTx(m_txGapMs);
@@ -267,7 +267,7 @@ void PollingEngine::onPortError(const QString& why)
     // Whoever reopens the port hears of the loss before the port closes.
     emit portLost(why);
     closePort();
-    emit statusMessage(QStringLiteral("Port %1 was lost: %2").arg(m_link.gCommPort, why));
+    emit statusMessage(QStringLiteral("Port %1 was lost: %2").arg(m_link.port.gCommPort, why));
 }
 
 bool PollingEngine::post(int code)
@@ -379,7 +379,7 @@ bool PollingEngine::setLineSettings(const PortSettings& from)
 {
     if (m_port.isOpen() || m_connecting)
         return false;
-    static_cast<PortSettings&>(m_link) = from;
+    m_link.port = from;
     return true;
 }
 
@@ -649,7 +649,7 @@ void PollingEngine::send(const QByteArray& frame, const Expect& expect)
     if (frame == m_suspect)
         m_suspectSentAt = m_lastSentAt;
     emit sending();
-    m_line.send(frame, expect, m_link);
+    m_line.send(frame, expect, m_link.port);
 }
 
 // ---- the outcome of a transaction

@@ -9,7 +9,7 @@
 // adapter does), the program by RTS, or the serial driver (Linux).
 enum class Rs485Mode { None, Rts, Kernel };
 
-// The six texts of Comm.CFG; the link state carries them under these names.
+// The six texts of Comm.CFG, as the link state carries them (LinkState::port).
 // rs485 comes from CFG/Line.INI.
 struct PortSettings {
     QString gCommPort;     // "COM3", "ttyUSB0", "/dev/pts/4", ...

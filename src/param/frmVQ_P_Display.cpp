@@ -3,6 +3,7 @@
 #include "core/Numbers.h"
 #include "core/TextTable.h"
 #include "param/PageRules.h"
+#include "ui/DeferredRefresh.h"
 #include "ui/PageLook.h"
 
 #include <QGridLayout>
@@ -139,11 +140,7 @@ frmVQ_P_Display::frmVQ_P_Display(TextTable& sprdP, QWidget* parent)
     root->addLayout(bottom);
     resize(560, 420);
 
-    tmrRefresh = new QTimer(this);
-    tmrRefresh->setObjectName(QStringLiteral("tmrRefresh"));
-    tmrRefresh->setSingleShot(true);
-    tmrRefresh->setInterval(50);
-    connect(tmrRefresh, &QTimer::timeout, this, &frmVQ_P_Display::refresh);
+    tmrRefresh = DeferredRefresh(this, &frmVQ_P_Display::refresh);
     tmrRefresh->start();
 }
 

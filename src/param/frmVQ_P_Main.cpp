@@ -1,6 +1,7 @@
 #include "param/frmVQ_P_Main.h"
 
 #include "core/TextTable.h"
+#include "ui/DeferredRefresh.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -64,11 +65,7 @@ frmVQ_P_Main::frmVQ_P_Main(TextTable& sprdP, TextTable& sprdP_CH, int channels, 
     layout->addWidget(dispBox);
     layout->addLayout(closeRow);
 
-    tmrRefresh = new QTimer(this);
-    tmrRefresh->setObjectName(QStringLiteral("tmrRefresh"));
-    tmrRefresh->setSingleShot(true);
-    tmrRefresh->setInterval(50);
-    connect(tmrRefresh, &QTimer::timeout, this, &frmVQ_P_Main::refresh);
+    tmrRefresh = DeferredRefresh(this, &frmVQ_P_Main::refresh);
     // Shown filled at once; the timer keeps the page's usual refresh step.
     refresh();
     tmrRefresh->start();

@@ -5,6 +5,7 @@
 #include "core/TextTable.h"
 #include "param/PageRules.h"
 #include "param/ParamTables.h"
+#include "ui/DeferredRefresh.h"
 #include "ui/PageLook.h"
 
 #include <QFormLayout>
@@ -99,11 +100,7 @@ frmVQ_P_System::frmVQ_P_System(TextTable& sprdP, TextTable& sprdP_CH, int tab, i
     root->addLayout(bottom);
     resize(640, 430);
 
-    tmrRefresh = new QTimer(this);
-    tmrRefresh->setObjectName(QStringLiteral("tmrRefresh"));
-    tmrRefresh->setSingleShot(true);
-    tmrRefresh->setInterval(50);
-    connect(tmrRefresh, &QTimer::timeout, this, &frmVQ_P_System::refresh);
+    tmrRefresh = DeferredRefresh(this, &frmVQ_P_System::refresh);
     tmrRefresh->start();
     tmrDT = new QTimer(this);
     tmrDT->setObjectName(QStringLiteral("tmrDT"));

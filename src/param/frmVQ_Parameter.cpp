@@ -11,6 +11,7 @@
 #include "param/frmVQ_P_Display.h"
 #include "param/frmVQ_P_Main.h"
 #include "param/frmVQ_P_System.h"
+#include "ui/DeferredRefresh.h"
 #include "ui/Grid.h"
 #include "ui/TextTableModel.h"
 #include "ui/WindowPlaces.h"
@@ -199,11 +200,7 @@ frmVQ_Parameter::frmVQ_Parameter(ParamImage& image, const LinkState& link, DataS
                                        + tableWidth(sprdP_CH, 2 + 6) + m.right(),
                                    760)));
 
-    tmrRefresh = new QTimer(this);
-    tmrRefresh->setObjectName(QStringLiteral("tmrRefresh"));
-    tmrRefresh->setSingleShot(true);
-    tmrRefresh->setInterval(0);
-    connect(tmrRefresh, &QTimer::timeout, this, &frmVQ_Parameter::RefreshFromStore);
+    tmrRefresh = DeferredRefresh(this, &frmVQ_Parameter::RefreshFromStore, 0);
 
     connect(btnNew, &QPushButton::clicked, this, &frmVQ_Parameter::newSet);
     connect(btnOpen, &QPushButton::clicked, this, &frmVQ_Parameter::openFile);

@@ -85,7 +85,7 @@ TEST_F(SetupDialogs, PortTestSaysWhyItFailedAndNeverLeavesThePortOpen)
 
     Pty pty; // a pseudo-terminal has no RS-485 mode
     ASSERT_FALSE(pty.path.isEmpty());
-    LinkState link;
+    PortSettings link;
     link.gCommPort = pty.path;
     frmVQ_SetPort d(dir.path(), link);
     EXPECT_TRUE(Text(&d, "lblMsg").isEmpty()) << Text(&d, "lblMsg").toStdString();
@@ -166,7 +166,7 @@ TEST_F(SetupDialogs, DeviceSetupAsksBeforeDroppingChanges)
 TEST_F(SetupDialogs, AFileThatCannotBeSavedIsNamedWithTheWayOut)
 {
     // A folder where the file should be: not even root can replace it.
-    LinkState link;
+    PortSettings link;
     const std::pair<const char*, std::function<std::unique_ptr<QDialog>()>> cases[] = {
         {"CFG/Line.INI", [&] { return std::make_unique<frmVQ_SetPort>(dir.path(), link); }},
         {"Comm.CFG", [&] { return std::make_unique<frmVQ_SetPort>(dir.path(), link); }},

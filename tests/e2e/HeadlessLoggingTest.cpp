@@ -124,7 +124,7 @@ TEST(HeadlessLogging, SaysWhoAnswersAndStopsWhenThePortCloses)
     {
         // A port name that can never open ends it.
         Rig rig({{1, 10}}, {"O"});
-        rig.session->link.gCommPort = "tcp://host-without-port";
+        rig.session->link.port.gCommPort = "tcp://host-without-port";
         EXPECT_FALSE(rig.job->start());
         EXPECT_TRUE(rig.said.last().contains("is not tcp://HOST:PORT")) << rig.said.join('\n').toStdString();
     }

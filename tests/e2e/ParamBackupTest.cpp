@@ -133,7 +133,8 @@ TEST(ParamBackup, FailuresEndWithAMessageAndANonZeroExit)
 
     rig.port.setOpenError("no such device");
     EXPECT_EQ(rig.run({"1", "up", rig.dir.filePath("z.CFG")}), TransferJob::Failed);
-    const QString why = QStringLiteral("Port %1 cannot be opened: no such device").arg(rig.session->link.gCommPort);
+    const QString why =
+        QStringLiteral("Port %1 cannot be opened: no such device").arg(rig.session->link.port.gCommPort);
     EXPECT_TRUE(rig.message.contains(why)) << rig.message.toStdString();
 }
 

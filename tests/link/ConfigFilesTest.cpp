@@ -87,7 +87,7 @@ TEST(PortFile, ShortOrMissingFilesKeepDefaults)
             QFile::remove(PortFilePath(dir.path()));
         else
             WriteFile(PortFilePath(dir.path()), c.content);
-        LinkState link;
+        PortSettings link;
         QString note;
         ReadPortFile(dir.path(), link, "ttyS9", &note);
         EXPECT_EQ(note.isEmpty(), c.content.size() < 1000) << note.toStdString();

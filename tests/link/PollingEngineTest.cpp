@@ -297,9 +297,9 @@ TEST(PollingEngine, PausesForTheGapAfterAGoodAnswerAndAfterSilence)
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.gapMs << " ms at " << c.baud << "," << c.parity << ",8," << c.stop);
         VirtualLine line({{1, 10}, {2, 10}});
-        line.link.gCommBaud = c.baud;
-        line.link.gCommParity = c.parity;
-        line.link.gCommStopBits = c.stop;
+        line.link.port.gCommBaud = c.baud;
+        line.link.port.gCommParity = c.parity;
+        line.link.port.gCommStopBits = c.stop;
         line.engine.setGapMs(c.gapMs);
         ASSERT_TRUE(line.openAndMonitor());
         // Per request: the pause after the answer before it, or, with none, the time since the request before.
@@ -359,9 +359,9 @@ TEST(PollingEngine, RtsIsDroppedOnlyAfterTheLastStopBitHasLeftInRtsMode)
         PollingEngine engine(link, store, log, port, tx, rx);
         engine.setDeviceList({"O"});
         engine.setPause([&](qint64 us) { port.now += us; });
-        link.gCommBaud = c.baud;
-        link.gCommParity = c.parity;
-        link.rs485 = c.mode;
+        link.port.gCommBaud = c.baud;
+        link.port.gCommParity = c.parity;
+        link.port.rs485 = c.mode;
         ASSERT_TRUE(engine.openPort());
         tx.fire();
         EXPECT_EQ(port.events, c.events);

@@ -270,7 +270,7 @@ INSTANTIATE_TEST_SUITE_P(
                                "the user must be in the group dialout");
             return w;
         }},
-        Window{"PortSetup", 0, [](Rig& r) { return std::make_unique<frmVQ_SetPort>(r.dir.path(), r.line.link); }},
+        Window{"PortSetup", 0, [](Rig& r) { return std::make_unique<frmVQ_SetPort>(r.dir.path(), r.line.link.port); }},
         Window{"DeviceSetup", 0, [](Rig& r) { return std::make_unique<frmVQ_SetMC>(r.dir.path()); }},
         Window{"DataSaveSetup", 0, [](Rig& r) { return std::make_unique<frmVQ_Set_DSave>(r.dir.path()); }},
         Window{"About", 0, [](Rig& r) { return std::make_unique<frmVQ_About>(r.dir.path()); }},
