@@ -1,10 +1,12 @@
 #include "app/StartUp.h"
 
 #include "app/ProgramFolder.h"
+#include "Version.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -19,7 +21,7 @@ QCommandLineOption hidden(const QString& name, const QString& value = QString())
 } // namespace
 
 StartUp::StartUp(bool windows)
-    : m_windows(windows)
+    : m_windows((prepareProcess(windows), windows))
     , m_help(m_parser.addHelpOption())
     , m_version(m_parser.addVersionOption())
     , m_dir(QStringLiteral("dir"),
@@ -63,6 +65,16 @@ StartUp::StartUp(bool windows)
     if (windows)
         for (const char* name : {"platform", "style", "stylesheet", "display", "qwindowgeometry", "qwindowtitle"})
             m_parser.addOption(hidden(QString::fromLatin1(name), QStringLiteral("VALUE")));
+}
+
+void StartUp::prepareProcess(bool windows)
+{
+#ifdef SIGXFSZ
+    // A data file at the file size limit is a failed save to report, not the end of the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+    QCoreApplication::setApplicationName(windows ? QStringLiteral("vq800") : QStringLiteral("vq800-logger"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VQ800_VERSION));
 }
 
 bool StartUp::parse(int argc, char** argv)

@@ -11,6 +11,7 @@
 
 class StartUp {
 public:
+    // Names the program (vq800 or vq800-logger) and readies the process.
     explicit StartUp(bool windows);
 
     // False: the error has been said on stderr; the exit code is 2.
@@ -27,6 +28,8 @@ public:
     HeadlessOptions headlessOptions() const;
 
 private:
+    static void prepareProcess(bool windows);
+
     const bool m_windows;
     QCommandLineParser m_parser;
     QCommandLineOption m_help, m_version, m_dir, m_open, m_headless, m_device, m_upload, m_download, m_lineSettings,

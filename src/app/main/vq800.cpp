@@ -3,20 +3,12 @@
 #include "app/frmVQ_Main.h"
 #include "ui/Manual.h"
 #include "ui/WindowPlaces.h"
-#include "Version.h"
 
 #include <QApplication>
-#include <csignal>
 #include <memory>
 
 int main(int argc, char** argv)
 {
-#ifdef SIGXFSZ
-    // A data file at the file size limit is a failed save to report, not the end of the program.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
-    QCoreApplication::setApplicationName(QStringLiteral("vq800"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(VQ800_VERSION));
     StartUp start(true);
     if (!start.parse(argc, argv))
         return 2;
