@@ -24,6 +24,7 @@
 #include "monitor/frmVQ_Mon_Text.h"
 #include "param/frmVQ_Parameter.h"
 #include "port/frmVQ_SetPort.h"
+#include "publish/frmVQ_Publish.h"
 #include "ui/Grid.h"
 #include "ui/LedIndicator.h"
 #include "ui/Manual.h"
@@ -169,6 +170,7 @@ void frmVQ_Main::buildMenus()
     mSetMC = action(mSet, "mSetMC", QStringLiteral("&Device Setup"));
     mSetDSave = action(mSet, "mSetDSave", QStringLiteral("Data &Save Setup"));
     mSetPort = action(mSet, "mSetPort", QStringLiteral("&Port Setup"));
+    mSetPublish = action(mSet, "mSetPublish", QStringLiteral("Pu&blishing"));
     mSet->addSeparator();
     mExit = action(mSet, "mExit", QStringLiteral("&Quit"));
 
@@ -461,6 +463,7 @@ void frmVQ_Main::connectActions()
     connect(mSetMC, &QAction::triggered, this, &frmVQ_Main::openDeviceSetup);
     connect(mSetDSave, &QAction::triggered, this, &frmVQ_Main::openDataSaveSetup);
     connect(mSetPort, &QAction::triggered, this, &frmVQ_Main::openPortSetup);
+    connect(mSetPublish, &QAction::triggered, this, &frmVQ_Main::openPublishing);
     connect(mOnlineSingleLine, &QAction::triggered, this, &frmVQ_Main::openSingleLine);
     connect(mOnlineSingleBar, &QAction::triggered, this, &frmVQ_Main::openSingleBar);
     connect(mOnlineSingleText, &QAction::triggered, this, &frmVQ_Main::openSingleText);
@@ -510,7 +513,7 @@ void frmVQ_Main::connectActions()
     const auto openCaptions = [this] {
         mOnlinePortOpen->setText(QStringLiteral("&Port Close"));
         btnMenu[BtnPortOpen]->setText(QStringLiteral("Port Close"));
-        for (QAction* a : {mSetMC, mSetPort})
+        for (QAction* a : {mSetMC, mSetPort, mSetPublish})
             a->setEnabled(false);
         for (MenuButton b : {BtnDeviceSetup, BtnPortSetup})
             btnMenu[b]->setEnabled(false);
@@ -701,7 +704,7 @@ void frmVQ_Main::selectDeviceRow(int row)
 
 void frmVQ_Main::SetPortState(bool closedState)
 {
-    for (QAction* a : {mSetMC, mSetPort})
+    for (QAction* a : {mSetMC, mSetPort, mSetPublish})
         a->setEnabled(closedState);
     for (MenuButton b : {BtnDeviceSetup, BtnPortSetup})
         btnMenu[b]->setEnabled(closedState);
@@ -948,6 +951,21 @@ void frmVQ_Main::openPortSetup()
     setPanelText(5, m_link.port.gCommProtocol);
     // What was said about the old port no longer holds.
     setPanelText(4, QString());
+}
+
+void frmVQ_Main::openPublishing()
+{
+    if (m_engine->isOpen() || m_engine->isConnecting())
+        return;
+    // The port stays closed while the settings change under the dialog.
+    const bool reopening = m_reopener->active();
+    m_reopener->stop();
+    frmVQ_Publish dialog(m_programDir, this);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (reopening)
+        m_reopener->resume();
+    if (accepted)
+        emit publishSettingsChanged();
 }
 
 void frmVQ_Main::openDataSaveSetup()

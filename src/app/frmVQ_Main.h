@@ -62,6 +62,8 @@ public:
     void openDeviceSetup();
     void openPortSetup();
     void openDataSaveSetup();
+    // Publishing: like Device Setup and Port Setup, with the port closed only.
+    void openPublishing();
     void openSingleLine();
     void openSingleBar();
     void openSingleText();
@@ -85,6 +87,10 @@ public:
     // they come; an empty text cancels. Tests replace them.
     std::function<QString()> chooseLogFile;
     std::function<QString()> chooseCaptureFile;
+
+signals:
+    // Publishing saved new settings to CFG/Publish.INI.
+    void publishSettingsChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -124,6 +130,7 @@ private:
     QAction* mSetMC = nullptr;
     QAction* mSetDSave = nullptr;
     QAction* mSetPort = nullptr;
+    QAction* mSetPublish = nullptr;
     QAction* mExit = nullptr;
     QMenu* mOnline = nullptr;
     QAction* mOnlinePortOpen = nullptr;

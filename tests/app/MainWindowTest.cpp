@@ -191,7 +191,7 @@ TEST_F(MainWindow, PortOpenSwitchesMenusAndClosesDeviceAndPortSetup)
     // A few of each kind: setup closed while the port is open, monitors open
     // once the scan has ended, the rest always.
     const auto expectMenus = [&](bool setup, bool monitors, const char* when) {
-        for (const char* name : {"mSetMC", "mSetPort", "btnMenu0", "btnMenu2"})
+        for (const char* name : {"mSetMC", "mSetPort", "mSetPublish", "btnMenu0", "btnMenu2"})
             EXPECT_EQ(enabled(w, name), setup) << name << " " << when;
         for (const char* name : {"mOnlineSingleLine", "mPMeterSysDate", "btnMenu4", "btnMenu15"})
             EXPECT_EQ(enabled(w, name), monitors) << name << " " << when;
