@@ -58,7 +58,7 @@ void decodeLive(DataStore& store, int row, const QByteArray& f)
     }
 }
 
-void decodeCommon(DataStore& store, const QByteArray& f)
+void decodeCommon(TextTable& common, const QByteArray& f)
 {
     using namespace regmap;
     for (int k = 1; k <= kCommonCount; ++k) {
@@ -67,11 +67,11 @@ void decodeCommon(DataStore& store, const QByteArray& f)
             continue;
         const QString text = CommonOffsetIsU32(k) ? QString::number(static_cast<qint32>(GetU32BE(f, at(k))))
                                                   : QString::number(GetU16BE(f, at(k)));
-        store.sprdP_Common.setText(1, row, text);
+        common.setText(1, row, text);
     }
 }
 
-void decodeChannel(DataStore& store, int c, const QByteArray& f)
+void decodeChannel(TextTable& channels, int c, const QByteArray& f)
 {
     using namespace regmap;
     for (int i = 1; i <= kChannelRegs; ++i) {
@@ -85,32 +85,33 @@ void decodeChannel(DataStore& store, int c, const QByteArray& f)
         case ChannelField::Float: text = FloatText(GetF32BE(f, at(i))); break;
         case ChannelField::U32: text = QString::number(static_cast<qint32>(GetU32BE(f, at(i)))); break;
         }
-        store.sprdP_CH.setText(c, field.row, text);
+        channels.setText(c, field.row, text);
     }
 }
 
 } // namespace
 
-void DecodeAnswer(DataStore& store, int row, int requestCode, const QByteArray& frame)
+void DecodeParamAnswer(TextTable& common, TextTable& channels, int requestCode, const QByteArray& frame)
 {
-    store.sprdMon.setText(regmap::mon::Comm, row, QStringLiteral("OK"));
     // The receiver enforces the answer length; a short frame decodes nothing.
     auto enough = [&](int regs) { return frame.size() >= ReadAnswerLength(regs); };
     const req::Step step = req::Decode(requestCode);
-    switch (step.block) {
-    case req::Block::Live:
-        if (enough(regmap::kInputCount))
+    if (step.block == req::Block::Common && enough(regmap::kCommonCount))
+        decodeCommon(common, frame);
+    else if (step.block == req::Block::Channel && enough(regmap::kChannelRegs))
+        decodeChannel(channels, step.channel, frame);
+}
+
+void DecodeAnswer(DataStore& store, int row, int requestCode, const QByteArray& frame)
+{
+    store.sprdMon.setText(regmap::mon::Comm, row, QStringLiteral("OK"));
+    const req::Step step = req::Decode(requestCode);
+    if (step.block == req::Block::Live) {
+        if (frame.size() >= ReadAnswerLength(regmap::kInputCount))
             decodeLive(store, row, frame);
-        break;
-    case req::Block::Common:
-        if (enough(regmap::kCommonCount))
-            decodeCommon(store, frame);
-        break;
-    case req::Block::Channel:
-        if (enough(regmap::kChannelRegs))
-            decodeChannel(store, step.channel, frame);
-        break;
-    default:
-        break;
+        return;
     }
+    // Other devices' parameters never go into the selected device's tables.
+    if (step.phase != req::Phase::Background)
+        DecodeParamAnswer(store.sprdP_Common, store.sprdP_CH, requestCode, frame);
 }

@@ -53,6 +53,9 @@ const PollingEngine::PhaseRule& PollingEngine::ruleOf(Phase phase)
         {Phase::Clock, &E::clockAnswered, &E::clockRefused, &E::clockGaveUp, 3, true, false},
         {Phase::Backup, &E::backupAnswered, nullptr, &E::transferGaveUp, 3, false, false},
         {Phase::Restore, &E::restoreAnswered, &E::restoreRefused, &E::restoreGaveUp, 3, false, false},
+        // A background block is one transaction between live polls; the
+        // operator's requests come first.
+        {Phase::Background, &E::backgroundAnswered, nullptr, &E::backgroundGaveUp, 3, true, true},
     };
     static const PhaseRule kNone{Phase::None, nullptr, nullptr, nullptr, 3, true, true};
     for (const PhaseRule& r : kRules)
@@ -95,6 +98,18 @@ void PollingEngine::setClock(std::function<qint64()> now)
 {
     m_now = now;
     m_line.setClock(std::move(now));
+}
+
+void PollingEngine::setReadEveryDevice(bool on)
+{
+    if (on == m_readEvery)
+        return;
+    m_readEvery = on;
+    // Turned on while monitoring: every device online now is read.
+    for (int i = 0; i < m_devices.size(); ++i)
+        m_devices[i].paramsDue = on && m_port.isOpen() && m_link.isOnline(i);
+    if (!on)
+        m_background = {};
 }
 
 void PollingEngine::startTx(int ms)
@@ -215,6 +230,8 @@ void PollingEngine::started()
         d.askedAt = m_now();
     m_rescanLine = {};
     m_round.reset();
+    m_background = {};
+    m_pollsSinceBlock = 0;
     for (int i = 0; i < m_link.gMC_Online.size(); ++i)
         m_link.gMC_Online[i] = false;
     m_link.gMC_Index = 0;
@@ -241,6 +258,7 @@ void PollingEngine::closePort()
     const bool transferring = transferActive();
     const int transfer = m_step.phase == Phase::Upload || m_requests.transfer == req::Upload ? req::Upload : req::Download;
     m_requests.dropAll();
+    m_background = {};
     setCode(0);
     showAllUnknown();
     if (m_requests.selection >= 0)
@@ -455,6 +473,11 @@ void PollingEngine::startTransfer()
 void PollingEngine::endTransfer(TransferResult result, const QString& text)
 {
     const int transfer = m_step.phase == Phase::Upload ? req::Upload : req::Download;
+    // What a download wrote, or put back, is read again.
+    const int index = m_link.gSelMC_Index;
+    if (m_readEvery && (m_step.phase == Phase::Download || m_step.phase == Phase::Restore) && index >= 0
+        && index < m_devices.size())
+        m_devices[index].paramsDue = m_link.isOnline(index);
     m_round.selectFirst(false);
     m_stopAsked = false;
     endSequence();
@@ -482,6 +505,84 @@ void PollingEngine::finishRead()
     // Columns past the device's channels hold nothing of it.
     if (m_channels < regmap::kMaxChannels)
         m_store.sprdP_CH.clearTexts(m_channels + 1, 1, regmap::kMaxChannels, regmap::kChannelRows);
+}
+
+bool PollingEngine::startBackgroundBlock()
+{
+    // Between live polls only, after a round of them (kPollsPerBackgroundBlock
+    // at most), and never while the operator waits for the link.
+    if (!m_readEvery || transferActive() || m_requests.selection >= 0 || !m_requests.clockFrames.isEmpty())
+        return false;
+    const int online = static_cast<int>(m_link.gMC_Online.count(true));
+    if (m_pollsSinceBlock < qBound(1, online, kPollsPerBackgroundBlock))
+        return false;
+    BackgroundRead& b = m_background;
+    if (b.index >= 0 && !m_link.isOnline(b.index))
+        b = {};
+    if (b.index < 0) {
+        // One device's set is read whole before the next is begun.
+        int index = 0;
+        while (index < m_devices.size() && !(m_devices[index].paramsDue && m_link.isOnline(index)))
+            ++index;
+        if (index >= m_devices.size())
+            return false;
+        m_devices[index].paramsDue = false;
+        // Its own channels, as its answers told its model; 6 when unknown, as for the selected one.
+        const int channels = regmap::ChannelsOfModel(modelOf(index));
+        b = {index, req::BackgroundCommon, channels > 0 ? channels : 6, std::make_shared<DeviceParams>()};
+    }
+    m_pollsSinceBlock = 0;
+    m_link.gMC_Index = b.index;
+    setCode(b.code);
+    return true;
+}
+
+void PollingEngine::backgroundAnswered(const QByteArray& frame)
+{
+    BackgroundRead& b = m_background;
+    const int index = m_link.gMC_Index;
+    const int code = m_link.gReqCode;
+    setState(index, DeviceState::Ok, kAnswersAgain);
+    if (index != b.index || !b.set) {
+        endSequence();
+        return;
+    }
+    DecodeParamAnswer(b.set->common, b.set->channels, code, frame);
+    b.code = req::NextCode(code, b.channels);
+    const int device = deviceNumber(index);
+    std::shared_ptr<DeviceParams> done;
+    if (b.code == 0) {
+        done = std::move(b.set);
+        b = {};
+        m_store.deviceParams.insert(device, done);
+    }
+    endSequence();
+    if (done)
+        emit deviceParametersRead(device);
+}
+
+void PollingEngine::dropBackgroundRead(int index)
+{
+    if (index < 0 || index == m_background.index)
+        m_background = {};
+}
+
+void PollingEngine::keepSelectedParams()
+{
+    // The selected device's read stands for its background read.
+    if (!m_readEvery)
+        return;
+    const int index = m_link.gSelMC_Index;
+    const int device = m_link.gSelMC_No;
+    if (device < 1)
+        return;
+    auto set = std::make_shared<DeviceParams>();
+    set->copyTexts(m_store.sprdP_Common, m_store.sprdP_CH);
+    m_store.deviceParams.insert(device, set);
+    if (index >= 0 && index < m_devices.size())
+        m_devices[index].paramsDue = false;
+    dropBackgroundRead(index);
+    emit deviceParametersRead(device);
 }
 
 void PollingEngine::takeOperatorRequests(const PhaseRule& rule)
@@ -541,6 +642,8 @@ void PollingEngine::onTransmitTick()
         } else if (k.firstOnlineIndex() < 0) {
             startTx(qMax(m_txGapMs, kTxIntervalMs)); // idling: no need to look more often
             return;
+        } else {
+            startBackgroundBlock();
         }
     }
 
@@ -593,7 +696,11 @@ bool PollingEngine::buildRequest(QByteArray& frame, Expect& expect)
     const req::Step& s = m_step;
     if (s.phase == Phase::None)
         return false;
-    if (s.phase != Phase::Live && s.phase != Phase::Scan && s.phase != Phase::Rescan) {
+    if (s.phase == Phase::Background) {
+        if (!k.isOnline(m_background.index))
+            return false;
+        k.gMC_Index = m_background.index;
+    } else if (s.phase != Phase::Live && s.phase != Phase::Scan && s.phase != Phase::Rescan) {
         // Every other request goes to the selected device.
         if (k.gSelMC_No < 1 || k.gMC_No.value(k.gSelMC_Index) != k.gSelMC_No)
             return false;
@@ -617,8 +724,9 @@ bool PollingEngine::buildRequest(QByteArray& frame, Expect& expect)
         expect = {dev, static_cast<quint8>(frame[1]), modbus::kWriteAnswerLength, frame};
         return true;
     }
+    const int channels = s.phase == Phase::Background ? m_background.channels : m_channels;
     if (s.channel > regmap::kMaxChannels
-        || (s.channel > 0 && s.phase != Phase::Live && s.phase != Phase::Restore && s.channel > m_channels))
+        || (s.channel > 0 && s.phase != Phase::Live && s.phase != Phase::Restore && s.channel > channels))
         return false;
     const int first = req::FirstRegister(s);
     if (info.function == modbus::kReadHolding) {
@@ -667,6 +775,8 @@ void PollingEngine::onEnded(const Outcome& outcome)
         m_suspectSentAt = m_lastSentAt;
     }
     const PhaseRule& rule = ruleOf(m_step.phase);
+    if (m_step.phase == Phase::Live)
+        ++m_pollsSinceBlock;
 
     if (outcome.answered()) {
         m_streak = 0;
@@ -702,6 +812,12 @@ void PollingEngine::onEnded(const Outcome& outcome)
                                                            .arg(FailureText(outcome.failure)));
             if (rule.gaveUp)
                 (this->*rule.gaveUp)();
+        }
+        if (m_step.phase == Phase::Background) {
+            // Not asked again until the device comes back online: a device
+            // that cannot give its parameters costs one transaction a time.
+            dropBackgroundRead();
+            endSequence();
         }
     }
     emit transactionEnded(code, deviceNumber(index), outcome.failure);
@@ -764,6 +880,8 @@ void PollingEngine::scanAnswered(const QByteArray& frame)
     decode(frame);
     if (index < k.gMC_Online.size())
         k.gMC_Online[index] = true;
+    if (index >= 0 && index < m_devices.size())
+        m_devices[index].paramsDue = m_readEvery;
     setState(index, DeviceState::Ok, QStringLiteral("online (model %1)").arg(modelOf(index)));
     if (k.gSelMC_No == 0)
         applySelection(index);
@@ -791,6 +909,7 @@ void PollingEngine::readAnswered(const QByteArray& frame)
     m_link.gCommonReadDone = true;
     endSequence();
     emit parametersRead(m_link.gSelMC_No);
+    keepSelectedParams();
 }
 
 void PollingEngine::liveAnswered(const QByteArray& frame)
@@ -825,6 +944,7 @@ void PollingEngine::uploadAnswered(const QByteArray& frame)
         return;
     }
     finishRead();
+    keepSelectedParams();
     endTransfer(TransferResult::Done, req::ProgressMessage(code, m_channels));
 }
 
@@ -1007,6 +1127,13 @@ void PollingEngine::clockGaveUp()
     nextClockFrame();
 }
 
+void PollingEngine::backgroundGaveUp()
+{
+    // The third failure in a row takes a device out of the round, whichever
+    // request it failed.
+    leaveRound(m_link.gMC_Index);
+}
+
 void PollingEngine::endSequence()
 {
     // Back to live polling. After a device was selected it is polled first;
@@ -1124,6 +1251,7 @@ void PollingEngine::joinRound(int index)
     if (index >= 0 && index < m_devices.size()) {
         m_devices[index].misses = 0;
         m_devices[index].liveAt = -1; // its values are of before; fresh ones follow within a round
+        m_devices[index].paramsDue = m_readEvery;
     }
     setState(index, DeviceState::Ok, QStringLiteral("answers again (model %1)").arg(modelOf(index)));
     emit statusMessage(QString());
@@ -1144,7 +1272,9 @@ void PollingEngine::leaveRound(int index)
     if (index >= 0 && index < m_devices.size()) {
         m_devices[index].askedAt = m_now();
         m_devices[index].misses = 0;
+        m_devices[index].paramsDue = false; // read when it is back
     }
+    dropBackgroundRead(index);
 }
 
 // ---- device states

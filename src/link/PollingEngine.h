@@ -27,8 +27,10 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class CommLog;
+struct DeviceParams;
 class OneShotTimer;
 class ParamSource;
 class SerialPort;
@@ -54,6 +56,9 @@ public:
     static constexpr int kLateAnswerMs = 10'000;
     // A transfer whose device fails the rule of three this often is stopped.
     static constexpr int kTransferGiveUp = 3;
+    // A background parameter block goes after a round of live polls, or
+    // after this many of them on a line with more devices online.
+    static constexpr int kPollsPerBackgroundBlock = 8;
 
     // tmrTX and tmrRX_TOVR are one-shot timers; the engine sets their intervals.
     PollingEngine(LinkState& link, DataStore& store, CommLog& log, SerialPort& port, OneShotTimer& tmrTX,
@@ -77,6 +82,12 @@ public:
     // A scan that finds nobody keeps the port open and goes on asking
     // (unattended logging); otherwise it closes the port.
     void setKeepPortWhenNobodyAnswers(bool keep) { m_keepWhenNobody = keep; }
+    // Reads the parameters of every online device into the store's
+    // deviceParams: each device once after the scan and whenever it comes
+    // back online, one block at a time between live polls. Off (the default):
+    // only the selected device's parameters are read.
+    void setReadEveryDevice(bool on);
+    bool readsEveryDevice() const { return m_readEvery; }
 
     // ---- operator actions
 
@@ -174,6 +185,9 @@ signals:
     void scanFinished(int online);
     // The parameter read of `device` has ended: the store holds its parameters.
     void parametersRead(int device);
+    // The store's deviceParams holds a complete new set of `device`'s
+    // parameters (with setReadEveryDevice on).
+    void deviceParametersRead(int device);
     // Fresh live values of `device` are in the store.
     void liveValues(int device);
     // A device became OK or NG (why: "online (model 10)", "no answer", ...).
@@ -195,6 +209,14 @@ private:
         qint64 liveAt = -1;       // last good live values
         qint64 askedAt = 0;       // out of the round: when last asked, or when it left
         int misses = 0;           // out of the round: questions it did not answer
+        bool paramsDue = false;   // its parameters are to be read in the background
+    };
+    // The background read of one device's parameters under way.
+    struct BackgroundRead {
+        int index = -1; // device index; -1: none under way
+        int code = 0;   // its next block
+        int channels = 0;
+        std::shared_ptr<DeviceParams> set; // the blocks read so far
     };
 
     static const PhaseRule& ruleOf(req::Phase phase);
@@ -221,6 +243,7 @@ private:
     void uploadAnswered(const QByteArray& frame);
     void downloadAnswered(const QByteArray& frame);
     void clockAnswered(const QByteArray& frame);
+    void backgroundAnswered(const QByteArray& frame);
     // What the last failure in a row does, per phase.
     void scanGaveUp();
     void rescanGaveUp();
@@ -228,6 +251,7 @@ private:
     void liveGaveUp();
     void transferGaveUp();
     void clockGaveUp();
+    void backgroundGaveUp();
     // What a refusal does where it is not simply a failure.
     void downloadRefused(const QString& why);
     void clockRefused(const QString& why);
@@ -254,6 +278,9 @@ private:
     void endTransfer(TransferResult result, const QString& text);
     void finishRead();
     void applySelection(int index);
+    bool startBackgroundBlock();
+    void dropBackgroundRead(int index = -1);
+    void keepSelectedParams();
 
     void setState(int index, DeviceState state, const QString& why);
     // "--" for every device: the port is closed, nothing is known.
@@ -314,4 +341,8 @@ private:
     rescan::Timing m_rescanTiming;
     rescan::Line m_rescanLine;
     bool m_keepWhenNobody = false;
+
+    bool m_readEvery = false;
+    int m_pollsSinceBlock = 0; // live polls since the last background block
+    BackgroundRead m_background;
 };

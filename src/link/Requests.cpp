@@ -18,7 +18,7 @@ struct Run {
     int after; // code that follows the run; 0 ends the sequence
 };
 
-constexpr std::array<Run, 21> kRuns{{
+constexpr std::array<Run, 23> kRuns{{
     {Live, false, Phase::Live, Block::Live, 0},
     {Scan, false, Phase::Scan, Block::Scan, 0},
     {Rescan, false, Phase::Rescan, Block::Scan, 0},
@@ -35,6 +35,9 @@ constexpr std::array<Run, 21> kRuns{{
     {ClockFrame, false, Phase::Clock, Block::Frame, 0},
     {BackupCommon, false, Phase::Backup, Block::Common, BackupCommon + 1},
     {BackupCommon, true, Phase::Backup, Block::Channel, 0},
+    // One block a time: the engine goes back to live polling after each.
+    {BackgroundCommon, false, Phase::Background, Block::Common, BackgroundCommon + 1},
+    {BackgroundCommon, true, Phase::Background, Block::Channel, 0},
     // A restore writes back only the blocks written, in their order: the engine steps it.
     {RestoreBase, true, Phase::Restore, Block::Range, 0},
     {RestoreBase + WriteName - WriteRange, true, Phase::Restore, Block::NameUnit, 0},
@@ -163,7 +166,7 @@ QString BlockName(int code)
 bool IsMonitoring(int code)
 {
     const Phase p = Decode(code).phase;
-    return p == Phase::Live || p == Phase::Rescan;
+    return p == Phase::Live || p == Phase::Rescan || p == Phase::Background;
 }
 
 int FirstRegister(const Step& step)

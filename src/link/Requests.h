@@ -16,6 +16,7 @@ constexpr int Scan = 99;          // device scan of gMC_Index
 constexpr int ReadCommon = 100;   // parameters of the selected device: (98,) 100, then 101..100+N
 constexpr int UploadCommon = 200; // upload: 200, then 201..200+N
 constexpr int BackupCommon = 300; // before a download, the recorder's present set: 300, then 301..300+N
+constexpr int BackgroundCommon = 400; // any online device's parameters, one block between live polls: 400, 401..400+N
 constexpr int WriteRange = 500;   // download: 501..500+N range codes,
 constexpr int WriteName = 520;    //   521..520+N name, unit and display switch,
 constexpr int WriteRest = 540;    //   541..540+N the rest of each channel,
@@ -27,7 +28,7 @@ constexpr int Download = WriteRange + 1;
 constexpr int Upload = UploadCommon;
 
 // What a sequence of codes is doing.
-enum class Phase { None, Scan, ReadParams, Live, Upload, Download, Clock, Rescan, Backup, Restore };
+enum class Phase { None, Scan, ReadParams, Live, Upload, Download, Clock, Rescan, Backup, Restore, Background };
 
 // The register block one code moves.
 enum class Block { None, Live, Scan, Common, Channel, Range, NameUnit, ChannelRest, CommonPart2, CommonPart1, Frame };
@@ -65,7 +66,7 @@ inline int RestoreCodeOf(int downloadCode) { return downloadCode - WriteRange + 
 // "CH.03 block", "common block": how messages name the block of a code.
 QString BlockName(int code);
 // The link is monitoring: live values are polled (a device out of the round
-// may be asked again in between).
+// may be asked again, or a block of a device's parameters read, in between).
 bool IsMonitoring(int code);
 // A code's answer carries live values of the device asked.
 inline bool CarriesLiveValues(int code) { return Decode(code).block == Block::Live; }

@@ -1,12 +1,11 @@
 #include "monitor/DisplayRules.h"
 
-#include "core/ChannelColours.h"
-
 #include "core/Numbers.h"
 #include "core/PictureFolders.h"
 #include "link/DataStore.h"
 #include "link/LinkState.h"
 #include "link/RegisterMap.h"
+#include "monitor/ChannelMeta.h"
 #include "monitor/MonitorState.h"
 
 #include <QDir>
@@ -24,11 +23,6 @@ constexpr double kPow10[] = {1.0, 10.0, 100.0, 1000.0, 10000.0};
 QString chText(const DataStore& store, int ch, int key)
 {
     return store.sprdP_CH.text(ch + 1, key);
-}
-
-std::optional<qint32> chInt(const DataStore& store, int ch, int key)
-{
-    return LeadingInt32(chText(store, ch, key));
 }
 
 bool fitsInt32(double v)
@@ -231,14 +225,13 @@ void SingleDisplay::readChannelTexts(MonitorState& state, const DataStore& store
     using namespace regmap::ch;
     for (int i = 0; i < kMaxChannels; ++i) {
         ChannelDisplay& c = ch[i];
-        if (const auto code = chInt(store, i, Color))
-            c.colour = colours::ChannelColour(*code);
-        if (const auto fp = chInt(store, i, FpLocate))
-            if (const auto f = ChannelFormat(*fp))
-                state.gChFormat[i] = *f;
+        if (const auto colour = ChannelColourOf(store.sprdP_CH, i + 1))
+            c.colour = *colour;
+        if (const auto f = ChannelFormatOf(store.sprdP_CH, i + 1))
+            state.gChFormat[i] = *f;
         const QString& format = state.gChFormat[i];
-        if (const auto mode = chInt(store, i, UnitMode))
-            c.unit = UnitText(*mode, chText(store, i, UnitName));
+        if (const auto unit = ChannelUnitOf(store.sprdP_CH, i + 1))
+            c.unit = *unit;
         if (const auto t = FormatValue(LeadingNumber(chText(store, i, DispRangeMax)), format))
             c.maxText = *t;
         if (const auto t = FormatValue(LeadingNumber(chText(store, i, DispRangeMin)), format))

@@ -367,3 +367,88 @@ TEST(PollingEngine, RtsIsDroppedOnlyAfterTheLastStopBitHasLeftInRtsMode)
         EXPECT_EQ(port.events, c.events);
     }
 }
+
+TEST(PollingEngine, ReadEveryDeviceFillsEachOnlineDevicesSetOneBlockAfterARoundOfLivePolls)
+{
+    for (const bool on : {false, true}) {
+        SCOPED_TRACE(on ? "on" : "off");
+        VirtualLine line({{1, 10}, {2, 20}, {3, 10}});
+        line.silence(3);
+        // A name of its own, so that one device's blocks cannot pass for another's.
+        line.recorder(2).write(regmap::ChannelBase(1) + 1, {0x5457, 0x4F32});
+        line.engine.setReadEveryDevice(on);
+        QList<int> read;
+        QObject::connect(&line.engine, &PollingEngine::deviceParametersRead, [&](int device) { read << device; });
+        ASSERT_TRUE(line.openAndMonitor());
+        const int from = line.port.requestNumber();
+        line.runFor(60'000);
+        // After the selected device's read, only device 2's blocks, each after a round of live polls.
+        int blocks = 0, lives = 0;
+        for (const QByteArray& r : line.sentSince(from)) {
+            if (codeOf(r) == 11) {
+                ++lives;
+            } else if (codeOf(r) >= 100) {
+                EXPECT_EQ(r[0], char(2));
+                EXPECT_GE(lives, 2) << "before block " << blocks;
+                lives = 0;
+                ++blocks;
+            }
+        }
+        EXPECT_EQ(blocks, on ? 13 : 0);
+        EXPECT_EQ(read, on ? (QList<int>{1, 2}) : QList<int>());
+        EXPECT_EQ(line.storeDiffers(1), "") << "the editor's tables stay the selected device's";
+        // The texts the editor's read of each device gives.
+        for (int device = 1; on && device <= 2; ++device) {
+            const std::shared_ptr<DeviceParams> kept = line.store.deviceParams.value(device);
+            ASSERT_TRUE(kept);
+            if (device != line.link.gSelMC_No) {
+                ASSERT_TRUE(line.engine.selectDevice(device - 1));
+                ASSERT_TRUE(line.runUntil([&] { return line.monitoring() && line.link.gSelMC_No == device; }));
+            }
+            ASSERT_EQ(line.storeDiffers(device), "");
+            for (int r = 1; r <= regmap::kCommonRows; r += r == 24 ? 7 : 1) // not the clock (25..30): it moves on
+                EXPECT_EQ(kept->common.text(1, r), line.store.sprdP_Common.text(1, r)) << device << " row " << r;
+            for (int c = 1; c <= regmap::kMaxChannels; ++c)
+                for (int r = 1; r <= regmap::kChannelRows; ++r)
+                    EXPECT_EQ(kept->channels.text(c, r), line.store.sprdP_CH.text(c, r)) << device << " CH" << c;
+        }
+    }
+}
+
+TEST(PollingEngine, AFailedBackgroundReadWaitsUntilTheDeviceIsBackAndNeverCutsATransfer)
+{
+    VirtualLine line({{1, 10}, {2, 10}});
+    line.engine.setReadEveryDevice(true);
+    bool refuse = true;
+    line.server.rewriteAnswer = [&](const QByteArray& r, QByteArray a) {
+        return refuse && r[0] == char(2) && GetU16BE(r, 2) == 40301 ? ExceptionAnswer(2, 3, mbex::IllegalAddress) : a;
+    };
+    QList<int> read;
+    QObject::connect(&line.engine, &PollingEngine::deviceParametersRead, [&](int device) { read << device; });
+    auto asked = [&](int device, int reg) {
+        return std::count_if(line.port.requests().begin(), line.port.requests().end(), [&](const QByteArray& r) {
+            return r[0] == char(device) && GetU16BE(r, 2) == reg;
+        });
+    };
+    ASSERT_TRUE(line.openAndMonitor());
+    line.runFor(30'000);
+    EXPECT_EQ(asked(2, 40301), 1) << "not asked again while it stays online";
+    EXPECT_EQ(read, QList<int>{1});
+    EXPECT_TRUE(line.link.isOnline(1)) << "one refusal costs it nothing";
+    // Out of the round and back: its read begins again.
+    refuse = false;
+    line.silence(2);
+    ASSERT_TRUE(line.runUntil([&] { return !line.link.isOnline(1); }));
+    line.silence(2, false);
+    ASSERT_TRUE(line.runUntil([&] { return asked(2, 40101) == 2; }));
+    // An upload asked now runs whole: no background block between its blocks.
+    const int from = line.port.requestNumber();
+    ASSERT_TRUE(line.engine.post(req::Upload));
+    ASSERT_TRUE(line.runUntil([&] { return line.ended(req::Upload) == 1; }));
+    const QList<QByteArray> sent = line.sentSince(from);
+    const qsizetype first = std::find_if(sent.begin(), sent.end(), [](const QByteArray& r) { return codeOf(r) >= 100; }) - sent.begin();
+    for (qsizetype i = first; i < first + 7; ++i)
+        EXPECT_EQ(sent.value(i).left(4), BuildReadRequest(1, quint16(40001 + 100 * (i - first)), 1).left(4)) << i;
+    ASSERT_TRUE(line.runUntil([&] { return read.contains(2); }));
+    EXPECT_EQ(read, (QList<int>{1, 1, 2})) << "the upload stands for a read of device 1";
+}

@@ -1,5 +1,8 @@
 #include "common/Files.h"
 #include "core/ChannelColours.h"
+#include "core/TextTable.h"
+#include "link/RegisterMap.h"
+#include "monitor/ChannelMeta.h"
 #include "monitor/DisplayRules.h"
 #include "MonitorFixture.h"
 
@@ -33,6 +36,35 @@ TEST(DisplayRules, FormatsPlaceholdersUnitsAndColours)
         EXPECT_EQ(UnitText(mode, user), text) << mode;
     EXPECT_EQ(UnitText(5, "m3/h  "), "m3/h  ");
     EXPECT_EQ(colours::ChannelColour(12), RgbOf(255, 255, 255)) << "no colour 12"; // 0..11 in the editor's tests
+}
+
+TEST(DisplayRules, ChannelMetasTakeTheMonitorsRules)
+{
+    using namespace regmap::ch;
+    const QChar nul(0);
+    // A channel table as a parameter read leaves it, and one with bad cells.
+    struct Case { QString name, unitName, unitMode, fp, colour; ChannelMeta meta; };
+    const Case cases[] = {
+        {QStringLiteral("Kiln 1") + nul + nul + nul + nul, QStringLiteral("m3/h") + nul + nul, "5", "2", "3",
+         {"Kiln 1", "m3/h", 2, colours::ChannelColour(3)}},
+        {QString(10, nul), "", "3", "9", "11", {"CH02", "\u00B0C", -1, colours::ChannelColour(11)}},
+        {"", "", "", "9", "12", {"CH03", "V", -1, RgbOf(255, 255, 255)}}, // an empty cell reads as 0
+    };
+    TextTable table(regmap::kMaxChannels, regmap::kChannelRows);
+    for (int c = 1; c <= 3; ++c) {
+        const Case& k = cases[c - 1];
+        const std::pair<int, QString> cells[] = {
+            {Name, k.name}, {UnitName, k.unitName}, {UnitMode, k.unitMode}, {FpLocate, k.fp}, {Color, k.colour}};
+        for (const auto& [row, text] : cells)
+            table.setText(c, row, text);
+    }
+    const QList<ChannelMeta> metas = ChannelMetas(table, 3);
+    ASSERT_EQ(metas.size(), 3);
+    for (int c = 0; c < 3; ++c) {
+        const ChannelMeta &m = metas[c], &e = cases[c].meta;
+        EXPECT_EQ(std::tie(m.name, m.unit, m.decimals, m.colour), std::tie(e.name, e.unit, e.decimals, e.colour)) << c + 1;
+    }
+    EXPECT_EQ(ChannelMetas(table, 20).size(), 12);
 }
 
 TEST(DisplayRules, StatusWordBitsAndRatios)
