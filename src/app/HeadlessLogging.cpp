@@ -64,10 +64,14 @@ LoggingJob::LoggingJob(LinkSession& session, const DSaveSettings& settings, OneS
     , m_session(session)
     , m_settings(settings)
     , m_logger(session.link, session.store)
+    , m_publisher(session.programDir, session.link, session.store)
     , m_reopen(session, tmrReopen, reopenMs)
 {
     m_logger.setSettings(settings);
     m_logger.attach(session.engine);
+    m_publisher.attach(session.engine, m_logger);
+    connect(&m_publisher, &Publisher::said, this,
+            [this](const QString& text) { emit trouble(QStringLiteral("%1 %2").arg(stamp(m_logger.now()), text)); });
     // Unattended: a scan that finds nobody keeps the port and asks again.
     session.engine.setKeepPortWhenNobodyAnswers(true);
     m_tmrDSave.setInterval(50);
@@ -159,6 +163,7 @@ bool LoggingJob::start()
     } else
         emit trouble(QStringLiteral("saving is off in CFG/SaveData.INI (first line is not \"Yes\"): polling only"));
     m_tmrDSave.start();
+    m_publisher.configure();
     m_session.engine.openPort();
     return true;
 }
@@ -168,6 +173,7 @@ void LoggingJob::stop()
     m_stopping = true;
     m_tmrDSave.stop();
     m_logger.syncNow();
+    m_publisher.stop();
     m_reopen.stop();
     m_session.engine.closePort();
     emit news(QStringLiteral("stopped; port closed"));

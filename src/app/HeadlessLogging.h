@@ -7,6 +7,7 @@
 #include "app/PortReopener.h"
 #include "logging/DataLogger.h"
 #include "logging/SaveSettings.h"
+#include "publish/Publisher.h"
 
 #include <QObject>
 #include <QTimer>
@@ -42,6 +43,7 @@ private:
     LinkSession& m_session;
     DSaveSettings m_settings;
     DataLogger m_logger;
+    Publisher m_publisher;
     QTimer m_tmrDSave;
     PortReopener m_reopen;
     bool m_stopping = false;

@@ -16,6 +16,7 @@
 #include "link/PortFile.h"
 #include "link/RecorderLine.h"
 #include "logging/DataLogger.h"
+#include "publish/Publisher.h"
 #include "logging/frmVQ_Set_DSave.h"
 #include "monitor/frmVQ_Mon_Bar.h"
 #include "monitor/frmVQ_Mon_Multi.h"
@@ -146,12 +147,22 @@ frmVQ_Main::frmVQ_Main(const QString& programDir, SerialPort* port, OneShotTimer
             showSaveResult({}, text);
     });
 
+    // Values off the PC when Publish.INI names a broker; said like the saves.
+    m_publisher = new Publisher(m_programDir, m_link, m_store, this);
+    m_publisher->attach(*m_engine, *m_logger);
+    connect(m_publisher, &Publisher::said, this, [this](const QString& text) {
+        std::fprintf(stderr, "vq800: %s\n", qPrintable(text));
+        showSaveResult({}, text);
+    });
+    connect(this, &frmVQ_Main::publishSettingsChanged, m_publisher, &Publisher::configure);
+
     startUp();
     resize(FittingSize(this, QSize(1180, 760)));
 }
 
 frmVQ_Main::~frmVQ_Main()
 {
+    m_publisher->stop();
     // A capture ends with its last frame and the counters.
     if (m_capture->running())
         m_capture->stop(m_store.sprdCommState, m_engine->strayBytes());
@@ -552,6 +563,7 @@ void frmVQ_Main::startUp()
     if (!note.isEmpty())
         setPanelText(4, note);
     tmrDSave->start();
+    m_publisher->configure();
 }
 
 void frmVQ_Main::togglePort()

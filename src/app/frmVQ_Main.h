@@ -9,6 +9,7 @@
 #include "monitor/MonitorState.h"
 
 class DataLogger;
+class Publisher;
 class FrameCapture;
 class PortReopener;
 
@@ -187,6 +188,7 @@ private:
     QTimer* tmrBall_Recv = nullptr;
     DSaveSettings m_dsave;
     DataLogger* m_logger = nullptr;
+    Publisher* m_publisher = nullptr;
     std::unique_ptr<PortReopener> m_reopener; // "Reopen a lost port" of Port Setup
     MonitorState m_monitor;
     std::array<StatusPanel*, 5> m_panels{};
