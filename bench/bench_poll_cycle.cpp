@@ -3,15 +3,21 @@
 // request with its trailing 0x00 and the 99-byte answer on the wire + the
 // recorder's 5 ms turnaround), for the default pause (gap_ms=50) and the
 // shortest (gap_ms=0: 3.5 character times), headless and with the main window,
-// a trend monitor and the frame log open (offscreen); and mbpoll at its
+// a trend monitor and the frame log open (offscreen), headless logging every
+// second and publishing to a mosquitto broker on loopback (measured once every
+// recorder's channel settings have been read); and mbpoll at its
 // fastest (-l 10) on the same simulated line for comparison.
 // Targets: mean at most 1.03 of the floor with gap_ms=50, at most the floor
 // + 1.5 ms with gap_ms=0, and more polls per second than mbpoll.
 // Usage: bench_poll_cycle [transactions per measurement, default 100] [baud: only this rate]
 #include "app/LinkSession.h"
 #include "app/frmVQ_Main.h"
+#include "common/Broker.h"
 #include "common/SimProcess.h"
+#include "logging/DataLogger.h"
+#include "logging/SaveSettings.h"
 #include "monitor/frmVQ_Mon_Single.h"
+#include "publish/Publisher.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -66,8 +72,11 @@ struct Line {
     }
 };
 
-Result measure(int baud, int gapMs, bool windows, int transactions)
+enum class Mode { Headless, Windows, Publishing };
+
+Result measure(int baud, int gapMs, Mode mode, int transactions)
 {
+    const bool windows = mode == Mode::Windows;
     Result r;
     Line line;
     if (!line.start(baud)) {
@@ -101,6 +110,31 @@ Result measure(int baud, int gapMs, bool windows, int transactions)
         engine = &session->engine;
         link = &session->link;
     }
+    // Publishing: the records saved every second and the live values go to a broker.
+    QTemporaryDir brokerDir;
+    Broker broker;
+    std::unique_ptr<DataLogger> logger;
+    std::unique_ptr<Publisher> publisher;
+    QTimer saveTick;
+    int metasLeft = 0;
+    if (mode == Mode::Publishing) {
+        if (!broker.start(brokerDir.path())) {
+            std::fprintf(stderr, "cannot start mosquitto\n");
+            return r;
+        }
+        writeFile(dir + "/CFG/Publish.INI", QStringLiteral("broker=mqtt://127.0.0.1:%1\r\n").arg(broker.port).toLatin1());
+        writeFile(dir + "/CFG/SaveData.INI", ("Yes\r\n1\r\nsec\r\n" + dir + "/log\r\nB\r\n0\r\n0\r\n0\r\n").toLocal8Bit());
+        logger = std::make_unique<DataLogger>(session->link, session->store);
+        logger->setSettings(ReadSaveSettings(dir));
+        logger->attach(*engine);
+        logger->drive(saveTick);
+        saveTick.start(50);
+        publisher = std::make_unique<Publisher>(dir, session->link, session->store);
+        publisher->attach(*engine, *logger);
+        publisher->configure();
+        metasLeft = 3;
+        QObject::connect(engine, &PollingEngine::deviceParametersRead, [&](int) { --metasLeft; });
+    }
 
     // A loop of its own: quitting the application would close the main window.
     QEventLoop loop;
@@ -109,7 +143,7 @@ Result measure(int baud, int gapMs, bool windows, int transactions)
     QElapsedTimer clock;
     double cpuStart = 0;
     QObject::connect(engine, &PollingEngine::liveValues, [&](int) {
-        if (!link->gCommonReadDone)
+        if (!link->gCommonReadDone || metasLeft > 0)
             return;
         if (at.empty()) {
             clock.start();
@@ -187,9 +221,9 @@ int main(int argc, char** argv)
             continue;
         double fastest = 0;
         for (int gap : {50, 0}) {
-            for (bool windows : {false, true}) {
-                const Result r = measure(baud, gap, windows, transactions);
-                const char* label = windows ? "main" : "none";
+            for (Mode mode : {Mode::Headless, Mode::Windows, Mode::Publishing}) {
+                const Result r = measure(baud, gap, mode, transactions);
+                const char* label = mode == Mode::Windows ? "main" : mode == Mode::Publishing ? "publish" : "none";
                 if (!r.ok) {
                     std::printf("%-6d %-5d %-8s failed\n", baud, gap, label);
                     allOk = false;

@@ -175,8 +175,9 @@ void frmVQ_Publish::save()
         return refuse(txtBroker, why);
     if (!s.passwordFile.isEmpty() && s.username.isEmpty())
         return refuse(txtUser, QStringLiteral("a password file needs a user name"));
-    if (!s.username.isEmpty() && !ReadPasswordFile(s.passwordFile, &why))
-        return refuse(txtPasswordFile, s.passwordFile.isEmpty() ? QStringLiteral("a user name needs a password file") : why);
+    // A user name alone is a login some brokers take.
+    if (!s.passwordFile.isEmpty() && !ReadPasswordFile(s.passwordFile, &why))
+        return refuse(txtPasswordFile, why);
     if (const QString problem = PublishSettingsProblem(s); !problem.isEmpty())
         return refuse(problem.contains(QLatin1String("topic prefix")) ? txtPrefix : nullptr, problem);
     if (!WritePublishSettings(m_programDir, s, &why)) {
