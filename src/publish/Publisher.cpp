@@ -43,8 +43,10 @@ Publisher::Publisher(const QString& programDir, const LinkState& link, const Dat
 {
     m_tick.setInterval(1000);
     connect(&m_tick, &QTimer::timeout, this, [this] {
-        if (m_records)
-            m_records->saveCursors();
+        if (!m_records)
+            return;
+        m_records->saveCursors();
+        m_records->wake();
         pump();
     });
 }

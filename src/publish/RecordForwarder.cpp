@@ -82,6 +82,7 @@ void RecordForwarder::saved(int device, const QString& path)
         m_tracks.insert(device, fresh);
         return;
     }
+    t->idle = false;
     // Saving went on elsewhere: the old series is finished first, then this one.
     if ((here.folder != t->next.folder || SeriesOf(here.file) != SeriesOf(t->next.file)) && !t->then)
         t->then = here;
@@ -128,11 +129,12 @@ void RecordForwarder::pump(const Publish& publish)
 {
     for (auto it = m_tracks.begin(); it != m_tracks.end(); ++it) {
         Track& t = *it;
-        while (t.flights.size() < kWindow) {
+        while (!t.idle && t.flights.size() < kWindow) {
             RecordPlace at = t.next;
             const std::optional<QByteArray> payload = recordAt(it.key(), at);
             if (!payload) {
                 t.next = at;
+                t.idle = !t.then;
                 if (!t.then || !t.flights.isEmpty())
                     break;
                 // The old series is done and taken: on with where saving went.
@@ -173,7 +175,14 @@ void RecordForwarder::lost()
     for (Track& t : m_tracks) {
         t.flights.clear();
         t.next = t.acked;
+        t.idle = false;
     }
+}
+
+void RecordForwarder::wake()
+{
+    for (Track& t : m_tracks)
+        t.idle = false;
 }
 
 void RecordForwarder::saveCursors()

@@ -33,6 +33,8 @@ public:
     void delivered(int mid);
     // The connection is gone: what was in flight goes again.
     void lost();
+    // Every device is looked at again by the next pump (files may have changed).
+    void wake();
     // Writes the cursors that moved (at most once a second is the caller's affair).
     void saveCursors();
     // Notes on records that were gone when their turn came (a file removed or cut short).
@@ -55,6 +57,7 @@ private:
         std::optional<RecordPlace> then; // where saving went on (another folder or stem)
         QList<Flight> flights;
         bool dirty = false;
+        bool idle = false; // nothing waited at the last look: not looked at again until a save or wake()
     };
     Track* track(int device);
     // The record at `at`, moving on to the next file of the same series when
