@@ -29,6 +29,8 @@ StartUp::StartUp(bool windows)
                            "copy, else the program's folder)."),
             QStringLiteral("DIR"))
     , m_open(QStringLiteral("open"), QStringLiteral("Open the port right after start-up and start polling."))
+    , m_overview(QStringLiteral("overview"),
+                 QStringLiteral("Open only the plant overview: every line publishing to the broker, no port."))
     , m_headless(QStringLiteral("headless"),
                  QStringLiteral("Run without windows: poll and log until stopped, or transfer parameters."))
     , m_device(QStringLiteral("device"), QStringLiteral("Device number for --upload or --download."), QStringLiteral("N"))
@@ -53,6 +55,7 @@ StartUp::StartUp(bool windows)
     m_parser.addOption(m_dir);
     if (windows) {
         m_parser.addOption(m_open);
+        m_parser.addOption(m_overview);
         m_parser.addOption(m_headless);
     } else {
         // Taken as vq800 takes it, so that a command line moves over unchanged.

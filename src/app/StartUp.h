@@ -24,6 +24,8 @@ public:
 
     bool headless() const { return m_parser.isSet(m_headless) || !m_windows; }
     bool openAtStart() const { return m_windows && m_parser.isSet(m_open); }
+    // The plant overview alone, without a port of its own.
+    bool overviewOnly() const { return m_windows && m_parser.isSet(m_overview); }
     const QString& programDir() const { return m_programDir; }
     HeadlessOptions headlessOptions() const;
 
@@ -32,7 +34,7 @@ private:
 
     const bool m_windows;
     QCommandLineParser m_parser;
-    QCommandLineOption m_help, m_version, m_dir, m_open, m_headless, m_device, m_upload, m_download, m_lineSettings,
+    QCommandLineOption m_help, m_version, m_dir, m_open, m_overview, m_headless, m_device, m_upload, m_download, m_lineSettings,
         m_reopen;
     QString m_programDir;
 };

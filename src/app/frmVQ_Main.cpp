@@ -16,6 +16,7 @@
 #include "link/PortFile.h"
 #include "link/RecorderLine.h"
 #include "logging/DataLogger.h"
+#include "overview/frmVQ_Overview.h"
 #include "publish/Publisher.h"
 #include "logging/frmVQ_Set_DSave.h"
 #include "monitor/frmVQ_Mon_Bar.h"
@@ -195,6 +196,9 @@ void frmVQ_Main::buildMenus()
     mOnline->addSeparator();
     mOnlineMulti = action(mOnline, "mOnlineMulti", QStringLiteral("&Multi Monitoring"));
     mOnlineMultiPV = action(mOnline, "mOnlineMultiPV", QStringLiteral("Multi Monitoring (P&&&V)"));
+    mOnline->addSeparator();
+    // Every line of the plant from the broker: needs no port, so never disabled.
+    mOnlineOverview = action(mOnline, "mOnlineOverview", QStringLiteral("Pla&nt Overview"));
 
     mPMeter = menuBar()->addMenu(QStringLiteral("&Parameter"));
     mPMeter->setObjectName(QStringLiteral("mPMeter"));
@@ -480,6 +484,7 @@ void frmVQ_Main::connectActions()
     connect(mOnlineSingleText, &QAction::triggered, this, &frmVQ_Main::openSingleText);
     connect(mOnlineMulti, &QAction::triggered, this, &frmVQ_Main::openMulti);
     connect(mOnlineMultiPV, &QAction::triggered, this, &frmVQ_Main::openMultiPV);
+    connect(mOnlineOverview, &QAction::triggered, this, &frmVQ_Main::openOverview);
     connect(mPMeterList, &QAction::triggered, this, &frmVQ_Main::openParameterSetup);
     connect(mPMeterSysDate, &QAction::triggered, this, &frmVQ_Main::openDateReserve);
 
@@ -963,6 +968,16 @@ void frmVQ_Main::openPortSetup()
     setPanelText(5, m_link.port.gCommProtocol);
     // What was said about the old port no longer holds.
     setPanelText(4, QString());
+}
+
+void frmVQ_Main::openOverview()
+{
+    // One window, brought forward when open; it does not block the others.
+    if (!m_overview)
+        m_overview = new frmVQ_Overview(m_programDir, this);
+    m_overview->show();
+    m_overview->raise();
+    m_overview->activateWindow();
 }
 
 void frmVQ_Main::openPublishing()

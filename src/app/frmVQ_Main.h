@@ -10,11 +10,13 @@
 
 class DataLogger;
 class Publisher;
+class frmVQ_Overview;
 class FrameCapture;
 class PortReopener;
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <functional>
@@ -65,6 +67,8 @@ public:
     void openDataSaveSetup();
     // Publishing: like Device Setup and Port Setup, with the port closed only.
     void openPublishing();
+    // Online > Plant Overview: every line from the broker, beside the other windows.
+    void openOverview();
     void openSingleLine();
     void openSingleBar();
     void openSingleText();
@@ -140,6 +144,7 @@ private:
     QAction* mOnlineSingleText = nullptr;
     QAction* mOnlineMulti = nullptr;
     QAction* mOnlineMultiPV = nullptr;
+    QAction* mOnlineOverview = nullptr;
     QMenu* mPMeter = nullptr;
     QAction* mPMeterList = nullptr;
     QAction* mPMeterSysDate = nullptr;
@@ -189,6 +194,7 @@ private:
     DSaveSettings m_dsave;
     DataLogger* m_logger = nullptr;
     Publisher* m_publisher = nullptr;
+    QPointer<frmVQ_Overview> m_overview;
     std::unique_ptr<PortReopener> m_reopener; // "Reopen a lost port" of Port Setup
     MonitorState m_monitor;
     std::array<StatusPanel*, 5> m_panels{};

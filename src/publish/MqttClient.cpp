@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <utility>
 #include <mosquitto.h>
 
 namespace {
@@ -56,6 +57,7 @@ bool MqttClient::start(const MqttOptions& options, QString* why)
     mosquitto_connect_callback_set(m_mosq, &MqttClient::onConnect);
     mosquitto_disconnect_callback_set(m_mosq, &MqttClient::onDisconnect);
     mosquitto_publish_callback_set(m_mosq, &MqttClient::onPublish);
+    mosquitto_message_callback_set(m_mosq, &MqttClient::onMessage);
     int rc = MOSQ_ERR_SUCCESS;
     if (!options.username.isEmpty())
         rc = mosquitto_username_pw_set(m_mosq, options.username.toUtf8().constData(),
@@ -160,6 +162,9 @@ void MqttClient::tell(Event event, const QString& why, int mid)
     case Event::Delivered:
         QMetaObject::invokeMethod(this, [this, mid] { emit delivered(mid); }, Qt::QueuedConnection);
         break;
+    case Event::Messages:
+        QMetaObject::invokeMethod(this, [this] { emit messagesArrived(); }, Qt::QueuedConnection);
+        break;
     }
 }
 
@@ -168,6 +173,8 @@ void MqttClient::onConnect(mosquitto*, void* self, int rc)
     auto* c = static_cast<MqttClient*>(self);
     if (rc == 0) {
         c->m_connected = true;
+        if (!c->m_subscription.isEmpty())
+            mosquitto_subscribe(c->m_mosq, nullptr, c->m_subscription.constData(), 0);
         c->tell(Event::Connected);
     } else {
         c->m_refused = true;
@@ -186,4 +193,28 @@ void MqttClient::onPublish(mosquitto*, void* self, int mid)
     auto* c = static_cast<MqttClient*>(self);
     c->m_ackedMid = mid;
     c->tell(Event::Delivered, QString(), mid);
+}
+
+void MqttClient::onMessage(mosquitto*, void* self, const struct mosquitto_message* message)
+{
+    auto* c = static_cast<MqttClient*>(self);
+    Message m{QString::fromUtf8(message->topic),
+              QByteArray(static_cast<const char*>(message->payload), message->payloadlen),
+              std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+                  .count()};
+    bool first = false;
+    {
+        std::lock_guard lock(c->m_inboxMutex);
+        first = c->m_inbox.isEmpty();
+        c->m_inbox.append(std::move(m));
+    }
+    // One wake-up for a burst: the Qt thread takes them all at once.
+    if (first)
+        c->tell(Event::Messages);
+}
+
+QList<MqttClient::Message> MqttClient::takeMessages()
+{
+    std::lock_guard lock(m_inboxMutex);
+    return std::exchange(m_inbox, {});
 }

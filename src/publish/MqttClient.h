@@ -5,6 +5,7 @@
 // What happens is told on the Qt thread by signals.
 #include <QByteArray>
 #include <QObject>
+#include <QList>
 #include <QString>
 #include <atomic>
 #include <condition_variable>
@@ -42,6 +43,16 @@ public:
     bool isConnected() const { return m_connected.load(); }
     // The message id, or -1 when it could not be queued (not connected).
     int publish(const QString& topic, const QByteArray& payload, int qos, bool retain);
+    // Subscribes to `pattern` (QoS 0) on every connection; set before start().
+    // Only the plant overview does: a logger never subscribes.
+    void setSubscription(const QString& pattern) { m_subscription = pattern.toUtf8(); }
+    struct Message {
+        QString topic;
+        QByteArray payload;
+        qint64 arrivedNs = 0; // steady clock, when the client's thread took it
+    };
+    // The messages that arrived since the last call, in order.
+    QList<Message> takeMessages();
 
 signals:
     void connected();
@@ -50,14 +61,17 @@ signals:
     void troubled(const QString& why);
     // The broker has taken the QoS 1 message `mid`.
     void delivered(int mid);
+    // Messages wait for takeMessages(); told once until they are taken.
+    void messagesArrived();
 
 private:
-    enum class Event { Connected, Troubled, Delivered };
+    enum class Event { Connected, Troubled, Delivered, Messages };
     void run();
     void tell(Event event, const QString& why = QString(), int mid = 0);
     static void onConnect(mosquitto*, void* self, int rc);
     static void onDisconnect(mosquitto*, void* self, int rc);
     static void onPublish(mosquitto*, void* self, int mid);
+    static void onMessage(mosquitto*, void* self, const struct mosquitto_message* message);
 
     MqttOptions m_options;
     mosquitto* m_mosq = nullptr;
@@ -66,4 +80,7 @@ private:
     std::condition_variable m_wake;
     std::atomic<bool> m_stop{false}, m_connected{false}, m_refused{false};
     std::atomic<int> m_lastMid{0}, m_ackedMid{0};
+    QByteArray m_subscription;
+    std::mutex m_inboxMutex;
+    QList<Message> m_inbox;
 };

@@ -47,6 +47,7 @@ QString ChapterOf(const QString& name)
         {"frmVQ_Set_DSave", "saving"},     {"frmVQ_Mon_", "monitors"},      {"frmVQ_Parameter", "parameters"},
         {"frmBackups", "parameters"},      {"frmVQ_P_", "reference"},       {"frmVQ_DateReserve", "clock"},
         {"frmVQ_View", "viewer"},          {"frmVQ_About", "start"},        {"frmVQ_Publish", "publishing"},
+        {"frmVQ_Overview", "overview"},
     };
     for (const auto& [prefix, chapter] : kChapters)
         if (name.startsWith(QLatin1String(prefix)))

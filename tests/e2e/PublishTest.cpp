@@ -5,12 +5,15 @@
 #include "common/Broker.h"
 #include "common/SimProcess.h"
 #include "logging/DataFile.h"
+#include "overview/frmVQ_Overview.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <gtest/gtest.h>
 #include <csignal>
 #include <sys/stat.h>
@@ -215,4 +218,68 @@ TEST(Publish, LastWillRefusedLoginTlsAndAPasswordFileOthersMayRead)
             EXPECT_TRUE(sub.waitFor([&] { return sub.payloads(status).endsWith("offline"); }, 15'000));
         }
     }
+}
+
+// Two lines, each its own logger and prefix, in one overview offscreen.
+TEST(PlantOverview, ShowsEveryLineAndGreysOneThatStops)
+{
+    if (!Ready())
+        GTEST_SKIP() << "mosquitto, mosquitto_sub or vq800-logger is missing";
+    QTemporaryDir store;
+    Broker broker;
+    ASSERT_TRUE(broker.start(store.path()));
+    const QString url = QStringLiteral("broker=mqtt://127.0.0.1:%1").arg(broker.port);
+    Line a, b;
+    ASSERT_TRUE(a.setUp({url, "prefix=t/hall1/line1"}) && a.start());
+    ASSERT_TRUE(b.setUp({url, "prefix=t/hall2/line1"}) && b.start());
+    frmVQ_Overview overview(a.dir.path());
+    overview.findChild<QLineEdit*>("txtBroker")->setText(QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port));
+    overview.findChild<QLineEdit*>("txtRoot")->setText("t/#");
+    overview.connectBroker();
+    overview.show();
+    const QAbstractItemModel* tree = overview.findChild<QTreeView*>("treePlant")->model();
+    const auto until = [](const std::function<bool()>& done, int ms) {
+        QElapsedTimer t;
+        t.start();
+        while (!done() && t.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        return done();
+    };
+    // A line's row (device 0) or a device's row as the tree shows it.
+    const auto row = [&](const QString& line, int device) -> QModelIndex {
+        for (int i = 0; i < tree->rowCount(); ++i) {
+            const QModelIndex li = tree->index(i, 0);
+            if (li.data().toString() != line)
+                continue;
+            if (device == 0)
+                return li;
+            for (int k = 0; k < tree->rowCount(li); ++k)
+                if (tree->index(k, 0, li).data().toInt() == device)
+                    return tree->index(k, 0, li);
+        }
+        return {};
+    };
+    const auto cell = [&](const QString& line, int device, int column, int role = Qt::DisplayRole) {
+        const QModelIndex i = row(line, device);
+        return i.isValid() ? i.siblingAtColumn(column).data(role) : QVariant();
+    };
+    // Each device with its description and every channel's value, names from its meta.
+    const auto shown = [&](const QString& line) {
+        return row(line, 1).isValid() && cell(line, 3, 1) == "oven" && !cell(line, 3, 4 + 11).toString().isEmpty()
+            && cell(line, 0, 2) == "online" && overview.model().lines()[line].devices[3].channels[11].decimals >= 0;
+    };
+    ASSERT_TRUE(until([&] { return shown("t/hall1/line1") && shown("t/hall2/line1"); }, 30'000));
+    EXPECT_EQ(cell("t/hall1/line1", 1, 1), "kiln");
+    EXPECT_TRUE(cell("t/hall1/line1", 1, 4 + 6).toString().isEmpty()) << "a six-channel recorder has no CH.07";
+    // The value shown is the one the line published last, with the meta's name.
+    const PlantDevice& d = overview.model().lines()["t/hall2/line1"].devices[3];
+    EXPECT_EQ(cell("t/hall2/line1", 3, 4).toString().section(' ', 0, 0), d.valueText(0));
+    EXPECT_EQ(cell("t/hall2/line1", 3, 4, Qt::ToolTipRole), d.channels[0].name);
+    EXPECT_FALSE(cell("t/hall1/line1", 3, 2, Qt::ForegroundRole).isValid()) << "live values are not greyed";
+
+    b.logger.terminate();
+    ASSERT_TRUE(until([&] { return cell("t/hall2/line1", 0, 2) == "offline"; }, 10'000));
+    EXPECT_TRUE(cell("t/hall2/line1", 0, 0, Qt::ForegroundRole).isValid()) << "the line is greyed";
+    EXPECT_TRUE(cell("t/hall2/line1", 3, 2, Qt::ForegroundRole).isValid()) << "its devices are greyed with it";
+    EXPECT_FALSE(cell("t/hall1/line1", 0, 0, Qt::ForegroundRole).isValid());
 }

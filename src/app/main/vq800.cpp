@@ -1,6 +1,7 @@
 // vq800: monitoring, data logging and parameter setup for VQ800 recorders.
 #include "app/StartUp.h"
 #include "app/frmVQ_Main.h"
+#include "overview/frmVQ_Overview.h"
 #include "ui/Manual.h"
 #include "ui/WindowPlaces.h"
 
@@ -24,6 +25,11 @@ int main(int argc, char** argv)
     application->installEventFilter(new WindowPlaces(application.get()));
     // F1 in any window opens its chapter of the manual.
     application->installEventFilter(new HelpKey(start.programDir(), application.get()));
+    if (start.overviewOnly()) {
+        frmVQ_Overview overview(start.programDir());
+        overview.show();
+        return application->exec();
+    }
     frmVQ_Main w(start.programDir());
     w.show();
     if (start.openAtStart())
