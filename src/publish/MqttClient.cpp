@@ -88,14 +88,17 @@ void MqttClient::run()
     int delayS = 1;
     bool first = true;
     while (!m_stop) {
-        int rc = first ? mosquitto_connect(m_mosq, host.constData(), m_options.port, m_options.keepAliveS)
-                       : mosquitto_reconnect(m_mosq);
+        // Connecting without blocking: an unreachable host never holds a stop.
+        int rc = first ? mosquitto_connect_async(m_mosq, host.constData(), m_options.port, m_options.keepAliveS)
+                       : mosquitto_reconnect_async(m_mosq);
         first = rc != MOSQ_ERR_SUCCESS && first;
+        bool reached = false;
         if (rc == MOSQ_ERR_SUCCESS) {
-            delayS = 1;
             while (!m_stop && (rc = mosquitto_loop(m_mosq, 500, 1)) == MOSQ_ERR_SUCCESS) {
-                if (m_connected)
+                if (m_connected) {
+                    reached = true;
                     delayS = 1;
+                }
             }
             if (m_stop)
                 break;
@@ -103,7 +106,8 @@ void MqttClient::run()
         // A refused login was said with the broker's reason already.
         m_connected = false;
         if (!m_refused.exchange(false))
-            tell(Event::Troubled, LibraryError(rc));
+            tell(Event::Troubled, reached ? QStringLiteral("the connection was lost (%1)").arg(LibraryError(rc))
+                                          : QStringLiteral("cannot be reached (%1)").arg(LibraryError(rc)));
         std::unique_lock lock(m_mutex);
         m_wake.wait_for(lock, seconds(delayS), [this] { return m_stop.load(); });
         delayS = std::min(delayS * 2, 60);
