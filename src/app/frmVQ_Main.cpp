@@ -934,14 +934,8 @@ void frmVQ_Main::openDeviceSetup()
 {
     if (m_engine->isOpen() || m_engine->isConnecting())
         return;
-    // No try to reopen a lost port while the device list is being edited.
-    const bool reopening = m_reopener->active();
-    m_reopener->stop();
     frmVQ_SetMC dialog(m_programDir, this);
-    const bool accepted = dialog.exec() == QDialog::Accepted;
-    if (reopening)
-        m_reopener->resume();
-    if (!accepted)
+    if (!execWithPortClosed(dialog))
         return;
     loadDeviceList(dialog.savedLines());
     if (m_link.gSelMC_No > 0)
@@ -952,14 +946,9 @@ void frmVQ_Main::openPortSetup()
 {
     if (m_engine->isOpen() || m_engine->isConnecting())
         return;
-    const bool reopening = m_reopener->active();
-    m_reopener->stop();
     frmVQ_SetPort dialog(m_programDir, m_link.port, this);
-    const bool accepted = dialog.exec() == QDialog::Accepted;
-    if (accepted)
-        m_reopener->setEnabled(dialog.reopenLostPort());
-    if (reopening)
-        m_reopener->resume();
+    const bool accepted =
+        execWithPortClosed(dialog, [&] { m_reopener->setEnabled(dialog.reopenLostPort()); });
     if (!accepted || !m_engine->setLineSettings(dialog.saved()))
         return;
     m_session.applyLineOptions(LineFile::read(m_programDir));
@@ -984,15 +973,22 @@ void frmVQ_Main::openPublishing()
 {
     if (m_engine->isOpen() || m_engine->isConnecting())
         return;
-    // The port stays closed while the settings change under the dialog.
+    frmVQ_Publish dialog(m_programDir, this);
+    if (execWithPortClosed(dialog))
+        emit publishSettingsChanged();
+}
+
+bool frmVQ_Main::execWithPortClosed(QDialog& dialog, const std::function<void()>& accepted)
+{
+    // No try to reopen a lost port while its settings are being edited.
     const bool reopening = m_reopener->active();
     m_reopener->stop();
-    frmVQ_Publish dialog(m_programDir, this);
-    const bool accepted = dialog.exec() == QDialog::Accepted;
+    const bool ok = dialog.exec() == QDialog::Accepted;
+    if (ok && accepted)
+        accepted();
     if (reopening)
         m_reopener->resume();
-    if (accepted)
-        emit publishSettingsChanged();
+    return ok;
 }
 
 void frmVQ_Main::openDataSaveSetup()

@@ -10,6 +10,7 @@
 
 class DataLogger;
 class Publisher;
+class QDialog;
 class frmVQ_Overview;
 class FrameCapture;
 class PortReopener;
@@ -121,6 +122,9 @@ private:
     void toggleCapture();
     void showCaptureState();
     void showSaveResult(const QString& failure, const QString& note);
+    // A setup dialog of the closed port, run modally; `accepted` runs before
+    // a paused reopener resumes. True when it was accepted.
+    bool execWithPortClosed(QDialog& dialog, const std::function<void()>& accepted = {});
     // Asks whether to stop the transfer that runs; `after` says what follows.
     bool askStopTransfer(const QString& after);
     void transferEnded(int transfer, TransferResult result, const QString& text);
