@@ -68,11 +68,7 @@ struct SearchRig {
             timer.fire();
         return true;
     }
-    void run()
-    {
-        while (!ended && next()) {
-        }
-    }
+    void run() { while (!ended && next()) {} }
     int askedAt(const QString& setting, int address = 0) const
     {
         return static_cast<int>(std::count_if(port.asked.begin(), port.asked.end(), [&](const auto& a) {
@@ -160,14 +156,10 @@ TEST(RecorderSearch, OptionTexts)
     QList<int> bauds;
     QStringList parities;
     int first = 0, last = 0;
-    EXPECT_TRUE(ParseBauds("9600, 38400,9600", &bauds));
-    EXPECT_EQ(bauds, (QList<int>{9600, 38400}));
-    EXPECT_TRUE(ParseParities("n,E", &parities));
-    EXPECT_EQ(parities, (QStringList{"N", "E"}));
-    EXPECT_TRUE(ParseAddressRange("1-247", &first, &last));
-    EXPECT_EQ(std::pair(first, last), std::pair(1, 247));
-    EXPECT_TRUE(ParseAddressRange("42", &first, &last));
-    EXPECT_EQ(std::pair(first, last), std::pair(42, 42));
+    EXPECT_TRUE(ParseBauds("9600, 38400,9600", &bauds) && bauds == (QList<int>{9600, 38400}));
+    EXPECT_TRUE(ParseParities("n,E", &parities) && parities == (QStringList{"N", "E"}));
+    EXPECT_TRUE(ParseAddressRange("42", &first, &last) && first == 42 && last == 42);
+    EXPECT_TRUE(ParseAddressRange("1-247", &first, &last) && first == 1 && last == 247);
     for (const char* bad : {"", "fast", "9600,x", "0"})
         EXPECT_FALSE(ParseBauds(bad, &bauds)) << bad;
     for (const char* bad : {"", "M", "N,2"})
