@@ -71,3 +71,21 @@ bool PtyHost::makeLink(const QString& path, QString* error)
     m_link = path;
     return true;
 }
+
+int PtyHost::lineBaud() const
+{
+    termios t{};
+    if (m_slave < 0 || tcgetattr(m_slave, &t) != 0)
+        return 0;
+    static const struct {
+        speed_t code;
+        int baud;
+    } kSpeeds[] = {{B1200, 1200},     {B2400, 2400},     {B4800, 4800},     {B9600, 9600},
+                   {B19200, 19200},   {B38400, 38400},   {B57600, 57600},   {B115200, 115200},
+                   {B230400, 230400}, {B460800, 460800}, {B921600, 921600}};
+    const speed_t code = cfgetospeed(&t);
+    for (const auto& s : kSpeeds)
+        if (s.code == code)
+            return s.baud;
+    return 0;
+}

@@ -17,6 +17,8 @@ public:
     bool makeLink(const QString& path, QString* error);
     QString slavePath() const { return m_slavePath; }
     int masterFd() const { return m_master; }
+    // The speed the program on the line has set (baud), 0 when unknown.
+    int lineBaud() const;
 
 private:
     int m_master = -1;

@@ -27,7 +27,7 @@ QString SimUsage()
         "Simulated VQ800 recorders on a pseudo-terminal. Prints the line's path.\n"
         "  --devices LIST        device numbers served, e.g. 1,3,5-8 (default 1-3)\n"
         "  --model CODE | N=CODE model code for all or one device (10: 6 ch, 20: 12 ch)\n"
-        "  --baud N              line rate for answer timing (default 9600; 0 = at once)\n"
+        "  --baud N              line rate: answers only while the line is set to it, with\n                        its wire time (default 9600; 0 = at once, at any speed)\n"
         "  --format 8N1|8E1|8N2  character format (default 8N1)\n"
         "  --turnaround-ms N     recorder turnaround (default 5)\n"
         "  --link PATH           symlink to the line, removed on exit\n"

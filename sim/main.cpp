@@ -212,6 +212,9 @@ int main(int argc, char** argv)
                 continue;
             char buf[1024];
             const ssize_t got = ::read(p.fd, buf, sizeof buf);
+            // A recorder at another speed than the line's hears no request in the bytes.
+            if (got > 0 && p.fd == pty.masterFd() && opt.wire.baud > 0 && pty.lineBaud() != opt.wire.baud)
+                continue;
             if (got > 0) {
                 const qint64 at = monotonicUs();
                 lastByteUs = at;

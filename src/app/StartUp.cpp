@@ -47,6 +47,19 @@ StartUp::StartUp(bool windows)
                                     "keeps its own otherwise)."))
     // For tests: how often headless logging tries to reopen a lost port.
     , m_reopen(hidden(QStringLiteral("reopen-ms"), QStringLiteral("MS")))
+    , m_find(QStringLiteral("find"),
+             QStringLiteral("Search the port of Comm.CFG for recorders at every baud rate and parity, print each one "
+                            "found and exit (0 when one answered, else 1)."))
+    , m_write(QStringLiteral("write"),
+              QStringLiteral("With --find: write the setting found to Comm.CFG and enable the recorders found in "
+                             "SetEnv.INI."))
+    , m_bauds(QStringLiteral("bauds"), QStringLiteral("With --find: the baud rates to try (default 9600,19200,38400,57600)."),
+              QStringLiteral("LIST"))
+    , m_parities(QStringLiteral("parities"), QStringLiteral("With --find: the parities to try (default N,E,O)."),
+                 QStringLiteral("LIST"))
+    , m_addresses(QStringLiteral("addresses"),
+                  QStringLiteral("With --find: the addresses to ask, FIRST-LAST within 1-247 (default 1-99)."),
+                  QStringLiteral("RANGE"))
 {
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     m_parser.setApplicationDescription(
@@ -62,7 +75,8 @@ StartUp::StartUp(bool windows)
         m_headless.setFlags(QCommandLineOption::HiddenFromHelp);
         m_parser.addOption(m_headless);
     }
-    for (const QCommandLineOption& o : {m_device, m_upload, m_download, m_lineSettings, m_reopen})
+    for (const QCommandLineOption& o :
+         {m_device, m_upload, m_download, m_lineSettings, m_reopen, m_find, m_write, m_bauds, m_parities, m_addresses})
         m_parser.addOption(o);
     // Qt's own window options (-platform, -style, ...) are QApplication's to take.
     if (windows)
@@ -96,7 +110,7 @@ bool StartUp::parse(int argc, char** argv)
 bool StartUp::wantsWindows() const
 {
     return m_windows && !m_parser.isSet(m_help) && !m_parser.isSet(QStringLiteral("help-all"))
-        && !m_parser.isSet(m_version) && !m_parser.isSet(m_headless);
+        && !m_parser.isSet(m_version) && !m_parser.isSet(m_headless) && !m_parser.isSet(m_find);
 }
 
 int StartUp::settle()
@@ -128,11 +142,18 @@ HeadlessOptions StartUp::headlessOptions() const
     o.downloadFile = m_parser.value(m_download);
     o.withLineSettings = m_parser.isSet(m_lineSettings);
     o.reopenMs = m_parser.value(m_reopen).toInt();
+    o.find = m_parser.isSet(m_find);
+    o.write = m_parser.isSet(m_write);
+    o.bauds = m_parser.value(m_bauds);
+    o.parities = m_parser.value(m_parities);
+    o.addresses = m_parser.value(m_addresses);
     return o;
 }
 
 int RunHeadless(const HeadlessOptions& options)
 {
+    if (options.find)
+        return RunHeadlessFind(options);
     if (!options.uploadFile.isEmpty() || !options.downloadFile.isEmpty())
         return RunHeadlessTransfer(options);
     return RunHeadlessLogging(options);

@@ -22,7 +22,7 @@ public:
     // An exit code when the program ends here, -1 to go on.
     int settle();
 
-    bool headless() const { return m_parser.isSet(m_headless) || !m_windows; }
+    bool headless() const { return m_parser.isSet(m_headless) || m_parser.isSet(m_find) || !m_windows; }
     bool openAtStart() const { return m_windows && m_parser.isSet(m_open); }
     // The plant overview alone, without a port of its own.
     bool overviewOnly() const { return m_windows && m_parser.isSet(m_overview); }
@@ -34,8 +34,8 @@ private:
 
     const bool m_windows;
     QCommandLineParser m_parser;
-    QCommandLineOption m_help, m_version, m_dir, m_open, m_overview, m_headless, m_device, m_upload, m_download, m_lineSettings,
-        m_reopen;
+    QCommandLineOption m_help, m_version, m_dir, m_open, m_overview, m_headless, m_device, m_upload, m_download,
+        m_lineSettings, m_reopen, m_find, m_write, m_bauds, m_parities, m_addresses;
     QString m_programDir;
 };
 

@@ -25,6 +25,7 @@
 #include "monitor/frmVQ_Mon_Single.h"
 #include "monitor/frmVQ_Mon_Text.h"
 #include "param/frmVQ_Parameter.h"
+#include "port/frmVQ_FindRecorders.h"
 #include "port/frmVQ_SetPort.h"
 #include "publish/frmVQ_Publish.h"
 #include "ui/Grid.h"
@@ -182,6 +183,7 @@ void frmVQ_Main::buildMenus()
     mSetMC = action(mSet, "mSetMC", QStringLiteral("&Device Setup"));
     mSetDSave = action(mSet, "mSetDSave", QStringLiteral("Data &Save Setup"));
     mSetPort = action(mSet, "mSetPort", QStringLiteral("&Port Setup"));
+    mSetFind = action(mSet, "mSetFind", QStringLiteral("&Find Recorders..."));
     mSetPublish = action(mSet, "mSetPublish", QStringLiteral("Pu&blishing"));
     mSet->addSeparator();
     mExit = action(mSet, "mExit", QStringLiteral("&Quit"));
@@ -478,6 +480,7 @@ void frmVQ_Main::connectActions()
     connect(mSetMC, &QAction::triggered, this, &frmVQ_Main::openDeviceSetup);
     connect(mSetDSave, &QAction::triggered, this, &frmVQ_Main::openDataSaveSetup);
     connect(mSetPort, &QAction::triggered, this, &frmVQ_Main::openPortSetup);
+    connect(mSetFind, &QAction::triggered, this, &frmVQ_Main::openFindRecorders);
     connect(mSetPublish, &QAction::triggered, this, &frmVQ_Main::openPublishing);
     connect(mOnlineSingleLine, &QAction::triggered, this, &frmVQ_Main::openSingleLine);
     connect(mOnlineSingleBar, &QAction::triggered, this, &frmVQ_Main::openSingleBar);
@@ -529,7 +532,7 @@ void frmVQ_Main::connectActions()
     const auto openCaptions = [this] {
         mOnlinePortOpen->setText(QStringLiteral("&Port Close"));
         btnMenu[BtnPortOpen]->setText(QStringLiteral("Port Close"));
-        for (QAction* a : {mSetMC, mSetPort, mSetPublish})
+        for (QAction* a : {mSetMC, mSetPort, mSetFind, mSetPublish})
             a->setEnabled(false);
         for (MenuButton b : {BtnDeviceSetup, BtnPortSetup})
             btnMenu[b]->setEnabled(false);
@@ -721,7 +724,7 @@ void frmVQ_Main::selectDeviceRow(int row)
 
 void frmVQ_Main::SetPortState(bool closedState)
 {
-    for (QAction* a : {mSetMC, mSetPort, mSetPublish})
+    for (QAction* a : {mSetMC, mSetPort, mSetFind, mSetPublish})
         a->setEnabled(closedState);
     for (MenuButton b : {BtnDeviceSetup, BtnPortSetup})
         btnMenu[b]->setEnabled(closedState);
@@ -967,6 +970,20 @@ void frmVQ_Main::openOverview()
     m_overview->show();
     m_overview->raise();
     m_overview->activateWindow();
+}
+
+void frmVQ_Main::openFindRecorders()
+{
+    if (m_engine->isOpen() || m_engine->isConnecting())
+        return;
+    // The search has the port to itself.
+    frmVQ_FindRecorders dialog(m_programDir, m_link.port, nullptr, nullptr, this);
+    if (!execWithPortClosed(dialog) || !dialog.used() || !m_engine->setLineSettings(dialog.written().port))
+        return;
+    loadDeviceList(dialog.written().deviceLines);
+    setPanelText(1, m_link.port.gCommPort);
+    setPanelText(2, m_link.port.settingsText());
+    setPanelText(4, QString());
 }
 
 void frmVQ_Main::openPublishing()

@@ -65,6 +65,7 @@ public:
     // Menu handlers that open the modal windows.
     void openDeviceSetup();
     void openPortSetup();
+    void openFindRecorders();
     void openDataSaveSetup();
     // Publishing: like Device Setup and Port Setup, with the port closed only.
     void openPublishing();
@@ -139,6 +140,7 @@ private:
     QAction* mSetMC = nullptr;
     QAction* mSetDSave = nullptr;
     QAction* mSetPort = nullptr;
+    QAction* mSetFind = nullptr;
     QAction* mSetPublish = nullptr;
     QAction* mExit = nullptr;
     QMenu* mOnline = nullptr;

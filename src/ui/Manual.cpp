@@ -43,7 +43,8 @@ bool OpenManual(const QString& programDir, const QString& chapter, QString* why)
 QString ChapterOf(const QString& name)
 {
     static const std::pair<const char*, const char*> kChapters[] = {
-        {"frmVQ_Main", "online"},          {"frmVQ_SetPort", "line"},       {"frmVQ_SetMC", "devices"},
+        {"frmVQ_Main", "online"},          {"frmVQ_SetPort", "line"},       {"frmVQ_FindRecorders", "finding"},
+        {"frmVQ_SetMC", "devices"},
         {"frmVQ_Set_DSave", "saving"},     {"frmVQ_Mon_", "monitors"},      {"frmVQ_Parameter", "parameters"},
         {"frmBackups", "parameters"},      {"frmVQ_P_", "reference"},       {"frmVQ_DateReserve", "clock"},
         {"frmVQ_View", "viewer"},          {"frmVQ_About", "start"},        {"frmVQ_Publish", "publishing"},

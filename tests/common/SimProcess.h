@@ -74,6 +74,20 @@ public:
             || !write("CFG/SaveData.INI", {"Yes", "60", "min", logDir, stem, "0", "0", "0"})
             || (!lineIni.isEmpty() && !write("CFG/Line.INI", lineIni)))
             return false;
+        return run(folder);
+    }
+    // The same on the Comm.CFG and SetEnv.INI the folder holds.
+    bool startOnLineOf(const QString& folder, const QString& stem)
+    {
+        m_stem = stem.toLatin1();
+        logDir = QDir(folder).filePath(QStringLiteral("log"));
+        return QDir().mkpath(logDir)
+            && WriteFile(QDir(folder).filePath("CFG/SaveData.INI"),
+                         (QStringList{"Yes", "60", "min", logDir, stem, "0", "0", "0"}.join("\r\n") + "\r\n").toLocal8Bit())
+            && run(folder);
+    }
+    bool run(const QString& folder)
+    {
         proc.start(BuiltProgram("vq800"), {"--headless", "--dir", folder, "--reopen-ms", "200"});
         return proc.waitForStarted(5000);
     }
@@ -89,10 +103,11 @@ public:
         }
         return done();
     }
-    // Recorders 1 and 3 each saved at least n times.
-    bool savedTimes(int n)
+    // Recorders a and b each saved at least n times.
+    bool savedTimes(int n, int a = 1, int b = 3)
     {
-        return waitFor([&] { return out.count(m_stem + "_01.VQD") >= n && out.count(m_stem + "_03.VQD") >= n; });
+        const auto file = [&](int d) { return m_stem + "_" + QByteArray::number(d).rightJustified(2, '0') + ".VQD"; };
+        return waitFor([&] { return out.count(file(a)) >= n && out.count(file(b)) >= n; });
     }
     // SIGTERM; true when it ended by itself within 10 s.
     bool stop()
