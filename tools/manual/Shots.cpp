@@ -175,6 +175,7 @@ int main(int argc, char** argv)
         shootModal(action("mSetPort"), QStringLiteral("port-setup.png"), 500);
         shootModal(action("mSetMC"), QStringLiteral("device-setup.png"), 500);
         shootModal(action("mSetPublish"), QStringLiteral("publishing.png"), 500);
+        shootModal(action("mSetFind"), QStringLiteral("find-recorders.png"), 500);
     }
     sim.terminate();
     sim.waitForFinished(3000);
