@@ -160,12 +160,14 @@ void ChannelPanel::setLamp(QLabel* l, bool on, const QColor& colour)
 void ChannelPanel::showRecord(const Timeline* tl, qsizetype i)
 {
     const bool valid = tl && i >= 0 && i < tl->size();
-    const RecordStatus status = valid ? tl->status[i] : RecordStatus();
-    m_time->setText(valid ? QString::fromLatin1(StampText(tl->stamps[i])) : QStringLiteral("–"));
+    if (valid)
+        tl->guardShrunkFiles();
+    const RecordStatus status = valid ? tl->statusAt(i) : RecordStatus();
+    m_time->setText(valid ? QString::fromLatin1(StampText(tl->stampAt(i))) : QStringLiteral("–"));
     for (int k = 0; k < m_count; ++k) {
         QString text;
         if (valid && k < tl->channels) {
-            text = ValueText(tl->pv[k][i], m_looks[k]);
+            text = ValueText(tl->value(k, i), m_looks[k]);
             if (text.isEmpty())
                 text = QStringLiteral("----");
             else if (!m_looks[k].unit.isEmpty())

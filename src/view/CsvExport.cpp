@@ -31,6 +31,7 @@ bool WriteCsv(QIODevice& out, const Timeline& tl, qsizetype from, qsizetype to, 
             *error = out.errorString();
         return false;
     };
+    tl.guardShrunkFiles();
     from = qBound<qsizetype>(0, from, tl.size());
     to = qBound(from, to, tl.size());
     const QChar sep = options.separator;
@@ -44,10 +45,10 @@ bool WriteCsv(QIODevice& out, const Timeline& tl, qsizetype from, qsizetype to, 
         text += sepChar + QByteArray(name);
     text += "\r\n";
     for (qsizetype i = from; i < to; ++i) {
-        text += StampText(tl.stamps[i]);
+        text += StampText(tl.stampAt(i));
         for (int k = 0; k < tl.channels; ++k)
-            text += sepChar + field(ValueText(tl.pv[k][i], looks[k], options.decimalPoint), sep);
-        const RecordStatus& s = tl.status[i];
+            text += sepChar + field(ValueText(tl.value(k, i), looks[k], options.decimalPoint), sep);
+        const RecordStatus s = tl.statusAt(i);
         const quint32 bo = s.bo[0] | quint32(s.bo[1]) << 8 | quint32(s.bo[2]) << 16;
         for (quint32 word : {quint32(s.di), quint32(s.relay), quint32(s.alarm[0]), quint32(s.alarm[1]),
                              quint32(s.alarm[2]), bo})

@@ -94,8 +94,6 @@ std::vector<ColumnSpan> Decimate(const Timeline& tl, int ch, const Columns& cut)
     std::vector<ColumnSpan> out;
     if (tl.isEmpty() || ch < 0 || ch >= tl.channels || cut.count() < 1)
         return out;
-    const std::vector<float>& v = tl.pv[ch];
-    const qsizetype block = Timeline::kBlock;
     qsizetype lastFinite = -1;
     bool unreadable = false; // a value that is not a number since lastFinite
 
@@ -106,7 +104,7 @@ std::vector<ColumnSpan> Decimate(const Timeline& tl, int ch, const Columns& cut)
         qsizetype first = -1;
         float lo = INFINITY, hi = -INFINITY;
         auto take = [&](qsizetype j) {
-            const float x = v[j];
+            const float x = tl.value(ch, j);
             if (!std::isfinite(x)) {
                 unreadable = true;
                 return;
@@ -121,28 +119,30 @@ std::vector<ColumnSpan> Decimate(const Timeline& tl, int ch, const Columns& cut)
             hi = std::max(hi, x);
             lastFinite = j;
         };
-        // Whole blocks by their extremes, the rest record by record.
-        qsizetype j = i;
-        for (; j < next && (j % block || j + block > next); ++j)
-            take(j);
-        for (; j + block <= next; j += block) {
-            const BlockExtremes& b = tl.blocks[ch][size_t(j / block)];
-            if (!b.finite) {
-                for (qsizetype r = j; r < j + block; ++r)
-                    take(r);
+        // The largest whole blocks of finite values that fit, the rest record by record.
+        for (qsizetype j = i; j < next;) {
+            int level = Timeline::kLevels - 1;
+            for (; level >= 0; --level) {
+                const qsizetype size = Timeline::kBlock[size_t(level)];
+                if (j % size == 0 && j + size <= next && tl.block(level, ch, j / size).finite)
+                    break;
+            }
+            if (level < 0) {
+                take(j++);
                 continue;
             }
+            const qsizetype size = Timeline::kBlock[size_t(level)];
+            const BlockExtremes& b = tl.block(level, ch, j / size);
             if (first < 0)
                 take(j);
             lo = std::min(lo, b.min);
             hi = std::max(hi, b.max);
-            lastFinite = j + block - 1; // its value is read only if it ends the span
+            lastFinite = j + size - 1; // its value is read only if it ends the span
             unreadable = false;
+            j += size;
         }
-        for (; j < next; ++j)
-            take(j);
         if (first >= 0) {
-            s.last = v[lastFinite];
+            s.last = tl.value(ch, lastFinite);
             s.min = lo;
             s.max = hi;
             out.push_back(s);
@@ -151,14 +151,14 @@ std::vector<ColumnSpan> Decimate(const Timeline& tl, int ch, const Columns& cut)
 
     const qsizetype inside = cut.starts.front(), after = cut.starts.back();
     if (inside > 0)
-        span(inside - 1, inside, double(tl.ms[inside - 1]));
+        span(inside - 1, inside, double(tl.msAt(inside - 1)));
     for (int c = 0; c < cut.count(); ++c) {
         const qsizetype i = cut.starts[size_t(c)], next = cut.starts[size_t(c) + 1];
         if (next > i)
-            span(i, next, next - i == 1 ? double(tl.ms[i]) : cut.middle(c));
+            span(i, next, next - i == 1 ? double(tl.msAt(i)) : cut.middle(c));
     }
     if (after < tl.size())
-        span(after, after + 1, double(tl.ms[after]));
+        span(after, after + 1, double(tl.msAt(after)));
     return out;
 }
 

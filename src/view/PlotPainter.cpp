@@ -124,12 +124,14 @@ void PaintPlot(QPainter& p, const QRectF& bounds, const PlotScene& s)
 
     // Gaps: where records are missing, as a tint.
     const Timeline* tl = s.timeline;
+    if (tl)
+        tl->guardShrunkFiles();
     if (tl && !tl->isEmpty()) {
         const qsizetype from = FirstAtOrAfter(*tl, s.range.t0), to = FirstAfter(*tl, s.range.t1);
         auto g = std::lower_bound(tl->gapsBefore.begin(), tl->gapsBefore.end(), from);
         for (; g != tl->gapsBefore.end() && *g <= to && *g < tl->size(); ++g) {
-            const double a = std::max(map.x(double(tl->ms[*g - 1])), area.left());
-            const double b = std::min(map.x(double(tl->ms[*g])), area.right());
+            const double a = std::max(map.x(double(tl->msAt(*g - 1))), area.left());
+            const double b = std::min(map.x(double(tl->msAt(*g))), area.right());
             if (b - a >= 2)
                 p.fillRect(QRectF(a, area.top(), b - a, area.height()), kGap);
         }
@@ -194,7 +196,7 @@ void PaintCursor(QPainter& p, const QRectF& area, const PlotScene& s, qsizetype 
     if (!tl || index < 0 || index >= tl->size())
         return;
     const PlotMap map{area, s.range};
-    const double x = std::round(map.x(double(tl->ms[index]))) + 0.5;
+    const double x = std::round(map.x(double(tl->msAt(index)))) + 0.5;
     if (x < area.left() || x > area.right())
         return;
     p.save();
@@ -202,7 +204,7 @@ void PaintCursor(QPainter& p, const QRectF& area, const PlotScene& s, qsizetype 
     p.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
     p.setRenderHint(QPainter::Antialiasing);
     for (int k = 0; k < tl->channels; ++k) {
-        const float v = tl->pv[k][index];
+        const float v = tl->value(k, index);
         const double y = map.y(double(v));
         if (!s.shown[k] || !std::isfinite(v) || y < area.top() || y > area.bottom())
             continue;

@@ -33,8 +33,8 @@ PlotRange FitRange(const Timeline& tl, const std::array<bool, 12>& shown)
         const double now = double(QDateTime::currentMSecsSinceEpoch());
         return {now - 3'600'000, now, 0, 1};
     }
-    r.t0 = double(tl.ms.front());
-    r.t1 = double(tl.ms.back());
+    r.t0 = double(tl.firstMs());
+    r.t1 = double(tl.lastMs());
     if (r.t1 - r.t0 < kMinTimeSpanMs) {
         const double mid = (r.t0 + r.t1) / 2;
         r.t0 = mid - 30'000;

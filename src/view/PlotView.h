@@ -6,7 +6,7 @@
 #include <array>
 #include <vector>
 
-struct Timeline;
+class Timeline;
 
 struct PlotRange {
     double t0 = 0, t1 = 1; // time, left to right

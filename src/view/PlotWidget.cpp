@@ -6,6 +6,16 @@
 #include <QWheelEvent>
 #include <cmath>
 
+namespace {
+
+const Timeline& NoTimeline()
+{
+    static const Timeline empty;
+    return empty;
+}
+
+} // namespace
+
 PlotWidget::PlotWidget(QWidget* parent)
     : QWidget(parent)
 {
@@ -22,7 +32,7 @@ void PlotWidget::setTimeline(const Timeline* tl)
 {
     m_scene.timeline = tl;
     m_history.clear();
-    m_scene.range = FitRange(tl ? *tl : Timeline(), m_scene.shown);
+    m_scene.range = FitRange(tl ? *tl : NoTimeline(), m_scene.shown);
     setCursorRecord(-1);
     changed();
 }
@@ -75,7 +85,7 @@ void PlotWidget::setRange(const PlotRange& r)
 
 void PlotWidget::resetRange()
 {
-    setRange(FitRange(m_scene.timeline ? *m_scene.timeline : Timeline(), m_scene.shown));
+    setRange(FitRange(m_scene.timeline ? *m_scene.timeline : NoTimeline(), m_scene.shown));
 }
 
 void PlotWidget::zoom(double factor)

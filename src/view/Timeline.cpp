@@ -4,19 +4,44 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <memory>
-#include <numeric>
+#include <map>
 #include <optional>
+#include <queue>
+
+#ifdef Q_OS_UNIX
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+// A file's whole records at open, mapped where possible.
+struct Timeline::Source {
+    QString name;
+    QFile file;
+    QByteArray bytes;          // when it cannot be mapped
+    const char* base = nullptr; // the header, then the records
+    qsizetype records = 0;
+    qint64 mapped = 0;         // bytes mapped; 0 when read into `bytes`
+    mutable qint64 readable = 0; // bytes still backed by the file
+    int model = 0;
+    int channels = 0;
+    const char* record(qsizetype i) const { return base + vqd::kHeaderSize + i * vqd::kRecordSize; }
+};
 
 namespace {
 
 // Local time of packed stamps in ms since the epoch. A time zone look-up
-// costs microseconds, so it is made once per hour of stamps.
+// costs microseconds, so it is made once per hour of stamps; each hour met
+// is noted for later look-ups.
 class LocalClock {
 public:
+    struct Hour { quint32 key; qint64 start; bool uniform; };
+    std::vector<Hour> hours;
+
     std::optional<qint64> msOf(quint32 s)
     {
         const int second = s & 0x3F, minute = (s >> 6) & 0x3F;
@@ -43,6 +68,7 @@ private:
             return;
         m_hourStart = QDateTime(d, QTime(hour, 0)).toMSecsSinceEpoch();
         m_uniform = QDateTime(d, QTime(hour, 59, 59)).toMSecsSinceEpoch() - m_hourStart == 3'599'000;
+        hours.push_back({m_hourKey, m_hourStart, m_uniform});
     }
 
     quint32 m_hourKey = ~0u;
@@ -50,124 +76,38 @@ private:
     bool m_valid = false, m_uniform = false;
 };
 
-// A file's bytes, mapped where possible.
-struct Source {
-    QString name;
-    std::unique_ptr<QFile> file;
-    QByteArray bytes;
-    int model = 0;
-    int channels = 0;
-};
-
 QString countText(qsizetype n, const char* one, const char* many)
 {
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
 }
 
-// Opens and checks a file; false with a problem noted when it holds no records.
-bool openSource(const QString& path, Source& src, QStringList& problems)
+quint32 stampOf(const char* record)
 {
-    src.name = QFileInfo(path).fileName();
-    auto problem = [&](const QString& why) {
-        problems << QStringLiteral("%1: %2").arg(src.name, why);
-        return false;
-    };
-    const QFileInfo info(path);
-    if (!info.exists())
-        return problem(QStringLiteral("no such file"));
-    if (!info.isFile())
-        return problem(QStringLiteral("not a file"));
-    src.file = std::make_unique<QFile>(path);
-    if (!src.file->open(QIODevice::ReadOnly))
-        return problem(QStringLiteral("cannot open it: %1").arg(src.file->errorString()));
-    const qint64 size = src.file->size();
-    if (uchar* p = size > 0 ? src.file->map(0, size) : nullptr)
-        src.bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(p), size);
-    else
-        src.bytes = src.file->readAll();
-    QString why;
-    if (!ParseHeader(src.bytes, src.model, &why))
-        return problem(why);
-    src.channels = regmap::ChannelsOfModel(src.model);
-    if (src.channels == 0) {
-        problem(QStringLiteral("model code %1 is not known; all twelve channels are shown").arg(src.model));
-        src.channels = vqd::kChannels;
-    }
-    const qsizetype body = src.bytes.size() - vqd::kHeaderSize;
-    if (const qsizetype torn = body % vqd::kRecordSize)
-        problem(QStringLiteral("the last record is cut short (%1 bytes after the last whole record); it is not shown")
-                    .arg(torn));
-    if (body < vqd::kRecordSize)
-        return problem(QStringLiteral("no records"));
-    return true;
-}
-
-template <typename T> void permute(std::vector<T>& v, const std::vector<qsizetype>& order)
-{
-    std::vector<T> out;
-    out.reserve(order.size());
-    for (qsizetype i : order)
-        out.push_back(v[i]);
-    v.swap(out);
-}
-
-void sortByTime(Timeline& tl)
-{
-    if (std::is_sorted(tl.ms.begin(), tl.ms.end()))
-        return;
-    std::vector<qsizetype> order(tl.ms.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return tl.ms[a] < tl.ms[b]; });
-    permute(tl.ms, order);
-    permute(tl.stamps, order);
-    permute(tl.status, order);
-    for (int k = 0; k < tl.channels; ++k)
-        permute(tl.pv[k], order);
-}
-
-void findGaps(Timeline& tl)
-{
-    std::vector<qint64> steps;
-    steps.reserve(tl.ms.size());
-    for (size_t i = 1; i < tl.ms.size(); ++i)
-        if (tl.ms[i] > tl.ms[i - 1])
-            steps.push_back(tl.ms[i] - tl.ms[i - 1]);
-    if (steps.empty())
-        return;
-    auto mid = steps.begin() + qsizetype(steps.size() / 2);
-    std::nth_element(steps.begin(), mid, steps.end());
-    tl.spacingMs = *mid;
-    for (size_t i = 1; i < tl.ms.size(); ++i)
-        if (tl.ms[i] - tl.ms[i - 1] > 3 * tl.spacingMs)
-            tl.gapsBefore.push_back(qsizetype(i));
-}
-
-void findExtremes(Timeline& tl)
-{
-    for (int k = 0; k < tl.channels; ++k) {
-        const std::vector<float>& v = tl.pv[k];
-        std::vector<BlockExtremes>& blocks = tl.blocks[k];
-        blocks.reserve(v.size() / Timeline::kBlock + 1);
-        float lo = INFINITY, hi = -INFINITY;
-        for (size_t at = 0; at < v.size(); at += Timeline::kBlock) {
-            BlockExtremes b{INFINITY, -INFINITY, true};
-            for (size_t i = at; i < std::min(at + size_t(Timeline::kBlock), v.size()); ++i) {
-                if (!std::isfinite(v[i])) {
-                    b.finite = false;
-                    continue;
-                }
-                b.min = std::min(b.min, v[i]);
-                b.max = std::max(b.max, v[i]);
-            }
-            blocks.push_back(b);
-            lo = std::min(lo, b.min);
-            hi = std::max(hi, b.max);
-        }
-        tl.extremes[k] = {lo, hi};
-    }
+    return qFromBigEndian<quint32>(record);
 }
 
 } // namespace
+
+Timeline::Timeline() = default;
+Timeline::Timeline(Timeline&& o) noexcept { *this = std::move(o); }
+Timeline& Timeline::operator=(Timeline&& o) noexcept
+{
+    channels = o.channels;
+    extremes = o.extremes;
+    spacingMs = o.spacingMs;
+    gapsBefore = std::move(o.gapsBefore);
+    files = std::move(o.files);
+    problems = std::move(o.problems);
+    m_size = std::exchange(o.m_size, 0);
+    m_sources = std::move(o.m_sources);
+    m_runs = std::move(o.m_runs);
+    m_hours = std::move(o.m_hours);
+    m_blocks = std::move(o.m_blocks);
+    m_blockMs = std::move(o.m_blockMs);
+    m_lastRun.store(0);
+    return *this;
+}
+Timeline::~Timeline() = default;
 
 bool AlarmOn(const RecordStatus& s, int channel, int alarm)
 {
@@ -187,81 +127,424 @@ bool DiOn(const RecordStatus& s, int input)
     return input >= 1 && input <= 6 && ((s.di >> (input - 1)) & 1);
 }
 
+const char* Timeline::recordAt(qsizetype i) const
+{
+    size_t r = m_lastRun.load(std::memory_order_relaxed);
+    if (r >= m_runs.size() || i < m_runs[r].first || i >= m_runs[r].first + m_runs[r].count) {
+        r = size_t(std::upper_bound(m_runs.begin(), m_runs.end(), i,
+                                    [](qsizetype x, const Run& run) { return x < run.first; })
+                   - m_runs.begin() - 1);
+        m_lastRun.store(r, std::memory_order_relaxed);
+    }
+    const Run& run = m_runs[r];
+    return m_sources[size_t(run.source)]->record(run.record + i - run.first);
+}
+
+qint64 Timeline::msOf(quint32 s) const
+{
+    const auto h = std::lower_bound(m_hours.begin(), m_hours.end(), s >> 12,
+                                    [](const Hour& a, quint32 key) { return a.key < key; });
+    if (h == m_hours.end() || h->key != s >> 12)
+        return 0; // not a stamp of the files as they were read
+    if (h->uniform)
+        return h->start + (((s >> 6) & 0x3F) * 60 + (s & 0x3F)) * 1000LL;
+    return UnpackTimeStamp(s).toMSecsSinceEpoch();
+}
+
+qint64 Timeline::msAt(qsizetype i) const
+{
+    return msOf(stampAt(i));
+}
+
+quint32 Timeline::stampAt(qsizetype i) const
+{
+    return stampOf(recordAt(i));
+}
+
+float Timeline::value(int ch, qsizetype i) const
+{
+    return qFromBigEndian<float>(recordAt(i) + 4 + 4 * ch);
+}
+
+RecordStatus Timeline::statusAt(qsizetype i) const
+{
+    const DataRecord r = ParseRecord(recordAt(i));
+    return {{r.alarm14, r.alarm58, r.alarm912}, r.relay, r.sdDi, r.bo};
+}
+
 bool Timeline::gapBetween(qsizetype a, qsizetype b) const
 {
     const auto it = std::upper_bound(gapsBefore.begin(), gapsBefore.end(), a);
     return it != gapsBefore.end() && *it <= b;
 }
 
-Timeline LoadTimeline(const QStringList& paths)
+bool Timeline::guardShrunkFiles() const
 {
+    bool shrunk = false;
+#ifdef Q_OS_UNIX
+    const qint64 page = sysconf(_SC_PAGESIZE);
+    for (const auto& s : m_sources) {
+        struct stat st;
+        if (!s->mapped || s->readable == 0 || fstat(s->file.handle(), &st) != 0 || st.st_size >= s->readable)
+            continue;
+        // Pages wholly past the new end would fault: zeros in their place.
+        const qint64 keep = (qint64(st.st_size) + page - 1) / page * page;
+        if (keep < s->mapped)
+            mmap(const_cast<char*>(s->base) + keep, size_t(s->mapped - keep), PROT_READ,
+                 MAP_FIXED | MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        s->readable = qint64(st.st_size);
+        shrunk = true;
+    }
+#endif
+    return shrunk;
+}
+
+namespace {
+
+// Opens and checks a file, mapping its whole records; false with a problem
+// noted when it holds none.
+bool openSource(const QString& path, Timeline::Source& src, QStringList& problems)
+{
+    src.name = QFileInfo(path).fileName();
+    auto problem = [&](const QString& why) {
+        problems << QStringLiteral("%1: %2").arg(src.name, why);
+        return false;
+    };
+    const QFileInfo info(path);
+    if (!info.exists())
+        return problem(QStringLiteral("no such file"));
+    if (!info.isFile())
+        return problem(QStringLiteral("not a file"));
+    src.file.setFileName(path);
+    if (!src.file.open(QIODevice::ReadOnly))
+        return problem(QStringLiteral("cannot open it: %1").arg(src.file.errorString()));
+    const qint64 size = src.file.size();
+    const qint64 whole = size < vqd::kHeaderSize
+        ? size
+        : vqd::kHeaderSize + (size - vqd::kHeaderSize) / vqd::kRecordSize * vqd::kRecordSize;
+    // Only the whole records present now are mapped: the logger may append
+    // meanwhile, and it cuts back only what it appended.
+    if (uchar* p = whole > 0 ? src.file.map(0, whole) : nullptr) {
+        src.base = reinterpret_cast<const char*>(p);
+        src.mapped = src.readable = whole;
+    } else {
+        src.bytes = src.file.read(whole);
+        src.base = src.bytes.constData();
+    }
+    QString why;
+    if (!ParseHeader(QByteArray::fromRawData(src.base, whole), src.model, &why))
+        return problem(why);
+    src.channels = regmap::ChannelsOfModel(src.model);
+    if (src.channels == 0) {
+        problem(QStringLiteral("model code %1 is not known; all twelve channels are shown").arg(src.model));
+        src.channels = vqd::kChannels;
+    }
+    if (const qint64 torn = (size - vqd::kHeaderSize) % vqd::kRecordSize)
+        problem(QStringLiteral("the last record is cut short (%1 bytes after the last whole record); it is not shown")
+                    .arg(torn));
+    src.records = (whole - vqd::kHeaderSize) / vqd::kRecordSize;
+    if (src.records == 0)
+        return problem(QStringLiteral("no records"));
+#ifdef Q_OS_UNIX
+    if (src.mapped)
+        madvise(const_cast<char*>(src.base), size_t(src.mapped), MADV_SEQUENTIAL);
+#endif
+    return true;
+}
+
+// Where a file holds data and not a hole: a hole reads as zeros, records
+// with an impossible stamp, so it need not be read.
+qint64 nextData(const Timeline::Source& s, qint64 from)
+{
+#if defined(Q_OS_LINUX) && defined(SEEK_DATA)
+    if (s.mapped) {
+        const off_t at = lseek(s.file.handle(), off_t(from), SEEK_DATA);
+        return at < 0 ? s.mapped : qint64(at);
+    }
+#endif
+    Q_UNUSED(s);
+    return from;
+}
+
+qint64 nextHole(const Timeline::Source& s, qint64 from)
+{
+#if defined(Q_OS_LINUX) && defined(SEEK_HOLE)
+    if (s.mapped) {
+        const off_t at = lseek(s.file.handle(), off_t(from), SEEK_HOLE);
+        return at < 0 ? s.mapped : std::min(s.mapped, qint64(at));
+    }
+#endif
+    return s.mapped ? s.mapped : qint64(s.bytes.size());
+}
+
+} // namespace
+
+Timeline LoadTimeline(const QStringList& paths, const std::function<bool(int)>& progress)
+{
+    using Run = Timeline::Run;
     Timeline tl;
-    std::vector<Source> sources;
     qsizetype total = 0;
     for (const QString& path : paths) {
-        Source src;
-        if (!openSource(path, src, tl.problems))
+        auto src = std::make_unique<Timeline::Source>();
+        if (!openSource(path, *src, tl.problems))
             continue;
-        tl.channels = std::max(tl.channels, src.channels);
-        total += (src.bytes.size() - vqd::kHeaderSize) / vqd::kRecordSize;
-        sources.push_back(std::move(src));
+        tl.channels = std::max(tl.channels, src->channels);
+        total += src->records;
+        tl.m_sources.push_back(std::move(src));
     }
-    for (const Source& s : sources)
-        if (s.channels != tl.channels) {
+    for (const auto& s : tl.m_sources)
+        if (s->channels != tl.channels) {
             tl.problems << QStringLiteral("the files come from recorders with 6 and with 12 channels; 12 are shown");
             break;
         }
-    const bool capped = total > Timeline::kMaxRecords;
-    total = std::min(total, Timeline::kMaxRecords);
-    tl.ms.reserve(total);
-    tl.stamps.reserve(total);
-    tl.status.reserve(total);
-    for (int k = 0; k < tl.channels; ++k)
-        tl.pv[k].reserve(total);
 
+    // Progress: the stamps are the first 40 %, the values the rest.
+    qsizetype done = 0;
+    auto tick = [&](int from, int share) {
+        return !progress || progress(from + int(share * double(done) / double(std::max<qsizetype>(total, 1))));
+    };
+    auto cancelled = [] { return Timeline(); };
+
+    // Runs: records of a file with possible stamps in time order.
     LocalClock clock;
-    for (const Source& s : sources) {
-        const char* p = s.bytes.constData() + vqd::kHeaderSize;
-        const qsizetype n = (s.bytes.size() - vqd::kHeaderSize) / vqd::kRecordSize;
-        qsizetype bad = 0, kept = 0;
-        for (qsizetype i = 0; i < n && tl.size() < Timeline::kMaxRecords; ++i, p += vqd::kRecordSize) {
-            const DataRecord r = ParseRecord(p);
-            const std::optional<qint64> t = clock.msOf(r.stamp);
+    std::vector<Run> runs;
+    std::vector<bool> kept(tl.m_sources.size());
+    for (size_t si = 0; si < tl.m_sources.size(); ++si) {
+        const Timeline::Source& s = *tl.m_sources[si];
+        qsizetype bad = 0;
+        bool open = false;
+        qint64 before = 0;
+        for (qsizetype i = 0; i < s.records; ++i) {
+            if ((i & 0xFFFFF) == 0 && !tick(0, 40))
+                return cancelled();
+            if ((i & 0x3FFF) == 0) {
+                // A hole: records of zeros, none of them possible.
+                const qint64 at = vqd::kHeaderSize + i * vqd::kRecordSize;
+                if (nextHole(s, at) == at) {
+                    const qint64 data = nextData(s, at);
+                    const qsizetype skip = std::min(s.records, (data - vqd::kHeaderSize) / vqd::kRecordSize) - i;
+                    if (skip > 0) {
+                        bad += skip;
+                        done += skip;
+                        i += skip - 1;
+                        open = false;
+                        continue;
+                    }
+                }
+            }
+            ++done;
+            const std::optional<qint64> t = clock.msOf(stampOf(s.record(i)));
             if (!t) {
                 ++bad;
+                open = false;
                 continue;
             }
-            tl.ms.push_back(*t);
-            tl.stamps.push_back(r.stamp);
-            for (int k = 0; k < tl.channels; ++k)
-                tl.pv[k].push_back(r.pv[k]);
-            tl.status.push_back({{r.alarm14, r.alarm58, r.alarm912}, r.relay, r.sdDi, r.bo});
-            ++kept;
+            if (!open || *t < before)
+                runs.push_back({0, int(si), i, 0});
+            open = true;
+            ++runs.back().count;
+            before = *t;
         }
         if (bad)
             tl.problems << QStringLiteral("%1: %2 with an impossible time stamp not shown")
                                .arg(s.name, countText(bad, "record", "records"));
-        if (kept)
-            tl.files << s.name;
     }
-    if (capped)
-        tl.problems << QStringLiteral("only the first %1 records are shown").arg(Timeline::kMaxRecords);
-    sortByTime(tl);
-    findGaps(tl);
-    findExtremes(tl);
+    std::sort(clock.hours.begin(), clock.hours.end(), [](auto& a, auto& b) { return a.key < b.key; });
+    for (const LocalClock::Hour& h : clock.hours)
+        if (tl.m_hours.empty() || tl.m_hours.back().key != h.key)
+            tl.m_hours.push_back({h.key, h.start, h.uniform});
+
+    // Runs merged into one order; equal times keep the order of the files.
+    auto msIn = [&](const Run& r, qsizetype pos) { return tl.msOf(stampOf(tl.m_sources[size_t(r.source)]->record(r.record + pos))); };
+    struct Head { qint64 ms; size_t run; qsizetype pos; };
+    auto later = [](const Head& a, const Head& b) { return a.ms != b.ms ? a.ms > b.ms : a.run > b.run; };
+    std::priority_queue<Head, std::vector<Head>, decltype(later)> heads(later);
+    for (size_t r = 0; r < runs.size(); ++r)
+        heads.push({msIn(runs[r], 0), r, 0});
+    while (!heads.empty()) {
+        const Head a = heads.top();
+        heads.pop();
+        const Run& run = runs[a.run];
+        qsizetype end = run.count;
+        if (!heads.empty()) {
+            const Head& b = heads.top();
+            qsizetype lo = a.pos + 1, hi = run.count; // the first record that comes after b's
+            while (lo < hi) {
+                const qsizetype mid = lo + (hi - lo) / 2;
+                const qint64 t = msIn(run, mid);
+                if (t < b.ms || (t == b.ms && a.run < b.run))
+                    lo = mid + 1;
+                else
+                    hi = mid;
+            }
+            end = lo;
+        }
+        const qsizetype n = end - a.pos;
+        if (!tl.m_runs.empty() && tl.m_runs.back().source == run.source
+            && tl.m_runs.back().record + tl.m_runs.back().count == run.record + a.pos)
+            tl.m_runs.back().count += n;
+        else
+            tl.m_runs.push_back({tl.m_size, run.source, run.record + a.pos, n});
+        tl.m_size += n;
+        kept[size_t(run.source)] = true;
+        if (end < run.count)
+            heads.push({msIn(run, end), a.run, end});
+    }
+    for (size_t si = 0; si < tl.m_sources.size(); ++si)
+        if (kept[si])
+            tl.files << tl.m_sources[si]->name;
+
+    // The summary: extremes of each smallest block, its first time and its
+    // longest step, then the larger blocks from the smaller.
+    const qsizetype block = Timeline::kBlock[0];
+    const qsizetype blocks = (tl.m_size + block - 1) / block;
+    std::vector<BlockExtremes>& level0 = tl.m_blocks[0];
+    level0.resize(size_t(blocks) * vqd::kChannels);
+    tl.m_blockMs.resize(size_t(blocks));
+    std::vector<qint64> longestStep(size_t(blocks), 0);
+    std::map<qint64, qsizetype> steps;
+    qint64 step = 0, stepCount = 0, before = 0;
+    const int channels = tl.channels;
+    std::array<float, vqd::kChannels> lo{}, hi{};
+    std::array<bool, vqd::kChannels> finite{};
+    quint32 hourKey = ~0u;
+    qint64 hourStart = 0;
+    bool uniform = false;
+    qsizetype g = 0;
+    done = 0;
+    for (const Run& run : tl.m_runs) {
+        const Timeline::Source& s = *tl.m_sources[size_t(run.source)];
+        const char* p = s.record(run.record);
+        for (qsizetype i = 0; i < run.count; ++i, ++g, p += vqd::kRecordSize) {
+            const quint32 stamp = stampOf(p);
+            if (stamp >> 12 != hourKey) {
+                const auto h = std::lower_bound(tl.m_hours.begin(), tl.m_hours.end(), stamp >> 12,
+                                                [](const Timeline::Hour& a, quint32 key) { return a.key < key; });
+                hourKey = stamp >> 12;
+                const bool known = h != tl.m_hours.end() && h->key == hourKey;
+                hourStart = known ? h->start : before;
+                uniform = known && h->uniform;
+            }
+            const qint64 t = uniform ? hourStart + (((stamp >> 6) & 0x3F) * 60 + (stamp & 0x3F)) * 1000LL
+                                     : tl.msOf(stamp);
+            const size_t b = size_t(g / block);
+            if (g % block == 0) {
+                tl.m_blockMs[b] = t;
+                lo.fill(INFINITY);
+                hi.fill(-INFINITY);
+                finite.fill(true);
+            }
+            if (g > 0) {
+                const qint64 d = t - before;
+                longestStep[b] = std::max(longestStep[b], d);
+                if (d > 0) {
+                    if (d != step) {
+                        if (stepCount)
+                            steps[step] += stepCount;
+                        step = d;
+                        stepCount = 0;
+                    }
+                    ++stepCount;
+                }
+            }
+            before = t;
+            for (int k = 0; k < channels; ++k) {
+                const float v = qFromBigEndian<float>(p + 4 + 4 * k);
+                if (!std::isfinite(v)) {
+                    finite[size_t(k)] = false;
+                    continue;
+                }
+                lo[size_t(k)] = std::min(lo[size_t(k)], v);
+                hi[size_t(k)] = std::max(hi[size_t(k)], v);
+            }
+            if (g % block == block - 1 || g == tl.m_size - 1)
+                for (int k = 0; k < channels; ++k)
+                    level0[b * vqd::kChannels + size_t(k)] = {lo[size_t(k)], hi[size_t(k)], finite[size_t(k)]};
+            if ((++done & 0xFFFFF) == 0 && !tick(40, 60))
+                return cancelled();
+        }
+    }
+    if (stepCount)
+        steps[step] += stepCount;
+    for (int level = 1; level < Timeline::kLevels; ++level) {
+        const std::vector<BlockExtremes>& from = tl.m_blocks[size_t(level - 1)];
+        const qsizetype per = Timeline::kBlock[size_t(level)] / Timeline::kBlock[size_t(level - 1)];
+        const qsizetype fromCount = qsizetype(from.size()) / vqd::kChannels;
+        const qsizetype count = (fromCount + per - 1) / per;
+        std::vector<BlockExtremes>& to = tl.m_blocks[size_t(level)];
+        to.assign(size_t(count) * vqd::kChannels, BlockExtremes{INFINITY, -INFINITY, true});
+        for (qsizetype b = 0; b < fromCount; ++b)
+            for (int k = 0; k < channels; ++k) {
+                const BlockExtremes& x = from[size_t(b) * vqd::kChannels + size_t(k)];
+                BlockExtremes& y = to[size_t(b / per) * vqd::kChannels + size_t(k)];
+                y = {std::min(y.min, x.min), std::max(y.max, x.max), y.finite && x.finite};
+            }
+    }
+    for (int k = 0; k < channels; ++k) {
+        float a = INFINITY, b = -INFINITY;
+        const std::vector<BlockExtremes>& top = tl.m_blocks[Timeline::kLevels - 1];
+        for (size_t i = size_t(k); i < top.size(); i += vqd::kChannels) {
+            a = std::min(a, top[i].min);
+            b = std::max(b, top[i].max);
+        }
+        tl.extremes[size_t(k)] = {a, b};
+    }
+
+    // Gaps: the median step, then the blocks with a step more than three times that.
+    qsizetype seen = 0, stepsTotal = 0;
+    for (const auto& [d, n] : steps)
+        stepsTotal += n;
+    for (const auto& [d, n] : steps) // the element nth_element would pick: index total / 2
+        if ((seen += n) > stepsTotal / 2) {
+            tl.spacingMs = d;
+            break;
+        }
+    if (tl.spacingMs > 0)
+        for (qsizetype b = 0; b < blocks; ++b) {
+            if (longestStep[size_t(b)] <= 3 * tl.spacingMs)
+                continue;
+            for (qsizetype i = std::max<qsizetype>(1, b * block); i < std::min(tl.m_size, (b + 1) * block); ++i)
+                if (tl.msAt(i) - tl.msAt(i - 1) > 3 * tl.spacingMs)
+                    tl.gapsBefore.push_back(i);
+        }
+    if (progress)
+        progress(100);
     return tl;
 }
 
 qsizetype FirstAtOrAfter(const Timeline& tl, double t)
 {
-    return std::lower_bound(tl.ms.begin(), tl.ms.end(), t, [](qint64 a, double b) { return double(a) < b; })
-        - tl.ms.begin();
+    // The smallest block whose first record is >= t, then the records of the one before it.
+    const std::vector<qint64>& first = tl.blockMs();
+    const qsizetype b = std::lower_bound(first.begin(), first.end(), t, [](qint64 a, double x) { return double(a) < x; })
+        - first.begin();
+    qsizetype lo = std::max<qsizetype>(0, (b - 1) * Timeline::kBlock[0]);
+    qsizetype hi = std::min(tl.size(), b * Timeline::kBlock[0]);
+    while (lo < hi) {
+        const qsizetype mid = lo + (hi - lo) / 2;
+        if (double(tl.msAt(mid)) < t)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
 }
 
 qsizetype FirstAfter(const Timeline& tl, double t)
 {
-    return std::upper_bound(tl.ms.begin(), tl.ms.end(), t, [](double a, qint64 b) { return a < double(b); })
-        - tl.ms.begin();
+    const std::vector<qint64>& first = tl.blockMs();
+    const qsizetype b = std::upper_bound(first.begin(), first.end(), t, [](double x, qint64 a) { return x < double(a); })
+        - first.begin();
+    qsizetype lo = std::max<qsizetype>(0, (b - 1) * Timeline::kBlock[0]);
+    qsizetype hi = std::min(tl.size(), b * Timeline::kBlock[0]);
+    while (lo < hi) {
+        const qsizetype mid = lo + (hi - lo) / 2;
+        if (double(tl.msAt(mid)) <= t)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
 }
 
 qsizetype NearestRecord(const Timeline& tl, double t)
@@ -271,7 +554,7 @@ qsizetype NearestRecord(const Timeline& tl, double t)
     const qsizetype i = FirstAtOrAfter(tl, t);
     if (i == tl.size())
         return i - 1;
-    if (i > 0 && t - double(tl.ms[i - 1]) <= double(tl.ms[i]) - t)
+    if (i > 0 && t - double(tl.msAt(i - 1)) <= double(tl.msAt(i)) - t)
         return i - 1;
     return i;
 }

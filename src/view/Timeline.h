@@ -1,11 +1,16 @@
 #pragma once
-// Data files read into one timeline: the records of a recorder's files
-// (its day files, say) sorted by time, each channel in a column of its own
-// so that drawing reads one channel at a time.
+// Data files read into one timeline: the records of a recorder's files (its
+// day files, say) in time order. The records stay in the files, mapped into
+// memory; only a summary is kept: the extremes of each channel over blocks
+// of records at a few sizes, and the time of each smallest block, so that a
+// year of records costs tens of megabytes and a pixel column a few blocks.
 #include "logging/DataFile.h"
 
 #include <QStringList>
 #include <array>
+#include <atomic>
+#include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -27,20 +32,20 @@ struct BlockExtremes {
     bool finite = false; // every value of the block is a finite number
 };
 
-struct Timeline {
-    static constexpr qsizetype kMaxRecords = 10'000'000; // about 720 MB in memory
-    static constexpr qsizetype kBlock = 64;
+class Timeline {
+public:
+    // Block sizes of the summary, smallest first; each divides the next.
+    static constexpr int kLevels = 3;
+    static constexpr std::array<qsizetype, kLevels> kBlock{64, 1024, 16384};
 
-    int channels = 0;              // 6 or 12; 0 until a file was read
-    std::vector<qint64> ms;        // ascending, ms since the epoch
-    std::vector<quint32> stamps;   // the stored local time of each record
-    std::array<std::vector<float>, vqd::kChannels> pv; // channels 1..channels hold one value per record
-    std::vector<RecordStatus> status;
+    Timeline();
+    ~Timeline();
+    Timeline(Timeline&&) noexcept;
+    Timeline& operator=(Timeline&&) noexcept;
+
+    int channels = 0; // 6 or 12; 0 until a file was read
     // Finite minimum and maximum of each channel; first > second when it has none.
     std::array<std::pair<float, float>, vqd::kChannels> extremes{};
-    // Records kBlock * b .. kBlock * (b + 1) - 1 of each channel, so that a
-    // pixel column of many records costs a few blocks to draw.
-    std::array<std::vector<BlockExtremes>, vqd::kChannels> blocks;
     // Median time between records, and the records that follow a gap
     // (more than three times that since the one before), ascending.
     qint64 spacingMs = 0;
@@ -48,15 +53,55 @@ struct Timeline {
     QStringList files;    // the files that gave records
     QStringList problems; // one line per thing that could not be read
 
-    qsizetype size() const { return qsizetype(ms.size()); }
-    bool isEmpty() const { return ms.empty(); }
+    qsizetype size() const { return m_size; }
+    bool isEmpty() const { return m_size == 0; }
+    // Record i (0 <= i < size()), read from its file.
+    qint64 msAt(qsizetype i) const; // ms since the epoch
+    quint32 stampAt(qsizetype i) const; // the stored local time
+    float value(int ch, qsizetype i) const; // channel 0..channels-1
+    RecordStatus statusAt(qsizetype i) const;
+    qint64 firstMs() const { return msAt(0); }
+    qint64 lastMs() const { return msAt(m_size - 1); }
     // Whether a gap lies between records a and b (a < b).
     bool gapBetween(qsizetype a, qsizetype b) const;
+
+    // Block b of channel ch at summary level `level`: records kBlock[level] * b ..
+    qsizetype blockCount(int level) const { return qsizetype(m_blocks[level].size()) / vqd::kChannels; }
+    const BlockExtremes& block(int level, int ch, qsizetype b) const
+    {
+        return m_blocks[level][size_t(b) * vqd::kChannels + size_t(ch)];
+    }
+    // Time of the first record of each smallest block.
+    const std::vector<qint64>& blockMs() const { return m_blockMs; }
+
+    // A file that shrank since it was opened reads as zeros beyond its new
+    // end instead of faulting; true when one did (reload to see it again).
+    bool guardShrunkFiles() const;
+
+    // How the records are found: pieces of the files in time order.
+    struct Source;
+    struct Run { qsizetype first; int source; qsizetype record; qsizetype count; };
+    struct Hour { quint32 key; qint64 start; bool uniform; };
+
+private:
+    friend Timeline LoadTimeline(const QStringList&, const std::function<bool(int)>&);
+    const char* recordAt(qsizetype i) const;
+    qint64 msOf(quint32 stamp) const;
+
+    qsizetype m_size = 0;
+    std::vector<std::unique_ptr<Source>> m_sources;
+    std::vector<Run> m_runs;   // pieces of files in time order, by first
+    std::vector<Hour> m_hours; // every hour a stamp names, by key
+    std::array<std::vector<BlockExtremes>, kLevels> m_blocks;
+    std::vector<qint64> m_blockMs;
+    mutable std::atomic<size_t> m_lastRun{0};
 };
 
 // Reads the files into one timeline, as far as each can be read; what could
 // not be read is in `problems`. The header's model code gives the channels.
-Timeline LoadTimeline(const QStringList& paths);
+// `progress` hears the percent done now and then; false from it cancels, and
+// the timeline is returned empty with no problem.
+Timeline LoadTimeline(const QStringList& paths, const std::function<bool(int)>& progress = {});
 
 // Index of the record nearest to time t; -1 for an empty timeline.
 qsizetype NearestRecord(const Timeline& tl, double t);

@@ -15,6 +15,11 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
+#include <QEventLoop>
+#include <atomic>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
@@ -170,9 +175,47 @@ void frmVQ_View::buildMenus()
 
 bool frmVQ_View::openFiles(const QStringList& paths)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_timeline = LoadTimeline(paths);
+    if (m_opening)
+        return false; // one at a time: the window stays usable meanwhile
+    m_opening = true;
+    // Read on a thread of its own, the window painting what it showed before;
+    // a longer read shows its progress and can be cancelled.
+    std::atomic<int> percent{0};
+    std::atomic<bool> cancel{false};
+    Timeline loaded;
+    QThread* worker = QThread::create([&] {
+        loaded = LoadTimeline(paths, [&](int p) {
+            percent = p;
+            return !cancel;
+        });
+    });
+    QEventLoop wait;
+    connect(worker, &QThread::finished, &wait, &QEventLoop::quit);
+    QProgressDialog progress(QStringLiteral("Reading %1...").arg(paths.size() == 1 ? QFileInfo(paths.first()).fileName()
+                                                                                 : QStringLiteral("%1 files").arg(paths.size())),
+                             QStringLiteral("Cancel"), 0, 100, this);
+    progress.setObjectName(QStringLiteral("dlgOpening"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(400);
+    progress.setAutoReset(false);
+    connect(&progress, &QProgressDialog::canceled, this, [&] { cancel = true; });
+    QTimer tick;
+    connect(&tick, &QTimer::timeout, this, [&] { progress.setValue(percent); });
+    tick.start(100);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    worker->start();
+    wait.exec();
+    worker->wait();
+    delete worker;
+    tick.stop();
+    progress.reset();
     QApplication::restoreOverrideCursor();
+    m_opening = false;
+    if (cancel) {
+        statusBar()->showMessage(QStringLiteral("Opening cancelled; the files shown before stay"), 5000);
+        return false;
+    }
+    m_timeline = std::move(loaded);
     m_paths = paths;
     if (!paths.isEmpty())
         m_folder = QFileInfo(paths.first()).absolutePath();

@@ -56,4 +56,5 @@ private:
     QLabel* m_info = nullptr;
     QLabel* m_range = nullptr;
     QList<QAction*> m_needData; // exports: only with records
+    bool m_opening = false;
 };

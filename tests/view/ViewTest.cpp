@@ -98,9 +98,9 @@ TEST(Timeline, FilesOfEveryKindOpenAsFarAsTheyAreReadable)
             if (!r.time().isValid())
                 continue;
             ASSERT_LT(i, tl.size()) << c.name;
-            EXPECT_EQ(tl.stamps[i], r.stamp) << c.name;
-            EXPECT_EQ(tl.pv[tl.channels - 1][i], r.pv[tl.channels - 1]) << c.name;
-            EXPECT_EQ(tl.status[i].alarm[2], r.alarm912) << c.name;
+            EXPECT_EQ(tl.stampAt(i), r.stamp) << c.name;
+            EXPECT_EQ(tl.value(tl.channels - 1, i), r.pv[tl.channels - 1]) << c.name;
+            EXPECT_EQ(tl.statusAt(i).alarm[2], r.alarm912) << c.name;
             ++i;
         }
         EXPECT_EQ(i, tl.size()) << c.name;
@@ -125,18 +125,18 @@ TEST(Timeline, DayFilesFormOneTimelineSortedByTimeWithItsGaps)
     // Values and status words moved with their times: record n carries n/10 and relay n.
     const int order[] = {0, 1, 2, 50, 3, 4, 100, 101, 102, 103, 104};
     for (int i = 0; i < 11; ++i) {
-        EXPECT_EQ(tl.pv[0][i], float(order[i] / 10.0)) << i;
-        EXPECT_EQ(tl.status[i].relay, order[i]) << i;
-        EXPECT_EQ(DiOn(tl.status[i], 3), bool(order[i] & 4)) << i;
-        EXPECT_EQ(AlarmOn(tl.status[i], 10, 2), bool(order[i] * 7 & 0x20)) << i; // CH10: bit 4 + 1 of ALARM(9-12)
+        EXPECT_EQ(tl.value(0, i), float(order[i] / 10.0)) << i;
+        EXPECT_EQ(tl.statusAt(i).relay, order[i]) << i;
+        EXPECT_EQ(DiOn(tl.statusAt(i), 3), bool(order[i] & 4)) << i;
+        EXPECT_EQ(AlarmOn(tl.statusAt(i), 10, 2), bool(order[i] * 7 & 0x20)) << i; // CH10: bit 4 + 1 of ALARM(9-12)
     }
     // Minutes 50, 51, 52, 53, then 58: a 5-minute gap at one-minute spacing.
     EXPECT_EQ(tl.spacingMs, 60'000);
     EXPECT_EQ(tl.gapsBefore, std::vector<qsizetype>{4});
     EXPECT_TRUE(tl.gapBetween(3, 4));
     EXPECT_FALSE(tl.gapBetween(4, 10));
-    EXPECT_EQ(NearestRecord(tl, double(tl.ms[3]) + 29'000), 3);
-    EXPECT_EQ(NearestRecord(tl, double(tl.ms[10]) + 1e9), 10);
+    EXPECT_EQ(NearestRecord(tl, double(tl.msAt(3)) + 29'000), 3);
+    EXPECT_EQ(NearestRecord(tl, double(tl.msAt(10)) + 1e9), 10);
 }
 
 TEST(Timeline, LocalTimeAcrossClockChanges)
@@ -152,19 +152,20 @@ TEST(Timeline, LocalTimeAcrossClockChanges)
         const Timeline tl = LoadTimeline({path});
         ASSERT_EQ(tl.size(), 60);
         for (qsizetype i = 0; i < tl.size(); ++i)
-            EXPECT_EQ(tl.ms[i], UnpackTimeStamp(tl.stamps[i]).toMSecsSinceEpoch())
-                << c.zone << " " << StampText(tl.stamps[i]).data();
-        EXPECT_NE(tl.ms[0], clock(c.spring).toMSecsSinceEpoch()) << c.zone << " is not in use";
+            EXPECT_EQ(tl.msAt(i), UnpackTimeStamp(tl.stampAt(i)).toMSecsSinceEpoch())
+                << c.zone << " " << StampText(tl.stampAt(i)).data();
+        EXPECT_NE(tl.msAt(0), clock(c.spring).toMSecsSinceEpoch()) << c.zone << " is not in use";
     }
 }
 
 TEST(Decimate, KeepsEveryMinimumAndMaximum)
 {
-    // A random walk with a gap, a value that is not a number, and spikes.
+    // A random walk with a gap, a value that is not a number, and spikes;
+    // long enough for every block size of the summary.
     QByteArray file = BuildHeader(10);
     QRandomGenerator rng(17);
     float v = 0;
-    for (int i = 0; i < 5000; ++i) {
+    for (int i = 0; i < 40000; ++i) {
         RecordSpec r;
         r.clock = clock("2026-05-01T00:00:00Z").addSecs(i * 10 + (i >= 3000 ? 3600 : 0));
         v += float(rng.bounded(2.0) - 1.0);
@@ -174,10 +175,10 @@ TEST(Decimate, KeepsEveryMinimumAndMaximum)
     QTemporaryDir dir;
     ASSERT_TRUE(WriteFile(dir.filePath("walk.VQD"), file));
     const Timeline tl = LoadTimeline({dir.filePath("walk.VQD")});
-    ASSERT_EQ(tl.size(), 5000);
+    ASSERT_EQ(tl.size(), 40000);
     ASSERT_EQ(tl.gapsBefore, std::vector<qsizetype>{3000});
 
-    const double start = double(tl.ms.front()), end = double(tl.ms.back());
+    const double start = double(tl.firstMs()), end = double(tl.lastMs());
     struct Case { double t0, t1; int columns; };
     const Case cases[] = {{start, end, 1}, {start, end, 7}, {start, end, 640}, {start + 7e6, start + 3.3e7, 1000},
                           {start + 7e6, start + 3.3e7, 50000}};
@@ -189,8 +190,8 @@ TEST(Decimate, KeepsEveryMinimumAndMaximum)
         std::map<qint64, bool> breaks;
         qsizetype before = -1;
         for (qsizetype i = 0; i < tl.size(); ++i) {
-            const double t = double(tl.ms[i]);
-            const float x = tl.pv[0][i];
+            const double t = double(tl.msAt(i));
+            const float x = tl.value(0, i);
             if (t < c.t0 || t > c.t1 || !std::isfinite(x))
                 continue;
             const qint64 col = std::min<qint64>(qint64((t - c.t0) / width), c.columns - 1);
@@ -359,7 +360,7 @@ TEST(View, WindowOpensZoomsShowsTheCursorRecordAndExports)
 
     auto* plot = Find<PlotWidget>(&w, "plot");
     const PlotRange whole = plot->range();
-    EXPECT_EQ(whole.t0, double(w.timeline().ms.front()));
+    EXPECT_EQ(whole.t0, double(w.timeline().firstMs()));
     QTest::keyClick(plot, Qt::Key_Plus);
     EXPECT_NEAR(plot->range().t1 - plot->range().t0, (whole.t1 - whole.t0) / 2, 1);
     const QRectF area = plot->plotArea();
@@ -399,6 +400,59 @@ TEST(View, WindowOpensZoomsShowsTheCursorRecordAndExports)
     QApplication::sendEvent(&w, &drop);
     EXPECT_EQ(w.timeline().size(), 100);
     EXPECT_FALSE(Find<QLabel>(&w, "lblProblems")->isVisible());
+}
+
+TEST(View, TenMillionAndOneRecordsShowTheLastOnAxisAndReadout)
+{
+    // Records at the start and the last of 10 000 001 at its place; the hole
+    // between reads as zero records, which have no possible time: a gap.
+    constexpr qint64 kLast = 10'000'000;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Y_01.VQD");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.write(BuildHeader(20) + records("2026-01-01T00:00:00Z", 3, 1)) > 0);
+        ASSERT_TRUE(f.seek(vqd::kHeaderSize + kLast * vqd::kRecordSize));
+        ASSERT_TRUE(f.write(records("2026-04-26T17:46:40Z", 1, 1, 77)) == vqd::kRecordSize);
+    }
+    const Timeline cancelled = LoadTimeline({path}, [](int) { return false; });
+    EXPECT_TRUE(cancelled.isEmpty() && cancelled.problems.isEmpty());
+    frmVQ_View w;
+    w.show();
+    ASSERT_TRUE(w.openFiles({path}));
+    const Timeline& tl = w.timeline();
+    ASSERT_EQ(tl.size(), 4);
+    EXPECT_EQ(tl.problems, QStringList{"Y_01.VQD: 9999997 records with an impossible time stamp not shown"});
+    EXPECT_EQ(tl.gapsBefore, std::vector<qsizetype>{3});
+    auto* plot = Find<PlotWidget>(&w, "plot");
+    EXPECT_EQ(plot->range().t1, double(tl.lastMs()));
+    EXPECT_TRUE(Text(&w, "lblRange").contains("2026-04-26 17:46:40")) << Text(&w, "lblRange").toStdString();
+    const QRectF area = plot->plotArea();
+    QTest::mouseMove(plot, QPointF(area.right() - 1, area.center().y()).toPoint());
+    ASSERT_EQ(plot->cursorRecord(), 3);
+    ExpectTexts(&w, {{"lblCursorTime", "2026-04-26 17:46:40"}, {"lblCH03_Val", "9.7"}});
+}
+
+TEST(Timeline, FileCutShortWhileOpenReadsAsZerosInsteadOfFaulting)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("S_01.VQD");
+    ASSERT_TRUE(WriteFile(path, BuildHeader(20) + records("2026-01-01T00:00:00Z", 5000, 1)));
+    const Timeline tl = LoadTimeline({path});
+    ASSERT_EQ(tl.size(), 5000);
+    EXPECT_FALSE(tl.guardShrunkFiles());
+    ASSERT_TRUE(QFile::resize(path, vqd::kHeaderSize + vqd::kRecordSize));
+    EXPECT_TRUE(tl.guardShrunkFiles());
+    EXPECT_EQ(tl.value(0, 4999), 0.0f);
+    EXPECT_EQ(tl.value(2, 0), 2.0f) << "the first record is still the file's";
+    PlotScene scene;
+    scene.timeline = &tl;
+    scene.range = {0, 1e13, -1, 1};
+    EXPECT_FALSE(RenderPlot(scene, QSize(400, 300)).isNull());
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(WriteCsv(out, tl, 0, tl.size(), DefaultLooks(), {}));
 }
 
 TEST(View, PngRunWithoutADisplay)
