@@ -272,7 +272,7 @@ TEST(PlantOverview, ShowsEveryLineAndGreysOneThatStops)
     EXPECT_EQ(cell("t/hall1/line1", 1, 1), "kiln");
     EXPECT_TRUE(cell("t/hall1/line1", 1, 4 + 6).toString().isEmpty()) << "a six-channel recorder has no CH.07";
     // The value shown is the one the line published last, with the meta's name.
-    const PlantDevice& d = overview.model().lines()["t/hall2/line1"].devices[3];
+    const PlantDevice d = overview.model().lines().value("t/hall2/line1").devices.value(3);
     EXPECT_EQ(cell("t/hall2/line1", 3, 4).toString().section(' ', 0, 0), d.valueText(0));
     EXPECT_EQ(cell("t/hall2/line1", 3, 4, Qt::ToolTipRole), d.channels[0].name);
     EXPECT_FALSE(cell("t/hall1/line1", 3, 2, Qt::ForegroundRole).isValid()) << "live values are not greyed";
