@@ -6,6 +6,7 @@
 // cold figure with the files dropped from the page cache), zoom to a day, to
 // a minute, pan, each redraw under 50 ms, RssAnon under 300 MB, and the day
 // files within 1.5 times the single file. Exits 1 when a target is missed.
+// --no-year leaves the year out; --keep-year keeps its files for a look.
 #include "GuiBenchmarks.h"
 #include "common/VqdFiles.h"
 #include "view/PlotPainter.h"
@@ -178,7 +179,7 @@ void dropFromCache(const QStringList& files)
 }
 
 struct YearFigures {
-    double coldMs = 0, warmMs = 0, dayMs = 0, minuteMs = 0, panMs = 0;
+    double coldFirstMs = 0, coldMs = 0, warmFirstMs = 0, warmMs = 0, dayMs = 0, minuteMs = 0, panMs = 0;
     double rssOpen = 0, rssDay = 0, rssMinute = 0, rssPan = 0;
     qsizetype records = 0;
 };
@@ -188,24 +189,49 @@ double elapsedMs(const QElapsedTimer& t)
     return double(t.nsecsElapsed()) / 1e6;
 }
 
-YearFigures measureYear(const QStringList& files)
+// Opens the files as the viewer does: the time to the first whole-span
+// picture (the provisional one, when there is one) and to the whole.
+struct Opened {
+    Timeline tl;
+    double firstMs = 0, wholeMs = 0;
+};
+
+Opened openYear(const QStringList& files)
 {
-    YearFigures f;
-    auto open = [&] {
-        QElapsedTimer t;
-        t.start();
-        Timeline tl = LoadTimeline(files);
+    Opened o;
+    QElapsedTimer t;
+    t.start();
+    auto draw = [](const Timeline& tl) {
         PlotScene scene;
         scene.timeline = &tl;
         scene.range = FitRange(tl, scene.shown);
         const QImage image = RenderPlot(scene, kPlotSize);
         benchmark::DoNotOptimize(image.constBits());
-        return std::pair(std::move(tl), elapsedMs(t));
     };
+    o.tl = LoadTimeline(files, {}, [&](Timeline&& preview) {
+        draw(preview);
+        o.firstMs = elapsedMs(t);
+    });
+    draw(o.tl);
+    o.wholeMs = elapsedMs(t);
+    if (o.firstMs == 0)
+        o.firstMs = o.wholeMs;
+    return o;
+}
+
+YearFigures measureYear(const QStringList& files)
+{
+    YearFigures f;
     dropFromCache(files);
-    f.coldMs = open().second;
-    auto [tl, warm] = open();
-    f.warmMs = warm;
+    {
+        const Opened cold = openYear(files);
+        f.coldFirstMs = cold.firstMs;
+        f.coldMs = cold.wholeMs;
+    }
+    Opened warm = openYear(files);
+    f.warmFirstMs = warm.firstMs;
+    f.warmMs = warm.wholeMs;
+    const Timeline& tl = warm.tl;
     f.records = tl.size();
     f.rssOpen = rssAnonMb();
 
@@ -237,7 +263,7 @@ YearFigures measureYear(const QStringList& files)
     return f;
 }
 
-bool reportYear()
+bool reportYear(bool keep)
 {
     const QString folder = QDir::current().filePath(QStringLiteral("bench_view_year"));
     QDir(folder).removeRecursively();
@@ -248,23 +274,27 @@ bool reportYear()
     const QStringList days = writeYear(folder, &single);
     std::printf("\nA year of 1 s records, 12 channels (written in %.1f s):\n", elapsedMs(t) / 1000);
     const YearFigures one = measureYear({single}), many = measureYear(days);
-    QDir(folder).removeRecursively();
+    if (keep)
+        std::printf("the year is kept in %s\n", qPrintable(folder));
+    else
+        QDir(folder).removeRecursively();
 
     bool ok = true;
     auto row = [&](const char* what, const YearFigures& f) {
-        std::printf("%-14s %9lld records  open cold %7.0f ms  warm %6.0f ms  day %5.1f ms  minute %5.1f ms  pan %5.1f ms"
-                    "  RssAnon %5.0f / %5.0f / %5.0f / %5.0f MB\n",
-                    what, qlonglong(f.records), f.coldMs, f.warmMs, f.dayMs, f.minuteMs, f.panMs, f.rssOpen, f.rssDay,
-                    f.rssMinute, f.rssPan);
+        std::printf("%-14s %9lld records  first picture cold %6.0f ms, warm %5.0f ms  whole cold %6.0f ms, warm %5.0f ms\n"
+                    "%-14s %9s          zoom to a day %5.1f ms  to a minute %5.1f ms  pan %5.1f ms"
+                    "  RssAnon %4.0f / %4.0f / %4.0f / %4.0f MB\n",
+                    what, qlonglong(f.records), f.coldFirstMs, f.warmFirstMs, f.coldMs, f.warmMs, "", "", f.dayMs,
+                    f.minuteMs, f.panMs, f.rssOpen, f.rssDay, f.rssMinute, f.rssPan);
         const double worstRss = std::max({f.rssOpen, f.rssDay, f.rssMinute, f.rssPan});
-        ok = ok && f.records == qsizetype(kDays) * 86400 && f.warmMs < 2000 && f.dayMs < 50 && f.minuteMs < 50
+        ok = ok && f.records == qsizetype(kDays) * 86400 && f.warmFirstMs < 2000 && f.dayMs < 50 && f.minuteMs < 50
             && f.panMs < 50 && worstRss < 300;
     };
     row("one file", one);
     row("365 day files", many);
-    const double ratio = many.warmMs / one.warmMs;
-    std::printf("day files / one file, warm open: %.2f (target under 1.5)\n", ratio);
-    ok = ok && ratio < 1.5;
+    const double ratio = many.warmFirstMs / one.warmFirstMs, wholeRatio = many.warmMs / one.warmMs;
+    std::printf("day files / one file, warm: first picture %.2f, whole %.2f (target under 1.5)\n", ratio, wholeRatio);
+    ok = ok && std::max(ratio, wholeRatio) < 1.5;
     std::printf("%s\n", ok ? "all targets met" : "A TARGET WAS MISSED");
     return ok;
 }
@@ -275,11 +305,13 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    bool year = true;
-    for (int i = 1; i < argc; ++i)
+    bool year = true, keep = false;
+    for (int i = 1; i < argc; ++i) {
         year = year && QByteArray(argv[i]) != "--no-year";
+        keep = keep || QByteArray(argv[i]) == "--keep-year";
+    }
     benchmark::Initialize(&argc, argv);
-    const bool ok = !year || reportYear();
+    const bool ok = !year || reportYear(keep);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return ok ? 0 : 1;

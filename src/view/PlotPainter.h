@@ -21,6 +21,7 @@ struct PlotScene {
     bool legend = false;  // names and colours above the plot, for pictures without the channel list
     QString title;        // above the legend
     QString emptyText;    // in the middle when there is nothing to draw
+    QString note;         // framed at the plot's top left: that the picture is provisional, say
 };
 
 // The part of bounds the traces take; the rest holds labels and the legend.

@@ -57,6 +57,14 @@ void PlotWidget::setEmptyText(const QString& text)
     changed();
 }
 
+void PlotWidget::setNote(const QString& text)
+{
+    if (m_scene.note == text)
+        return;
+    m_scene.note = text;
+    changed();
+}
+
 void PlotWidget::changed()
 {
     m_stale = true;

@@ -21,6 +21,7 @@ public:
     void setLooks(const ChannelLooks& looks);
     void setShown(int channel, bool shown); // 0-based
     void setEmptyText(const QString& text);
+    void setNote(const QString& text); // framed over the plot; empty for none
     const PlotScene& scene() const { return m_scene; }
 
     PlotRange range() const { return m_scene.range; }

@@ -95,6 +95,7 @@ Timeline& Timeline::operator=(Timeline&& o) noexcept
     channels = o.channels;
     extremes = o.extremes;
     spacingMs = o.spacingMs;
+    sampledEvery = o.sampledEvery;
     gapsBefore = std::move(o.gapsBefore);
     files = std::move(o.files);
     problems = std::move(o.problems);
@@ -279,9 +280,45 @@ qint64 nextHole(const Timeline::Source& s, qint64 from)
 
 } // namespace
 
-Timeline LoadTimeline(const QStringList& paths, const std::function<bool(int)>& progress)
+// The provisional timeline of a preview: each source's first and last
+// record and every n-th between, copied out of the files.
+Timeline Timeline::sampled(const std::vector<std::unique_ptr<Source>>& sources, qsizetype every)
 {
-    using Run = Timeline::Run;
+    Timeline tl;
+    tl.sampledEvery = every;
+    for (const auto& s : sources) {
+        auto copy = std::make_unique<Timeline::Source>();
+        copy->name = s->name;
+        copy->model = s->model;
+        copy->channels = s->channels;
+        copy->bytes.reserve(vqd::kHeaderSize + (s->records / every + 2) * vqd::kRecordSize);
+        copy->bytes.append(s->base, vqd::kHeaderSize);
+#ifdef Q_OS_UNIX
+        // Only the pages sampled: a cold file is not read ahead of them.
+        if (s->mapped)
+            madvise(const_cast<char*>(s->base), size_t(s->mapped), MADV_RANDOM);
+#endif
+        for (qsizetype i = 0;; i += every) {
+            const bool last = i >= s->records - 1;
+            copy->bytes.append(s->record(last ? s->records - 1 : i), vqd::kRecordSize);
+            if (last)
+                break;
+        }
+#ifdef Q_OS_UNIX
+        if (s->mapped)
+            madvise(const_cast<char*>(s->base), size_t(s->mapped), MADV_SEQUENTIAL);
+#endif
+        copy->base = copy->bytes.constData();
+        copy->records = (copy->bytes.size() - vqd::kHeaderSize) / vqd::kRecordSize;
+        tl.channels = std::max(tl.channels, s->channels);
+        tl.m_sources.push_back(std::move(copy));
+    }
+    return tl;
+}
+
+Timeline LoadTimeline(const QStringList& paths, const std::function<bool(int)>& progress,
+                      const std::function<void(Timeline&&)>& preview)
+{
     Timeline tl;
     qsizetype total = 0;
     for (const QString& path : paths) {
@@ -297,13 +334,29 @@ Timeline LoadTimeline(const QStringList& paths, const std::function<bool(int)>& 
             tl.problems << QStringLiteral("the files come from recorders with 6 and with 12 channels; 12 are shown");
             break;
         }
+    if (preview && total > kPreviewAbove) {
+        Timeline sample = Timeline::sampled(tl.m_sources, total / kPreviewRecords);
+        if (Timeline::build(sample, {}) && !sample.isEmpty())
+            preview(std::move(sample));
+    }
+    if (!Timeline::build(tl, progress))
+        return Timeline();
+    return tl;
+}
+
+// Orders the records of the sources and builds the summary; false when cancelled.
+bool Timeline::build(Timeline& tl, const std::function<bool(int)>& progress)
+{
+    qsizetype total = 0;
+    for (const auto& s : tl.m_sources)
+        total += s->records;
 
     // Progress: the stamps are the first 40 %, the values the rest.
     qsizetype done = 0;
     auto tick = [&](int from, int share) {
         return !progress || progress(from + int(share * double(done) / double(std::max<qsizetype>(total, 1))));
     };
-    auto cancelled = [] { return Timeline(); };
+    auto cancelled = [] { return false; };
 
     // Runs: records of a file with possible stamps in time order.
     LocalClock clock;
@@ -509,7 +562,7 @@ Timeline LoadTimeline(const QStringList& paths, const std::function<bool(int)>& 
         }
     if (progress)
         progress(100);
-    return tl;
+    return true;
 }
 
 qsizetype FirstAtOrAfter(const Timeline& tl, double t)

@@ -44,6 +44,9 @@ public:
     Timeline& operator=(Timeline&&) noexcept;
 
     int channels = 0; // 6 or 12; 0 until a file was read
+    // 1 for the whole records; n for a provisional timeline of every n-th
+    // record (and each file's last), shown while the whole one is read.
+    qsizetype sampledEvery = 1;
     // Finite minimum and maximum of each channel; first > second when it has none.
     std::array<std::pair<float, float>, vqd::kChannels> extremes{};
     // Median time between records, and the records that follow a gap
@@ -84,7 +87,10 @@ public:
     struct Hour { quint32 key; qint64 start; bool uniform; };
 
 private:
-    friend Timeline LoadTimeline(const QStringList&, const std::function<bool(int)>&);
+    friend Timeline LoadTimeline(const QStringList&, const std::function<bool(int)>&,
+                                 const std::function<void(Timeline&&)>&);
+    static Timeline sampled(const std::vector<std::unique_ptr<Source>>& sources, qsizetype every);
+    static bool build(Timeline& tl, const std::function<bool(int)>& progress);
     const char* recordAt(qsizetype i) const;
     qint64 msOf(quint32 stamp) const;
 
@@ -100,8 +106,12 @@ private:
 // Reads the files into one timeline, as far as each can be read; what could
 // not be read is in `problems`. The header's model code gives the channels.
 // `progress` hears the percent done now and then; false from it cancels, and
-// the timeline is returned empty with no problem.
-Timeline LoadTimeline(const QStringList& paths, const std::function<bool(int)>& progress = {});
+// the timeline is returned empty with no problem. Files of more than
+// kPreviewAbove records first give `preview` a provisional timeline of about
+// kPreviewRecords of them, read in a moment, for a first picture.
+constexpr qsizetype kPreviewAbove = 2'000'000, kPreviewRecords = 8192;
+Timeline LoadTimeline(const QStringList& paths, const std::function<bool(int)>& progress = {},
+                      const std::function<void(Timeline&&)>& preview = {});
 
 // Index of the record nearest to time t; -1 for an empty timeline.
 qsizetype NearestRecord(const Timeline& tl, double t);

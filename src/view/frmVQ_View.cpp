@@ -15,7 +15,11 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QProgressDialog>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QProgressBar>
+#include <QShortcut>
+#include <QToolButton>
 #include <QThread>
 #include <QTimer>
 #include <QEventLoop>
@@ -90,6 +94,23 @@ frmVQ_View::frmVQ_View(QWidget* parent)
     statusBar()->addWidget(m_info);
     statusBar()->addWidget(m_range, 1);
     statusBar()->addPermanentWidget(hint);
+    m_opened = new QProgressBar;
+    m_opened->setObjectName(QStringLiteral("barOpening"));
+    m_opened->setMaximumWidth(160);
+    m_opened->hide();
+    m_cancelButton = new QToolButton;
+    m_cancelButton->setObjectName(QStringLiteral("cmdCancelOpening"));
+    m_cancelButton->setText(QStringLiteral("Cancel"));
+    m_cancelButton->setToolTip(QStringLiteral("Stop reading the files (Esc)"));
+    m_cancelButton->hide();
+    connect(m_cancelButton, &QToolButton::clicked, this, [this] {
+        if (m_cancelOpening)
+            *m_cancelOpening = true;
+    });
+    statusBar()->addPermanentWidget(m_opened);
+    statusBar()->addPermanentWidget(m_cancelButton);
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esc, &QShortcut::activated, m_cancelButton, &QToolButton::click);
 
     connect(m_plot, &PlotWidget::rangeChanged, this, &frmVQ_View::showRange);
     connect(m_plot, &PlotWidget::cursorChanged, this,
@@ -117,10 +138,11 @@ void frmVQ_View::buildMenus()
     };
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    action(file, QStringLiteral("&Open..."), QKeySequence::Open, [this] { chooseFiles(false); }, true);
-    action(file, QStringLiteral("&Add Files..."), QKeySequence(QStringLiteral("Ctrl+Shift+O")),
-           [this] { chooseFiles(true); });
-    action(file, QStringLiteral("&Reload"), QKeySequence(Qt::Key_F5), [this] { openFiles(m_paths); }, true);
+    m_notWhileOpening
+        << action(file, QStringLiteral("&Open..."), QKeySequence::Open, [this] { chooseFiles(false); }, true)
+        << action(file, QStringLiteral("&Add Files..."), QKeySequence(QStringLiteral("Ctrl+Shift+O")),
+                  [this] { chooseFiles(true); })
+        << action(file, QStringLiteral("&Reload"), QKeySequence(Qt::Key_F5), [this] { openFiles(m_paths); }, true);
     file->addSeparator();
     action(file, QStringLiteral("Use &Parameter Set..."), QKeySequence(QStringLiteral("Ctrl+P")),
            [this] { chooseParams(); });
@@ -175,43 +197,77 @@ void frmVQ_View::buildMenus()
 
 bool frmVQ_View::openFiles(const QStringList& paths)
 {
-    if (m_opening)
+    if (m_opening) {
+        statusBar()->showMessage(QStringLiteral("Still reading files: wait, or cancel with Esc"), 5000);
         return false; // one at a time: the window stays usable meanwhile
+    }
     m_opening = true;
-    // Read on a thread of its own, the window painting what it showed before;
-    // a longer read shows its progress and can be cancelled.
+    // Read on a thread of its own, the window painting what it showed before
+    // or, for many records, a provisional picture of a sample of them; a
+    // longer read shows its progress in the status bar and can be cancelled.
     std::atomic<int> percent{0};
     std::atomic<bool> cancel{false};
-    Timeline loaded;
+    m_cancelOpening = &cancel;
+    Timeline loaded, before;
+    bool previewed = false;
+    QObject previews; // queued previews die with it
     QThread* worker = QThread::create([&] {
-        loaded = LoadTimeline(paths, [&](int p) {
-            percent = p;
-            return !cancel;
-        });
+        loaded = LoadTimeline(
+            paths,
+            [&](int p) {
+                percent = p;
+                return !cancel;
+            },
+            [&](Timeline&& sample) {
+                auto shown = std::make_shared<Timeline>(std::move(sample));
+                QMetaObject::invokeMethod(&previews, [&, shown] {
+                    if (cancel)
+                        return;
+                    if (!previewed)
+                        before = std::move(m_timeline);
+                    previewed = true;
+                    m_timeline = std::move(*shown);
+                    showTimeline();
+                }, Qt::QueuedConnection);
+            });
     });
     QEventLoop wait;
     connect(worker, &QThread::finished, &wait, &QEventLoop::quit);
-    QProgressDialog progress(QStringLiteral("Reading %1...").arg(paths.size() == 1 ? QFileInfo(paths.first()).fileName()
-                                                                                 : QStringLiteral("%1 files").arg(paths.size())),
-                             QStringLiteral("Cancel"), 0, 100, this);
-    progress.setObjectName(QStringLiteral("dlgOpening"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(400);
-    progress.setAutoReset(false);
-    connect(&progress, &QProgressDialog::canceled, this, [&] { cancel = true; });
+    for (QAction* a : m_notWhileOpening)
+        a->setEnabled(false);
+    m_opened->setMaximum(100);
     QTimer tick;
-    connect(&tick, &QTimer::timeout, this, [&] { progress.setValue(percent); });
+    QElapsedTimer since;
+    since.start();
+    connect(&tick, &QTimer::timeout, this, [&] {
+        m_opened->setValue(percent);
+        const bool longer = since.elapsed() >= 400;
+        m_opened->setVisible(longer);
+        m_cancelButton->setVisible(longer);
+        if (m_timeline.sampledEvery > 1)
+            m_plot->setNote(provisionalNote(percent));
+    });
     tick.start(100);
     QApplication::setOverrideCursor(Qt::BusyCursor);
     worker->start();
     wait.exec();
     worker->wait();
     delete worker;
+    QCoreApplication::sendPostedEvents(&previews);
     tick.stop();
-    progress.reset();
+    m_opened->hide();
+    m_cancelButton->hide();
+    m_cancelOpening = nullptr;
+    for (QAction* a : m_notWhileOpening)
+        a->setEnabled(true);
     QApplication::restoreOverrideCursor();
     m_opening = false;
     if (cancel) {
+        if (previewed) {
+            m_timeline = std::move(before);
+            showTimeline();
+        }
+        showInfo();
         statusBar()->showMessage(QStringLiteral("Opening cancelled; the files shown before stay"), 5000);
         return false;
     }
@@ -219,15 +275,37 @@ bool frmVQ_View::openFiles(const QStringList& paths)
     m_paths = paths;
     if (!paths.isEmpty())
         m_folder = QFileInfo(paths.first()).absolutePath();
-    m_panel->setChannels(m_timeline.channels, m_looks);
-    m_plot->setTimeline(&m_timeline);
     m_plot->setEmptyText(paths.isEmpty() ? QStringLiteral("Open data files (*.VQD) with File > Open, or drop them here.")
                                          : QStringLiteral("No records could be read."));
+    showTimeline();
+    return !m_timeline.isEmpty();
+}
+
+QString frmVQ_View::provisionalNote(int percent) const
+{
+    return QStringLiteral("Provisional picture: one record in %L1 is drawn until all are read (%2 %)")
+        .arg(m_timeline.sampledEvery)
+        .arg(percent);
+}
+
+void frmVQ_View::showTimeline()
+{
+    const bool provisional = m_timeline.sampledEvery > 1;
+    m_panel->setChannels(m_timeline.channels, m_looks);
+    m_plot->setTimeline(&m_timeline);
+    m_plot->setNote(provisional ? provisionalNote(0) : QString());
     m_problems->setText(m_timeline.problems.join(u'\n'));
-    m_problems->setVisible(!m_timeline.problems.isEmpty());
+    m_problems->setVisible(!provisional && !m_timeline.problems.isEmpty());
     showInfo();
     showRange();
-    return !m_timeline.isEmpty();
+    emit timelineChanged();
+}
+
+void frmVQ_View::closeEvent(QCloseEvent* e)
+{
+    if (m_cancelOpening)
+        *m_cancelOpening = true;
+    QMainWindow::closeEvent(e);
 }
 
 bool frmVQ_View::useParams(const QString& path, QString* error)
@@ -340,7 +418,12 @@ void frmVQ_View::showInfo()
                          tl.files.size() > 1 ? QStringLiteral(" (+%1)").arg(tl.files.size() - 1) : QString(), title);
     setWindowTitle(title);
     for (QAction* a : m_needData)
-        a->setEnabled(!tl.isEmpty());
+        a->setEnabled(!tl.isEmpty() && tl.sampledEvery == 1);
+    if (tl.sampledEvery > 1) {
+        m_info->setText(QStringLiteral("Reading %1...").arg(tl.files.size() == 1 ? tl.files.first()
+                                                                             : QStringLiteral("%1 files").arg(tl.files.size())));
+        return;
+    }
     if (tl.isEmpty()) {
         m_info->setText(m_paths.isEmpty() ? QStringLiteral("No file open") : QStringLiteral("No records"));
         return;
@@ -365,10 +448,11 @@ void frmVQ_View::showRange()
     const auto [from, to] = visibleRecords();
     const QDateTime a = QDateTime::fromMSecsSinceEpoch(qint64(r.t0)), b = QDateTime::fromMSecsSinceEpoch(qint64(r.t1));
     const QString time = QStringLiteral("HH:mm:ss"), dateTime = QStringLiteral("yyyy-MM-dd HH:mm:ss");
-    m_range->setText(QStringLiteral("%1 – %2 · %3 · %L4 shown")
-                         .arg(a.toString(dateTime), b.toString(a.date() == b.date() ? time : dateTime),
-                              SpanText(r.t1 - r.t0))
-                         .arg(to - from));
+    QString text = QStringLiteral("%1 – %2 · %3")
+                       .arg(a.toString(dateTime), b.toString(a.date() == b.date() ? time : dateTime), SpanText(r.t1 - r.t0));
+    if (m_timeline.sampledEvery == 1) // a sample's count would mislead
+        text += QStringLiteral(" · %L1 shown").arg(to - from);
+    m_range->setText(text);
 }
 
 void frmVQ_View::dragEnterEvent(QDragEnterEvent* e)

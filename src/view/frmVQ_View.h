@@ -7,10 +7,13 @@
 #include "view/Timeline.h"
 
 #include <QMainWindow>
+#include <atomic>
 
 class ChannelPanel;
 class PlotWidget;
 class QLabel;
+class QProgressBar;
+class QToolButton;
 
 class frmVQ_View : public QMainWindow {
     Q_OBJECT
@@ -31,9 +34,14 @@ public:
     // Records [first, end) of the range shown.
     std::pair<qsizetype, qsizetype> visibleRecords() const;
 
+signals:
+    // Another timeline is shown: opened, provisional while read, or put back.
+    void timelineChanged();
+
 protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dropEvent(QDropEvent* e) override;
+    void closeEvent(QCloseEvent* e) override; // cancels a read
 
 private:
     void buildMenus();
@@ -43,6 +51,8 @@ private:
     void choosePng();
     void showInfo();
     void showRange();
+    void showTimeline(); // m_timeline, whole or provisional, in plot, list and status bar
+    QString provisionalNote(int percent) const;
     QString askSavePath(const QString& caption, const QString& suffix, const QString& filter);
 
     Timeline m_timeline;
@@ -56,5 +66,9 @@ private:
     QLabel* m_info = nullptr;
     QLabel* m_range = nullptr;
     QList<QAction*> m_needData; // exports: only with records
+    QList<QAction*> m_notWhileOpening; // open, add, reload
     bool m_opening = false;
+    std::atomic<bool>* m_cancelOpening = nullptr; // while reading
+    QProgressBar* m_opened = nullptr;
+    QToolButton* m_cancelButton = nullptr;
 };

@@ -10,6 +10,7 @@
 #include "view/frmVQ_View.h"
 #include "view/PlotWidget.h"
 
+#include <QAction>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QDropEvent>
@@ -17,6 +18,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <cmath>
 
 namespace {
@@ -416,16 +418,42 @@ TEST(View, TenMillionAndOneRecordsShowTheLastOnAxisAndReadout)
         ASSERT_TRUE(f.seek(vqd::kHeaderSize + kLast * vqd::kRecordSize));
         ASSERT_TRUE(f.write(records("2026-04-26T17:46:40Z", 1, 1, 77)) == vqd::kRecordSize);
     }
-    const Timeline cancelled = LoadTimeline({path}, [](int) { return false; });
+    // The provisional picture comes first and already spans the whole file.
+    std::vector<Timeline> previews;
+    const Timeline cancelled = LoadTimeline({path}, [](int) { return false; },
+                                            [&](Timeline&& p) { previews.push_back(std::move(p)); });
     EXPECT_TRUE(cancelled.isEmpty() && cancelled.problems.isEmpty());
+    ASSERT_EQ(previews.size(), 1u);
+    EXPECT_GT(previews[0].sampledEvery, 1);
+    EXPECT_EQ(StampText(previews[0].stampAt(previews[0].size() - 1)), "2026-04-26 17:46:40");
+    EXPECT_EQ(previews[0].firstMs(), clock("2026-01-01T00:00:00Z").toMSecsSinceEpoch());
     frmVQ_View w;
     w.show();
+    // Cancelled at its provisional picture, which the window marks: the file shown before comes back.
+    const QString small = dir.filePath("S_01.VQD");
+    ASSERT_TRUE(WriteFile(small, BuildHeader(20) + records("2026-02-01T00:00:00Z", 100)));
+    ASSERT_TRUE(w.openFiles({small}));
+    auto* plot = Find<PlotWidget>(&w, "plot");
+    QString note;
+    QObject::connect(&w, &frmVQ_View::timelineChanged, &w, [&] {
+        if (w.timeline().sampledEvery > 1 && note.isEmpty()) {
+            note = plot->scene().note;
+            for (QAction* a : w.findChildren<QAction*>())
+                EXPECT_FALSE(a->text().startsWith("Export") && a->isEnabled()) << a->text().toStdString();
+            Find<QToolButton>(&w, "cmdCancelOpening")->click();
+        }
+    });
+    EXPECT_FALSE(w.openFiles({path}));
+    EXPECT_TRUE(note.startsWith("Provisional picture")) << note.toStdString();
+    EXPECT_EQ(w.timeline().size(), 100);
+    EXPECT_TRUE(plot->scene().note.isEmpty());
+    EXPECT_TRUE(Text(&w, "lblInfo").startsWith("S_01.VQD")) << Text(&w, "lblInfo").toStdString();
+
     ASSERT_TRUE(w.openFiles({path}));
     const Timeline& tl = w.timeline();
     ASSERT_EQ(tl.size(), 4);
     EXPECT_EQ(tl.problems, QStringList{"Y_01.VQD: 9999997 records with an impossible time stamp not shown"});
     EXPECT_EQ(tl.gapsBefore, std::vector<qsizetype>{3});
-    auto* plot = Find<PlotWidget>(&w, "plot");
     EXPECT_EQ(plot->range().t1, double(tl.lastMs()));
     EXPECT_TRUE(Text(&w, "lblRange").contains("2026-04-26 17:46:40")) << Text(&w, "lblRange").toStdString();
     const QRectF area = plot->plotArea();

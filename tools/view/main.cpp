@@ -106,10 +106,11 @@ int main(int argc, char** argv)
     application->installEventFilter(new HelpKey(QCoreApplication::applicationDirPath(), application.get()));
     frmVQ_View w;
     w.show();
+    // Read inside the event loop, so that closing the window meanwhile quits.
     if (files.size() == 1 && QFileInfo(files.first()).isDir())
         QTimer::singleShot(0, &w, [&w, folder = files.first()] { w.openFromFolder(folder); });
     else if (!files.isEmpty())
-        w.openFiles(files);
+        QTimer::singleShot(0, &w, [&w, files] { w.openFiles(files); });
     QString why;
     if (cli.isSet(paramsOption) && !w.useParams(cli.value(paramsOption), &why))
         QMessageBox::warning(&w, QStringLiteral("Use parameter set"),
