@@ -69,23 +69,28 @@ RecordForwarder::Track* RecordForwarder::track(int device)
 void RecordForwarder::saved(int device, const QString& path)
 {
     const QFileInfo info(path);
+    Track* t = track(device);
+    if (t) {
+        t->idle = false;
+        const bool elsewhere = info.absolutePath() != t->next.folder || SeriesOf(info.fileName()) != SeriesOf(t->next.file);
+        if (!elsewhere || t->then)
+            return; // the same series goes on: no need to look at the file
+    }
+    // Where this record lies: the start of a track, or of the series saving went on with.
     DataFileReader reader;
     if (!reader.open(path) || reader.recordCount() == 0)
         return;
     const RecordPlace here{info.absolutePath(), info.fileName(), reader.recordCount() - 1};
-    Track* t = track(device);
-    if (!t) {
-        // Publishing begins with the first record saved after it was turned on.
-        Track fresh;
-        fresh.acked = fresh.next = here;
-        fresh.dirty = true;
-        m_tracks.insert(device, fresh);
+    if (t) {
+        // Saving went on elsewhere: the old series is finished first, then this one.
+        t->then = here;
         return;
     }
-    t->idle = false;
-    // Saving went on elsewhere: the old series is finished first, then this one.
-    if ((here.folder != t->next.folder || SeriesOf(here.file) != SeriesOf(t->next.file)) && !t->then)
-        t->then = here;
+    // Publishing begins with the first record saved after it was turned on.
+    Track fresh;
+    fresh.acked = fresh.next = here;
+    fresh.dirty = true;
+    m_tracks.insert(device, fresh);
 }
 
 std::optional<QByteArray> RecordForwarder::recordAt(int device, RecordPlace& at)
