@@ -13,6 +13,7 @@ struct HeadlessOptions {
     bool find = false;     // --find: search the line for recorders
     bool write = false;    // --write: with --find, use what was found
     QString bauds, parities, addresses; // --bauds, --parities, --addresses (empty: all, all, 1-99)
+    bool slowAnswers = false; // --slow-answers: 1 s per question instead of 100 ms
 };
 
 // vq800 --headless: opens the port, scans, polls and logs until SIGINT/SIGTERM.

@@ -37,6 +37,8 @@ int RunHeadlessFind(const HeadlessOptions& options)
         say(note);
     current.rs485 = LineFile::read(options.programDir).rs485();
     plan.port = current.gCommPort;
+    if (options.slowAnswers)
+        plan.timeoutMs = 1000;
     plan.rs485 = current.rs485;
 
     LinePort port;

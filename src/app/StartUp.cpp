@@ -60,6 +60,9 @@ StartUp::StartUp(bool windows)
     , m_addresses(QStringLiteral("addresses"),
                   QStringLiteral("With --find: the addresses to ask, FIRST-LAST within 1-247 (default 1-99)."),
                   QStringLiteral("RANGE"))
+    , m_slowAnswers(QStringLiteral("slow-answers"),
+                    QStringLiteral("With --find: wait 1 s plus the wire time for each answer instead of 100 ms "
+                                   "(recorders with a long response time)."))
 {
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     m_parser.setApplicationDescription(
@@ -76,7 +79,7 @@ StartUp::StartUp(bool windows)
         m_parser.addOption(m_headless);
     }
     for (const QCommandLineOption& o :
-         {m_device, m_upload, m_download, m_lineSettings, m_reopen, m_find, m_write, m_bauds, m_parities, m_addresses})
+         {m_device, m_upload, m_download, m_lineSettings, m_reopen, m_find, m_write, m_bauds, m_parities, m_addresses, m_slowAnswers})
         m_parser.addOption(o);
     // Qt's own window options (-platform, -style, ...) are QApplication's to take.
     if (windows)
@@ -147,6 +150,7 @@ HeadlessOptions StartUp::headlessOptions() const
     o.bauds = m_parser.value(m_bauds);
     o.parities = m_parser.value(m_parities);
     o.addresses = m_parser.value(m_addresses);
+    o.slowAnswers = m_parser.isSet(m_slowAnswers);
     return o;
 }
 

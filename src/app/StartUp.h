@@ -35,7 +35,7 @@ private:
     const bool m_windows;
     QCommandLineParser m_parser;
     QCommandLineOption m_help, m_version, m_dir, m_open, m_overview, m_headless, m_device, m_upload, m_download,
-        m_lineSettings, m_reopen, m_find, m_write, m_bauds, m_parities, m_addresses;
+        m_lineSettings, m_reopen, m_find, m_write, m_bauds, m_parities, m_addresses, m_slowAnswers;
     QString m_programDir;
 };
 
