@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QFormLayout>
+#include <QDateTime>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -38,6 +39,9 @@ public:
         setObjectName(QStringLiteral("frmVQ_OverviewDevice"));
         setWindowTitle(QStringLiteral("%1 / device %2").arg(prefix).arg(number, 2, 10, QLatin1Char('0')));
         auto* grid = new QGridLayout(this);
+        m_state = new QLabel(this);
+        m_state->setObjectName(QStringLiteral("lblState"));
+        grid->addWidget(m_state, 0, 0, 1, 4);
         for (int c = 0; c < 12; ++c) {
             auto* box = new QLabel(this);
             box->setObjectName(QStringLiteral("lblCh%1").arg(c + 1, 2, 10, QLatin1Char('0')));
@@ -45,14 +49,24 @@ public:
             box->setFrameShape(QFrame::Panel);
             box->setMinimumSize(150, 70);
             m_boxes[c] = box;
-            grid->addWidget(box, c / 4, c % 4);
+            grid->addWidget(box, 1 + c / 4, c % 4);
         }
         auto* timer = new QTimer(this);
-        connect(timer, &QTimer::timeout, this, [this, overview, prefix, number] {
+        const auto show = [this, overview, prefix, number] {
             const auto line = overview->model().lines().constFind(prefix);
             if (line == overview->model().lines().cend() || !line->devices.contains(number))
                 return;
             const PlantDevice& d = line->devices[number];
+            // Whose values, and how fresh: the boxes grey when they are old.
+            const qint64 now = overview->nowMs();
+            QStringList state;
+            if (!d.description.isEmpty())
+                state << d.description;
+            state << (line->statusKnown && !line->online ? QStringLiteral("line offline")
+                                                         : d.online ? QStringLiteral("online") : QStringLiteral("not answering"));
+            if (d.lastLiveMs >= 0)
+                state << QStringLiteral("values of %1").arg(QDateTime::currentDateTime().addMSecs(d.lastLiveMs - now).toString(QStringLiteral("HH:mm:ss")));
+            m_state->setText(state.join(QStringLiteral(" · ")));
             for (int c = 0; c < 12; ++c) {
                 QLabel* box = m_boxes[c];
                 box->setVisible(c < d.channelCount);
@@ -61,13 +75,16 @@ public:
                 box->setText(QStringLiteral("<small>%1</small><br><big><b>%2</b></big> %3")
                                  .arg(name.toHtmlEscaped(), d.valueText(c).toHtmlEscaped(), ch.unit.toHtmlEscaped()));
                 box->setStyleSheet(ch.alarm ? QStringLiteral("color: #c01010") : QString());
-                box->setEnabled(!d.stale(overview->nowMs()) && (line->online || !line->statusKnown));
+                box->setEnabled(!d.stale(now) && (line->online || !line->statusKnown));
             }
-        });
+        };
+        connect(timer, &QTimer::timeout, this, show);
         timer->start(kRefreshMs);
+        show();
     }
 
 private:
+    QLabel* m_state = nullptr;
     std::array<QLabel*, 12> m_boxes{};
 };
 
