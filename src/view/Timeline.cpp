@@ -344,31 +344,168 @@ Timeline LoadTimeline(const QStringList& paths, const std::function<bool(int)>& 
     return tl;
 }
 
-// Orders the records of the sources and builds the summary; false when cancelled.
+// The summary, built record by record in time order.
+struct Timeline::Summary {
+    Summary(int channels, qsizetype expected) : m_channels(channels)
+    {
+        // Reserved, not touched: only the blocks filled become resident.
+        const size_t blocks = size_t(expected / kBlock[0] + 1);
+        m_level0.reserve(blocks * vqd::kChannels);
+        m_blockMs.reserve(blocks);
+        m_longestStep.reserve(blocks);
+    }
+
+    void add(qint64 t, const char* p)
+    {
+        if (m_count % kBlock[0] == 0) {
+            close();
+            m_level0.resize(m_level0.size() + vqd::kChannels);
+            m_blockMs.push_back(t);
+            m_longestStep.push_back(0);
+            m_lo.fill(INFINITY);
+            m_hi.fill(-INFINITY);
+            m_finite.fill(true);
+        }
+        if (m_count > 0) {
+            const qint64 d = t - m_before;
+            m_longestStep.back() = std::max(m_longestStep.back(), d);
+            if (d > 0) {
+                if (d != m_step) {
+                    if (m_stepCount)
+                        m_steps[m_step] += m_stepCount;
+                    m_step = d;
+                    m_stepCount = 0;
+                }
+                ++m_stepCount;
+            }
+        }
+        m_before = t;
+        for (int k = 0; k < m_channels; ++k) {
+            const float v = qFromBigEndian<float>(p + 4 + 4 * k);
+            if (!std::isfinite(v)) {
+                m_finite[size_t(k)] = false;
+                continue;
+            }
+            m_lo[size_t(k)] = std::min(m_lo[size_t(k)], v);
+            m_hi[size_t(k)] = std::max(m_hi[size_t(k)], v);
+        }
+        ++m_count;
+    }
+
+    // The larger blocks from the smaller, the extremes, the spacing and the
+    // gaps, into `tl`, whose records must be in place.
+    void finish(Timeline& tl)
+    {
+        close();
+        if (m_stepCount)
+            m_steps[m_step] += m_stepCount;
+        tl.m_blocks[0] = std::move(m_level0);
+        tl.m_blockMs = std::move(m_blockMs);
+        for (int level = 1; level < kLevels; ++level) {
+            const std::vector<BlockExtremes>& from = tl.m_blocks[size_t(level - 1)];
+            const qsizetype per = kBlock[size_t(level)] / kBlock[size_t(level - 1)];
+            const qsizetype fromCount = qsizetype(from.size()) / vqd::kChannels;
+            const qsizetype count = (fromCount + per - 1) / per;
+            std::vector<BlockExtremes>& to = tl.m_blocks[size_t(level)];
+            to.assign(size_t(count) * vqd::kChannels, BlockExtremes{INFINITY, -INFINITY, true});
+            for (qsizetype b = 0; b < fromCount; ++b)
+                for (int k = 0; k < m_channels; ++k) {
+                    const BlockExtremes& x = from[size_t(b) * vqd::kChannels + size_t(k)];
+                    BlockExtremes& y = to[size_t(b / per) * vqd::kChannels + size_t(k)];
+                    y = {std::min(y.min, x.min), std::max(y.max, x.max), y.finite && x.finite};
+                }
+        }
+        for (int k = 0; k < m_channels; ++k) {
+            float a = INFINITY, b = -INFINITY;
+            const std::vector<BlockExtremes>& top = tl.m_blocks[kLevels - 1];
+            for (size_t i = size_t(k); i < top.size(); i += vqd::kChannels) {
+                a = std::min(a, top[i].min);
+                b = std::max(b, top[i].max);
+            }
+            tl.extremes[size_t(k)] = {a, b};
+        }
+
+        // Gaps: the median step, then the blocks with a step more than three times that.
+        qsizetype seen = 0, stepsTotal = 0;
+        for (const auto& [d, n] : m_steps)
+            stepsTotal += n;
+        for (const auto& [d, n] : m_steps) // the element nth_element would pick: index total / 2
+            if ((seen += n) > stepsTotal / 2) {
+                tl.spacingMs = d;
+                break;
+            }
+        if (tl.spacingMs > 0)
+            for (size_t b = 0; b < m_longestStep.size(); ++b) {
+                if (m_longestStep[b] <= 3 * tl.spacingMs)
+                    continue;
+                const qsizetype first = std::max<qsizetype>(1, qsizetype(b) * kBlock[0]);
+                for (qsizetype i = first; i < std::min(tl.m_size, qsizetype(b + 1) * kBlock[0]); ++i)
+                    if (tl.msAt(i) - tl.msAt(i - 1) > 3 * tl.spacingMs)
+                        tl.gapsBefore.push_back(i);
+            }
+    }
+
+private:
+    // The extremes of the block being filled into its place.
+    void close()
+    {
+        if (m_count == 0)
+            return;
+        BlockExtremes* b = m_level0.data() + m_level0.size() - vqd::kChannels;
+        for (int k = 0; k < m_channels; ++k)
+            b[k] = {m_lo[size_t(k)], m_hi[size_t(k)], m_finite[size_t(k)]};
+    }
+
+    const int m_channels;
+    qsizetype m_count = 0;
+    std::vector<BlockExtremes> m_level0;
+    std::vector<qint64> m_blockMs, m_longestStep;
+    std::array<float, vqd::kChannels> m_lo{}, m_hi{};
+    std::array<bool, vqd::kChannels> m_finite{};
+    std::map<qint64, qsizetype> m_steps; // step between records: how often
+    qint64 m_step = 0, m_stepCount = 0, m_before = 0;
+};
+
+// Orders the records of the sources and builds the summary; false when
+// cancelled. The files are read in the order of their first records, and as
+// long as each record comes after the one before (a file, or day files, as
+// the logger wrote them) the summary is built as they are read, each record
+// read once. Records out of order (a clock set back, files that overlap)
+// are merged into order first and the summary read from them after.
 bool Timeline::build(Timeline& tl, const std::function<bool(int)>& progress)
 {
     qsizetype total = 0;
     for (const auto& s : tl.m_sources)
         total += s->records;
 
-    // Progress: the stamps are the first 40 %, the values the rest.
-    qsizetype done = 0;
-    auto tick = [&](int from, int share) {
-        return !progress || progress(from + int(share * double(done) / double(std::max<qsizetype>(total, 1))));
-    };
+    // Progress: one pass over the records, two once they are out of order.
+    qsizetype done = 0, from = 0, work = std::max<qsizetype>(total, 1);
+    int base = 0;
+    auto percent = [&] { return base + int((100 - base) * double(done - from) / double(std::max<qsizetype>(work - from, 1))); };
+    auto tick = [&] { return !progress || progress(percent()); };
     auto cancelled = [] { return false; };
 
-    // Runs: records of a file with possible stamps in time order.
     LocalClock clock;
+    std::vector<size_t> order(tl.m_sources.size());
+    std::vector<qint64> firstMs(order.size());
+    for (size_t si = 0; si < order.size(); ++si) {
+        order[si] = si;
+        firstMs[si] = clock.msOf(stampOf(tl.m_sources[si]->record(0))).value_or(0);
+    }
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return firstMs[a] < firstMs[b]; });
+
+    // Runs: records of a file with possible stamps in time order.
     std::vector<Run> runs;
-    std::vector<bool> kept(tl.m_sources.size());
-    for (size_t si = 0; si < tl.m_sources.size(); ++si) {
+    std::optional<Summary> summary(std::in_place, tl.channels, total);
+    qint64 last = 0;
+    size_t lastSource = 0;
+    for (const size_t si : order) {
         const Timeline::Source& s = *tl.m_sources[si];
         qsizetype bad = 0;
         bool open = false;
         qint64 before = 0;
         for (qsizetype i = 0; i < s.records; ++i) {
-            if ((i & 0xFFFFF) == 0 && !tick(0, 40))
+            if ((i & 0xFFFFF) == 0 && !tick())
                 return cancelled();
             if ((i & 0x3FFF) == 0) {
                 // A hole: records of zeros, none of them possible.
@@ -386,7 +523,8 @@ bool Timeline::build(Timeline& tl, const std::function<bool(int)>& progress)
                 }
             }
             ++done;
-            const std::optional<qint64> t = clock.msOf(stampOf(s.record(i)));
+            const char* p = s.record(i);
+            const std::optional<qint64> t = clock.msOf(stampOf(p));
             if (!t) {
                 ++bad;
                 open = false;
@@ -397,6 +535,25 @@ bool Timeline::build(Timeline& tl, const std::function<bool(int)>& progress)
             open = true;
             ++runs.back().count;
             before = *t;
+            if (!summary)
+                continue;
+            // Equal times keep the order of the files.
+            if (tl.m_size > 0 && (*t < last || (*t == last && si < lastSource))) {
+                summary.reset();
+                base = percent();
+                from = done;
+                work = done + (total - done) + total;
+                continue;
+            }
+            summary->add(*t, p);
+            if (!tl.m_runs.empty() && tl.m_runs.back().source == int(si)
+                && tl.m_runs.back().record + tl.m_runs.back().count == i)
+                ++tl.m_runs.back().count;
+            else
+                tl.m_runs.push_back({tl.m_size, int(si), i, 1});
+            ++tl.m_size;
+            last = *t;
+            lastSource = si;
         }
         if (bad)
             tl.problems << QStringLiteral("%1: %2 with an impossible time stamp not shown")
@@ -407,159 +564,65 @@ bool Timeline::build(Timeline& tl, const std::function<bool(int)>& progress)
         if (tl.m_hours.empty() || tl.m_hours.back().key != h.key)
             tl.m_hours.push_back({h.key, h.start, h.uniform});
 
-    // Runs merged into one order; equal times keep the order of the files.
-    auto msIn = [&](const Run& r, qsizetype pos) { return tl.msOf(stampOf(tl.m_sources[size_t(r.source)]->record(r.record + pos))); };
-    struct Head { qint64 ms; size_t run; qsizetype pos; };
-    auto later = [](const Head& a, const Head& b) { return a.ms != b.ms ? a.ms > b.ms : a.run > b.run; };
-    std::priority_queue<Head, std::vector<Head>, decltype(later)> heads(later);
-    for (size_t r = 0; r < runs.size(); ++r)
-        heads.push({msIn(runs[r], 0), r, 0});
-    while (!heads.empty()) {
-        const Head a = heads.top();
-        heads.pop();
-        const Run& run = runs[a.run];
-        qsizetype end = run.count;
-        if (!heads.empty()) {
-            const Head& b = heads.top();
-            qsizetype lo = a.pos + 1, hi = run.count; // the first record that comes after b's
-            while (lo < hi) {
-                const qsizetype mid = lo + (hi - lo) / 2;
-                const qint64 t = msIn(run, mid);
-                if (t < b.ms || (t == b.ms && a.run < b.run))
-                    lo = mid + 1;
-                else
-                    hi = mid;
+    if (!summary) {
+        // Runs merged into one order; equal times keep the order of the files.
+        std::sort(runs.begin(), runs.end(),
+                  [](const Run& a, const Run& b) { return a.source != b.source ? a.source < b.source : a.record < b.record; });
+        tl.m_runs.clear();
+        tl.m_size = 0;
+        auto msIn = [&](const Run& r, qsizetype pos) { return tl.msOf(stampOf(tl.m_sources[size_t(r.source)]->record(r.record + pos))); };
+        struct Head { qint64 ms; size_t run; qsizetype pos; };
+        auto later = [](const Head& a, const Head& b) { return a.ms != b.ms ? a.ms > b.ms : a.run > b.run; };
+        std::priority_queue<Head, std::vector<Head>, decltype(later)> heads(later);
+        for (size_t r = 0; r < runs.size(); ++r)
+            heads.push({msIn(runs[r], 0), r, 0});
+        while (!heads.empty()) {
+            const Head a = heads.top();
+            heads.pop();
+            const Run& run = runs[a.run];
+            qsizetype end = run.count;
+            if (!heads.empty()) {
+                const Head& b = heads.top();
+                qsizetype lo = a.pos + 1, hi = run.count; // the first record that comes after b's
+                while (lo < hi) {
+                    const qsizetype mid = lo + (hi - lo) / 2;
+                    const qint64 t = msIn(run, mid);
+                    if (t < b.ms || (t == b.ms && a.run < b.run))
+                        lo = mid + 1;
+                    else
+                        hi = mid;
+                }
+                end = lo;
             }
-            end = lo;
+            const qsizetype n = end - a.pos;
+            if (!tl.m_runs.empty() && tl.m_runs.back().source == run.source
+                && tl.m_runs.back().record + tl.m_runs.back().count == run.record + a.pos)
+                tl.m_runs.back().count += n;
+            else
+                tl.m_runs.push_back({tl.m_size, run.source, run.record + a.pos, n});
+            tl.m_size += n;
+            if (end < run.count)
+                heads.push({msIn(run, end), a.run, end});
         }
-        const qsizetype n = end - a.pos;
-        if (!tl.m_runs.empty() && tl.m_runs.back().source == run.source
-            && tl.m_runs.back().record + tl.m_runs.back().count == run.record + a.pos)
-            tl.m_runs.back().count += n;
-        else
-            tl.m_runs.push_back({tl.m_size, run.source, run.record + a.pos, n});
-        tl.m_size += n;
-        kept[size_t(run.source)] = true;
-        if (end < run.count)
-            heads.push({msIn(run, end), a.run, end});
+
+        summary.emplace(tl.channels, tl.m_size);
+        LocalClock times;
+        for (const Run& run : tl.m_runs) {
+            const char* p = tl.m_sources[size_t(run.source)]->record(run.record);
+            for (qsizetype i = 0; i < run.count; ++i, p += vqd::kRecordSize) {
+                summary->add(times.msOf(stampOf(p)).value_or(0), p);
+                if ((++done & 0xFFFFF) == 0 && !tick())
+                    return cancelled();
+            }
+        }
     }
+    std::vector<bool> kept(tl.m_sources.size());
+    for (const Run& run : tl.m_runs)
+        kept[size_t(run.source)] = true;
     for (size_t si = 0; si < tl.m_sources.size(); ++si)
         if (kept[si])
             tl.files << tl.m_sources[si]->name;
-
-    // The summary: extremes of each smallest block, its first time and its
-    // longest step, then the larger blocks from the smaller.
-    const qsizetype block = Timeline::kBlock[0];
-    const qsizetype blocks = (tl.m_size + block - 1) / block;
-    std::vector<BlockExtremes>& level0 = tl.m_blocks[0];
-    level0.resize(size_t(blocks) * vqd::kChannels);
-    tl.m_blockMs.resize(size_t(blocks));
-    std::vector<qint64> longestStep(size_t(blocks), 0);
-    std::map<qint64, qsizetype> steps;
-    qint64 step = 0, stepCount = 0, before = 0;
-    const int channels = tl.channels;
-    std::array<float, vqd::kChannels> lo{}, hi{};
-    std::array<bool, vqd::kChannels> finite{};
-    quint32 hourKey = ~0u;
-    qint64 hourStart = 0;
-    bool uniform = false;
-    qsizetype g = 0;
-    done = 0;
-    for (const Run& run : tl.m_runs) {
-        const Timeline::Source& s = *tl.m_sources[size_t(run.source)];
-        const char* p = s.record(run.record);
-        for (qsizetype i = 0; i < run.count; ++i, ++g, p += vqd::kRecordSize) {
-            const quint32 stamp = stampOf(p);
-            if (stamp >> 12 != hourKey) {
-                const auto h = std::lower_bound(tl.m_hours.begin(), tl.m_hours.end(), stamp >> 12,
-                                                [](const Timeline::Hour& a, quint32 key) { return a.key < key; });
-                hourKey = stamp >> 12;
-                const bool known = h != tl.m_hours.end() && h->key == hourKey;
-                hourStart = known ? h->start : before;
-                uniform = known && h->uniform;
-            }
-            const qint64 t = uniform ? hourStart + (((stamp >> 6) & 0x3F) * 60 + (stamp & 0x3F)) * 1000LL
-                                     : tl.msOf(stamp);
-            const size_t b = size_t(g / block);
-            if (g % block == 0) {
-                tl.m_blockMs[b] = t;
-                lo.fill(INFINITY);
-                hi.fill(-INFINITY);
-                finite.fill(true);
-            }
-            if (g > 0) {
-                const qint64 d = t - before;
-                longestStep[b] = std::max(longestStep[b], d);
-                if (d > 0) {
-                    if (d != step) {
-                        if (stepCount)
-                            steps[step] += stepCount;
-                        step = d;
-                        stepCount = 0;
-                    }
-                    ++stepCount;
-                }
-            }
-            before = t;
-            for (int k = 0; k < channels; ++k) {
-                const float v = qFromBigEndian<float>(p + 4 + 4 * k);
-                if (!std::isfinite(v)) {
-                    finite[size_t(k)] = false;
-                    continue;
-                }
-                lo[size_t(k)] = std::min(lo[size_t(k)], v);
-                hi[size_t(k)] = std::max(hi[size_t(k)], v);
-            }
-            if (g % block == block - 1 || g == tl.m_size - 1)
-                for (int k = 0; k < channels; ++k)
-                    level0[b * vqd::kChannels + size_t(k)] = {lo[size_t(k)], hi[size_t(k)], finite[size_t(k)]};
-            if ((++done & 0xFFFFF) == 0 && !tick(40, 60))
-                return cancelled();
-        }
-    }
-    if (stepCount)
-        steps[step] += stepCount;
-    for (int level = 1; level < Timeline::kLevels; ++level) {
-        const std::vector<BlockExtremes>& from = tl.m_blocks[size_t(level - 1)];
-        const qsizetype per = Timeline::kBlock[size_t(level)] / Timeline::kBlock[size_t(level - 1)];
-        const qsizetype fromCount = qsizetype(from.size()) / vqd::kChannels;
-        const qsizetype count = (fromCount + per - 1) / per;
-        std::vector<BlockExtremes>& to = tl.m_blocks[size_t(level)];
-        to.assign(size_t(count) * vqd::kChannels, BlockExtremes{INFINITY, -INFINITY, true});
-        for (qsizetype b = 0; b < fromCount; ++b)
-            for (int k = 0; k < channels; ++k) {
-                const BlockExtremes& x = from[size_t(b) * vqd::kChannels + size_t(k)];
-                BlockExtremes& y = to[size_t(b / per) * vqd::kChannels + size_t(k)];
-                y = {std::min(y.min, x.min), std::max(y.max, x.max), y.finite && x.finite};
-            }
-    }
-    for (int k = 0; k < channels; ++k) {
-        float a = INFINITY, b = -INFINITY;
-        const std::vector<BlockExtremes>& top = tl.m_blocks[Timeline::kLevels - 1];
-        for (size_t i = size_t(k); i < top.size(); i += vqd::kChannels) {
-            a = std::min(a, top[i].min);
-            b = std::max(b, top[i].max);
-        }
-        tl.extremes[size_t(k)] = {a, b};
-    }
-
-    // Gaps: the median step, then the blocks with a step more than three times that.
-    qsizetype seen = 0, stepsTotal = 0;
-    for (const auto& [d, n] : steps)
-        stepsTotal += n;
-    for (const auto& [d, n] : steps) // the element nth_element would pick: index total / 2
-        if ((seen += n) > stepsTotal / 2) {
-            tl.spacingMs = d;
-            break;
-        }
-    if (tl.spacingMs > 0)
-        for (qsizetype b = 0; b < blocks; ++b) {
-            if (longestStep[size_t(b)] <= 3 * tl.spacingMs)
-                continue;
-            for (qsizetype i = std::max<qsizetype>(1, b * block); i < std::min(tl.m_size, (b + 1) * block); ++i)
-                if (tl.msAt(i) - tl.msAt(i - 1) > 3 * tl.spacingMs)
-                    tl.gapsBefore.push_back(i);
-        }
+    summary->finish(tl);
     if (progress)
         progress(100);
     return true;

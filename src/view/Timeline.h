@@ -91,6 +91,7 @@ private:
                                  const std::function<void(Timeline&&)>&);
     static Timeline sampled(const std::vector<std::unique_ptr<Source>>& sources, qsizetype every);
     static bool build(Timeline& tl, const std::function<bool(int)>& progress);
+    struct Summary;
     const char* recordAt(qsizetype i) const;
     qint64 msOf(quint32 stamp) const;
 

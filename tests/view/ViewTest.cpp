@@ -141,6 +141,72 @@ TEST(Timeline, DayFilesFormOneTimelineSortedByTimeWithItsGaps)
     EXPECT_EQ(NearestRecord(tl, double(tl.msAt(10)) + 1e9), 10);
 }
 
+TEST(Timeline, RecordsInTimeOrderAndTheirSummaryWhateverOrderTheFilesCome)
+{
+    // Each case's files, in the order given: the timeline holds every record
+    // with a possible time ordered by (time, file given, place in file), and
+    // its summary is that of those records.
+    QByteArray impossible = records("2026-05-01T00:00:00Z", 1);
+    impossible.replace(0, 4, QByteArray(4, '\0'));
+    struct Case { const char* name; std::vector<QByteArray> files; };
+    const Case cases[] = {
+        {"day files, last first",
+         {records("2026-03-02T00:00:00Z", 700, 1, 1000), records("2026-03-01T00:00:00Z", 500, 1, 0),
+          records("2026-03-03T00:00:00Z", 400, 1, 2000)}},
+        {"equal times where the files meet",
+         {records("2026-03-01T00:01:39Z", 100, 1, 500), records("2026-03-01T00:00:00Z", 100, 1, 0)}},
+        {"clock set back", {records("2026-03-01T00:00:00Z", 100, 1) + records("2026-03-01T00:00:30Z", 100, 1, 100)}},
+        {"two recorders interleaved",
+         {records("2026-03-01T00:00:00Z", 150, 2, 0), records("2026-03-01T00:00:01Z", 150, 2, 300)}},
+        {"first record impossible",
+         {impossible + records("2026-05-01T00:00:00Z", 90, 1, 700), records("2026-04-30T23:59:00Z", 80, 1, 0)}},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        QStringList paths;
+        struct Rec { qint64 ms; int file; int at; DataRecord r; };
+        std::vector<Rec> want;
+        for (const QByteArray& f : c.files) {
+            const QByteArray bytes = BuildHeader(20) + f;
+            paths << dir.filePath(QStringLiteral("F%1.VQD").arg(paths.size()));
+            ASSERT_TRUE(WriteFile(paths.back(), bytes));
+            DataFileContents read;
+            ParseDataFile(bytes, read);
+            for (int i = 0; i < read.records.size(); ++i)
+                if (read.records[i].time().isValid())
+                    want.push_back({read.records[i].time().toMSecsSinceEpoch(), int(paths.size()) - 1, i, read.records[i]});
+        }
+        std::sort(want.begin(), want.end(),
+                  [](const Rec& a, const Rec& b) { return std::tie(a.ms, a.file, a.at) < std::tie(b.ms, b.file, b.at); });
+        const Timeline tl = LoadTimeline(paths);
+        ASSERT_EQ(tl.size(), qsizetype(want.size())) << c.name;
+        std::vector<qsizetype> gaps;
+        for (qsizetype i = 0; i < tl.size(); ++i) {
+            ASSERT_EQ(tl.msAt(i), want[size_t(i)].ms) << c.name << " " << i;
+            ASSERT_EQ(tl.value(5, i), want[size_t(i)].r.pv[5]) << c.name << " " << i;
+            if (i > 0 && want[size_t(i)].ms - want[size_t(i - 1)].ms > 3 * tl.spacingMs)
+                gaps.push_back(i);
+        }
+        EXPECT_EQ(tl.gapsBefore, gaps) << c.name;
+        for (int level = 0; level < 2; ++level) {
+            const qsizetype per = Timeline::kBlock[size_t(level)];
+            ASSERT_EQ(tl.blockCount(level), (tl.size() + per - 1) / per) << c.name;
+            for (qsizetype b = 0; b < tl.blockCount(level); ++b)
+                for (const int k : {0, 11}) {
+                    float lo = INFINITY, hi = -INFINITY;
+                    for (qsizetype i = b * per; i < std::min(tl.size(), (b + 1) * per); ++i) {
+                        lo = std::min(lo, want[size_t(i)].r.pv[size_t(k)]);
+                        hi = std::max(hi, want[size_t(i)].r.pv[size_t(k)]);
+                    }
+                    EXPECT_EQ(tl.block(level, k, b).min, lo) << c.name << " level " << level << " block " << b;
+                    EXPECT_EQ(tl.block(level, k, b).max, hi) << c.name << " level " << level << " block " << b;
+                }
+        }
+        const auto top = std::max_element(want.begin(), want.end(), [](const Rec& a, const Rec& b) { return a.r.pv[11] < b.r.pv[11]; });
+        EXPECT_EQ(tl.extremes[11].second, top->r.pv[11]) << c.name;
+    }
+}
+
 TEST(Timeline, LocalTimeAcrossClockChanges)
 {
     // Days of clock changes: by a whole hour, and by half an hour (Lord Howe Island).
