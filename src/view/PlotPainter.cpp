@@ -109,7 +109,8 @@ void PaintPlot(QPainter& p, const QRectF& bounds, const PlotScene& s)
     p.fillRect(bounds, kBackground);
     p.setPen(kText);
     if (!s.title.isEmpty())
-        p.drawText(QPointF(bounds.left() + kPad, bounds.top() + kPad + fm.ascent()), s.title);
+        p.drawText(QPointF(bounds.left() + kPad, bounds.top() + kPad + fm.ascent()),
+                   fm.elidedText(s.title, Qt::ElideRight, int(bounds.width() - 2 * kPad)));
     for (size_t i = 0, k = 0; i < l.legend.size(); ++k) {
         if (!s.shown[k])
             continue;
@@ -222,6 +223,13 @@ void PaintCursor(QPainter& p, const QRectF& area, const PlotScene& s, qsizetype 
         p.drawEllipse(QPointF(x, y), 3.5, 3.5);
     }
     p.restore();
+}
+
+QString FilesTitle(const QStringList& files)
+{
+    if (files.size() <= 3)
+        return files.join(QStringLiteral(", "));
+    return QStringLiteral("%1 \u2026 %2 (%3 files)").arg(files.first(), files.last()).arg(files.size());
 }
 
 QImage RenderPlot(const PlotScene& s, const QSize& size)

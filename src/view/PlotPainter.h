@@ -30,5 +30,7 @@ QRectF PlotArea(const QFont& font, const QRectF& bounds, const PlotScene& s);
 void PaintPlot(QPainter& p, const QRectF& bounds, const PlotScene& s);
 // The cursor line at record `index` and a mark on each shown value.
 void PaintCursor(QPainter& p, const QRectF& area, const PlotScene& s, qsizetype index);
+// The files of a picture's title: all of a few, the first and last of many.
+QString FilesTitle(const QStringList& files);
 // The plot with its legend as a picture, for --png and File > Export PNG.
 QImage RenderPlot(const PlotScene& s, const QSize& size);

@@ -202,6 +202,12 @@ bool frmVQ_View::openFiles(const QStringList& paths)
         return false; // one at a time: the window stays usable meanwhile
     }
     m_opening = true;
+    const QString emptyBefore = m_plot->scene().emptyText;
+    const QString reading = QStringLiteral("Reading %1...").arg(
+        paths.size() == 1 ? QFileInfo(paths.first()).fileName() : QStringLiteral("%1 files").arg(paths.size()));
+    m_info->setText(reading);
+    if (m_timeline.isEmpty())
+        m_plot->setEmptyText(reading);
     // Read on a thread of its own, the window painting what it showed before
     // or, for many records, a provisional picture of a sample of them; a
     // longer read shows its progress in the status bar and can be cancelled.
@@ -263,6 +269,7 @@ bool frmVQ_View::openFiles(const QStringList& paths)
     QApplication::restoreOverrideCursor();
     m_opening = false;
     if (cancel) {
+        m_plot->setEmptyText(emptyBefore);
         if (previewed) {
             m_timeline = std::move(before);
             showTimeline();
@@ -340,7 +347,7 @@ bool frmVQ_View::exportCsv(const QString& path, bool visibleOnly, const CsvOptio
 bool frmVQ_View::exportPng(const QString& path, QString* error)
 {
     PlotScene scene = m_plot->scene();
-    scene.title = m_timeline.files.join(QStringLiteral(", "));
+    scene.title = FilesTitle(m_timeline.files);
     if (RenderPlot(scene, m_plot->size()).save(path, "PNG"))
         return true;
     if (error)

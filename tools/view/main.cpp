@@ -44,7 +44,7 @@ int renderPng(const QString& out, const QString& sizeText, const QString& params
     }
     scene.timeline = &tl;
     scene.range = FitRange(tl, scene.shown);
-    scene.title = tl.files.join(QStringLiteral(", "));
+    scene.title = FilesTitle(tl.files);
     if (!RenderPlot(scene, size).save(out, "PNG")) {
         complain(QStringLiteral("cannot write %1").arg(out));
         return 1;
