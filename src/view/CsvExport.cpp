@@ -4,6 +4,9 @@
 
 #include <QDir>
 #include <QSaveFile>
+#include <charconv>
+#include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -17,10 +20,36 @@ QByteArray field(const QString& text, QChar separator)
     return '"' + quoted.toUtf8() + '"';
 }
 
+// A value's field: a number, quoted only when its decimal point is the separator.
+void appendValue(QByteArray& text, float v, const ChannelLook& look, char point, char sep)
+{
+    if (!std::isfinite(v))
+        return;
+    char buf[64];
+    qsizetype n = 0;
+    if (look.decimals < 0) {
+        n = std::to_chars(buf, buf + sizeof buf, v).ptr - buf; // as ValueText writes it, without a QString
+    } else {
+        const QByteArray t = ValueText(v, look, QLatin1Char('.')).toLatin1();
+        n = std::min<qsizetype>(t.size(), sizeof buf);
+        std::memcpy(buf, t.constData(), size_t(n));
+    }
+    char* dot = static_cast<char*>(std::memchr(buf, '.', size_t(n)));
+    if (dot)
+        *dot = point;
+    if (dot && point == sep) {
+        text += '"';
+        text.append(buf, n);
+        text += '"';
+    } else {
+        text.append(buf, n);
+    }
+}
+
 } // namespace
 
 bool WriteCsv(QIODevice& out, const Timeline& tl, qsizetype from, qsizetype to, const ChannelLooks& looks,
-              const CsvOptions& options, QString* error)
+              const CsvOptions& options, QString* error, const std::function<bool(int)>& progress)
 {
     auto flush = [&](QByteArray& bytes) {
         if (out.write(bytes) == bytes.size()) {
@@ -46,22 +75,32 @@ bool WriteCsv(QIODevice& out, const Timeline& tl, qsizetype from, qsizetype to, 
     text += "\r\n";
     for (qsizetype i = from; i < to; ++i) {
         text += StampText(tl.stampAt(i));
-        for (int k = 0; k < tl.channels; ++k)
-            text += sepChar + field(ValueText(tl.value(k, i), looks[k], options.decimalPoint), sep);
+        for (int k = 0; k < tl.channels; ++k) {
+            text += sepChar;
+            appendValue(text, tl.value(k, i), looks[k], char(options.decimalPoint.toLatin1()), sepChar);
+        }
         const RecordStatus s = tl.statusAt(i);
         const quint32 bo = s.bo[0] | quint32(s.bo[1]) << 8 | quint32(s.bo[2]) << 16;
         for (quint32 word : {quint32(s.di), quint32(s.relay), quint32(s.alarm[0]), quint32(s.alarm[1]),
-                             quint32(s.alarm[2]), bo})
-            text += sepChar + QByteArray::number(word);
+                             quint32(s.alarm[2]), bo}) {
+            text += sepChar;
+            char buf[12];
+            text.append(buf, std::to_chars(buf, buf + sizeof buf, word).ptr - buf);
+        }
         text += "\r\n";
         if (text.size() > (1 << 20) && !flush(text))
             return false;
+        if ((i - from) % 65536 == 0 && progress && !progress(int(100.0 * double(i - from) / double(to - from)))) {
+            if (error)
+                error->clear();
+            return false;
+        }
     }
     return flush(text);
 }
 
 bool SaveCsv(const QString& path, const Timeline& tl, qsizetype from, qsizetype to, const ChannelLooks& looks,
-             const CsvOptions& options, QString* error)
+             const CsvOptions& options, QString* error, const std::function<bool(int)>& progress)
 {
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly)) {
@@ -69,7 +108,7 @@ bool SaveCsv(const QString& path, const Timeline& tl, qsizetype from, qsizetype 
             *error = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path), f.errorString());
         return false;
     }
-    if (!WriteCsv(f, tl, from, to, looks, options, error))
+    if (!WriteCsv(f, tl, from, to, looks, options, error, progress))
         return false;
     if (!CommitSafely(f)) {
         if (error)

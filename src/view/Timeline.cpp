@@ -26,7 +26,7 @@ struct Timeline::Source {
     const char* base = nullptr; // the header, then the records
     qsizetype records = 0;
     qint64 mapped = 0;         // bytes mapped; 0 when read into `bytes`
-    mutable qint64 readable = 0; // bytes still backed by the file
+    mutable std::atomic<qint64> readable{0}; // bytes still backed by the file: painting and an export both look
     int model = 0;
     int channels = 0;
     const char* record(qsizetype i) const { return base + vqd::kHeaderSize + i * vqd::kRecordSize; }

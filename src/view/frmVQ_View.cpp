@@ -94,20 +94,20 @@ frmVQ_View::frmVQ_View(QWidget* parent)
     statusBar()->addWidget(m_info);
     statusBar()->addWidget(m_range, 1);
     statusBar()->addPermanentWidget(hint);
-    m_opened = new QProgressBar;
-    m_opened->setObjectName(QStringLiteral("barOpening"));
-    m_opened->setMaximumWidth(160);
-    m_opened->hide();
+    m_progress = new QProgressBar;
+    m_progress->setObjectName(QStringLiteral("barOpening"));
+    m_progress->setMaximumWidth(160);
+    m_progress->hide();
     m_cancelButton = new QToolButton;
     m_cancelButton->setObjectName(QStringLiteral("cmdCancelOpening"));
     m_cancelButton->setText(QStringLiteral("Cancel"));
     m_cancelButton->setToolTip(QStringLiteral("Stop reading the files (Esc)"));
     m_cancelButton->hide();
     connect(m_cancelButton, &QToolButton::clicked, this, [this] {
-        if (m_cancelOpening)
-            *m_cancelOpening = true;
+        if (m_cancelBusy)
+            *m_cancelBusy = true;
     });
-    statusBar()->addPermanentWidget(m_opened);
+    statusBar()->addPermanentWidget(m_progress);
     statusBar()->addPermanentWidget(m_cancelButton);
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, m_cancelButton, &QToolButton::click);
@@ -138,7 +138,7 @@ void frmVQ_View::buildMenus()
     };
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    m_notWhileOpening
+    m_notWhileBusy
         << action(file, QStringLiteral("&Open..."), QKeySequence::Open, [this] { chooseFiles(false); }, true)
         << action(file, QStringLiteral("&Add Files..."), QKeySequence(QStringLiteral("Ctrl+Shift+O")),
                   [this] { chooseFiles(true); })
@@ -195,40 +195,77 @@ void frmVQ_View::buildMenus()
     });
 }
 
+bool frmVQ_View::runBusy(const std::function<void(const std::function<bool(int)>&)>& job,
+                         const std::function<void(int)>& tick)
+{
+    m_busy = true;
+    std::atomic<int> percent{0};
+    std::atomic<bool> cancel{false};
+    m_cancelBusy = &cancel;
+    QThread* worker = QThread::create([&] {
+        job([&](int p) {
+            percent = p;
+            return !cancel;
+        });
+    });
+    QEventLoop wait;
+    connect(worker, &QThread::finished, &wait, &QEventLoop::quit);
+    for (QAction* a : m_notWhileBusy + m_needData)
+        a->setEnabled(false);
+    m_progress->setMaximum(100);
+    m_progress->setValue(0);
+    QTimer timer;
+    QElapsedTimer since;
+    since.start();
+    connect(&timer, &QTimer::timeout, this, [&] {
+        m_progress->setValue(percent);
+        const bool longer = since.elapsed() >= 400;
+        m_progress->setVisible(longer);
+        m_cancelButton->setVisible(longer);
+        if (tick)
+            tick(percent);
+    });
+    timer.start(100);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    worker->start();
+    wait.exec();
+    worker->wait();
+    delete worker;
+    timer.stop();
+    m_progress->hide();
+    m_cancelButton->hide();
+    m_cancelBusy = nullptr;
+    for (QAction* a : m_notWhileBusy)
+        a->setEnabled(true);
+    QApplication::restoreOverrideCursor();
+    m_busy = false;
+    return !cancel;
+}
+
 bool frmVQ_View::openFiles(const QStringList& paths)
 {
-    if (m_opening) {
-        statusBar()->showMessage(QStringLiteral("Still reading files: wait, or cancel with Esc"), 5000);
+    if (m_busy) {
+        statusBar()->showMessage(QStringLiteral("Still busy: wait, or cancel with Esc"), 5000);
         return false; // one at a time: the window stays usable meanwhile
     }
-    m_opening = true;
     const QString emptyBefore = m_plot->scene().emptyText;
     const QString reading = QStringLiteral("Reading %1...").arg(
         paths.size() == 1 ? QFileInfo(paths.first()).fileName() : QStringLiteral("%1 files").arg(paths.size()));
     m_info->setText(reading);
     if (m_timeline.isEmpty())
         m_plot->setEmptyText(reading);
-    // Read on a thread of its own, the window painting what it showed before
-    // or, for many records, a provisional picture of a sample of them; a
-    // longer read shows its progress in the status bar and can be cancelled.
-    std::atomic<int> percent{0};
-    std::atomic<bool> cancel{false};
-    m_cancelOpening = &cancel;
+    // The window paints what it showed before or, for many records, a
+    // provisional picture of a sample of them.
     Timeline loaded, before;
     bool previewed = false;
     QObject previews; // queued previews die with it
-    QThread* worker = QThread::create([&] {
-        loaded = LoadTimeline(
-            paths,
-            [&](int p) {
-                percent = p;
-                return !cancel;
-            },
-            [&](Timeline&& sample) {
+    const bool done = runBusy(
+        [&](const std::function<bool(int)>& progress) {
+            loaded = LoadTimeline(paths, progress, [&](Timeline&& sample) {
                 auto shown = std::make_shared<Timeline>(std::move(sample));
                 QMetaObject::invokeMethod(&previews, [&, shown] {
-                    if (cancel)
-                        return;
+                    if (m_cancelBusy && *m_cancelBusy)
+                        return; // a cancelled read's picture would only flash
                     if (!previewed)
                         before = std::move(m_timeline);
                     previewed = true;
@@ -236,39 +273,13 @@ bool frmVQ_View::openFiles(const QStringList& paths)
                     showTimeline();
                 }, Qt::QueuedConnection);
             });
-    });
-    QEventLoop wait;
-    connect(worker, &QThread::finished, &wait, &QEventLoop::quit);
-    for (QAction* a : m_notWhileOpening)
-        a->setEnabled(false);
-    m_opened->setMaximum(100);
-    QTimer tick;
-    QElapsedTimer since;
-    since.start();
-    connect(&tick, &QTimer::timeout, this, [&] {
-        m_opened->setValue(percent);
-        const bool longer = since.elapsed() >= 400;
-        m_opened->setVisible(longer);
-        m_cancelButton->setVisible(longer);
-        if (m_timeline.sampledEvery > 1)
-            m_plot->setNote(provisionalNote(percent));
-    });
-    tick.start(100);
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-    worker->start();
-    wait.exec();
-    worker->wait();
-    delete worker;
+        },
+        [this](int percent) {
+            if (m_timeline.sampledEvery > 1)
+                m_plot->setNote(provisionalNote(percent));
+        });
     QCoreApplication::sendPostedEvents(&previews);
-    tick.stop();
-    m_opened->hide();
-    m_cancelButton->hide();
-    m_cancelOpening = nullptr;
-    for (QAction* a : m_notWhileOpening)
-        a->setEnabled(true);
-    QApplication::restoreOverrideCursor();
-    m_opening = false;
-    if (cancel) {
+    if (!done) {
         m_plot->setEmptyText(emptyBefore);
         if (previewed) {
             m_timeline = std::move(before);
@@ -310,8 +321,8 @@ void frmVQ_View::showTimeline()
 
 void frmVQ_View::closeEvent(QCloseEvent* e)
 {
-    if (m_cancelOpening)
-        *m_cancelOpening = true;
+    if (m_cancelBusy)
+        *m_cancelBusy = true;
     QMainWindow::closeEvent(e);
 }
 
@@ -337,10 +348,23 @@ std::pair<qsizetype, qsizetype> frmVQ_View::visibleRecords() const
 
 bool frmVQ_View::exportCsv(const QString& path, bool visibleOnly, const CsvOptions& options, QString* error)
 {
+    if (m_busy) {
+        if (error)
+            *error = QStringLiteral("Still busy: wait, or cancel with Esc");
+        return false;
+    }
+    // Written on a thread of its own: a year of records takes minutes.
     const auto [from, to] = visibleOnly ? visibleRecords() : std::pair<qsizetype, qsizetype>(0, m_timeline.size());
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = SaveCsv(path, m_timeline, from, to, m_looks, options, error);
-    QApplication::restoreOverrideCursor();
+    m_info->setText(QStringLiteral("Writing %1...").arg(QFileInfo(path).fileName()));
+    bool ok = false;
+    QString why;
+    const ChannelLooks looks = m_looks;
+    runBusy([&](const std::function<bool(int)>& progress) {
+        ok = SaveCsv(path, m_timeline, from, to, looks, options, &why, progress);
+    });
+    showInfo();
+    if (error)
+        *error = why;
     return ok;
 }
 
@@ -397,11 +421,15 @@ void frmVQ_View::chooseCsv()
         return;
     const QString path = askSavePath(QStringLiteral("Export CSV"), QStringLiteral(".csv"),
                                      QStringLiteral("CSV files (*.csv);;All files (*)"));
+    if (path.isEmpty())
+        return;
     QString why;
-    if (!path.isEmpty() && !exportCsv(path, dialog.visibleOnly(), dialog.options(), &why))
-        QMessageBox::warning(this, QStringLiteral("Export CSV"), why);
-    else if (!path.isEmpty())
+    if (exportCsv(path, dialog.visibleOnly(), dialog.options(), &why))
         statusBar()->showMessage(QStringLiteral("Saved %1").arg(QDir::toNativeSeparators(path)), 5000);
+    else if (why.isEmpty())
+        statusBar()->showMessage(QStringLiteral("Export cancelled; nothing was written"), 5000);
+    else if (isVisible())
+        QMessageBox::warning(this, QStringLiteral("Export CSV"), why);
 }
 
 void frmVQ_View::choosePng()
@@ -425,7 +453,7 @@ void frmVQ_View::showInfo()
                          tl.files.size() > 1 ? QStringLiteral(" (+%1)").arg(tl.files.size() - 1) : QString(), title);
     setWindowTitle(title);
     for (QAction* a : m_needData)
-        a->setEnabled(!tl.isEmpty() && tl.sampledEvery == 1);
+        a->setEnabled(!m_busy && !tl.isEmpty() && tl.sampledEvery == 1);
     if (tl.sampledEvery > 1) {
         m_info->setText(QStringLiteral("Reading %1...").arg(tl.files.size() == 1 ? tl.files.first()
                                                                              : QStringLiteral("%1 files").arg(tl.files.size())));

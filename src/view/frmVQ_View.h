@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 #include <atomic>
+#include <functional>
 
 class ChannelPanel;
 class PlotWidget;
@@ -41,7 +42,7 @@ signals:
 protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dropEvent(QDropEvent* e) override;
-    void closeEvent(QCloseEvent* e) override; // cancels a read
+    void closeEvent(QCloseEvent* e) override; // cancels a read or an export
 
 private:
     void buildMenus();
@@ -54,6 +55,13 @@ private:
     void showTimeline(); // m_timeline, whole or provisional, in plot, list and status bar
     QString provisionalNote(int percent) const;
     QString askSavePath(const QString& caption, const QString& suffix, const QString& filter);
+    // Runs `job` on a thread of its own, the window usable meanwhile: after
+    // 400 ms the status bar shows its progress and a Cancel (Esc). `job`
+    // hears a progress callback that returns false once cancelled; `tick`
+    // hears the percent every 100 ms on the window's thread. Open, reload
+    // and the exports wait for it. False when cancelled.
+    bool runBusy(const std::function<void(const std::function<bool(int)>&)>& job,
+                 const std::function<void(int)>& tick = {});
 
     Timeline m_timeline;
     QStringList m_paths;
@@ -66,9 +74,9 @@ private:
     QLabel* m_info = nullptr;
     QLabel* m_range = nullptr;
     QList<QAction*> m_needData; // exports: only with records
-    QList<QAction*> m_notWhileOpening; // open, add, reload
-    bool m_opening = false;
-    std::atomic<bool>* m_cancelOpening = nullptr; // while reading
-    QProgressBar* m_opened = nullptr;
+    QList<QAction*> m_notWhileBusy; // open, add, reload
+    bool m_busy = false; // reading files or exporting
+    std::atomic<bool>* m_cancelBusy = nullptr;
+    QProgressBar* m_progress = nullptr;
     QToolButton* m_cancelButton = nullptr;
 };

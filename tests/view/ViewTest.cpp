@@ -410,6 +410,14 @@ TEST(Csv, RoundTripAgainstTheReader)
                 EXPECT_EQ(f[13 + w].toUInt(), words[w]);
         }
     }
+
+    // A cancelled export fails without a reason and leaves the file it would replace.
+    const QString csv = dir.filePath("kept.csv");
+    ASSERT_TRUE(WriteFile(csv, "before"));
+    QString why = "x";
+    EXPECT_FALSE(SaveCsv(csv, tl, 0, tl.size(), DefaultLooks(), {}, &why, [](int) { return false; }));
+    EXPECT_TRUE(why.isEmpty());
+    EXPECT_EQ(ReadFile(csv), "before");
 }
 
 TEST(View, WindowOpensZoomsShowsTheCursorRecordAndExports)
