@@ -101,7 +101,7 @@ frmVQ_View::frmVQ_View(QWidget* parent)
     m_cancelButton = new QToolButton;
     m_cancelButton->setObjectName(QStringLiteral("cmdCancelOpening"));
     m_cancelButton->setText(QStringLiteral("Cancel"));
-    m_cancelButton->setToolTip(QStringLiteral("Stop reading the files (Esc)"));
+    m_cancelButton->setToolTip(QStringLiteral("Stop reading the files or writing the export (Esc)"));
     m_cancelButton->hide();
     connect(m_cancelButton, &QToolButton::clicked, this, [this] {
         if (m_cancelBusy)
@@ -353,7 +353,7 @@ bool frmVQ_View::exportCsv(const QString& path, bool visibleOnly, const CsvOptio
             *error = QStringLiteral("Still busy: wait, or cancel with Esc");
         return false;
     }
-    // Written on a thread of its own: a year of records takes minutes.
+    // Written on a thread of its own: a year of records takes a minute.
     const auto [from, to] = visibleOnly ? visibleRecords() : std::pair<qsizetype, qsizetype>(0, m_timeline.size());
     m_info->setText(QStringLiteral("Writing %1...").arg(QFileInfo(path).fileName()));
     bool ok = false;
