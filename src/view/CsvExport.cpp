@@ -6,7 +6,6 @@
 #include <QSaveFile>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 
 namespace {
 
@@ -25,24 +24,20 @@ void appendValue(QByteArray& text, float v, const ChannelLook& look, char point,
 {
     if (!std::isfinite(v))
         return;
-    char buf[64];
-    qsizetype n = 0;
+    const qsizetype start = text.size();
     if (look.decimals < 0) {
-        n = std::to_chars(buf, buf + sizeof buf, v).ptr - buf; // as ValueText writes it, without a QString
+        char buf[32]; // the shortest form of a float takes at most 15
+        text.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr - buf); // as ValueText, without a QString
     } else {
-        const QByteArray t = ValueText(v, look, QLatin1Char('.')).toLatin1();
-        n = std::min<qsizetype>(t.size(), sizeof buf);
-        std::memcpy(buf, t.constData(), size_t(n));
+        text += ValueText(v, look, QLatin1Char('.')).toLatin1();
     }
-    char* dot = static_cast<char*>(std::memchr(buf, '.', size_t(n)));
-    if (dot)
-        *dot = point;
-    if (dot && point == sep) {
+    const qsizetype dot = text.indexOf('.', start);
+    if (dot < 0)
+        return;
+    text[dot] = point;
+    if (point == sep) {
+        text.insert(start, '"');
         text += '"';
-        text.append(buf, n);
-        text += '"';
-    } else {
-        text.append(buf, n);
     }
 }
 

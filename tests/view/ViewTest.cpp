@@ -377,7 +377,7 @@ TEST(Csv, RoundTripAgainstTheReader)
     EXPECT_FALSE(ReadChannelLooks(path, named)) << "a data file is no parameter set";
 
     struct Case { char sep, point; bool params; };
-    for (const Case c : {Case{';', ',', false}, Case{',', '.', false}, Case{',', ',', true}}) {
+    for (const Case c : {Case{';', ',', false}, Case{',', '.', false}, Case{',', ',', false}, Case{',', ',', true}}) {
         QBuffer out;
         out.open(QIODevice::WriteOnly);
         ASSERT_TRUE(WriteCsv(out, tl, 0, tl.size(), c.params ? named : DefaultLooks(), {QChar(c.sep), QChar(c.point)}));
